@@ -1,0 +1,28 @@
+# Quenora's developer commands. `make run` and `make test` do all the set-up on a fresh
+# Debian 12 machine (tools/bootstrap.sh installs what is missing, as root).
+
+.PHONY: all bootstrap native win32 win64 run test bench format clean
+
+all: win32
+
+bootstrap:
+	@tools/bootstrap.sh
+
+native win32 win64: bootstrap
+	@cmake --preset $@ >/dev/null
+	@cmake --build --preset $@
+
+run: win32
+	@tools/run.sh
+
+test: bootstrap
+	@tools/test.sh
+
+bench: win32 win64
+	@tools/bench.sh
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	@rm -rf build

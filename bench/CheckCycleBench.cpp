@@ -1,0 +1,100 @@
+// What one check cycle over N quiet drives costs, against the bare free-space calls for the
+// same drives: the cycle's own work (comparisons, no tooltip, no shell) should be noise.
+//
+//   check_cycle_bench [rounds]      prints one line per N and the ratio cycle / bare calls
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "monitor/CheckCycle.h"
+#include "platform/win32/Win32DiskSpace.h"
+#include "platform/win32/Win32System.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Counts what a quiet tick must not do: ask the shell.
+class CountingNotifyArea : public quenora::NotifyArea {
+ public:
+  bool ShellNotifyIcon(std::uint32_t, const quenora::NotifyIconRecord&) override {
+    ++requests;
+    return true;
+  }
+  long requests = 0;
+};
+
+// Counts volume-label reads on top of the real disk service.
+class CountingDisks : public quenora::win32::Win32DiskSpace {
+ public:
+  std::string VolumeLabel(std::string_view rootPath) override {
+    ++labelReads;
+    return Win32DiskSpace::VolumeLabel(rootPath);
+  }
+  long labelReads = 0;
+};
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
+  constexpr int kBlock = 20;
+
+  CountingDisks disks;
+  CountingNotifyArea shell;
+  quenora::win32::Win32System system;
+  quenora::DriveTable drives;
+  quenora::IconImages icons{};
+  quenora::FreeSpace freeSpace(disks, system);
+  freeSpace.OSFat32Support = freeSpace.GetDiskFreeSpaceExSupported() ? -1 : 0;
+  quenora::TrayIconSet tray(shell, system, drives);
+  quenora::CheckCycle cycle(drives, freeSpace, disks, tray, system, icons);
+  cycle.MemoryLimit = 1;
+
+  std::printf("check cycle over N quiet drives against the bare free-space calls (%d rounds)\n",
+              rounds);
+  for (const int count : {1, 4, 26}) {
+    // Drive C: at every position: the one drive every prefix has.
+    drives.DriveCount = count;
+    for (int p = 0; p < count; ++p) drives.DriveNumbers[static_cast<std::size_t>(p)] = 3;
+    cycle.ClearVorigerFreierSpeicher();
+    cycle.UpdateIcons();  // the first cycle sends everything; the ones measured are quiet
+    cycle.UpdateIcons();
+    shell.requests = 0;
+    disks.labelReads = 0;
+
+    std::vector<double> cycleTimes, bareTimes;
+    ULARGE_INTEGER available, total, totalFree;
+    for (int r = 0; r < rounds / kBlock; ++r) {
+      auto start = Clock::now();
+      for (int i = 0; i < kBlock; ++i) cycle.UpdateIcons();
+      cycleTimes.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+      start = Clock::now();
+      for (int i = 0; i < kBlock; ++i) {
+        for (int p = 0; p < count; ++p) GetDiskFreeSpaceExA("C:", &available, &total, &totalFree);
+      }
+      bareTimes.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    const double ticks = static_cast<double>(rounds / kBlock * kBlock);
+    const double cycleUs = Median(cycleTimes) / kBlock * 1e6;
+    const double bareUs = Median(bareTimes) / kBlock * 1e6;
+    std::printf(
+        "N=%2d  cycle %8.1f us  bare calls %8.1f us  ratio %.3f  "
+        "shell requests/tick %.3f  label reads/tick %.3f\n",
+        count, cycleUs, bareUs, cycleUs / bareUs, static_cast<double>(shell.requests) / ticks,
+        static_cast<double>(disks.labelReads) / ticks);
+  }
+  return 0;
+}

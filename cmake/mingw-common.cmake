@@ -1,0 +1,14 @@
+# Shared part of the mingw-w64 toolchain files; QUENORA_MINGW_TRIPLE names the target.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${QUENORA_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QUENORA_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${QUENORA_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QUENORA_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Tests and benchmarks run under wine, with the project's own prefix and quiet settings.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run)
+# libstdc++, libgcc and winpthread go inside the exe: nothing to ship beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

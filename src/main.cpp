@@ -1,0 +1,26 @@
+// Quenora: the free space of the user's drives, one tray icon per drive.
+
+#include <windows.h>
+
+#include "platform/win32/Win32DiskSpace.h"
+#include "platform/win32/Win32NotifyArea.h"
+#include "platform/win32/Win32System.h"
+#include "ui/Form1.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // A drive without a medium must simply fail its query, never raise the system's box.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+
+  quenora::win32::Win32DiskSpace disks;
+  quenora::win32::Win32NotifyArea notifyArea;
+  quenora::win32::Win32System system;
+  quenora::win32::Form1 form({disks, notifyArea, system});
+  if (!form.Load(instance)) return 1;
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

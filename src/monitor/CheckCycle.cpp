@@ -1,0 +1,138 @@
+#include "monitor/CheckCycle.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "util/Rounding.h"
+
+namespace quenora {
+
+namespace {
+
+constexpr double kBytesPerMegabyte = 1048576.0;
+
+// A whole, already rounded, non-negative number in decimal digits, without separators.
+std::string WholeNumberText(double value) {
+  char buffer[400];
+  std::snprintf(buffer, sizeof buffer, "%.0f", value);
+  return buffer;
+}
+
+// " 0.0": at least one integer digit, exactly one decimal, half away from zero.
+std::string OneDecimalText(double value, std::string_view decimalSeparator) {
+  // The free bytes are whole numbers divided by a power of two up to 2^40, so the fraction
+  // has at most 40 binary digits and fraction x 10 is exact enough to decide every tenth.
+  double whole = std::floor(value);
+  double tenths = RoundHalfAwayFromZero((value - whole) * 10);
+  if (tenths >= 10) {
+    whole += 1;
+    tenths = 0;
+  }
+  std::string text = " " + WholeNumberText(whole);
+  text += decimalSeparator;
+  text += static_cast<char>('0' + static_cast<int>(tenths));
+  return text;
+}
+
+}  // namespace
+
+int FillLevel(double freeBytes, double totalBytes) {
+  const double level = RoundHalfEven((totalBytes - freeBytes) / totalBytes * kMaxFillLevel);
+  // More free than total bytes (a confused file system) would give a negative level.
+  if (!(level > 0)) return 0;
+  return static_cast<int>(std::min(level, static_cast<double>(kMaxFillLevel)));
+}
+
+SizeUnit ChooseUnit(double freeBytes) {
+  if (freeBytes < 1024.0) return {" Byte", 0};
+  if (freeBytes < 1048576.0) return {" KB", 10};
+  if (freeBytes < 1073741824.0) return {" MB", 20};
+  if (freeBytes < 1099511627776.0) return {" GB", 30};
+  return {" TB", 40};
+}
+
+std::string DriveTipText(std::string_view drive, std::string_view volumeLabel, double freeBytes,
+                         double totalBytes, std::string_view decimalSeparator) {
+  const SizeUnit unit = ChooseUnit(freeBytes);
+  std::string text = "Rest auf ";
+  text += drive;
+  if (!volumeLabel.empty()) {
+    text += " \xC2\xBB";  // »
+    text += volumeLabel;
+    text += "\xC2\xAB";  // «
+  }
+  text += OneDecimalText(std::ldexp(freeBytes, -unit.exponent), decimalSeparator);
+  text += unit.text;
+  text += " = ";
+  text += WholeNumberText(RoundHalfAwayFromZero(freeBytes / totalBytes * 100));
+  text += "%";
+  return text;
+}
+
+std::string DriveTipText(std::string_view drive) {
+  std::string text = "Fehler: Von ";
+  text += drive;
+  text += " kann nicht gelesen werden.";
+  return text;
+}
+
+void CheckCycle::ClearVorigerFreierSpeicher() { drives_.PrevFreeBytes.fill(-1); }
+
+void CheckCycle::UpdateIcons() {
+  BlinkPhase = static_cast<std::int16_t>((BlinkPhase + 1) % 2);
+  const double limitBytes = MemoryLimit * kBytesPerMegabyte;
+  // The sound flag belongs to the cycle: once a drive raised it, the beep follows that drive
+  // and every later drive of the same cycle.
+  bool sound = false;
+
+  const int count = std::clamp<int>(drives_.DriveCount, 0, kMaxDrives);
+  for (int p = 1; p <= count; ++p) {
+    const std::size_t slot = static_cast<std::size_t>(p - 1);
+    const std::string drive = DriveName(drives_.DriveNumbers[slot]);
+    const DriveSpace space = freeSpace_.QueryDriveSpace(drive);
+    bool update = false;
+    int iconIndex = kIconUnreadable;
+    std::string tip;
+
+    // A drive that reports no size at all can't be pictured; it counts as unreadable.
+    if (space.ok && space.totalBytes > 0) {
+      const bool below = space.freeBytes < limitBytes;
+      // Below the limit the icon is sent in any case, so its picture and tooltip are computed
+      // too; that only differs from "changed" in the first cycle, for a full drive whose
+      // remembered count is still the initial 0.
+      if (space.freeBytes != drives_.PrevFreeBytes[slot] || below) {
+        update = true;
+        drives_.PrevFreeBytes[slot] = space.freeBytes;
+        iconIndex = FillLevel(space.freeBytes, space.totalBytes);
+        tip = DriveTipText(drive, disks_.VolumeLabel(drive + "\\"), space.freeBytes,
+                           space.totalBytes, system_.DecimalSeparator());
+      }
+      if (below) {
+        if (BlinkPhase != 0) {
+          sound = true;
+          iconIndex = kIconAlarm;
+        }
+        ClearVorigerFreierSpeicher();
+      }
+    } else {
+      update = true;
+      if (BlinkPhase != 0) {
+        sound = true;
+        iconIndex = kIconAlarm;
+      } else {
+        iconIndex = kIconUnreadable;
+      }
+      tip = DriveTipText(drive);
+      ClearVorigerFreierSpeicher();
+    }
+
+    if (update) {
+      tray_.ModifyTrayIcon(static_cast<std::uint32_t>(p),
+                           icoImage_[static_cast<std::size_t>(iconIndex)], tip);
+    }
+    if (AlarmSoundEnabled != 0 && sound) system_.Beep();
+  }
+}
+
+}  // namespace quenora

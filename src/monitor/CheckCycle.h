@@ -1,0 +1,69 @@
+#pragma once
+// One check cycle over the monitored drives: measure, choose picture and tooltip, alarm.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "monitor/DriveTable.h"
+#include "monitor/FreeSpace.h"
+#include "monitor/TrayPictures.h"
+#include "platform/DiskSpace.h"
+#include "platform/SystemServices.h"
+#include "tray/TrayIconSet.h"
+
+namespace quenora {
+
+// Handles of the thirty tray pictures IcoImage(0)..IcoImage(29).
+using IconImages = std::array<IconHandle, kTrayPictureCount>;
+
+// Used share of the drive times 27, to the nearest whole number (ties to even), kept within
+// 0..27. `totalBytes` must be positive.
+int FillLevel(double freeBytes, double totalBytes);
+
+struct SizeUnit {
+  std::string_view text;  // " Byte", " KB", " MB", " GB" or " TB"
+  int exponent;           // the power of two the free bytes are divided by
+};
+SizeUnit ChooseUnit(double freeBytes);
+
+// Tooltip of a readable drive: "Rest auf C: »SYSTEM« 12,3 GB = 45%".
+std::string DriveTipText(std::string_view drive, std::string_view volumeLabel, double freeBytes,
+                         double totalBytes, std::string_view decimalSeparator);
+// Tooltip of a drive that can't be read: "Fehler: Von A: kann nicht gelesen werden."
+std::string DriveTipText(std::string_view drive);
+
+class CheckCycle {
+ public:
+  CheckCycle(DriveTable& drives, FreeSpace& freeSpace, DiskSpaceApi& disks, TrayIconSet& tray,
+             SystemServices& system, const IconImages& icoImage)
+      : drives_(drives),
+        freeSpace_(freeSpace),
+        disks_(disks),
+        tray_(tray),
+        system_(system),
+        icoImage_(icoImage) {}
+
+  // Measures every monitored drive once and re-sends the icons whose state may have changed.
+  void UpdateIcons();
+  // Forgets every remembered free byte count, so the next cycle recomputes every drive.
+  void ClearVorigerFreierSpeicher();
+
+  // Alarm limit in megabytes of 2^20 bytes.
+  double MemoryLimit = 10;
+  // Nonzero: beep in the alarm phase.
+  std::int16_t AlarmSoundEnabled = -1;
+  // 0 or 1; the first cycle flips it to 1, the alarm phase.
+  std::int16_t BlinkPhase = 0;
+
+ private:
+  DriveTable& drives_;
+  FreeSpace& freeSpace_;
+  DiskSpaceApi& disks_;
+  TrayIconSet& tray_;
+  SystemServices& system_;
+  const IconImages& icoImage_;
+};
+
+}  // namespace quenora

@@ -1,0 +1,26 @@
+#pragma once
+// The monitored drives by list position, with the free bytes last computed for each.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace quenora {
+
+inline constexpr int kMaxDrives = 26;
+
+struct DriveTable {
+  // Drive number at each list position (slot 0 is position 1): 1 = A ... 26 = Z.
+  std::array<std::int32_t, kMaxDrives> DriveNumbers{};
+  // Free bytes as last computed: 0 at start, -1 after a clear (no real count equals it).
+  std::array<double, kMaxDrives> PrevFreeBytes{};
+  // Used positions, 0..26.
+  std::int32_t DriveCount = 0;
+};
+
+// "C:" for drive number 3: the letter is the number with bit 0x40 set.
+inline std::string DriveName(std::int32_t driveNumber) {
+  return {static_cast<char>(0x40 | (driveNumber & 0x3F)), ':'};
+}
+
+}  // namespace quenora

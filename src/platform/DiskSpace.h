@@ -1,0 +1,48 @@
+#pragma once
+// The program's view of the system's free-space service: the two calls with their raw answers.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quenora {
+
+// Eight bytes of a 64-bit count, least significant first, as the newer call delivers them.
+using Int64Bytes = std::array<std::uint8_t, 8>;
+
+struct DiskFreeSpaceExAnswer {
+  bool ok = false;
+  Int64Bytes availableToCaller{};
+  Int64Bytes totalBytes{};
+  Int64Bytes totalFreeBytes{};
+};
+
+struct DiskFreeSpaceAnswer {
+  bool ok = false;
+  std::uint32_t sectorsPerCluster = 0;
+  std::uint32_t bytesPerSector = 0;
+  std::uint32_t freeClusters = 0;
+  std::uint32_t totalClusters = 0;
+};
+
+// Whether the newer call could be made at all (its own result does not matter).
+struct CallProbe {
+  enum class Outcome { Callable, FunctionMissing, CallFailed };
+  Outcome outcome = Outcome::Callable;
+  std::uint32_t errorNumber = 0;  // with CallFailed
+  std::string errorText;          // the system's description of errorNumber, UTF-8
+};
+
+class DiskSpaceApi {
+ public:
+  virtual ~DiskSpaceApi() = default;
+  // Tries the 64-bit call once for `directory`, trapping any failure to make the call.
+  virtual CallProbe ProbeDiskFreeSpaceEx(std::string_view directory) = 0;
+  virtual DiskFreeSpaceExAnswer GetDiskFreeSpaceEx(std::string_view directory) = 0;
+  virtual DiskFreeSpaceAnswer GetDiskFreeSpace(std::string_view rootPath) = 0;
+  // The volume label of `rootPath` ("C:\"), UTF-8; empty when there is none or it can't be read.
+  virtual std::string VolumeLabel(std::string_view rootPath) = 0;
+};
+
+}  // namespace quenora

@@ -1,0 +1,34 @@
+#pragma once
+// The shell's notification area, reached with the classic ANSI icon record.
+
+#include <cstdint>
+
+namespace quenora {
+
+using WindowHandle = std::uintptr_t;
+using IconHandle = std::uintptr_t;
+
+// The shell's first (ANSI) notification icon record, field for field. Its size is 88 bytes on
+// a 32-bit build and 104 on a 64-bit one, where the two handles are 8 bytes wide.
+struct NotifyIconRecord {
+  std::uint32_t cbSize = 0;
+  WindowHandle hWnd = 0;
+  std::uint32_t uID = 0;
+  std::uint32_t uFlags = 0;
+  std::uint32_t uCallbackMessage = 0;
+  IconHandle hIcon = 0;
+  char szTip[64] = {};
+};
+
+inline constexpr std::uint32_t kNimAdd = 0;
+inline constexpr std::uint32_t kNimModify = 1;
+inline constexpr std::uint32_t kNimDelete = 2;
+
+class NotifyArea {
+ public:
+  virtual ~NotifyArea() = default;
+  // Hands one request and its record to the shell; true when the shell accepted it.
+  virtual bool ShellNotifyIcon(std::uint32_t request, const NotifyIconRecord& record) = 0;
+};
+
+}  // namespace quenora

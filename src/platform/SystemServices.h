@@ -1,0 +1,23 @@
+#pragma once
+// Small services of the system that the portable code asks for.
+
+#include <string>
+#include <string_view>
+
+namespace quenora {
+
+class SystemServices {
+ public:
+  virtual ~SystemServices() = default;
+  // The system's standard beep.
+  virtual void Beep() = 0;
+  // A message box with only an OK button and the information icon; texts are UTF-8.
+  virtual void ShowMessage(std::string_view text, std::string_view title) = 0;
+  // The decimal separator of the user's locale, UTF-8 (a comma on a German system).
+  virtual std::string DecimalSeparator() = 0;
+  // `text` (UTF-16) converted to the system's ANSI code page, as the code page's own
+  // conversion does it; characters it can't represent come out as its default character.
+  virtual std::string ToAnsiCodePage(std::u16string_view text) = 0;
+};
+
+}  // namespace quenora

@@ -1,0 +1,62 @@
+#pragma once
+// Move-only owners for raw Win32 handles: every handle the program creates has one.
+
+#include <windows.h>
+
+#include <utility>
+
+namespace quenora::win32 {
+
+template <typename T, typename Traits>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(T handle) : handle_(handle) {}
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    reset(other.release());
+    return *this;
+  }
+  ~UniqueHandle() { reset(); }
+
+  T get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Traits::Invalid(); }
+  T release() { return std::exchange(handle_, Traits::Invalid()); }
+  void reset(T handle = Traits::Invalid()) {
+    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  T handle_ = Traits::Invalid();
+};
+
+struct IconTraits {
+  static HICON Invalid() { return nullptr; }
+  static void Close(HICON h) { DestroyIcon(h); }
+};
+struct GdiObjectTraits {
+  static HGDIOBJ Invalid() { return nullptr; }
+  static void Close(HGDIOBJ h) { DeleteObject(h); }
+};
+struct BitmapTraits {
+  static HBITMAP Invalid() { return nullptr; }
+  static void Close(HBITMAP h) { DeleteObject(h); }
+};
+struct WindowTraits {
+  static HWND Invalid() { return nullptr; }
+  static void Close(HWND h) { DestroyWindow(h); }
+};
+struct KernelHandleTraits {
+  static HANDLE Invalid() { return nullptr; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+
+using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
+using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+
+}  // namespace quenora::win32

@@ -1,0 +1,17 @@
+#pragma once
+// Turns the portable tray pictures into icons.
+
+#include <array>
+
+#include "monitor/TrayPictures.h"
+#include "platform/win32/Handles.h"
+
+namespace quenora::win32 {
+
+// A 32 x 32 icon with the picture's colours and its transparent pixels masked out.
+UniqueIcon CreateIconFromPicture(const TrayPicture& picture);
+
+// IcoImage(0)..IcoImage(29).
+std::array<UniqueIcon, kTrayPictureCount> CreateTrayIcons();
+
+}  // namespace quenora::win32

@@ -1,0 +1,97 @@
+#include "platform/win32/Win32DiskSpace.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/win32/WideText.h"
+
+namespace quenora::win32 {
+
+namespace {
+
+Int64Bytes ToBytes(const ULARGE_INTEGER& value) {
+  Int64Bytes bytes{};
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    bytes[k] = static_cast<std::uint8_t>(value.QuadPart >> (8 * k));
+  }
+  return bytes;
+}
+
+}  // namespace
+
+std::string SystemErrorText(DWORD error) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+    text.pop_back();
+  }
+  return Narrow(text);
+}
+
+Win32DiskSpace::Win32DiskSpace(const char* moduleName, const char* functionName) {
+  // Resolved at run time, so the program also starts where the kernel library lacks the
+  // newer call and then really uses the older one.
+  HMODULE module = GetModuleHandleA(moduleName);
+  FARPROC proc = module ? GetProcAddress(module, functionName) : nullptr;
+  if (!proc) {
+    resolveError_ = GetLastError();
+    return;
+  }
+  static_assert(sizeof getDiskFreeSpaceEx_ == sizeof proc);
+  std::memcpy(&getDiskFreeSpaceEx_, &proc, sizeof proc);
+}
+
+CallProbe Win32DiskSpace::ProbeDiskFreeSpaceEx(std::string_view directory) {
+  if (!getDiskFreeSpaceEx_) {
+    // A missing entry point is how an old system says it lacks the call; anything else (the
+    // library itself not found) is unexpected.
+    if (resolveError_ == ERROR_PROC_NOT_FOUND) {
+      return {CallProbe::Outcome::FunctionMissing, resolveError_, {}};
+    }
+    return {CallProbe::Outcome::CallFailed, resolveError_, SystemErrorText(resolveError_)};
+  }
+  ULARGE_INTEGER available{}, total{}, totalFree{};
+  const std::string path(directory);
+  getDiskFreeSpaceEx_(path.c_str(), &available, &total, &totalFree);  // result ignored
+  return {CallProbe::Outcome::Callable, 0, {}};
+}
+
+DiskFreeSpaceExAnswer Win32DiskSpace::GetDiskFreeSpaceEx(std::string_view directory) {
+  DiskFreeSpaceExAnswer answer;
+  if (!getDiskFreeSpaceEx_) return answer;
+  ULARGE_INTEGER available{}, total{}, totalFree{};
+  const std::string path(directory);
+  answer.ok = getDiskFreeSpaceEx_(path.c_str(), &available, &total, &totalFree) != 0;
+  answer.availableToCaller = ToBytes(available);
+  answer.totalBytes = ToBytes(total);
+  answer.totalFreeBytes = ToBytes(totalFree);
+  return answer;
+}
+
+DiskFreeSpaceAnswer Win32DiskSpace::GetDiskFreeSpace(std::string_view rootPath) {
+  DiskFreeSpaceAnswer answer;
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+  const std::string path(rootPath);
+  answer.ok = GetDiskFreeSpaceA(path.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                &totalClusters) != 0;
+  answer.sectorsPerCluster = sectorsPerCluster;
+  answer.bytesPerSector = bytesPerSector;
+  answer.freeClusters = freeClusters;
+  answer.totalClusters = totalClusters;
+  return answer;
+}
+
+std::string Win32DiskSpace::VolumeLabel(std::string_view rootPath) {
+  wchar_t label[MAX_PATH + 1] = {};
+  if (!GetVolumeInformationW(Widen(rootPath).c_str(), label, MAX_PATH + 1, nullptr, nullptr,
+                             nullptr, nullptr, 0)) {
+    return {};
+  }
+  return Narrow(label);
+}
+
+}  // namespace quenora::win32

@@ -1,0 +1,31 @@
+#pragma once
+// The free-space calls of the kernel library, the 64-bit one resolved at run time.
+
+#include <windows.h>
+
+#include "platform/DiskSpace.h"
+
+namespace quenora::win32 {
+
+class Win32DiskSpace : public DiskSpaceApi {
+ public:
+  // The names are only ever changed by tests, to play a system without the newer call.
+  explicit Win32DiskSpace(const char* moduleName = "kernel32.dll",
+                          const char* functionName = "GetDiskFreeSpaceExA");
+
+  CallProbe ProbeDiskFreeSpaceEx(std::string_view directory) override;
+  DiskFreeSpaceExAnswer GetDiskFreeSpaceEx(std::string_view directory) override;
+  DiskFreeSpaceAnswer GetDiskFreeSpace(std::string_view rootPath) override;
+  std::string VolumeLabel(std::string_view rootPath) override;
+
+ private:
+  using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                             PULARGE_INTEGER);
+  GetDiskFreeSpaceExFn getDiskFreeSpaceEx_ = nullptr;
+  DWORD resolveError_ = 0;
+};
+
+// The system's description of an error number, UTF-8, without the trailing line break.
+std::string SystemErrorText(DWORD error);
+
+}  // namespace quenora::win32

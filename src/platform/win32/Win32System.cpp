@@ -1,0 +1,32 @@
+#include "platform/win32/Win32System.h"
+
+#include "platform/win32/WideText.h"
+
+namespace quenora::win32 {
+
+void Win32System::Beep() { MessageBeep(MB_OK); }
+
+void Win32System::ShowMessage(std::string_view text, std::string_view title) {
+  MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+std::string Win32System::DecimalSeparator() {
+  // Asked for at each use, so a change of the user's locale shows in the next tooltip.
+  wchar_t separator[8] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) == 0) return ".";
+  return Narrow(separator);
+}
+
+std::string Win32System::ToAnsiCodePage(std::u16string_view text) {
+  if (text.empty()) return {};
+  const std::wstring wide(text.begin(), text.end());
+  const int length = static_cast<int>(wide.size());
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0) {
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), size, nullptr, nullptr);
+  }
+  return ansi;
+}
+
+}  // namespace quenora::win32

@@ -1,0 +1,46 @@
+#pragma once
+// The program's notification-area icons, one per monitored drive, identified by list position.
+
+#include <cstdint>
+#include <string_view>
+
+#include "monitor/DriveTable.h"
+#include "platform/NotifyArea.h"
+#include "platform/SystemServices.h"
+
+namespace quenora {
+
+// The message the shell sends to the window for mouse actions on an icon (WM_USER).
+inline constexpr std::uint32_t kTrayCallbackMessage = 1024;
+// NIF_MESSAGE | NIF_ICON | NIF_TIP, on every request.
+inline constexpr std::uint32_t kTrayRecordFlags = 7;
+// The record holds 63 characters of tooltip and a terminating NUL.
+inline constexpr std::size_t kTrayTipCharacters = 63;
+
+class TrayIconSet {
+ public:
+  TrayIconSet(NotifyArea& shell, SystemServices& system, DriveTable& drives)
+      : shell_(shell), system_(system), drives_(drives) {}
+
+  // Fills the record the same way for every request and hands it to the shell.
+  void CallNotifyIcon(std::uint32_t request, std::uint32_t id, IconHandle icon,
+                      std::string_view tip);
+  void AddTrayIcon(std::uint32_t id, IconHandle icon, std::string_view tip);
+  void ModifyTrayIcon(std::uint32_t id, IconHandle icon, std::string_view tip);
+  void DeleteTrayIcon(std::uint32_t id);
+  // Deletes icons 1..DriveCount and sets DriveCount to 0.
+  void RemoveAllTrayIcons();
+
+  // The record as it is sent: tip cut to 63 characters, ANSI, NUL, then spaces.
+  NotifyIconRecord BuildRecord(std::uint32_t id, IconHandle icon, std::string_view tip);
+
+  // The window that owns every icon and receives their callback message; 0 until set.
+  WindowHandle TrayWindowHandle = 0;
+
+ private:
+  NotifyArea& shell_;
+  SystemServices& system_;
+  DriveTable& drives_;
+};
+
+}  // namespace quenora

@@ -1,0 +1,15 @@
+#pragma once
+// UTF-8 <-> UTF-16 conversion for the portable code (Windows counts text in UTF-16 units).
+
+#include <string>
+#include <string_view>
+
+namespace quenora {
+
+// Invalid UTF-8 sequences become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace quenora

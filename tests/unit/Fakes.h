@@ -1,0 +1,116 @@
+#pragma once
+// Scriptable fakes of the platform interfaces; they record what the code under test asked.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/DiskSpace.h"
+#include "platform/NotifyArea.h"
+#include "platform/SystemServices.h"
+
+namespace quenora::testing {
+
+inline Int64Bytes BytesOf(std::uint64_t value) {
+  Int64Bytes bytes{};
+  for (std::size_t k = 0; k < 8; ++k) bytes[k] = static_cast<std::uint8_t>(value >> (8 * k));
+  return bytes;
+}
+
+// Drives by name ("C:"); a drive that isn't scripted fails like a letter without a drive.
+class FakeDiskSpace : public DiskSpaceApi {
+ public:
+  struct Drive {
+    bool ok = true;
+    std::uint64_t freeBytes = 0;
+    std::uint64_t totalBytes = 0;
+    std::string label;
+  };
+
+  void Set(const std::string& drive, std::uint64_t freeBytes, std::uint64_t totalBytes,
+           std::string label = {}) {
+    drives[drive] = {true, freeBytes, totalBytes, std::move(label)};
+  }
+  void Fail(const std::string& drive) { drives[drive].ok = false; }
+
+  CallProbe ProbeDiskFreeSpaceEx(std::string_view directory) override {
+    probedDirectories.emplace_back(directory);
+    return probe;
+  }
+  DiskFreeSpaceExAnswer GetDiskFreeSpaceEx(std::string_view directory) override {
+    exCalls.emplace_back(directory);
+    DiskFreeSpaceExAnswer answer;
+    const auto it = drives.find(std::string(directory));
+    if (it == drives.end() || !it->second.ok) return answer;
+    answer.ok = true;
+    answer.availableToCaller = BytesOf(it->second.freeBytes);
+    answer.totalBytes = BytesOf(it->second.totalBytes);
+    answer.totalFreeBytes = BytesOf(it->second.freeBytes);
+    return answer;
+  }
+  DiskFreeSpaceAnswer GetDiskFreeSpace(std::string_view rootPath) override {
+    clusterCalls.emplace_back(rootPath);
+    return clusterAnswer;
+  }
+  std::string VolumeLabel(std::string_view rootPath) override {
+    labelReads.emplace_back(rootPath);
+    const std::string drive(rootPath.substr(0, 2));
+    const auto it = drives.find(drive);
+    return it == drives.end() ? std::string() : it->second.label;
+  }
+
+  std::map<std::string, Drive> drives;
+  CallProbe probe;
+  DiskFreeSpaceAnswer clusterAnswer;
+  std::vector<std::string> probedDirectories, exCalls, clusterCalls, labelReads;
+};
+
+class FakeNotifyArea : public NotifyArea {
+ public:
+  struct Request {
+    std::uint32_t message;
+    NotifyIconRecord record;
+    std::string Tip() const { return record.szTip; }
+  };
+  bool ShellNotifyIcon(std::uint32_t message, const NotifyIconRecord& record) override {
+    requests.push_back({message, record});
+    return accept;
+  }
+  bool accept = true;
+  std::vector<Request> requests;
+};
+
+class FakeSystem : public SystemServices {
+ public:
+  void Beep() override { ++beeps; }
+  void ShowMessage(std::string_view text, std::string_view title) override {
+    messages.push_back({std::string(text), std::string(title)});
+  }
+  std::string DecimalSeparator() override { return decimalSeparator; }
+  // Latin-1 as the code page: one byte per character, '?' for what it can't hold; with
+  // doubleByte, characters above U+00FF take two bytes, as in an East Asian code page.
+  std::string ToAnsiCodePage(std::u16string_view text) override {
+    std::string out;
+    for (const char16_t unit : text) {
+      if (unit < 0x100) {
+        out.push_back(static_cast<char>(unit));
+      } else if (doubleByte && (unit < 0xD800 || unit > 0xDFFF)) {
+        out.push_back(static_cast<char>(0x80 | (unit >> 8)));
+        out.push_back(static_cast<char>(unit & 0xFF));
+      } else {
+        out.push_back('?');
+      }
+    }
+    return out;
+  }
+
+  struct Message {
+    std::string text, title;
+  };
+  int beeps = 0;
+  std::vector<Message> messages;
+  std::string decimalSeparator = ",";
+  bool doubleByte = false;
+};
+
+}  // namespace quenora::testing

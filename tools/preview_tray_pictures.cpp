@@ -1,0 +1,45 @@
+// Writes the thirty tray pictures side by side into one PAM file (P7, RGB_ALPHA), so they can
+// be looked at, e.g. with `convert strip.pam -scale 400% strip.png`.
+//
+//   g++ -std=c++20 -Isrc src/monitor/TrayPictures.cpp tools/preview_tray_pictures.cpp
+//   ./a.out strip.pam
+
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include "monitor/TrayPictures.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s OUTPUT.pam\n", argv[0]);
+    return 2;
+  }
+  constexpr int kSize = quenora::TrayPicture::kSize;
+  constexpr int kWidth = kSize * quenora::kTrayPictureCount;
+
+  std::vector<quenora::TrayPicture> pictures;
+  for (int index = 0; index < quenora::kTrayPictureCount; ++index) {
+    pictures.push_back(quenora::DrawTrayPicture(index));
+  }
+
+  std::ofstream out(argv[1], std::ios::binary);
+  out << "P7\nWIDTH " << kWidth << "\nHEIGHT " << kSize
+      << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+  for (int y = 0; y < kSize; ++y) {
+    for (const quenora::TrayPicture& picture : pictures) {
+      for (int x = 0; x < kSize; ++x) {
+        const quenora::Rgba& pixel = picture.At(x, y);
+        const char bytes[] = {static_cast<char>(pixel.r), static_cast<char>(pixel.g),
+                              static_cast<char>(pixel.b), static_cast<char>(pixel.a)};
+        out.write(bytes, sizeof bytes);
+      }
+    }
+  }
+  out.close();
+  if (!out) {
+    std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the three builds and runs every test headless: one virtual display and one wine
+# server for the whole run, in the project's own wine prefix under build/.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+source tools/wine-env.sh
+
+presets=(${QUENORA_PRESETS:-native win32 win64})
+for preset in "${presets[@]}"; do
+  cmake --preset "$preset" >/dev/null || { echo "test: configuring $preset failed" >&2; exit 1; }
+  cmake --build --preset "$preset" || { echo "test: building $preset failed" >&2; exit 1; }
+done
+
+quenora_start_display
+quenora_start_wineserver
+trap 'quenora_stop_wineserver; quenora_stop_display' EXIT
+
+status=0
+for preset in "${presets[@]}"; do
+  echo "=== tests of the $preset build ==="
+  ctest --preset "$preset" || status=1
+done
+exit $status
