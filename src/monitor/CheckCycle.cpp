@@ -77,7 +77,9 @@ std::string DriveTipText(std::string_view drive) {
   return text;
 }
 
-void CheckCycle::ClearVorigerFreierSpeicher() { drives_.PrevFreeBytes.fill(-1); }
+void CheckCycle::ClearVorigerFreierSpeicher() {
+  drives_.PrevFreeBytes.fill(-1);
+}
 
 void CheckCycle::UpdateIcons() {
   BlinkPhase = static_cast<std::int16_t>((BlinkPhase + 1) % 2);

@@ -39,8 +39,8 @@ class DiskSpaceApi {
   virtual ~DiskSpaceApi() = default;
   // Tries the 64-bit call once for `directory`, trapping any failure to make the call.
   virtual CallProbe ProbeDiskFreeSpaceEx(std::string_view directory) = 0;
-  virtual DiskFreeSpaceExAnswer GetDiskFreeSpaceEx(std::string_view directory) = 0;
-  virtual DiskFreeSpaceAnswer GetDiskFreeSpace(std::string_view rootPath) = 0;
+  virtual DiskFreeSpaceExAnswer CallDiskFreeSpaceEx(std::string_view directory) = 0;
+  virtual DiskFreeSpaceAnswer CallDiskFreeSpace(std::string_view rootPath) = 0;
   // The volume label of `rootPath` ("C:\"), UTF-8; empty when there is none or it can't be read.
   virtual std::string VolumeLabel(std::string_view rootPath) = 0;
 };

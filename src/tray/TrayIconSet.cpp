@@ -10,12 +10,13 @@ namespace quenora {
 
 namespace {
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
 
 }  // namespace
 
-NotifyIconRecord TrayIconSet::BuildRecord(std::uint32_t id, IconHandle icon,
-                                          std::string_view tip) {
+NotifyIconRecord TrayIconSet::BuildRecord(std::uint32_t id, IconHandle icon, std::string_view tip) {
   NotifyIconRecord record;
   record.cbSize = sizeof(NotifyIconRecord);
   record.hWnd = TrayWindowHandle;
@@ -61,7 +62,9 @@ void TrayIconSet::ModifyTrayIcon(std::uint32_t id, IconHandle icon, std::string_
   CallNotifyIcon(kNimModify, id, icon, tip);
 }
 
-void TrayIconSet::DeleteTrayIcon(std::uint32_t id) { CallNotifyIcon(kNimDelete, id, 1, ""); }
+void TrayIconSet::DeleteTrayIcon(std::uint32_t id) {
+  CallNotifyIcon(kNimDelete, id, 1, "");
+}
 
 void TrayIconSet::RemoveAllTrayIcons() {
   const std::int32_t count = drives_.DriveCount;

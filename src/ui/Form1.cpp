@@ -38,11 +38,12 @@ bool Form1::Load(HINSTANCE instance) {
   RECT frame{0, 0, MulDiv(5580, 96, 1440), MulDiv(3630, 96, 1440)};
   const DWORD style = WS_CAPTION | WS_SYSMENU;
   AdjustWindowRectEx(&frame, style, FALSE, 0);
-  HWND window = CreateWindowExW(0, kWindowClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                nullptr, instance, this);
-  if (!window) return false;
-  window_.reset(window);
+  // window_ takes the handle at WM_NCCREATE, so the first messages already find it.
+  if (!CreateWindowExW(0, kWindowClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                       frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                       instance, this)) {
+    return false;
+  }
   Form_Load();
   return true;
 }
@@ -50,7 +51,9 @@ bool Form1::Load(HINSTANCE instance) {
 LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    auto* form = static_cast<Form1*>(create->lpCreateParams);
+    form->window_.reset(window);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }
   auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!form) return DefWindowProcW(window, message, wParam, lParam);
@@ -120,7 +123,9 @@ void Form1::LoadDefaultMonitorSettings() {
   }
 }
 
-void Form1::Timer1_Timer() { cycle_.UpdateIcons(); }
+void Form1::Timer1_Timer() {
+  cycle_.UpdateIcons();
+}
 
 void Form1::Form_Unload() {
   if (unloaded_) return;

@@ -106,8 +106,8 @@ class CheckCycleTest : public ::testing::Test {
     std::vector<Sent> sent;
     for (const auto& request : shell.requests) {
       EXPECT_EQ(request.message, kNimModify);
-      sent.push_back({request.record.uID, static_cast<int>(request.record.hIcon) - 1000,
-                      request.Tip()});
+      sent.push_back(
+          {request.record.uID, static_cast<int>(request.record.hIcon) - 1000, request.Tip()});
     }
     return sent;
   }
@@ -299,7 +299,8 @@ TEST_F(CheckCycleTest, LongTooltipIsCutByTheTrayNotByTheCycle) {
   const auto sent = Tick();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].tip.size(), 63u);
-  EXPECT_EQ(sent[0].tip, ("Rest auf C: \xBB" + std::string(60, 'L') + "\xAB 5,0 GB = 50%").substr(0, 63));
+  EXPECT_EQ(sent[0].tip,
+            ("Rest auf C: \xBB" + std::string(60, 'L') + "\xAB 5,0 GB = 50%").substr(0, 63));
 }
 
 TEST_F(CheckCycleTest, BlinkPhaseFlipsEveryCycleEvenWithoutDrives) {

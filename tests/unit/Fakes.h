@@ -37,7 +37,7 @@ class FakeDiskSpace : public DiskSpaceApi {
     probedDirectories.emplace_back(directory);
     return probe;
   }
-  DiskFreeSpaceExAnswer GetDiskFreeSpaceEx(std::string_view directory) override {
+  DiskFreeSpaceExAnswer CallDiskFreeSpaceEx(std::string_view directory) override {
     exCalls.emplace_back(directory);
     DiskFreeSpaceExAnswer answer;
     const auto it = drives.find(std::string(directory));
@@ -48,7 +48,7 @@ class FakeDiskSpace : public DiskSpaceApi {
     answer.totalFreeBytes = BytesOf(it->second.freeBytes);
     return answer;
   }
-  DiskFreeSpaceAnswer GetDiskFreeSpace(std::string_view rootPath) override {
+  DiskFreeSpaceAnswer CallDiskFreeSpace(std::string_view rootPath) override {
     clusterCalls.emplace_back(rootPath);
     return clusterAnswer;
   }

@@ -60,7 +60,7 @@ CallProbe Win32DiskSpace::ProbeDiskFreeSpaceEx(std::string_view directory) {
   return {CallProbe::Outcome::Callable, 0, {}};
 }
 
-DiskFreeSpaceExAnswer Win32DiskSpace::GetDiskFreeSpaceEx(std::string_view directory) {
+DiskFreeSpaceExAnswer Win32DiskSpace::CallDiskFreeSpaceEx(std::string_view directory) {
   DiskFreeSpaceExAnswer answer;
   if (!getDiskFreeSpaceEx_) return answer;
   ULARGE_INTEGER available{}, total{}, totalFree{};
@@ -72,7 +72,7 @@ DiskFreeSpaceExAnswer Win32DiskSpace::GetDiskFreeSpaceEx(std::string_view direct
   return answer;
 }
 
-DiskFreeSpaceAnswer Win32DiskSpace::GetDiskFreeSpace(std::string_view rootPath) {
+DiskFreeSpaceAnswer Win32DiskSpace::CallDiskFreeSpace(std::string_view rootPath) {
   DiskFreeSpaceAnswer answer;
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
   const std::string path(rootPath);

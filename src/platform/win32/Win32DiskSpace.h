@@ -14,8 +14,8 @@ class Win32DiskSpace : public DiskSpaceApi {
                           const char* functionName = "GetDiskFreeSpaceExA");
 
   CallProbe ProbeDiskFreeSpaceEx(std::string_view directory) override;
-  DiskFreeSpaceExAnswer GetDiskFreeSpaceEx(std::string_view directory) override;
-  DiskFreeSpaceAnswer GetDiskFreeSpace(std::string_view rootPath) override;
+  DiskFreeSpaceExAnswer CallDiskFreeSpaceEx(std::string_view directory) override;
+  DiskFreeSpaceAnswer CallDiskFreeSpace(std::string_view rootPath) override;
   std::string VolumeLabel(std::string_view rootPath) override;
 
  private:

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32NotifyArea.h"
 
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <cstddef>

@@ -4,7 +4,9 @@
 
 namespace quenora::win32 {
 
-void Win32System::Beep() { MessageBeep(MB_OK); }
+void Win32System::Beep() {
+  MessageBeep(MB_OK);
+}
 
 void Win32System::ShowMessage(std::string_view text, std::string_view title) {
   MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), MB_OK | MB_ICONINFORMATION);
@@ -21,7 +23,8 @@ std::string Win32System::ToAnsiCodePage(std::u16string_view text) {
   if (text.empty()) return {};
   const std::wstring wide(text.begin(), text.end());
   const int length = static_cast<int>(wide.size());
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  const int size =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
   std::string ansi(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
   if (size > 0) {
     WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), size, nullptr, nullptr);

@@ -7,7 +7,7 @@
 
 namespace quenora::win32 {
 
-class Win32System final : public SystemServices {
+class Win32System : public SystemServices {
  public:
   void Beep() override;
   void ShowMessage(std::string_view text, std::string_view title) override;

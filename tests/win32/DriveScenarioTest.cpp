@@ -1,0 +1,193 @@
+// Real drives under wine while the check cycle runs: a small drive that fills below the limit
+// and is freed again, and a drive letter that vanishes and returns. drive_scenarios.sh plays
+// the other side: it maps the small drive to Q: and removes or restores the letter when this
+// program asks for it through files in QUENORA_SCENARIO_DIR.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+#include "monitor/CheckCycle.h"
+#include "platform/win32/WideText.h"
+#include "platform/win32/Win32DiskSpace.h"
+#include "platform/win32/Win32System.h"
+
+namespace quenora::win32 {
+namespace {
+
+constexpr std::uint64_t kMB = 1048576;
+
+class CountingSystem : public Win32System {
+ public:
+  void Beep() override { ++beeps; }
+  int beeps = 0;
+};
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+class DriveScenarioTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    handshake_ = Env("QUENORA_SCENARIO_DIR");
+    ASSERT_FALSE(handshake_.empty()) << "run through drive_scenarios.sh";
+    for (int i = 0; i < kTrayPictureCount; ++i) icons_[static_cast<std::size_t>(i)] = 100 + i;
+    freeSpace_.OSFat32Support = freeSpace_.GetDiskFreeSpaceExSupported() ? -1 : 0;
+    ASSERT_EQ(freeSpace_.OSFat32Support, -1);
+    drives_.DriveCount = 2;
+    drives_.DriveNumbers[0] = 'C' % 64;
+    drives_.DriveNumbers[1] = 'Q' % 64;
+    cycle_.AlarmSoundEnabled = 1;
+  }
+
+  struct Sent {
+    std::uint32_t id;
+    int picture;
+    std::string tip;
+  };
+  std::vector<Sent> Tick() {
+    shell_.requests.clear();
+    cycle_.UpdateIcons();
+    std::vector<Sent> sent;
+    for (const auto& request : shell_.requests) {
+      sent.push_back(
+          {request.record.uID, static_cast<int>(request.record.hIcon) - 100, request.Tip()});
+    }
+    return sent;
+  }
+  static const Sent* Find(const std::vector<Sent>& sent, std::uint32_t id) {
+    for (const Sent& s : sent) {
+      if (s.id == id) return &s;
+    }
+    return nullptr;
+  }
+
+  // Asks the script to act and waits until it has.
+  void Ask(const std::string& request, const std::string& answer) {
+    const std::wstring dir = Widen(handshake_) + L"\\";
+    HANDLE file = CreateFileW((dir + Widen(request)).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    for (int i = 0; i < 600; ++i) {
+      if (GetFileAttributesW((dir + Widen(answer)).c_str()) != INVALID_FILE_ATTRIBUTES) return;
+      Sleep(50);
+    }
+    FAIL() << "the script did not answer " << request;
+  }
+
+  // Fills Q: with a file of `bytes` (0 deletes it).
+  static void FillQ(std::uint64_t bytes) {
+    const wchar_t* path = L"Q:\\ballast.bin";
+    if (bytes == 0) {
+      ASSERT_TRUE(DeleteFileW(path));
+      return;
+    }
+    HANDLE file =
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::vector<char> chunk(kMB, 'x');
+    for (std::uint64_t written = 0; written < bytes; written += kMB) {
+      DWORD done = 0;
+      ASSERT_TRUE(WriteFile(file, chunk.data(), static_cast<DWORD>(kMB), &done, nullptr));
+    }
+    CloseHandle(file);
+  }
+
+  std::string handshake_;
+  std::string separator_ = Win32System().DecimalSeparator();
+  Win32DiskSpace disks_;
+  testing::FakeNotifyArea shell_;
+  CountingSystem system_;
+  DriveTable drives_;
+  IconImages icons_{};
+  FreeSpace freeSpace_{disks_, system_};
+  TrayIconSet tray_{shell_, system_, drives_};
+  CheckCycle cycle_{drives_, freeSpace_, disks_, tray_, system_, icons_};
+};
+
+TEST_F(DriveScenarioTest, SmallDriveFallsBelowTheLimitAndRecovers) {
+  const DriveSpace q = freeSpace_.QueryDriveSpace("Q:");
+  ASSERT_TRUE(q.ok);
+  const bool smallDrive = Env("QUENORA_SMALL_DRIVE_TMPFS") == "1";
+  if (smallDrive) {
+    ASSERT_EQ(q.totalBytes, 20.0 * kMB);
+    cycle_.MemoryLimit = 10;
+  } else {
+    // No small file system here (not root): a limit above what Q: has plays the same alarm.
+    cycle_.MemoryLimit = q.freeBytes / kMB + 64;
+  }
+
+  auto sent = Tick();  // alarm phase
+  ASSERT_NE(Find(sent, 1), nullptr);
+  ASSERT_NE(Find(sent, 2), nullptr);
+  EXPECT_EQ(Find(sent, 1)->tip.rfind("Rest auf C: ", 0), 0u);
+  if (smallDrive) {
+    EXPECT_EQ(Find(sent, 2)->tip, "Rest auf Q: 20" + separator_ + "0 MB = 100%");
+    EXPECT_EQ(Find(sent, 2)->picture, 0);
+    EXPECT_EQ(system_.beeps, 0);
+    EXPECT_EQ(Find(Tick(), 2), nullptr);  // quiet
+
+    FillQ(15 * kMB);  // 5 MB left, below 10 MB
+  }
+  // 15 of 20 MB used: fill level 20.25; without the small drive, whatever Q: shows.
+  const int fill = smallDrive ? 20 : FillLevel(q.freeBytes, q.totalBytes);
+  for (int tick = 0; tick < 4; ++tick) {
+    sent = Tick();
+    ASSERT_NE(Find(sent, 2), nullptr) << "tick " << tick;
+    EXPECT_EQ(Find(sent, 2)->picture, cycle_.BlinkPhase != 0 ? kIconAlarm : fill);
+    // From the second tick on, Q:'s alarm of the tick before has C: re-sent too.
+    if (tick > 0) {
+      ASSERT_NE(Find(sent, 1), nullptr) << "tick " << tick;
+    }
+  }
+  if (smallDrive) {
+    EXPECT_EQ(Find(sent, 2)->tip, "Rest auf Q: 5" + separator_ + "0 MB = 25%");
+  }
+  EXPECT_EQ(system_.beeps, 2);
+
+  if (!smallDrive) return;
+  FillQ(0);
+  sent = Tick();
+  ASSERT_NE(Find(sent, 2), nullptr);
+  EXPECT_EQ(Find(sent, 2)->picture, 0);
+  EXPECT_EQ(Find(sent, 2)->tip, "Rest auf Q: 20" + separator_ + "0 MB = 100%");
+  EXPECT_EQ(Find(Tick(), 2), nullptr);  // the alarm is over: quiet again
+}
+
+TEST_F(DriveScenarioTest, DriveLetterVanishesAndReturns) {
+  cycle_.MemoryLimit = 0;
+  Tick();
+  Tick();
+  Ask("remove-q", "q-removed");
+  for (int tick = 0; tick < 4; ++tick) {
+    const auto sent = Tick();
+    const Sent* q = Find(sent, 2);
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(q->tip, "Fehler: Von Q: kann nicht gelesen werden.");
+    EXPECT_EQ(q->picture, cycle_.BlinkPhase != 0 ? kIconAlarm : kIconUnreadable);
+    // C: goes on, re-sent with its real state from the second tick on: Q: cleared the table.
+    if (tick > 0) {
+      const Sent* c = Find(sent, 1);
+      ASSERT_NE(c, nullptr) << "tick " << tick;
+      EXPECT_EQ(c->tip.rfind("Rest auf C: ", 0), 0u);
+    }
+  }
+  EXPECT_EQ(system_.beeps, 2);
+
+  Ask("restore-q", "q-restored");
+  const auto sent = Tick();
+  const Sent* q = Find(sent, 2);
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(q->tip.rfind("Rest auf Q: ", 0), 0u) << q->tip;
+  EXPECT_LE(q->picture, kMaxFillLevel);
+}
+
+}  // namespace
+}  // namespace quenora::win32
