@@ -38,6 +38,12 @@ bool Form1::Load(HINSTANCE instance) {
   RECT frame{0, 0, MulDiv(5580, 96, 1440), MulDiv(3630, 96, 1440)};
   const DWORD style = WS_CAPTION | WS_SYSMENU;
   AdjustWindowRectEx(&frame, style, FALSE, 0);
+  // The tray pictures belong to the window and live as long as it does.
+  icoImageOwners_ = CreateTrayIcons();
+  for (std::size_t i = 0; i < icoImage_.size(); ++i) {
+    icoImage_[i] = reinterpret_cast<IconHandle>(icoImageOwners_[i].get());
+  }
+
   // window_ takes the handle at WM_NCCREATE, so the first messages already find it.
   if (!CreateWindowExW(0, kWindowClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
@@ -96,11 +102,6 @@ void Form1::Form_Load() {
   tray_.TrayWindowHandle = reinterpret_cast<WindowHandle>(window);
 
   freeSpace_.OSFat32Support = freeSpace_.GetDiskFreeSpaceExSupported() ? -1 : 0;
-
-  icoImageOwners_ = CreateTrayIcons();
-  for (std::size_t i = 0; i < icoImage_.size(); ++i) {
-    icoImage_[i] = reinterpret_cast<IconHandle>(icoImageOwners_[i].get());
-  }
 
   LoadDefaultMonitorSettings();
   // The first cycle runs at once, in the alarm phase, with every remembered count at 0.
