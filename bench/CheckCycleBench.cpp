@@ -48,7 +48,7 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  quenora::win32::FailDriveErrorsQuietly();
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
   constexpr int kBlock = 20;
 

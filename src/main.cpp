@@ -8,8 +8,7 @@
 #include "ui/Form1.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  // A drive without a medium must simply fail its query, never raise the system's box.
-  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  quenora::win32::FailDriveErrorsQuietly();
 
   quenora::win32::Win32DiskSpace disks;
   quenora::win32::Win32NotifyArea notifyArea;

@@ -34,7 +34,7 @@ std::string Env(const char* name) {
 class DriveScenarioTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    FailDriveErrorsQuietly();
     handshake_ = Env("QUENORA_SCENARIO_DIR");
     ASSERT_FALSE(handshake_.empty()) << "run through drive_scenarios.sh";
     for (int i = 0; i < kTrayPictureCount; ++i) icons_[static_cast<std::size_t>(i)] = 100 + i;

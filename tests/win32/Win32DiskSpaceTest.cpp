@@ -13,8 +13,15 @@ constexpr char kNoDrive[] = "R:";
 
 class Win32DiskSpaceTest : public ::testing::Test {
  protected:
-  void SetUp() override { SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX); }
+  void SetUp() override { FailDriveErrorsQuietly(); }
 };
+
+TEST(FailDriveErrorsQuietlyTest, SwitchesOffTheSystemsDriveErrorBoxes) {
+  SetErrorMode(0);
+  FailDriveErrorsQuietly();
+  EXPECT_TRUE(GetErrorMode() & SEM_FAILCRITICALERRORS);
+  EXPECT_TRUE(GetErrorMode() & SEM_NOOPENFILEERRORBOX);
+}
 
 TEST_F(Win32DiskSpaceTest, NewerCallIsFoundAndBothCallsDescribeDriveC) {
   Win32DiskSpace disks;

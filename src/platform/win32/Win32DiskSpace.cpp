@@ -19,6 +19,10 @@ Int64Bytes ToBytes(const ULARGE_INTEGER& value) {
 
 }  // namespace
 
+void FailDriveErrorsQuietly() {
+  SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
 std::string SystemErrorText(DWORD error) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(

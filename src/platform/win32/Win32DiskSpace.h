@@ -25,6 +25,10 @@ class Win32DiskSpace : public DiskSpaceApi {
   DWORD resolveError_ = 0;
 };
 
+// Makes a query of a drive without a medium simply fail, for the whole process, instead of
+// raising the system's "no disk" box on every tick.
+void FailDriveErrorsQuietly();
+
 // The system's description of an error number, UTF-8, without the trailing line break.
 std::string SystemErrorText(DWORD error);
 
