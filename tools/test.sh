@@ -3,16 +3,17 @@
 # server for the whole run, in the project's own wine prefix under build/.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
+# shellcheck source=tools/wine-env.sh
 source tools/wine-env.sh
 
-presets=(${QUENORA_PRESETS:-native win32 win64})
+read -r -a presets <<<"${QUENORA_PRESETS:-native win32 win64}"
 for preset in "${presets[@]}"; do
   cmake --preset "$preset" >/dev/null || { echo "test: configuring $preset failed" >&2; exit 1; }
   cmake --build --preset "$preset" || { echo "test: building $preset failed" >&2; exit 1; }
 done
 
-quenora_start_display
+quenora_start_display 1024x768
 quenora_start_wineserver
 trap 'quenora_stop_wineserver; quenora_stop_display' EXIT
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the developer scripts: wine's environment, the project's prefix, and a virtual
 # display with a system tray for the runs that need one.
 
@@ -23,6 +24,31 @@ quenora_start_wineserver() {
 
 quenora_stop_wineserver() { wineserver -k 2>/dev/null || true; }
 
+# Like the pair above, for runs that may share the prefix with another one (a test run, the
+# user's own programs): a persistent server is started only when none holds the prefix yet
+# (wineserver exits with 2 when another one has the lock), and only that one is stopped again.
+quenora_own_wineserver=0
+quenora_claim_wineserver() {
+  quenora_prepare_prefix
+  local status=0
+  wineserver -p 2>/dev/null || status=$?
+  case $status in
+    0) quenora_own_wineserver=1 ;;
+    2) quenora_own_wineserver=0 ;;
+    *)
+      echo "wine: could not start a wineserver for $WINEPREFIX (exit $status)" >&2
+      return 1
+      ;;
+  esac
+}
+
+quenora_release_wineserver() {
+  if ((quenora_own_wineserver)); then
+    wineserver -k 2>/dev/null || true
+    quenora_own_wineserver=0
+  fi
+}
+
 quenora_free_display() {
   local n
   for n in $(seq 90 140); do
@@ -34,15 +60,17 @@ quenora_free_display() {
 }
 
 # A private Xvfb with a system tray at the bottom right, as a person's desktop would have.
+# Both run in a session of their own: a Ctrl-C in the terminal reaches the script, which then
+# ends its programs while their display is still there, and stops the display last.
 quenora_start_display() {
   local size=${1:-1024x768}
   DISPLAY=$(quenora_free_display) || { echo "no free X display number" >&2; return 1; }
   export DISPLAY
-  Xvfb "$DISPLAY" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+  setsid Xvfb "$DISPLAY" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
   quenora_pids+=($!)
   local _
   for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${DISPLAY#:} ]] && break; sleep 0.1; done
-  trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
+  setsid trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
     >/dev/null 2>&1 &
   quenora_pids+=($!)
   sleep 0.5
@@ -51,5 +79,22 @@ quenora_start_display() {
 quenora_stop_display() {
   local pid
   for pid in "${quenora_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${quenora_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   quenora_pids=()
+}
+
+# The window id of trayer's panel, empty while trayer has not mapped it yet.
+quenora_tray_panel() {
+  xwininfo -root -tree 2>/dev/null | awk '/"panel": \("panel" "trayer"\)/ { print $1; exit }'
+}
+
+# Waits up to $1 seconds (default 10) for the tray, so that icons added afterwards are docked.
+quenora_wait_for_tray() {
+  local limit=${1:-10} _
+  for _ in $(seq $((limit * 10))); do
+    [[ -n $(quenora_tray_panel) ]] && return 0
+    sleep 0.1
+  done
+  echo "no system tray (trayer) appeared on $DISPLAY within $limit s" >&2
+  return 1
 }
