@@ -17,9 +17,13 @@ quenora_start_display 1024x768
 quenora_start_wineserver
 trap 'quenora_stop_wineserver; quenora_stop_display' EXIT
 
-status=0
+failed=()
 for preset in "${presets[@]}"; do
   echo "=== tests of the $preset build ==="
-  ctest --preset "$preset" || status=1
+  ctest --preset "$preset" || failed+=("$preset")
 done
-exit $status
+if ((${#failed[@]})); then
+  echo "test: FAILED in the build(s): ${failed[*]}"
+  exit 1
+fi
+echo "test: every test of ${presets[*]} passed"

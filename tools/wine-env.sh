@@ -20,6 +20,14 @@ quenora_prepare_prefix() {
 quenora_start_wineserver() {
   quenora_prepare_prefix
   wineserver -p 2>/dev/null || true
+  quenora_start_wine_services
+}
+
+# The first program in a new server starts wine's own services, which then live as long as the
+# server does. Started here with their output going nowhere, they don't hold on to the output
+# pipe of whatever program happens to come first (a test listing its cases, for one).
+quenora_start_wine_services() {
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 quenora_stop_wineserver() { wineserver -k 2>/dev/null || true; }
@@ -40,6 +48,7 @@ quenora_claim_wineserver() {
       return 1
       ;;
   esac
+  quenora_start_wine_services
 }
 
 quenora_release_wineserver() {
