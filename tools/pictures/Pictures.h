@@ -1,0 +1,28 @@
+#pragma once
+// The program's pictures, each drawn afresh at the size asked for.
+
+#include "Canvas.h"
+#include "IconFile.h"
+
+namespace pictures {
+
+// The four pictures of the option pages: drives, check interval, alarm, autostart.
+Image DrawPageDrives(int pixels);
+Image DrawPageInterval(int pixels);
+Image DrawPageAlarm(int pixels);
+Image DrawPageAutostart(int pixels);
+
+// The drive of the drive list, seen from the front.
+Image DrawDriveSmall(int pixels);
+
+// The 32 x 32 mouse pointer over the vendor logo, and where it points.
+Image DrawMousePointer();
+Hotspot MousePointerHotspot();
+
+// The vendor's mark, also the program's window icon.
+Image DrawEmblem(int pixels);
+
+// The program's own icon: the fill bar above the drive, as in the notification area.
+Image DrawAppIcon(int pixels);
+
+}  // namespace pictures
