@@ -1,0 +1,82 @@
+#include "ui/Form1Layout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quenora {
+namespace {
+
+using namespace form1;
+
+bool Inside(const TwipsRect& r, int width, int height) {
+  return r.left >= 0 && r.top >= 0 && r.width > 0 && r.height > 0 && r.left + r.width <= width &&
+         r.top + r.height <= height;
+}
+
+bool Focusable(ControlKind kind) {
+  return kind == ControlKind::TabStrip || kind == ControlKind::ListView ||
+         kind == ControlKind::Slider || kind == ControlKind::CheckBox ||
+         kind == ControlKind::Button;
+}
+
+TEST(Form1LayoutTest, ControlsHaveUniqueIdsAndFitTheirContainers) {
+  std::set<int> ids;
+  std::vector<int> outside;
+  for (const ControlSpec& control : Form1Controls()) {
+    SCOPED_TRACE(control.id);
+    EXPECT_TRUE(ids.insert(control.id).second);
+    EXPECT_EQ(FindControl(control.id), &control);
+    EXPECT_GE(control.layer, 0);
+    EXPECT_LE(control.layer, kPageCount);
+    if (control.layer > 0) {
+      EXPECT_TRUE(Inside(control.rect, 3792, 2952));
+    } else if (!Inside(control.rect, kForm1ClientWidth, kForm1ClientHeight)) {
+      outside.push_back(control.id);
+    }
+  }
+  // Pages 2 to 4 lie below the client area until they are stacked on page 1, which fits.
+  EXPECT_EQ(outside, (std::vector<int>{kLayer + 2, kLayer + 3, kLayer + 4}));
+  const TwipsRect page1 = FindControl(kLayer + 1)->rect;
+  EXPECT_TRUE(Inside({page1.left, page1.top, 3792, 2952}, kForm1ClientWidth, kForm1ClientHeight));
+  EXPECT_EQ(FindControl(999), nullptr);
+}
+
+TEST(Form1LayoutTest, TabOrderVisitsEveryFocusableControlOnceButtonsOkFirst) {
+  std::multiset<int> focusable;
+  for (const ControlSpec& control : Form1Controls()) {
+    if (Focusable(control.kind)) focusable.insert(control.id);
+  }
+  const auto order = Form1TabOrder();
+  EXPECT_EQ(std::multiset<int>(order.begin(), order.end()), focusable);
+  std::vector<std::string> buttons;
+  for (const int id : order) {
+    const ControlSpec* control = FindControl(id);
+    ASSERT_NE(control, nullptr) << id;
+    if (control->kind == ControlKind::Button) buttons.emplace_back(control->text);
+  }
+  EXPECT_EQ(buttons,
+            (std::vector<std::string>{"&OK", "&Beenden", "&Abbrechen", "&Info", "&Hilfe"}));
+}
+
+TEST(Form1LayoutTest, TwipsToPixelsRoundsToTheNearestPixel) {
+  EXPECT_EQ(TwipsToPixels(1440, 96), 96);
+  EXPECT_EQ(TwipsToPixels(15, 96), 1);
+  EXPECT_EQ(TwipsToPixels(5580, 96), 372);
+  EXPECT_EQ(TwipsToPixels(5580, 192), 744);
+  EXPECT_EQ(TwipsToPixels(3630, 144), 363);
+  EXPECT_EQ(TwipsToPixels(1, 96), 0);
+  EXPECT_EQ(TwipsToPixels(7, 96), 0);  // 0.47
+  EXPECT_EQ(TwipsToPixels(8, 96), 1);  // 0.53
+  // Halves go away from zero, for positions left of or above the origin too.
+  EXPECT_EQ(TwipsToPixels(15, 48), 1);
+  EXPECT_EQ(TwipsToPixels(-15, 48), -1);
+  EXPECT_EQ(TwipsToPixels(-8, 96), -1);
+  EXPECT_EQ(TwipsToPixels(2147483647, 480), 715827882);  // no overflow on the way
+}
+
+}  // namespace
+}  // namespace quenora

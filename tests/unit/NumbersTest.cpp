@@ -1,0 +1,65 @@
+#include "util/Numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace quenora {
+namespace {
+
+TEST(NumbersTest, ParseNumberReadsPlainDecimals) {
+  const std::pair<const char*, double> numbers[] = {
+      {"10", 10}, {" 12 ", 12},   {"\t12\r\n", 12}, {"-2880", -2880},
+      {"+7", 7},  {"10.4", 10.4}, {"10,4", 10.4},   {".5", 0.5},
+      {"5.", 5},  {"1e3", 1000},  {"2.5E-1", 0.25}, {"-1e+2", -100},
+  };
+  for (const auto& [text, value] : numbers) EXPECT_EQ(ParseNumber(text), value) << text;
+  EXPECT_EQ(ParseNumber("1.7976931348623157e308"), std::numeric_limits<double>::max());
+  EXPECT_EQ(ParseNumber(std::string(499, ' ') + "42" + std::string(499, ' ')), 42);
+}
+
+TEST(NumbersTest, ParseNumberRefusesEverythingElse) {
+  // Beyond a double; control characters; a no-break space is no blank, a full-width one no
+  // digit.
+  const char* const others[] = {
+      "",      "   ",    "abc",   "12abc", "1 2",  "1.2.3",   "1,2,3",     "--1",
+      "-",     ".",      "1e",    "e3",    "0x10", "inf",     "-Infinity", "nan",
+      "1e400", "-1e400", "\0011", "1\177", "1\v",  "\u00A01", "\uFF11",
+  };
+  for (const char* text : others) EXPECT_EQ(ParseNumber(text), std::nullopt) << text;
+  EXPECT_EQ(ParseNumber(std::string("1\0", 2)), std::nullopt);
+  EXPECT_EQ(ParseNumber(std::string(1000, 'x')), std::nullopt);
+  EXPECT_EQ(ParseNumber(std::string(1000, '9')), std::nullopt);
+}
+
+// A decimal number is read whatever its length; long forms are what other tools write.
+TEST(NumbersTest, ParseNumberReadsLongDecimalsAsAWhole) {
+  EXPECT_EQ(ParseNumber(std::string(999, '0') + "1"), 1.0);
+  EXPECT_EQ(ParseNumber("10." + std::string(997, '0')), 10.0);
+}
+
+// Finite results are kept: a value too small for a double is (nearly) zero, not "no number".
+TEST(NumbersTest, ParseNumberTakesUnderflowAsZero) {
+  EXPECT_EQ(ParseNumber("1e-400"), 0.0);
+  EXPECT_EQ(ParseNumber("-2e-324"), 0.0);
+}
+
+TEST(NumbersTest, NumberTextIsPlainAndReadsBackExactly) {
+  EXPECT_EQ(NumberText(2880), "2880");
+  EXPECT_EQ(NumberText(-2880), "-2880");
+  EXPECT_EQ(NumberText(0), "0");
+  EXPECT_EQ(NumberText(10.4), "10.4");
+  EXPECT_EQ(NumberText(-0.25), "-0.25");
+  for (const double value : {10.4, 0.1, 1.0 / 3, 1e15, 1e16, 123456789012345678.0, 5e-324,
+                             std::numeric_limits<double>::max(), -16777217.0}) {
+    const std::string text = NumberText(value);
+    EXPECT_EQ(text.find(','), std::string::npos) << text;
+    EXPECT_EQ(ParseNumber(text), value) << text;
+  }
+}
+
+}  // namespace
+}  // namespace quenora
