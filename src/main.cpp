@@ -4,6 +4,7 @@
 
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32NotifyArea.h"
+#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32System.h"
 #include "ui/Form1.h"
 
@@ -13,11 +14,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   quenora::win32::Win32DiskSpace disks;
   quenora::win32::Win32NotifyArea notifyArea;
   quenora::win32::Win32System system;
-  quenora::win32::Form1 form({disks, notifyArea, system});
+  quenora::win32::Win32Registry registry;
+  quenora::win32::Form1 form({disks, notifyArea, system, registry});
   if (!form.Load(instance)) return 1;
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (form.PreTranslateMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -15,6 +15,7 @@ done
 
 quenora_start_display 1024x768
 quenora_start_wineserver
+quenora_use_wine_desktop 1024x768
 trap 'quenora_stop_wineserver; quenora_stop_display' EXIT
 
 failed=()

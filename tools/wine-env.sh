@@ -30,6 +30,15 @@ quenora_start_wine_services() {
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Every window of the prefix on one wine desktop of its own: without a window manager on the
+# virtual display, wine waits for one on each hide and show (about 2 s); on its own desktop it
+# doesn't. The desktop has its own taskbar and tray.
+quenora_use_wine_desktop() {
+  local size=${1:-1024x768}
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null 2>&1
+}
+
 quenora_stop_wineserver() { wineserver -k 2>/dev/null || true; }
 
 # Like the pair above, for runs that may share the prefix with another one (a test run, the

@@ -1,57 +1,330 @@
 #include "ui/Form1.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
 #include "platform/win32/TrayIcons.h"
+#include "platform/win32/WideText.h"
+#include "platform/win32/WindowGeometry.h"
+#include "resource.h"
+#include "ui/ApplyOptions.h"
+#include "util/Numbers.h"
 
 namespace quenora::win32 {
+
+using namespace form1;
 
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"QuenoraForm1";
-constexpr char kDefaultDriveLetter = 'C';
-constexpr UINT kDefaultIntervalSeconds = 10;
-constexpr double kDefaultMemoryLimit = 10;
+constexpr wchar_t kLayerClass[] = L"QuenoraLayer";
+constexpr wchar_t kOwnerClass[] = L"QuenoraOwner";
+constexpr std::string_view kOSFat32SupportKey = "OSFat32Support";
+
+// The dialog font of the classic utilities, 8.25 points; "MS Shell Dlg 2" is the system's
+// name for it (Tahoma), which keeps the texts within the twips the layout gives them.
+constexpr wchar_t kFontFace[] = L"MS Shell Dlg 2";
+constexpr int kFontCentiPoints = 825;
+
+bool IsPageControl(const ControlSpec& spec) {
+  return spec.layer != 0;
+}
+
+int PictureResource(PagePicture picture) {
+  switch (picture) {
+    case PagePicture::Drives:
+      return IDI_PAGE_DRIVES;
+    case PagePicture::Interval:
+      return IDI_PAGE_INTERVAL;
+    case PagePicture::Alarm:
+      return IDI_PAGE_ALARM;
+    case PagePicture::Autostart:
+      return IDI_PAGE_AUTOSTART;
+    case PagePicture::None:
+      break;
+  }
+  return 0;
+}
+
+void RegisterClasses(HINSTANCE instance, WNDPROC formProc, WNDPROC layerProc) {
+  // Registering again in the same process fails harmlessly.
+  WNDCLASSEXW form{};
+  form.cbSize = sizeof form;
+  form.lpfnWndProc = formProc;
+  form.hInstance = instance;
+  form.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+  form.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  form.lpszClassName = kWindowClass;
+  RegisterClassExW(&form);
+
+  WNDCLASSEXW layer = form;
+  layer.lpfnWndProc = layerProc;
+  layer.hIcon = layer.hIconSm = nullptr;
+  layer.lpszClassName = kLayerClass;
+  RegisterClassExW(&layer);
+
+  WNDCLASSEXW owner = layer;
+  owner.lpfnWndProc = DefWindowProcW;
+  owner.lpszClassName = kOwnerClass;
+  RegisterClassExW(&owner);
+}
 
 }  // namespace
 
 Form1::Form1(Form1Services services)
     : services_(services),
+      store_(services.registry),
       freeSpace_(services.disks, services.system),
       tray_(services.notifyArea, services.system, drives_),
-      cycle_(drives_, freeSpace_, services.disks, tray_, services.system, icoImage_) {}
+      cycle_(drives_, freeSpace_, services.disks, tray_, services.system, icoImage_),
+      settings_(store_, *this, cycle_, drives_, tray_, icoImage_) {}
 
 Form1::~Form1() {
   // Destroying the window unloads it: the icons leave the tray with it.
   window_.reset();
 }
 
-bool Form1::Load(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &Form1::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);  // a second registration in the same process fails harmlessly
+HWND Form1::Control(int id) const {
+  const ControlSpec* spec = FindControl(id);
+  if (id == kDriveList || (spec && !IsPageControl(*spec))) {
+    return GetDlgItem(window_.get(), id);
+  }
+  if (!spec) return nullptr;
+  return GetDlgItem(GetDlgItem(window_.get(), kLayer + spec->layer), id);
+}
 
-  // The client area is 5580 x 3630 twips; the options pages that fill it come later.
-  RECT frame{0, 0, MulDiv(5580, 96, 1440), MulDiv(3630, 96, 1440)};
-  const DWORD style = WS_CAPTION | WS_SYSMENU;
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
+bool Form1::Load(HINSTANCE instance) {
+  instance_ = instance;
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  RegisterClasses(instance, &Form1::WindowProc, &Form1::LayerProc);
+
   // The tray pictures belong to the window and live as long as it does.
   icoImageOwners_ = CreateTrayIcons();
   for (std::size_t i = 0; i < icoImage_.size(); ++i) {
     icoImage_[i] = reinterpret_cast<IconHandle>(icoImageOwners_[i].get());
   }
 
+  owner_.reset(CreateWindowExW(0, kOwnerClass, L"Quenora", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                               instance, nullptr));
+  // A fixed dialog frame without minimize and maximize boxes, never in the taskbar (it is
+  // owned by a hidden window); sized once the DPI is known.
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   // window_ takes the handle at WM_NCCREATE, so the first messages already find it.
-  if (!CreateWindowExW(0, kWindowClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                       frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+  if (!CreateWindowExW(exStyle, kWindowClass, L"", style, 0, 0, 100, 100, owner_.get(), nullptr,
                        instance, this)) {
     return false;
   }
+  HWND window = window_.get();
+  dpi_ = WindowDpi(window);
+  RECT frame{0, 0, Px(kForm1ClientWidth), Px(kForm1ClientHeight)};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (HMENU system = GetSystemMenu(window, FALSE)) {
+    for (const UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
+      DeleteMenu(system, command, MF_BYCOMMAND);
+    }
+  }
+
+  CreateFonts();
+  LoadPictures();
+  CreateControls();
+  // Timer1 runs from the window's creation with its designed interval; the settings set the
+  // real one before the first tick can come.
+  SetTimer1Enabled(true);
   Form_Load();
   return true;
+}
+
+void Form1::CreateFonts() {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(kFontCentiPoints, dpi_, 7200);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfQuality = CLEARTYPE_QUALITY;
+  wcscpy_s(font.lfFaceName, kFontFace);
+  font_.reset(CreateFontIndirectW(&font));
+  font.lfWeight = FW_BOLD;
+  boldFont_.reset(CreateFontIndirectW(&font));
+  logoFont_.reset(CreateFontIndirectW(&font));
+  font.lfHeight = -MulDiv(700, dpi_, 7200);
+  logoSmallFont_.reset(CreateFontIndirectW(&font));
+  font.lfHeight = -MulDiv(650, dpi_, 7200);
+  font.lfWeight = FW_NORMAL;
+  logoTaglineFont_.reset(CreateFontIndirectW(&font));
+}
+
+void Form1::LoadPictures() {
+  const int pictureSize = Px(720);  // 48 pixels at 96 dpi
+  for (const ControlSpec& spec : Form1Controls()) {
+    if (spec.kind != ControlKind::Picture) continue;
+    pagePictures_[static_cast<std::size_t>(spec.layer - 1)].reset(
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(PictureResource(spec.picture)),
+                                      IMAGE_ICON, pictureSize, pictureSize, LR_DEFAULTCOLOR)));
+  }
+  const int small = Px(240);  // 16 pixels at 96 dpi
+  imageList1_.reset(ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 1, 0));
+  if (HICON drive = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_DRIVE_SMALL),
+                                                  IMAGE_ICON, small, small, LR_DEFAULTCOLOR))) {
+    ImageList_AddIcon(imageList1_.get(), drive);
+    DestroyIcon(drive);
+  }
+  const int emblemSize = Px(360);
+  emblem_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_EMBLEM), IMAGE_ICON,
+                                              emblemSize, emblemSize, LR_DEFAULTCOLOR)));
+  handPointer_.reset(static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER),
+                                                     IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+}
+
+HWND Form1::CreateControl(const ControlSpec& spec) {
+  HWND parent =
+      IsPageControl(spec) ? GetDlgItem(window_.get(), kLayer + spec.layer) : window_.get();
+  const wchar_t* className = L"STATIC";
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD exStyle = 0;
+  switch (spec.kind) {
+    case ControlKind::TabStrip:
+      className = WC_TABCONTROLW;
+      // Clipped by the pages lying on it, so it never paints over them.
+      style |= WS_TABSTOP | WS_CLIPSIBLINGS | TCS_TOOLTIPS;
+      break;
+    case ControlKind::Layer:
+      // Not clipping its children: the page's frame is a group box, which leaves its inside
+      // for the page to paint.
+      className = kLayerClass;
+      style = WS_CHILD;
+      exStyle = WS_EX_CONTROLPARENT;
+      break;
+    case ControlKind::Frame:
+      className = L"BUTTON";
+      style |= BS_GROUPBOX;
+      break;
+    case ControlKind::Picture:
+      style |= SS_ICON | SS_REALSIZEIMAGE;
+      break;
+    case ControlKind::Label:
+      style |= SS_LEFT | SS_NOPREFIX;
+      break;
+    case ControlKind::CenteredLabel:
+      style |= SS_CENTER | SS_NOPREFIX;
+      break;
+    case ControlKind::ListView:
+      className = WC_LISTVIEWW;
+      style |= WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::Slider:
+      className = TRACKBAR_CLASSW;
+      style |= WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS;
+      break;
+    case ControlKind::CheckBox:
+      className = L"BUTTON";
+      style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+      break;
+    case ControlKind::Button:
+      className = L"BUTTON";
+      style |= WS_TABSTOP | BS_PUSHBUTTON;
+      break;
+    case ControlKind::Logo:
+      style |= SS_OWNERDRAW | SS_NOTIFY;
+      break;
+  }
+  // Page controls are placed within their page.
+  HWND control =
+      CreateWindowExW(exStyle, className, Widen(spec.text).c_str(), style, Px(spec.rect.left),
+                      Px(spec.rect.top), Px(spec.rect.width), Px(spec.rect.height), parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+  SendMessageW(control, WM_SETFONT,
+               reinterpret_cast<WPARAM>(spec.bold ? boldFont_.get() : font_.get()), FALSE);
+  return control;
+}
+
+void Form1::CreateControls() {
+  HWND window = window_.get();
+  for (const ControlSpec& spec : Form1Controls()) CreateControl(spec);
+
+  HWND tabStrip = Control(kTabStrip1);
+  for (int i = 0; i < kPageCount; ++i) {
+    std::wstring caption = Widen(Form1Tabs()[static_cast<std::size_t>(i)].caption);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageW(tabStrip, TCM_INSERTITEMW, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(&item));
+  }
+  // The pages lie on the tab strip.
+  for (int page = 1; page <= kPageCount; ++page) {
+    SetWindowPos(GetDlgItem(window, kLayer + page), HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
+  for (const ControlSpec& spec : Form1Controls()) {
+    if (spec.kind == ControlKind::Picture) {
+      SendMessageW(
+          Control(spec.id), STM_SETICON,
+          reinterpret_cast<WPARAM>(pagePictures_[static_cast<std::size_t>(spec.layer - 1)].get()),
+          0);
+    }
+  }
+  for (const SliderSpec& slider : Form1Sliders()) {
+    HWND control = Control(slider.id);
+    SendMessageW(control, TBM_SETRANGEMIN, FALSE, slider.minimum);
+    SendMessageW(control, TBM_SETRANGEMAX, TRUE, slider.maximum);
+    SendMessageW(control, TBM_SETTICFREQ, static_cast<WPARAM>(slider.tickEvery), 0);
+    SendMessageW(control, TBM_SETPAGESIZE, 0, slider.pageStep);
+    SendMessageW(control, TBM_SETLINESIZE, 0, slider.lineStep);
+  }
+
+  HWND list = Control(kLV);
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
+  RECT listClient{};
+  GetClientRect(list, &listClient);
+  LVCOLUMNW column{};
+  column.mask = LVCF_WIDTH;
+  column.cx = listClient.right - GetSystemMetrics(SM_CXVSCROLL);
+  SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+
+  // The hidden service controls: the drive list box.
+  HWND driveList = CreateWindowExW(
+      0, L"LISTBOX", L"", WS_CHILD | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, window,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDriveList)), instance_, nullptr);
+  SendMessageW(driveList, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+  // The logo's tooltip.
+  tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                 instance_, nullptr));
+  std::wstring tip = Widen(kImage1Tooltip);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = window;
+  tool.uId = reinterpret_cast<UINT_PTR>(Control(kImage1));
+  tool.lpszText = tip.data();
+  SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, Px(5000));
+
+  // The tray icons' pop-up menu.
+  pum_.reset(CreatePopupMenu());
+  for (std::size_t i = 0; i < PumItems().size(); ++i) {
+    const std::wstring caption = Widen(PumItems()[i]);
+    if (caption == L"-") {
+      AppendMenuW(pum_.get(), MF_SEPARATOR, i + 1, nullptr);
+    } else {
+      AppendMenuW(pum_.get(), MF_STRING, i + 1, caption.c_str());
+    }
+  }
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -66,8 +339,29 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     form->window_.release();
+    return DefWindowProcW(window, message, wParam, lParam);
   }
-  return form->HandleMessage(message, wParam, lParam);
+  // Nothing may unwind through the system's code: whatever a handler throws ends here.
+  try {
+    return form->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK Form1::LayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // A page is a plain container: what its controls report goes to the window.
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_HSCROLL:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return SendMessageW(GetParent(window), message, wParam, lParam);
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -76,15 +370,61 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kTimer1Id) Timer1_Timer();
       return 0;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      if (HIWORD(wParam) == BN_CLICKED && id >= kBtn && id <= kBtn + 4) Btn_Click(id - kBtn);
+      return 0;
+    }
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HSCROLL: {
+      // The labels follow the sliders at once; the values take effect at the next apply.
+      const HWND slider = reinterpret_cast<HWND>(lParam);
+      if (slider == Control(kTimerIntervalSlider)) RefreshIntervalDisplay();
+      if (slider == Control(kMemLimitSlider)) RefreshLimitDisplay();
+      return 0;
+    }
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item.CtlID == static_cast<UINT>(kImage1)) DrawLogo(item);
+      return TRUE;
+    }
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wParam) == Control(kImage1) && handPointer_) {
+        SetCursor(handPointer_.get());
+        return TRUE;
+      }
+      break;
+    case WM_ACTIVATE:
+      // The control that had the keyboard gets it back when the window is active again.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) lastFocus_ = focus;
+      } else {
+        HWND focus = lastFocus_ && IsChild(window, lastFocus_) && IsWindowVisible(lastFocus_)
+                         ? lastFocus_
+                         : Control(kTabStrip1);
+        SetFocus(focus);
+      }
+      return 0;
+    case WM_SYSCOMMAND:
+      // The close box, the system menu's close and Alt+F4 only hide the window.
+      if ((wParam & 0xFFF0) == SC_CLOSE) {
+        if (Form_QueryUnload(UnloadMode::CloseBox)) return 0;
+        DestroyWindow(window);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // From another program (a task manager, an uninstaller): the window unloads.
+      if (!Form_QueryUnload(UnloadMode::FromOutside)) DestroyWindow(window);
+      return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
       // Windows is going down or the user logs off: the process may end without another
       // message, so the window unloads now.
-      if (wParam) Form_Unload();
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(window);
+      if (wParam && !Form_QueryUnload(UnloadMode::SessionEnd)) Form_Unload();
       return 0;
     case WM_DESTROY:
       Form_Unload();
@@ -96,43 +436,333 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+LRESULT Form1::OnNotify(const NMHDR& header) {
+  HWND tabStrip = Control(kTabStrip1);
+  if (header.hwndFrom == tabStrip && header.code == TCN_SELCHANGE) {
+    TabStrip1_Click();
+    return 0;
+  }
+  if (header.code == TTN_GETDISPINFOW &&
+      header.hwndFrom == reinterpret_cast<HWND>(SendMessageW(tabStrip, TCM_GETTOOLTIPS, 0, 0))) {
+    // The tab strip asks for the tooltip of tab idFrom.
+    auto& info = *reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(&header));
+    static std::array<std::wstring, kPageCount> tips;
+    const std::size_t tab = header.idFrom;
+    if (tab < tips.size()) {
+      tips[tab] = Widen(Form1Tabs()[tab].tooltip);
+      info.lpszText = tips[tab].data();
+    }
+    return 0;
+  }
+  return 0;
+}
+
 void Form1::Form_Load() {
   HWND window = window_.get();
   SetWindowTextW(window, L"Quenora");
   tray_.TrayWindowHandle = reinterpret_cast<WindowHandle>(window);
 
   freeSpace_.OSFat32Support = freeSpace_.GetDiskFreeSpaceExSupported() ? -1 : 0;
+  store_.SaveValue(kOSFat32SupportKey, freeSpace_.OSFat32Support != 0);
 
-  LoadDefaultMonitorSettings();
-  // The first cycle runs at once, in the alarm phase, with every remembered count at 0.
+  settings_.ReadSettings();
+  ShapeForm();
+  // The first cycle runs in the alarm phase, with every remembered count at 0.
   cycle_.UpdateIcons();
-  SetTimer(window, kTimer1Id, timerInterval_, nullptr);
+
+  // After the options were applied once the program starts in the tray; the first time the
+  // user chooses the drives.
+  const bool doneBefore = ParseNumber(store_.LoadValue(kDoneBeforeKey, 0)).value_or(0) != 0;
+  if (!doneBefore) {
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+  }
 }
 
-void Form1::LoadDefaultMonitorSettings() {
-  timerInterval_ = kDefaultIntervalSeconds * 1000;
-  cycle_.MemoryLimit = kDefaultMemoryLimit;
-  cycle_.AlarmSoundEnabled = 1;
+bool Form1::Form_QueryUnload(UnloadMode mode) {
+  if (mode != UnloadMode::CloseBox) return false;
+  ShowWindow(window_.get(), SW_HIDE);
+  return true;
+}
 
-  drives_.DriveCount = 0;
-  const std::int32_t number = kDefaultDriveLetter % 64;
-  // Only a drive the system has gets an icon.
-  if (GetLogicalDrives() & (1u << (number - 1))) {
-    drives_.DriveCount = 1;
-    drives_.DriveNumbers[0] = number;
-    tray_.AddTrayIcon(1, icoImage_[kIconUnreadable], "");
-  }
+void Form1::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  SetTimer1Enabled(false);
+  tray_.RemoveAllTrayIcons();
+  WindowGeometry geometry(window_.get());
+  store_.SaveFormPosition(geometry);
 }
 
 void Form1::Timer1_Timer() {
   cycle_.UpdateIcons();
 }
 
-void Form1::Form_Unload() {
-  if (unloaded_) return;
-  unloaded_ = true;
-  KillTimer(window_.get(), kTimer1Id);
-  tray_.RemoveAllTrayIcons();
+void Form1::Btn_Click(int index) {
+  switch (index) {
+    case 0:  // &OK
+      DoOptionsUebernehmen();
+      ShowWindow(window_.get(), SW_HIDE);
+      break;
+    case 1:  // &Abbrechen: the controls keep what the user set
+      ShowWindow(window_.get(), SW_HIDE);
+      break;
+    default:
+      break;
+  }
+}
+
+void Form1::DoOptionsUebernehmen() {
+  quenora::DoOptionsUebernehmen(*this, settings_, tray_, cycle_);
+}
+
+void Form1::TabStrip1_Click() {
+  ShowLayer(static_cast<int>(SendMessageW(Control(kTabStrip1), TCM_GETCURSEL, 0, 0)) + 1);
+}
+
+void Form1::ShowLayer(int index) {
+  for (int i = 1; i <= kPageCount; ++i) {
+    ShowWindow(GetDlgItem(window_.get(), kLayer + i), i == index ? SW_SHOW : SW_HIDE);
+  }
+}
+
+int Form1::VisibleLayer() const {
+  // Asked of the pages' own visibility: the window itself may be hidden.
+  for (int i = 1; i <= kPageCount; ++i) {
+    if (GetWindowLongW(GetDlgItem(window_.get(), kLayer + i), GWL_STYLE) & WS_VISIBLE) return i;
+  }
+  return 0;
+}
+
+void Form1::ShapeForm() {
+  HWND window = window_.get();
+  HWND first = GetDlgItem(window, kLayer + 1);
+  RECT place{};
+  GetWindowRect(first, &place);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+  const ControlSpec* frame = FindControl(kFrame1 + 1);
+  for (int i = 1; i <= kPageCount; ++i) {
+    // All pages on the place of the first, the size of its frame.
+    SetWindowPos(GetDlgItem(window, kLayer + i), nullptr, place.left, place.top,
+                 Px(frame->rect.width), Px(frame->rect.height), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowLayer(1);
+  WindowGeometry geometry(window);
+  store_.RestoreFormPosition(geometry);
+}
+
+bool Form1::PreTranslateMessage(MSG& message) {
+  HWND window = window_.get();
+  if (!window || !IsWindowVisible(window)) return false;
+  if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    if (control) {
+      // Ctrl+Tab turns the pages, as in every tabbed dialog.
+      HWND tabStrip = Control(kTabStrip1);
+      const int current = static_cast<int>(SendMessageW(tabStrip, TCM_GETCURSEL, 0, 0));
+      const int next = (current + (shift ? kPageCount - 1 : 1)) % kPageCount;
+      SendMessageW(tabStrip, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
+      TabStrip1_Click();
+    } else {
+      MoveFocus(shift);
+    }
+    return true;
+  }
+  return IsDialogMessageW(window, &message) != FALSE;
+}
+
+void Form1::MoveFocus(bool backwards) {
+  // The window's own tab order: the pages lie on the tab strip, so the order of the windows
+  // on the screen isn't the order for the keyboard.
+  const std::span<const int> order = Form1TabOrder();
+  const int count = static_cast<int>(order.size());
+  HWND focus = GetFocus();
+  int current = -1;
+  for (int i = 0; i < count; ++i) {
+    HWND control = Control(order[static_cast<std::size_t>(i)]);
+    if (control && (control == focus || IsChild(control, focus))) current = i;
+  }
+  for (int step = 1; step <= count; ++step) {
+    const int i = ((current + (backwards ? -step : step)) % count + count) % count;
+    HWND control = Control(order[static_cast<std::size_t>(i)]);
+    if (control && IsWindowVisible(control) && IsWindowEnabled(control)) {
+      SendMessageW(window_.get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+      SetFocus(control);
+      return;
+    }
+  }
+}
+
+void Form1::DrawLogo(const DRAWITEMSTRUCT& item) {
+  // The vendor's logo: its emblem and name on a light panel with a thin frame.
+  HDC dc = item.hDC;
+  RECT rect = item.rcItem;
+  const int height = rect.bottom - rect.top;
+  TRIVERTEX vertices[2] = {
+      {rect.left, rect.top, 0xFF00, 0xFF00, 0xFF00, 0},
+      {rect.right, rect.bottom, 0xDC00, 0xE6FF, 0xF4FF, 0},
+  };
+  GRADIENT_RECT gradient{0, 1};
+  GradientFill(dc, vertices, 2, &gradient, 1, GRADIENT_FILL_RECT_V);
+  FrameRect(dc, &rect, GetSysColorBrush(COLOR_3DSHADOW));
+
+  const int margin = std::max(2, height / 8);
+  const int emblemSize = height - 2 * margin;
+  if (emblem_) {
+    DrawIconEx(dc, rect.left + margin, rect.top + margin, emblem_.get(), emblemSize, emblemSize, 0,
+               nullptr, DI_NORMAL);
+  }
+  RECT text = rect;
+  text.left += margin + emblemSize + margin / 2;
+  text.right -= margin / 2;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0x10, 0x3A, 0x7A));
+  // The name in the largest of the logo's sizes that fits beside the emblem.
+  HGDIOBJ old = SelectObject(dc, logoFont_.get());
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, L"Tarnwick", 8, &extent);
+  if (extent.cx > text.right - text.left) SelectObject(dc, logoSmallFont_.get());
+  RECT name = text;
+  name.bottom = rect.top + height * 11 / 20;
+  DrawTextW(dc, L"Tarnwick", -1, &name, DT_SINGLELINE | DT_BOTTOM | DT_LEFT | DT_NOPREFIX);
+  SelectObject(dc, logoTaglineFont_.get());
+  SetTextColor(dc, RGB(0x50, 0x60, 0x78));
+  RECT tagline = text;
+  tagline.top = name.bottom;
+  DrawTextW(dc, L"Software", -1, &tagline, DT_SINGLELINE | DT_TOP | DT_LEFT | DT_NOPREFIX);
+  SelectObject(dc, old);
+}
+
+// The controls that hold the settings between two applies.
+
+int Form1::TimerIntervalSliderValue() const {
+  return static_cast<int>(SendMessageW(Control(kTimerIntervalSlider), TBM_GETPOS, 0, 0));
+}
+void Form1::SetTimerIntervalSliderValue(int seconds) {
+  SendMessageW(Control(kTimerIntervalSlider), TBM_SETPOS, TRUE, seconds);
+}
+int Form1::MemLimitSliderValue() const {
+  return static_cast<int>(SendMessageW(Control(kMemLimitSlider), TBM_GETPOS, 0, 0));
+}
+void Form1::SetMemLimitSliderValue(int megabytes) {
+  SendMessageW(Control(kMemLimitSlider), TBM_SETPOS, TRUE, megabytes);
+}
+int Form1::Check1Value() const {
+  return SendMessageW(Control(kCheck1), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+void Form1::SetCheck1Value(int value) {
+  SendMessageW(Control(kCheck1), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+void Form1::RefreshIntervalDisplay() {
+  SetWindowTextW(Control(kLabel1 + 2),
+                 Widen(IntervalDisplayText(TimerIntervalSliderValue())).c_str());
+}
+void Form1::RefreshLimitDisplay() {
+  SetWindowTextW(Control(kLabel1 + 3), Widen(LimitDisplayText(MemLimitSliderValue())).c_str());
+}
+
+void Form1::SetTimer1Interval(unsigned milliseconds) {
+  timerInterval_ = milliseconds;
+  // A new interval counts from now, as a restarted timer does.
+  if (timerEnabled_) SetTimer(window_.get(), kTimer1Id, timerInterval_, nullptr);
+}
+
+void Form1::SetTimer1Enabled(bool enabled) {
+  timerEnabled_ = enabled;
+  if (enabled) {
+    SetTimer(window_.get(), kTimer1Id, timerInterval_, nullptr);
+  } else {
+    KillTimer(window_.get(), kTimer1Id);
+    // A tick the old timer had already queued must not run after the switch-off: the next
+    // tick comes one whole interval after the timer is switched on again.
+    MSG pending;
+    while (PeekMessageW(&pending, window_.get(), WM_TIMER, WM_TIMER, PM_REMOVE)) {
+    }
+  }
+}
+
+std::vector<std::string> Form1::RefreshDriveList() {
+  // Like a drive list box: "c: [SYSTEM]" for a labelled hard disk, "x: \\server\share" for a
+  // network drive, the bare letter for drives whose media may be slow or absent.
+  HWND driveList = Control(kDriveList);
+  SendMessageW(driveList, LB_RESETCONTENT, 0, 0);
+  std::vector<std::string> entries;
+  const DWORD drives = GetLogicalDrives();
+  for (int n = 0; n < 26; ++n) {
+    if (!(drives & (1u << n))) continue;
+    const wchar_t letter = static_cast<wchar_t>(L'a' + n);
+    const wchar_t root[] = {static_cast<wchar_t>(L'A' + n), L':', L'\\', 0};
+    std::wstring entry{letter, L':'};
+    const UINT type = GetDriveTypeW(root);
+    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
+      wchar_t label[MAX_PATH + 1] = {};
+      if (GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
+          label[0]) {
+        entry += L" [";
+        entry += label;
+        entry += L"]";
+      }
+    } else if (type == DRIVE_REMOTE) {
+      entry += L" [Netzlaufwerk]";
+    }
+    SendMessageW(driveList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  }
+  const int count = static_cast<int>(SendMessageW(driveList, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    const auto length = SendMessageW(driveList, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    SendMessageW(driveList, LB_GETTEXT, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
+    entries.push_back(Narrow(text));
+  }
+  return entries;
+}
+
+void Form1::ClearLV() {
+  SendMessageW(Control(kLV), LVM_DELETEALLITEMS, 0, 0);
+}
+
+void Form1::AddLVEntry(std::string_view text) {
+  HWND list = Control(kLV);
+  std::wstring caption = Widen(text);
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  item.pszText = caption.data();
+  item.iImage = 0;  // the one drive picture of ImageList1
+  SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int Form1::LVCount() const {
+  return static_cast<int>(SendMessageW(Control(kLV), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string Form1::LVText(int index) const {
+  wchar_t buffer[512] = {};
+  LVITEMW item{};
+  item.iSubItem = 0;
+  item.pszText = buffer;
+  item.cchTextMax = 512;
+  SendMessageW(Control(kLV), LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&item));
+  return Narrow(buffer);
+}
+
+bool Form1::LVChecked(int index) const {
+  const auto state =
+      SendMessageW(Control(kLV), LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK);
+  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+void Form1::SetLVChecked(int index, bool checked) {
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+  SendMessageW(Control(kLV), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&item));
 }
 
 }  // namespace quenora::win32

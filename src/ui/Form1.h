@@ -1,15 +1,23 @@
 #pragma once
-// The main window: owner of the check timer, the tray pictures and the tray icons.
+// The main window: the options window, and owner of the check timer, the tray pictures, the
+// tray icons and the hidden service controls.
 
 #include <windows.h>
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
+#include "platform/Registry.h"
 #include "platform/win32/Handles.h"
+#include "settings/MonitorSettings.h"
+#include "settings/OptionsControls.h"
+#include "settings/SettingsStore.h"
 #include "tray/TrayIconSet.h"
+#include "ui/Form1Layout.h"
 
 namespace quenora::win32 {
 
@@ -18,45 +26,108 @@ struct Form1Services {
   DiskSpaceApi& disks;
   NotifyArea& notifyArea;
   SystemServices& system;
+  Registry& registry;
 };
 
-class Form1 {
+// Why the window is being closed.
+enum class UnloadMode { CloseBox = 0, FromCode = 1, SessionEnd = 2, FromOutside = 3 };
+
+class Form1 final : private OptionsControls {
  public:
   explicit Form1(Form1Services services);
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
-  ~Form1();
+  ~Form1() override;
 
-  // Creates the hidden window and runs the start sequence; false if the window can't be made.
+  // Creates the window with its controls, hidden, and runs the start sequence; false if the
+  // window can't be made.
   bool Load(HINSTANCE instance);
-  HWND hWnd() const { return window_.get(); }
+  // Keyboard handling of the window (tab order, access keys); true when the message is done.
+  bool PreTranslateMessage(MSG& message);
 
+  HWND hWnd() const { return window_.get(); }
+  HWND Control(int id) const;
   CheckCycle& Cycle() { return cycle_; }
   const DriveTable& Drives() const { return drives_; }
   const IconImages& IcoImage() const { return icoImage_; }
+  OptionsControls& Controls() { return *this; }
   UINT TimerInterval() const { return timerInterval_; }
+  bool TimerEnabled() const { return timerEnabled_; }
+  // The page shown, 1..4, or 0 when none is.
+  int VisibleLayer() const;
+
+  // Handlers and routines, named as the window's events and methods.
+  void Btn_Click(int index);
+  void TabStrip1_Click();
+  void ShowLayer(int index);
+  void ShapeForm();
+  void DoOptionsUebernehmen();
+  void Timer1_Timer();
 
   static constexpr UINT_PTR kTimer1Id = 1;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK LayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnNotify(const NMHDR& header);
 
   void Form_Load();
+  // Returns true to keep the window (it is only hidden).
+  bool Form_QueryUnload(UnloadMode mode);
   void Form_Unload();
-  void Timer1_Timer();
-  // The monitor settings' defaults: drive C:, every 10 seconds, 10 MB, with sound.
-  void LoadDefaultMonitorSettings();
+
+  void CreateControls();
+  HWND CreateControl(const ControlSpec& spec);
+  void CreateFonts();
+  void LoadPictures();
+  void MoveFocus(bool backwards);
+  void DrawLogo(const DRAWITEMSTRUCT& item);
+  int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
+
+  // OptionsControls: the controls that hold the settings between two applies.
+  int TimerIntervalSliderValue() const override;
+  void SetTimerIntervalSliderValue(int seconds) override;
+  int MemLimitSliderValue() const override;
+  void SetMemLimitSliderValue(int megabytes) override;
+  int Check1Value() const override;
+  void SetCheck1Value(int value) override;
+  void RefreshIntervalDisplay() override;
+  void RefreshLimitDisplay() override;
+  void SetTimer1Interval(unsigned milliseconds) override;
+  void SetTimer1Enabled(bool enabled) override;
+  std::vector<std::string> RefreshDriveList() override;
+  void ClearLV() override;
+  void AddLVEntry(std::string_view text) override;
+  int LVCount() const override;
+  std::string LVText(int index) const override;
+  bool LVChecked(int index) const override;
+  void SetLVChecked(int index, bool checked) override;
 
   Form1Services services_;
+  SettingsStore store_;
   DriveTable drives_;
   std::array<UniqueIcon, kTrayPictureCount> icoImageOwners_;
   IconImages icoImage_{};
   FreeSpace freeSpace_;
   TrayIconSet tray_;
   CheckCycle cycle_;
-  UniqueWindow window_;
-  UINT timerInterval_ = 2000;
+  MonitorSettings settings_;
+
+  HINSTANCE instance_ = nullptr;
+  UniqueWindow owner_;   // hidden: keeps the window out of the taskbar
+  UniqueWindow window_;  // takes the handle at WM_NCCREATE
+  UniqueWindow tooltip_;
+  int dpi_ = 96;
+  UniqueFont font_, boldFont_, logoFont_, logoSmallFont_, logoTaglineFont_;
+  std::array<UniqueIcon, 4> pagePictures_;
+  UniqueIcon emblem_;
+  UniqueImageList imageList1_;
+  UniqueCursor handPointer_;
+  UniqueMenu pum_;
+  HWND lastFocus_ = nullptr;
+  UINT timerInterval_ = 2000;  // as designed, until the settings set it
+  bool timerEnabled_ = false;
   bool unloaded_ = false;
 };
 

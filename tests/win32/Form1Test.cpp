@@ -2,12 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <chrono>
+
 #include "Fakes.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32DiskSpace.h"
+#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32System.h"
+#include "platform/win32/WindowGeometry.h"
+#include "settings/MonitorSettings.h"
 
 namespace quenora::win32 {
 namespace {
+
+using namespace form1;
 
 class CountingSystem : public Win32System {
  public:
@@ -15,73 +25,312 @@ class CountingSystem : public Win32System {
   int beeps = 0;
 };
 
+// The options window on the real registry and the real controls, each case with an empty
+// store of its own settings.
 class Form1Test : public ::testing::Test {
  protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
+  }
+  void TearDown() override {
+    form.reset();
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
+  }
+
+  void Store(std::string_view key, std::string_view value) {
+    ASSERT_TRUE(registry.WriteUserText(kSettingsKey, key, value));
+  }
+  std::string Stored(std::string_view key) {
+    return registry.ReadUserText(kSettingsKey, key).value_or("<none>");
+  }
+
+  Form1& Load() {
+    form.reset();  // an old window saves its position as it goes
+    form = std::make_unique<Form1>(Form1Services{disks, shell, system, registry});
+    EXPECT_TRUE(form->Load(GetModuleHandleW(nullptr)));
+    return *form;
+  }
+
+  // The icons added since the last call: identifier and the drive each one shows.
+  std::vector<std::pair<std::uint32_t, std::string>> Added() {
+    std::vector<std::pair<std::uint32_t, std::string>> added;
+    for (const auto& request : shell.requests) {
+      if (request.message != kNimAdd) continue;
+      const int number = form->Drives().DriveNumbers[request.record.uID - 1];
+      added.push_back({request.record.uID, DriveName(number)});
+    }
+    shell.requests.clear();
+    return added;
+  }
+
+  std::string Text(int id) {
+    wchar_t text[128] = {};
+    GetWindowTextW(form->Control(id), text, 128);
+    return Narrow(text);
+  }
+
+  void Click(int button) {
+    SendMessageW(form->hWnd(), WM_COMMAND, MAKEWPARAM(kBtn + button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->Control(kBtn + button)));
+  }
+
+  void SelectTab(int page) {
+    SendMessageW(form->Control(kTabStrip1), TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
+    NMHDR header{form->Control(kTabStrip1), static_cast<UINT_PTR>(kTabStrip1),
+                 static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(form->hWnd(), WM_NOTIFY, kTabStrip1, reinterpret_cast<LPARAM>(&header));
+  }
+
   Win32DiskSpace disks;
   testing::FakeNotifyArea shell;
   CountingSystem system;
-  Form1 form{{disks, shell, system}};
+  Win32Registry registry;
+  std::unique_ptr<Form1> form;
 };
 
-TEST_F(Form1Test, StartAddsTheDefaultDriveAndRunsTheFirstCycle) {
-  ASSERT_TRUE(form.Load(GetModuleHandleW(nullptr)));
-  ASSERT_NE(form.hWnd(), nullptr);
-  EXPECT_FALSE(IsWindowVisible(form.hWnd()));
+TEST_F(Form1Test, EmptyStoreGivesTheDefaultsAndShowsTheWindowOnce) {
+  Form1& f = Load();
+  EXPECT_TRUE(IsWindowVisible(f.hWnd()));  // the first start shows the options
   wchar_t caption[32] = {};
-  GetWindowTextW(form.hWnd(), caption, 32);
+  GetWindowTextW(f.hWnd(), caption, 32);
   EXPECT_STREQ(caption, L"Quenora");
+  EXPECT_EQ(f.Controls().TimerIntervalSliderValue(), 10);
+  EXPECT_EQ(f.TimerInterval(), 10000u);
+  EXPECT_TRUE(f.TimerEnabled());
+  EXPECT_EQ(Text(kLabel1 + 2), "10 Sekunden");
+  EXPECT_EQ(f.Controls().MemLimitSliderValue(), 10);
+  EXPECT_EQ(Text(kLabel1 + 3), "10 Mbyte");
+  EXPECT_EQ(f.Cycle().MemoryLimit, 10);
+  EXPECT_NE(f.Cycle().AlarmSoundEnabled, 0);
+  EXPECT_EQ(f.Controls().Check1Value(), 1);
 
-  // Added with the question-mark picture and no tooltip, then the first cycle's real state.
-  ASSERT_EQ(shell.requests.size(), 2u);
-  const auto& add = shell.requests[0];
-  EXPECT_EQ(add.message, kNimAdd);
-  EXPECT_EQ(add.record.uID, 1u);
-  EXPECT_EQ(add.record.hIcon, form.IcoImage()[kIconUnreadable]);
-  EXPECT_EQ(add.Tip(), "");
-  EXPECT_EQ(add.record.hWnd, reinterpret_cast<WindowHandle>(form.hWnd()));
+  // C: as icon 1, added with the question mark and no tooltip, then the first cycle.
+  ASSERT_GE(shell.requests.size(), 2u);
+  EXPECT_EQ(shell.requests[0].message, kNimAdd);
+  EXPECT_EQ(shell.requests[0].record.hIcon, f.IcoImage()[kIconUnreadable]);
+  EXPECT_EQ(shell.requests[0].Tip(), "");
+  EXPECT_EQ(shell.requests[1].message, kNimModify);
+  EXPECT_EQ(shell.requests[1].Tip().rfind("Rest auf C: ", 0), 0u);
+  EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}}));
+  for (int i = 0; i < f.Controls().LVCount(); ++i) {
+    const std::string entry = f.Controls().LVText(i);
+    EXPECT_EQ(f.Controls().LVChecked(i), entry.rfind("C:", 0) == 0) << entry;
+  }
+  EXPECT_EQ(Stored("OSFat32Support"), "True");
 
-  const auto& modify = shell.requests[1];
-  EXPECT_EQ(modify.message, kNimModify);
-  EXPECT_EQ(modify.Tip().rfind("Rest auf C: ", 0), 0u) << modify.Tip();
-  // The user's decimal separator stands before the one decimal of the free space.
-  wchar_t separator[8] = {};
-  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
-  EXPECT_NE(modify.Tip().find(static_cast<char>(separator[0])), std::string::npos);
-  EXPECT_EQ(form.Cycle().BlinkPhase, 1);
-  EXPECT_EQ(form.TimerInterval(), 10000u);
-  EXPECT_EQ(form.Drives().DriveCount, 1);
-  EXPECT_EQ(system.beeps, 0);  // plenty of space on C:
+  // The options applied once, the next start stays in the tray.
+  Click(0);
+  EXPECT_FALSE(IsWindowVisible(f.hWnd()));
+  EXPECT_EQ(Stored(kDoneBeforeKey), "1");
+  Load();
+  EXPECT_FALSE(IsWindowVisible(form->hWnd()));
 }
 
-TEST_F(Form1Test, EachTimerTickRunsOneCycle) {
-  ASSERT_TRUE(form.Load(GetModuleHandleW(nullptr)));
-  SendMessageW(form.hWnd(), WM_TIMER, Form1::kTimer1Id, 0);
-  EXPECT_EQ(form.Cycle().BlinkPhase, 0);
-  SendMessageW(form.hWnd(), WM_TIMER, Form1::kTimer1Id, 0);
-  EXPECT_EQ(form.Cycle().BlinkPhase, 1);
+TEST_F(Form1Test, StoredOrderNumbersTheIconsAndTheNextSaveWritesLetterOrder) {
+  Store(kDriveListKey, "zc");
+  Form1& f = Load();
+  EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "Z:"}, {2, "C:"}}));
+  int checked = 0;
+  for (int i = 0; i < f.Controls().LVCount(); ++i) checked += f.Controls().LVChecked(i);
+  EXPECT_EQ(checked, 2);
+  Click(0);
+  EXPECT_EQ(Stored(kDriveListKey), "CZ");
+  EXPECT_EQ(Stored(kDoneBeforeKey), "1");
+  // The apply re-created the icons in letter order.
+  EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}, {2, "Z:"}}));
+}
+
+TEST_F(Form1Test, RepeatedAndAbsentLettersAreDroppedAtTheNextSave) {
+  Store(kDriveListKey, "CCQ");  // Q: isn't a drive of this prefix
+  Form1& f = Load();
+  EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}, {2, "C:"}}));
+  Click(0);
+  EXPECT_EQ(Stored(kDriveListKey), "C");
+  EXPECT_EQ(f.Drives().DriveCount, 1);
+}
+
+TEST_F(Form1Test, NothingCheckedMonitorsCAgainAfterTheApply) {
+  Form1& f = Load();
+  for (int i = 0; i < f.Controls().LVCount(); ++i) f.Controls().SetLVChecked(i, false);
+  shell.requests.clear();
+  Click(0);
+  EXPECT_EQ(Stored(kDriveListKey), "");
+  EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}}));
+}
+
+TEST_F(Form1Test, FractionalLimitBecomesTheSlidersWholeNumberAtTheNextApply) {
+  Store(kMemoryLimitKey, "10.4");
+  Store(kTimerIntervalKey, "abc");
+  Store(kAlarmSoundEnabledKey, "0");
+  Form1& f = Load();
+  EXPECT_EQ(f.Cycle().MemoryLimit, 10.4);
+  EXPECT_EQ(f.Controls().MemLimitSliderValue(), 10);
+  EXPECT_EQ(f.Controls().TimerIntervalSliderValue(), 10);
+  EXPECT_EQ(f.Controls().Check1Value(), 0);
+  Click(0);
+  EXPECT_EQ(Stored(kMemoryLimitKey), "10");
+  EXPECT_EQ(Stored(kTimerIntervalKey), "10");
+  EXPECT_EQ(Stored(kAlarmSoundEnabledKey), "0");
+  EXPECT_EQ(f.Cycle().MemoryLimit, 10);
+}
+
+TEST_F(Form1Test, SlidersKeepToTheirRanges) {
+  Store(kTimerIntervalKey, "999");
+  Store(kMemoryLimitKey, "-5");
+  Form1& f = Load();
+  EXPECT_EQ(f.Controls().TimerIntervalSliderValue(), 60);
+  EXPECT_EQ(f.Controls().MemLimitSliderValue(), 1);
+  HWND slider = f.Control(kTimerIntervalSlider);
+  EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0), 1);
+  EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0), 60);
+  EXPECT_EQ(SendMessageW(f.Control(kMemLimitSlider), TBM_GETRANGEMAX, 0, 0), 1000);
+  SendMessageW(slider, TBM_SETPOS, TRUE, 0);
+  EXPECT_EQ(f.Controls().TimerIntervalSliderValue(), 1);
+}
+
+TEST_F(Form1Test, OnlyTheSelectedPageIsShownAndItStaysWhileHidden) {
+  Form1& f = Load();
+  EXPECT_EQ(f.VisibleLayer(), 1);
+  // All four pages share one place.
+  RECT first{}, other{};
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 1), &first);
+  for (int page = 2; page <= kPageCount; ++page) {
+    GetWindowRect(GetDlgItem(f.hWnd(), kLayer + page), &other);
+    EXPECT_TRUE(EqualRect(&first, &other)) << "page " << page;
+  }
+
+  SelectTab(3);
+  EXPECT_EQ(f.VisibleLayer(), 3);
+  EXPECT_TRUE(IsWindowVisible(f.Control(kMemLimitSlider)));
+  EXPECT_TRUE(IsWindowVisible(f.Control(kLabel1 + 3)));
+  EXPECT_TRUE(IsWindowVisible(f.Control(kCheck1)));
+  EXPECT_FALSE(IsWindowVisible(f.Control(kLV)));
+  EXPECT_FALSE(IsWindowVisible(f.Control(kTimerIntervalSlider)));
+
+  SelectTab(4);
+  SendMessageW(f.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box only hides
+  EXPECT_FALSE(IsWindowVisible(f.hWnd()));
+  EXPECT_TRUE(IsWindow(f.hWnd()));
+  ShowWindow(f.hWnd(), SW_SHOW);
+  EXPECT_EQ(f.VisibleLayer(), 4);
+  EXPECT_EQ(SendMessageW(f.Control(kTabStrip1), TCM_GETCURSEL, 0, 0), 3);
+}
+
+TEST_F(Form1Test, SliderLabelsFollowAtOnceButTheCycleWaitsForTheApply) {
+  Form1& f = Load();
+  SendMessageW(f.Control(kTimerIntervalSlider), TBM_SETPOS, TRUE, 30);
+  SendMessageW(GetDlgItem(f.hWnd(), kLayer + 2), WM_HSCROLL, TB_THUMBTRACK,
+               reinterpret_cast<LPARAM>(f.Control(kTimerIntervalSlider)));
+  EXPECT_EQ(Text(kLabel1 + 2), "30 Sekunden");
+  EXPECT_EQ(f.TimerInterval(), 10000u);
+  Click(0);
+  EXPECT_EQ(f.TimerInterval(), 30000u);
+  EXPECT_EQ(Stored(kTimerIntervalKey), "30");
+}
+
+TEST_F(Form1Test, NewIntervalCountsFromTheApply) {
+  Store(kTimerIntervalKey, "1");
+  Form1& f = Load();
+  // Let the old one-second timer run partway, then apply two seconds.
+  const auto pump = [](std::chrono::milliseconds span, int& ticks, HWND window) {
+    const auto end = std::chrono::steady_clock::now() + span;
+    MSG message;
+    while (std::chrono::steady_clock::now() < end) {
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_TIMER && message.hwnd == window) ++ticks;
+        DispatchMessageW(&message);
+      }
+      Sleep(10);
+    }
+  };
+  int ticks = 0;
+  pump(std::chrono::milliseconds(700), ticks, f.hWnd());
+  SendMessageW(f.Control(kTimerIntervalSlider), TBM_SETPOS, TRUE, 2);
+  const auto applied = std::chrono::steady_clock::now();
+  f.DoOptionsUebernehmen();
+  ticks = 0;
+  MSG message;
+  while (ticks == 0 && std::chrono::steady_clock::now() - applied < std::chrono::seconds(20)) {
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_TIMER && message.hwnd == f.hWnd()) ++ticks;
+      DispatchMessageW(&message);
+    } else {
+      Sleep(5);
+    }
+  }
+  ASSERT_EQ(ticks, 1);
+  // Timers never fire early: a tick before two seconds would be the old schedule.
+  EXPECT_GE(std::chrono::steady_clock::now() - applied, std::chrono::milliseconds(1900));
+}
+
+TEST_F(Form1Test, PositionIsRestoredOrCentred) {
+  const auto place = [&](const char* top, const char* left) {
+    form.reset();
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
+    Store(kDoneBeforeKey, "1");
+    if (top) Store("_Top", top);
+    if (left) Store("_Left", left);
+    Form1& f = Load();
+    RECT rect{};
+    GetWindowRect(f.hWnd(), &rect);
+    return rect;
+  };
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const auto centred = [&](const RECT& rect) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    return std::abs(rect.left - (screenWidth - width) / 2) <= 1 &&
+           std::abs(rect.top - (screenHeight - height) / 2) <= 1;
+  };
+  RECT rect = place("0", "0");
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 0);
+  rect = place("1500", "3000");  // twips: 100 and 200 pixels at 96 dpi
+  EXPECT_EQ(rect.top, MulDiv(1500, WindowDpi(form->hWnd()), 1440));
+  EXPECT_EQ(rect.left, MulDiv(3000, WindowDpi(form->hWnd()), 1440));
+  EXPECT_TRUE(centred(place(nullptr, nullptr)));
+  EXPECT_TRUE(centred(place("1500", nullptr)));
+  EXPECT_TRUE(centred(place("abc", "0")));
+  EXPECT_TRUE(centred(place("-15", "0")));
+  const std::string screenTall = std::to_string(screenHeight * 1440 / WindowDpi(form->hWnd()));
+  EXPECT_TRUE(centred(place(screenTall.c_str(), "0")));
+
+  // Unloading saves where the window stands.
+  place("300", "450");
+  form.reset();
+  EXPECT_EQ(Stored("_Top"), "300");
+  EXPECT_EQ(Stored("_Left"), "450");
 }
 
 TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
-  ASSERT_TRUE(form.Load(GetModuleHandleW(nullptr)));
+  Form1& f = Load();
   shell.requests.clear();
-  SendMessageW(form.hWnd(), WM_QUERYENDSESSION, 0, 0);
-  SendMessageW(form.hWnd(), WM_ENDSESSION, TRUE, 0);
+  SendMessageW(f.hWnd(), WM_QUERYENDSESSION, 0, 0);
+  SendMessageW(f.hWnd(), WM_ENDSESSION, TRUE, 0);
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].message, kNimDelete);
   EXPECT_EQ(shell.requests[0].record.uID, 1u);
-  EXPECT_EQ(form.Drives().DriveCount, 0);
-  DestroyWindow(form.hWnd());
+  EXPECT_NE(Stored("_Top"), "<none>");
+  DestroyWindow(f.hWnd());
   EXPECT_EQ(shell.requests.size(), 1u);
 }
 
-TEST_F(Form1Test, ClosingTheWindowRemovesTheIcons) {
-  ASSERT_TRUE(form.Load(GetModuleHandleW(nullptr)));
+TEST_F(Form1Test, CloseFromOutsideUnloadsTheWindow) {
+  Form1& f = Load();
   shell.requests.clear();
-  SendMessageW(form.hWnd(), WM_CLOSE, 0, 0);
+  SendMessageW(f.hWnd(), WM_CLOSE, 0, 0);
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].message, kNimDelete);
   MSG message;
   EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(Form1Test, EachTimerTickRunsOneCycle) {
+  Form1& f = Load();
+  SendMessageW(f.hWnd(), WM_TIMER, Form1::kTimer1Id, 0);
+  EXPECT_EQ(f.Cycle().BlinkPhase, 0);
+  SendMessageW(f.hWnd(), WM_TIMER, Form1::kTimer1Id, 0);
+  EXPECT_EQ(f.Cycle().BlinkPhase, 1);
 }
 
 }  // namespace

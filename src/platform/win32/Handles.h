@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <utility>
 
 namespace quenora::win32 {
@@ -37,10 +39,6 @@ struct IconTraits {
   static HICON Invalid() { return nullptr; }
   static void Close(HICON h) { DestroyIcon(h); }
 };
-struct GdiObjectTraits {
-  static HGDIOBJ Invalid() { return nullptr; }
-  static void Close(HGDIOBJ h) { DeleteObject(h); }
-};
 struct BitmapTraits {
   static HBITMAP Invalid() { return nullptr; }
   static void Close(HBITMAP h) { DeleteObject(h); }
@@ -54,7 +52,28 @@ struct KernelHandleTraits {
   static void Close(HANDLE h) { CloseHandle(h); }
 };
 
+struct FontTraits {
+  static HFONT Invalid() { return nullptr; }
+  static void Close(HFONT h) { DeleteObject(h); }
+};
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct ImageListTraits {
+  static HIMAGELIST Invalid() { return nullptr; }
+  static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
+struct CursorTraits {
+  static HCURSOR Invalid() { return nullptr; }
+  static void Close(HCURSOR h) { DestroyCursor(h); }
+};
+
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+using UniqueFont = UniqueHandle<HFONT, FontTraits>;
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, ImageListTraits>;
+using UniqueCursor = UniqueHandle<HCURSOR, CursorTraits>;
 using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
