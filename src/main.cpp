@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include "platform/win32/Win32DiskSpace.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32RegistryCalls.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32System.h"
 #include "ui/Form1.h"
 
@@ -15,8 +18,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   quenora::win32::Win32NotifyArea notifyArea;
   quenora::win32::Win32System system;
   quenora::win32::Win32Registry registry;
-  quenora::win32::Form1 form({disks, notifyArea, system, registry});
-  if (!form.Load(instance)) return 1;
+  quenora::win32::Win32Shell shell;
+  quenora::win32::Win32RegistryCalls registryCalls;
+  quenora::win32::Win32Files files;
+  quenora::win32::Form1 form({disks, notifyArea, system, registry, shell, registryCalls, files});
+  // Not loaded: the window couldn't be made, or another instance runs and said so.
+  if (!form.Load(instance)) return 0;
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -18,6 +18,13 @@ class SystemServices {
   // `text` (UTF-16) converted to the system's ANSI code page, as the code page's own
   // conversion does it; characters it can't represent come out as its default character.
   virtual std::string ToAnsiCodePage(std::u16string_view text) = 0;
+  // The full path of the running executable, UTF-8, as the system reports it.
+  virtual std::string ExecutablePath() = 0;
+  // Whether another instance of the program runs for this user; the first asker claims the
+  // place for its own process.
+  virtual bool AnotherInstanceRuns() = 0;
+  // Ends the process at once, without unloading anything.
+  virtual void EndProcessNow() = 0;
 };
 
 }  // namespace quenora

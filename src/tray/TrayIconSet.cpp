@@ -49,6 +49,9 @@ NotifyIconRecord TrayIconSet::BuildRecord(std::uint32_t id, IconHandle icon, std
 
 void TrayIconSet::CallNotifyIcon(std::uint32_t request, std::uint32_t id, IconHandle icon,
                                  std::string_view tip) {
+  if (id < shown_.size()) {
+    shown_[id] = request == kNimDelete ? Shown{} : Shown{icon, std::string(tip)};
+  }
   // The shell's answer isn't examined: a refused icon stays missing until the icons are
   // rebuilt, and a later modify of it changes nothing.
   shell_.ShellNotifyIcon(request, BuildRecord(id, icon, tip));
@@ -70,6 +73,18 @@ void TrayIconSet::RemoveAllTrayIcons() {
   const std::int32_t count = drives_.DriveCount;
   for (std::int32_t id = 1; id <= count; ++id) DeleteTrayIcon(static_cast<std::uint32_t>(id));
   drives_.DriveCount = 0;
+}
+
+}  // namespace quenora
+
+namespace quenora {
+
+void TrayIconSet::AddAllTrayIconsAgain() {
+  const std::int32_t count = std::min<std::int32_t>(drives_.DriveCount, kMaxDrives);
+  for (std::int32_t id = 1; id <= count; ++id) {
+    const Shown shown = shown_[static_cast<std::size_t>(id)];
+    AddTrayIcon(static_cast<std::uint32_t>(id), shown.icon, shown.tip);
+  }
 }
 
 }  // namespace quenora

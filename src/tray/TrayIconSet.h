@@ -1,7 +1,9 @@
 #pragma once
 // The program's notification-area icons, one per monitored drive, identified by list position.
 
+#include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "monitor/DriveTable.h"
@@ -30,6 +32,9 @@ class TrayIconSet {
   void DeleteTrayIcon(std::uint32_t id);
   // Deletes icons 1..DriveCount and sets DriveCount to 0.
   void RemoveAllTrayIcons();
+  // Adds icons 1..DriveCount again, each with the picture and tooltip it showed last: the
+  // shell forgets every icon when its taskbar is created anew (Explorer restarted).
+  void AddAllTrayIconsAgain();
 
   // The record as it is sent: tip cut to 63 characters, ANSI, NUL, then spaces.
   NotifyIconRecord BuildRecord(std::uint32_t id, IconHandle icon, std::string_view tip);
@@ -38,9 +43,15 @@ class TrayIconSet {
   WindowHandle TrayWindowHandle = 0;
 
  private:
+  struct Shown {
+    IconHandle icon = 0;
+    std::string tip;
+  };
+
   NotifyArea& shell_;
   SystemServices& system_;
   DriveTable& drives_;
+  std::array<Shown, kMaxDrives + 1> shown_;  // by identifier
 };
 
 }  // namespace quenora

@@ -9,7 +9,9 @@
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
 #include "ui/ApplyOptions.h"
+#include "util/MessageTemplate.h"
 #include "util/Numbers.h"
+#include "util/ProgramIdentity.h"
 
 namespace quenora::win32 {
 
@@ -21,6 +23,9 @@ constexpr wchar_t kWindowClass[] = L"QuenoraForm1";
 constexpr wchar_t kLayerClass[] = L"QuenoraLayer";
 constexpr wchar_t kOwnerClass[] = L"QuenoraOwner";
 constexpr std::string_view kOSFat32SupportKey = "OSFat32Support";
+constexpr std::string_view kAlreadyRunningTemplate =
+    "%1 wird bereits ausgef\xC3\xBChrt. Klicken Sie auf das %1-Icon\\nin der Task-Leiste, um zu "
+    "den die Optionen zu gelangen.";
 
 // The dialog font of the classic utilities, 8.25 points; "MS Shell Dlg 2" is the system's
 // name for it (Tahoma), which keeps the texts within the twips the layout gives them.
@@ -82,7 +87,10 @@ Form1::Form1(Form1Services services)
       freeSpace_(services.disks, services.system),
       tray_(services.notifyArea, services.system, drives_),
       cycle_(drives_, freeSpace_, services.disks, tray_, services.system, icoImage_),
-      settings_(store_, *this, cycle_, drives_, tray_, icoImage_) {}
+      settings_(store_, *this, cycle_, drives_, tray_, icoImage_),
+      routing_(drives_, services.shell, *this),
+      hook_(routing_, tray_),
+      autostart_(services.registryCalls, services.files, services.system) {}
 
 Form1::~Form1() {
   // Destroying the window unloads it: the icons leave the tray with it.
@@ -140,8 +148,7 @@ bool Form1::Load(HINSTANCE instance) {
   // Timer1 runs from the window's creation with its designed interval; the settings set the
   // real one before the first tick can come.
   SetTimer1Enabled(true);
-  Form_Load();
-  return true;
+  return Form_Load();
 }
 
 void Form1::CreateFonts() {
@@ -373,6 +380,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       if (HIWORD(wParam) == BN_CLICKED && id >= kBtn && id <= kBtn + 4) Btn_Click(id - kBtn);
+      if (HIWORD(wParam) == BN_CLICKED && id == kAutoStartChk) AutoStartChk_Click();
       return 0;
     }
     case WM_NOTIFY:
@@ -457,26 +465,41 @@ LRESULT Form1::OnNotify(const NMHDR& header) {
   return 0;
 }
 
-void Form1::Form_Load() {
+bool Form1::Form_Load() {
   HWND window = window_.get();
+  // 1. One instance per user: a second start says so and ends before it touches anything.
+  if (services_.system.AnotherInstanceRuns()) {
+    services_.system.ShowMessage(ExpandTemplate(kAlreadyRunningTemplate, {kProductName}),
+                                 kProductName);
+    services_.system.EndProcessNow();
+    return false;
+  }
+  // 2. and 3.
   SetWindowTextW(window, L"Quenora");
-  tray_.TrayWindowHandle = reinterpret_cast<WindowHandle>(window);
+  hook_.HookTrayMessages(window);
 
+  // 4. Which free-space call the system offers; recorded, never read back.
   freeSpace_.OSFat32Support = freeSpace_.GetDiskFreeSpaceExSupported() ? -1 : 0;
   store_.SaveValue(kOSFat32SupportKey, freeSpace_.OSFat32Support != 0);
 
+  // 5. The check box shows the autostart entry as it is.
+  autostart_.SyncAutostartCheckbox(autoStartChk_);
+
+  // 6. to 8.
   settings_.ReadSettings();
   ShapeForm();
   // The first cycle runs in the alarm phase, with every remembered count at 0.
   cycle_.UpdateIcons();
 
-  // After the options were applied once the program starts in the tray; the first time the
-  // user chooses the drives.
+  // 9. After the options were applied once the program starts in the tray; the first time
+  // the user chooses the drives.
   const bool doneBefore = ParseNumber(store_.LoadValue(kDoneBeforeKey, 0)).value_or(0) != 0;
-  if (!doneBefore) {
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
+  if (doneBefore) {
+    ShowWindow(window, SW_HIDE);
+  } else {
+    ShowOptions();
   }
+  return true;
 }
 
 bool Form1::Form_QueryUnload(UnloadMode mode) {
@@ -490,8 +513,66 @@ void Form1::Form_Unload() {
   unloaded_ = true;
   SetTimer1Enabled(false);
   tray_.RemoveAllTrayIcons();
+  hook_.UnhookTrayMessages();
   WindowGeometry geometry(window_.get());
   store_.SaveFormPosition(geometry);
+}
+
+void Form1::EndApp() {
+  // Quitting applies the window's state as "&OK" would, unconfirmed changes included.
+  DoOptionsUebernehmen();
+  hook_.UnhookTrayMessages();
+  tray_.RemoveAllTrayIcons();
+  if (!Form_QueryUnload(UnloadMode::FromCode)) DestroyWindow(window_.get());
+}
+
+void Form1::AutoStartChk_Click() {
+  // At once, whatever "&OK" or "&Abbrechen" follows.
+  autostart_.ApplyAutostartCheckbox(autoStartChk_);
+}
+
+int Form1::AutoStartCheckBox::Value() {
+  return SendMessageW(form_.Control(kAutoStartChk), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Form1::AutoStartCheckBox::SetValue(int value) {
+  SendMessageW(form_.Control(kAutoStartChk), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Form1::ShowOptions() {
+  HWND window = window_.get();
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+}
+
+void Form1::PopUpTrayMenu() {
+  HWND window = window_.get();
+  SetMenuDefaultItem(pum_.get(), kPumDefaultItem, FALSE);
+  POINT mouse{};
+  GetCursorPos(&mouse);
+  // Without the window in front the menu wouldn't close when the user clicks elsewhere; the
+  // empty message after it lets the menu's own closing finish.
+  SetForegroundWindow(window);
+  const int chosen = static_cast<int>(TrackPopupMenu(pum_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                     mouse.x, mouse.y, 0, window, nullptr));
+  PostMessageW(window, WM_NULL, 0, 0);
+  if (chosen > 0) pumxxx_Click(chosen);
+}
+
+void Form1::pumxxx_Click(int index) {
+  switch (index) {
+    case 1:  // Laufwerk &öffnen: the drive of the icon whose menu this is
+      routing_.OpenClickedDrive();
+      break;
+    case 3:  // &Optionen
+      ShowOptions();
+      break;
+    case 6:  // &Beenden
+      EndApp();
+      break;
+    default:  // &Abbrechen and the separators
+      break;
+  }
 }
 
 void Form1::Timer1_Timer() {
@@ -506,6 +587,9 @@ void Form1::Btn_Click(int index) {
       break;
     case 1:  // &Abbrechen: the controls keep what the user set
       ShowWindow(window_.get(), SW_HIDE);
+      break;
+    case 4:  // &Beenden
+      EndApp();
       break;
     default:
       break;

@@ -12,11 +12,15 @@
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/TrayMessageHook.h"
+#include "settings/Autostart.h"
 #include "settings/MonitorSettings.h"
 #include "settings/OptionsControls.h"
 #include "settings/SettingsStore.h"
 #include "tray/TrayIconSet.h"
+#include "tray/TrayRouting.h"
 #include "ui/Form1Layout.h"
 
 namespace quenora::win32 {
@@ -27,12 +31,15 @@ struct Form1Services {
   NotifyArea& notifyArea;
   SystemServices& system;
   Registry& registry;
+  Shell& shell;
+  RegistryCalls& registryCalls;
+  Files& files;
 };
 
 // Why the window is being closed.
 enum class UnloadMode { CloseBox = 0, FromCode = 1, SessionEnd = 2, FromOutside = 3 };
 
-class Form1 final : private OptionsControls {
+class Form1 final : private OptionsControls, private TrayMenuHost {
  public:
   explicit Form1(Form1Services services);
   Form1(const Form1&) = delete;
@@ -40,7 +47,7 @@ class Form1 final : private OptionsControls {
   ~Form1() override;
 
   // Creates the window with its controls, hidden, and runs the start sequence; false if the
-  // window can't be made.
+  // window can't be made or another instance runs.
   bool Load(HINSTANCE instance);
   // Keyboard handling of the window (tab order, access keys); true when the message is done.
   bool PreTranslateMessage(MSG& message);
@@ -51,6 +58,10 @@ class Form1 final : private OptionsControls {
   const DriveTable& Drives() const { return drives_; }
   const IconImages& IcoImage() const { return icoImage_; }
   OptionsControls& Controls() { return *this; }
+  TrayRouting& Routing() { return routing_; }
+  TrayIconSet& Tray() { return tray_; }
+  TrayMessageHook& Hook() { return hook_; }
+  AutostartCheckbox& AutoStartChk() { return autoStartChk_; }
   UINT TimerInterval() const { return timerInterval_; }
   bool TimerEnabled() const { return timerEnabled_; }
   // The page shown, 1..4, or 0 when none is.
@@ -58,6 +69,9 @@ class Form1 final : private OptionsControls {
 
   // Handlers and routines, named as the window's events and methods.
   void Btn_Click(int index);
+  void pumxxx_Click(int index);
+  void AutoStartChk_Click();
+  void EndApp();
   void TabStrip1_Click();
   void ShowLayer(int index);
   void ShapeForm();
@@ -72,7 +86,8 @@ class Form1 final : private OptionsControls {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(const NMHDR& header);
 
-  void Form_Load();
+  // False when the program must end at once (another instance runs).
+  bool Form_Load();
   // Returns true to keep the window (it is only hidden).
   bool Form_QueryUnload(UnloadMode mode);
   void Form_Unload();
@@ -104,6 +119,24 @@ class Form1 final : private OptionsControls {
   bool LVChecked(int index) const override;
   void SetLVChecked(int index, bool checked) override;
 
+  // AutoStartChk as the autostart code sees it: its value and its tag.
+  class AutoStartCheckBox final : public AutostartCheckbox {
+   public:
+    explicit AutoStartCheckBox(const Form1& form) : form_(form) {}
+    int Value() override;
+    void SetValue(int value) override;
+    std::string Tag() override { return tag_; }
+    void SetTag(std::string_view tag) override { tag_ = tag; }
+
+   private:
+    const Form1& form_;
+    std::string tag_;
+  };
+
+  // TrayMenuHost: the menu pum at the mouse, with "&Abbrechen" as its default item.
+  void PopUpTrayMenu() override;
+  void ShowOptions();
+
   Form1Services services_;
   SettingsStore store_;
   DriveTable drives_;
@@ -113,6 +146,10 @@ class Form1 final : private OptionsControls {
   TrayIconSet tray_;
   CheckCycle cycle_;
   MonitorSettings settings_;
+  TrayRouting routing_;
+  TrayMessageHook hook_;
+  Autostart autostart_;
+  AutoStartCheckBox autoStartChk_{*this};
 
   HINSTANCE instance_ = nullptr;
   UniqueWindow owner_;   // hidden: keeps the window out of the taskbar

@@ -7,6 +7,7 @@
 
 #include "platform/DiskSpace.h"
 #include "platform/NotifyArea.h"
+#include "platform/Shell.h"
 #include "platform/SystemServices.h"
 
 namespace quenora::testing {
@@ -104,6 +105,10 @@ class FakeSystem : public SystemServices {
     return out;
   }
 
+  std::string ExecutablePath() override { return executablePath; }
+  bool AnotherInstanceRuns() override { return anotherInstance; }
+  void EndProcessNow() override { ++processEnds; }
+
   struct Message {
     std::string text, title;
   };
@@ -111,6 +116,23 @@ class FakeSystem : public SystemServices {
   std::vector<Message> messages;
   std::string decimalSeparator = ",";
   bool doubleByte = false;
+  std::string executablePath = "C:\\Programme\\Quenora\\Quenora.exe";
+  bool anotherInstance = false;
+  int processEnds = 0;
+};
+
+// Records the programs it is asked to start.
+class FakeShell : public Shell {
+ public:
+  struct Start {
+    std::string application, commandLine;
+  };
+  bool StartProcess(std::string_view application, std::string_view commandLine) override {
+    starts.push_back({std::string(application), std::string(commandLine)});
+    return true;
+  }
+  std::string WindowsDirectory() override { return "C:\\Windows"; }
+  std::vector<Start> starts;
 };
 
 }  // namespace quenora::testing

@@ -123,6 +123,27 @@ TEST_F(TrayIconSetTest, RemoveAllDeletesEveryIconInOrderAndOnlyOnce) {
   EXPECT_EQ(shell.requests.size(), 3u);
 }
 
+TEST_F(TrayIconSetTest, NewTaskbarGetsEveryIconAgainAsItWasLastShown) {
+  drives.DriveCount = 2;
+  tray.AddTrayIcon(1, 10, "");
+  tray.AddTrayIcon(2, 10, "");
+  tray.ModifyTrayIcon(1, 11, "Rest auf C: 1,0 GB = 50%");
+  tray.ModifyTrayIcon(2, 12, "Fehler: Von D: kann nicht gelesen werden.");
+  tray.ModifyTrayIcon(1, 13, "Rest auf C: 0,9 GB = 45%");
+  shell.requests.clear();
+  tray.AddAllTrayIconsAgain();
+  ASSERT_EQ(shell.requests.size(), 2u);
+  EXPECT_EQ(shell.requests[0].message, kNimAdd);
+  EXPECT_EQ(shell.requests[0].record.hIcon, 13u);
+  EXPECT_EQ(shell.requests[0].Tip(), "Rest auf C: 0,9 GB = 45%");
+  EXPECT_EQ(shell.requests[1].record.hIcon, 12u);
+  EXPECT_EQ(shell.requests[1].Tip(), "Fehler: Von D: kann nicht gelesen werden.");
+  tray.RemoveAllTrayIcons();
+  shell.requests.clear();
+  tray.AddAllTrayIconsAgain();
+  EXPECT_TRUE(shell.requests.empty());
+}
+
 TEST_F(TrayIconSetTest, ARefusedRequestIsNotRepeated) {
   shell.accept = false;
   tray.AddTrayIcon(1, 5, "");

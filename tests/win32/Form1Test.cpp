@@ -9,7 +9,9 @@
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32DiskSpace.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32RegistryCalls.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/WindowGeometry.h"
 #include "settings/MonitorSettings.h"
@@ -19,23 +21,41 @@ namespace {
 
 using namespace form1;
 
+// The real system, but boxes and the end of the process are only recorded.
 class CountingSystem : public Win32System {
  public:
   void Beep() override { ++beeps; }
-  int beeps = 0;
+  void ShowMessage(std::string_view text, std::string_view title) override {
+    messages.push_back(std::string(title) + ": " + std::string(text));
+  }
+  void EndProcessNow() override { ++processEnds; }
+  int beeps = 0, processEnds = 0;
+  std::vector<std::string> messages;
 };
 
 // The options window on the real registry and the real controls, each case with an empty
 // store of its own settings.
 class Form1Test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
-  }
+  void SetUp() override { Clean(); }
   void TearDown() override {
     form.reset();
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
+    Clean();
   }
+  static void Clean() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Quenora");
+  }
+  static std::wstring RunValue() {
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data;
+    if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Quenora", RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS) {
+      return L"<none>";
+    }
+    return data;
+  }
+  static constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
   void Store(std::string_view key, std::string_view value) {
     ASSERT_TRUE(registry.WriteUserText(kSettingsKey, key, value));
@@ -46,7 +66,8 @@ class Form1Test : public ::testing::Test {
 
   Form1& Load() {
     form.reset();  // an old window saves its position as it goes
-    form = std::make_unique<Form1>(Form1Services{disks, shell, system, registry});
+    form = std::make_unique<Form1>(
+        Form1Services{disks, shell, system, registry, starter, registryCalls, files});
     EXPECT_TRUE(form->Load(GetModuleHandleW(nullptr)));
     return *form;
   }
@@ -85,6 +106,9 @@ class Form1Test : public ::testing::Test {
   testing::FakeNotifyArea shell;
   CountingSystem system;
   Win32Registry registry;
+  testing::FakeShell starter;
+  Win32RegistryCalls registryCalls;
+  Win32Files files;
   std::unique_ptr<Form1> form;
 };
 
@@ -302,6 +326,87 @@ TEST_F(Form1Test, PositionIsRestoredOrCentred) {
   EXPECT_EQ(Stored("_Left"), "450");
 }
 
+TEST_F(Form1Test, SecondInstanceSaysSoAndTouchesNothing) {
+  Load();
+  CountingSystem secondSystem;
+  testing::FakeNotifyArea secondShell;
+  Form1 second({disks, secondShell, secondSystem, registry, starter, registryCalls, files});
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
+  EXPECT_FALSE(second.Load(GetModuleHandleW(nullptr)));
+  EXPECT_EQ(secondSystem.messages,
+            std::vector<std::string>{"Quenora: Quenora wird bereits ausgef\xC3\xBChrt. Klicken Sie "
+                                     "auf das Quenora-Icon\rin der Task-Leiste, um zu den die "
+                                     "Optionen zu gelangen."});
+  EXPECT_EQ(secondSystem.processEnds, 1);
+  EXPECT_TRUE(secondShell.requests.empty());
+  EXPECT_EQ(Stored("OSFat32Support"), "<none>");
+}
+
+TEST_F(Form1Test, DoubleClickOnATrayIconOpensItsDrive) {
+  Store(kDriveListKey, "zc");
+  Form1& f = Load();
+  // Through the window's procedure, as the shell sends it: icon 2 is drive C:.
+  EXPECT_EQ(SendMessageW(f.hWnd(), WM_USER, 2, WM_LBUTTONDBLCLK), 0);
+  SendMessageW(f.hWnd(), WM_USER, 1, WM_LBUTTONUP);
+  ASSERT_EQ(starter.starts.size(), 1u);
+  EXPECT_EQ(starter.starts[0].application, "C:\\Windows\\explorer.exe");
+  EXPECT_EQ(starter.starts[0].commandLine, "explorer C:");
+}
+
+TEST_F(Form1Test, AutostartActsAtOnceAndCancelDoesNotUndoIt) {
+  Form1& f = Load();
+  EXPECT_EQ(f.AutoStartChk().Value(), 0);
+  EXPECT_EQ(f.AutoStartChk().Tag(), "OK");
+  SendMessageW(f.Control(kAutoStartChk), BM_CLICK, 0, 0);
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  // Quoted: a path with blanks must not start another program.
+  const std::wstring expected = L"\"" + std::wstring(exe) + L"\" /AUTOSTART";
+  EXPECT_EQ(RunValue(), expected);
+  Click(1);
+  EXPECT_EQ(RunValue(), expected);
+  // At the next start the check box shows it.
+  Load();
+  EXPECT_EQ(form->AutoStartChk().Value(), 1);
+  SendMessageW(form->Control(kAutoStartChk), BM_CLICK, 0, 0);
+  EXPECT_EQ(RunValue(), L"<none>");
+}
+
+TEST_F(Form1Test, CloseBoxKeepsIconsAndTimer) {
+  Form1& f = Load();
+  shell.requests.clear();
+  SendMessageW(f.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindowVisible(f.hWnd()));
+  EXPECT_TRUE(shell.requests.empty());
+  EXPECT_TRUE(f.TimerEnabled());
+  EXPECT_EQ(f.Drives().DriveCount, 1);
+}
+
+TEST_F(Form1Test, QuittingStoresChangesThatWereNotConfirmed) {
+  Form1& f = Load();
+  SendMessageW(f.Control(kTimerIntervalSlider), TBM_SETPOS, TRUE, 30);
+  Click(1);  // &Abbrechen keeps them in the window
+  shell.requests.clear();
+  Click(4);  // &Beenden
+  EXPECT_EQ(Stored(kTimerIntervalKey), "30");
+  EXPECT_EQ(Stored(kDoneBeforeKey), "1");
+  EXPECT_FALSE(IsWindow(f.hWnd()));
+  ASSERT_FALSE(shell.requests.empty());
+  EXPECT_EQ(shell.requests.back().message, kNimDelete);
+  MSG message;
+  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(Form1Test, NewTaskbarGetsTheIconsAgain) {
+  Form1& f = Load();
+  const std::string tip = shell.requests.back().Tip();
+  shell.requests.clear();
+  SendMessageW(f.hWnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  ASSERT_EQ(shell.requests.size(), 1u);
+  EXPECT_EQ(shell.requests[0].message, kNimAdd);
+  EXPECT_EQ(shell.requests[0].Tip(), tip);
+}
+
 TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
   Form1& f = Load();
   shell.requests.clear();
@@ -311,6 +416,9 @@ TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
   EXPECT_EQ(shell.requests[0].message, kNimDelete);
   EXPECT_EQ(shell.requests[0].record.uID, 1u);
   EXPECT_NE(Stored("_Top"), "<none>");
+  // The routing is gone: the window's own procedure is back.
+  EXPECT_EQ(GetWindowLongPtrW(f.hWnd(), GWLP_WNDPROC),
+            reinterpret_cast<LONG_PTR>(f.Hook().PrevWindowProc));
   DestroyWindow(f.hWnd());
   EXPECT_EQ(shell.requests.size(), 1u);
 }

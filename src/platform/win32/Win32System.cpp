@@ -33,3 +33,39 @@ std::string Win32System::ToAnsiCodePage(std::u16string_view text) {
 }
 
 }  // namespace quenora::win32
+
+namespace quenora::win32 {
+
+std::string Win32System::ExecutablePath() {
+  // Long paths too: the buffer grows until the whole path fits.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return Narrow(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace quenora::win32
+
+namespace quenora::win32 {
+
+bool Win32System::AnotherInstanceRuns() {
+  if (instanceMutex_) return false;  // this process holds the place already
+  // A named mutex in the session's namespace: one per logged-on user. It lives as long as
+  // the process; a second start finds it.
+  instanceMutex_.reset(CreateMutexW(nullptr, FALSE, L"Local\\Tarnwick.Quenora.Instance"));
+  const bool exists = GetLastError() == ERROR_ALREADY_EXISTS;
+  if (exists) instanceMutex_.reset();
+  return exists;
+}
+
+void Win32System::EndProcessNow() {
+  ExitProcess(0);
+}
+
+}  // namespace quenora::win32

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/SystemServices.h"
+#include "platform/win32/Handles.h"
 
 namespace quenora::win32 {
 
@@ -13,9 +14,15 @@ class Win32System : public SystemServices {
   void ShowMessage(std::string_view text, std::string_view title) override;
   std::string DecimalSeparator() override;
   std::string ToAnsiCodePage(std::u16string_view text) override;
+  std::string ExecutablePath() override;
+  bool AnotherInstanceRuns() override;
+  void EndProcessNow() override;
 
   // Owner of the message boxes; none until the main window exists.
   HWND owner = nullptr;
+
+ private:
+  UniqueKernelHandle instanceMutex_;
 };
 
 }  // namespace quenora::win32

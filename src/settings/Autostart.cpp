@@ -1,0 +1,160 @@
+#include "settings/Autostart.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "util/ProgramIdentity.h"
+
+namespace quenora {
+
+namespace {
+
+constexpr std::string_view kCurrentVersionKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+constexpr std::string_view kAutostartSwitch = "/AUTOSTART";
+
+bool IsStringType(std::uint32_t type) {
+  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+}  // namespace
+
+RegistryRoot RunKeyRoot(bool machineWide) {
+  return machineWide ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
+}
+
+std::string RunKeyPath(bool runOnce) {
+  return std::string(kCurrentVersionKey) + (runOnce ? "RunOnce" : "Run");
+}
+
+bool RegistryValueExists(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
+                         std::string_view name) {
+  const RegistryKeyAnswer open =
+      calls.OpenKey(root, calls.ToAnsi(subkey), RegistryAccess::QueryValue);
+  if (open.code != kRegistrySuccess) return false;
+  // Type and size only: whether the value is there is all we want to know.
+  const RegistryValueAnswer answer = calls.QueryValue(open.key, calls.ToAnsi(name), nullptr);
+  calls.CloseKey(open.key);
+  return answer.code == kRegistrySuccess;
+}
+
+std::string RegistryReadString(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
+                               std::string_view name) {
+  // A key that can't be opened for another reason than its absence reads as empty as well:
+  // there is no key to ask, and an empty answer is what every caller copes with.
+  const RegistryKeyAnswer open =
+      calls.OpenKey(root, calls.ToAnsi(subkey), RegistryAccess::QueryValue);
+  if (open.code != kRegistrySuccess) return {};
+
+  // One byte more than the key's longest data, in blanks: whatever the call leaves unwritten
+  // reads as blanks, never as stale memory.
+  const RegistryLengthAnswer longest = calls.QueryInfoKeyMaxValueLen(open.key);
+  const std::size_t bufferLength =
+      static_cast<std::size_t>(longest.code == kRegistrySuccess ? longest.length : 0) + 1;
+  std::string buffer(bufferLength, ' ');
+  const RegistryValueAnswer answer = calls.QueryValue(open.key, calls.ToAnsi(name), &buffer);
+
+  std::string text;
+  if (answer.code != kRegistryFileNotFound) {
+    std::size_t length = answer.size;
+    // The size of a text counts its terminating zero, which is no part of the text.
+    if (IsStringType(answer.type) && length > 0) --length;
+    // A value that grew since the key was asked for its longest one reports more than the
+    // buffer holds; only what the buffer holds is read.
+    length = std::min(length, bufferLength);
+    text = calls.FromAnsi(std::string_view(buffer.data(), length));
+  }
+  calls.CloseKey(open.key);
+  return text;
+}
+
+void RegistryWriteValue(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
+                        std::string_view name, std::string_view data, std::uint32_t type) {
+  const RegistryKeyAnswer create = calls.CreateKey(root, calls.ToAnsi(subkey));
+  if (create.code != kRegistrySuccess) return;
+  // The byte count is that of the ANSI text (one byte per character in a Western code page),
+  // with the terminating zero for the text types: a reader of the value expects it there.
+  std::string bytes = calls.ToAnsi(data);
+  if (IsStringType(type)) bytes.push_back('\0');
+  calls.SetValue(create.key, calls.ToAnsi(name), type, bytes);
+  calls.CloseKey(create.key);
+}
+
+void RegistryDeleteValue(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
+                         std::string_view name) {
+  const RegistryKeyAnswer open =
+      calls.OpenKey(root, calls.ToAnsi(subkey), RegistryAccess::AllAccess);
+  if (open.code != kRegistrySuccess) return;
+  // A value that isn't there needs no deleting; the code says nothing the user must hear.
+  calls.DeleteValue(open.key, calls.ToAnsi(name));
+  calls.CloseKey(open.key);
+}
+
+bool FileExists(Files& files, std::string_view path) {
+  // A look-up of normal files: hidden and system files and folders don't show up in it.
+  const std::optional<std::uint32_t> attributes = files.FindFile(path);
+  return attributes && (*attributes & (kFileHidden | kFileSystem | kFileDirectory)) == 0;
+}
+
+void Autostart::SetRunEntry(std::string_view name, std::string_view command, bool machineWide,
+                            bool runOnce) {
+  RegistryWriteValue(registry_, RunKeyRoot(machineWide), RunKeyPath(runOnce), name, command,
+                     kRegSz);
+}
+
+void Autostart::DeleteRunEntry(std::string_view name, bool machineWide, bool runOnce) {
+  RegistryDeleteValue(registry_, RunKeyRoot(machineWide), RunKeyPath(runOnce), name);
+}
+
+bool Autostart::RunEntryExists(std::string_view name, bool machineWide, bool runOnce) {
+  return RegistryValueExists(registry_, RunKeyRoot(machineWide), RunKeyPath(runOnce), name);
+}
+
+std::string Autostart::RunCommand() {
+  // The path goes in double quotes: Windows reads an unquoted command line by trying each
+  // blank as the end of the program's path, so a bare C:\Program Files\Quenora\Quenora.exe
+  // would start C:\Program.exe if such a file were there. A bare path entered by hand still
+  // counts as registered: RunEntryExists looks at the value's name only.
+  return "\"" + ProgramExePath(system_.ExecutablePath()) + "\" " + std::string(kAutostartSwitch);
+}
+
+void Autostart::SyncAutostartCheckbox(AutostartCheckbox& checkbox) {
+  const std::string folder =
+      RegistryReadString(registry_, RegistryRoot::CurrentUser,
+                         std::string(kCurrentVersionKey) + "Explorer\\Shell Folders", "Startup");
+  const bool known = !folder.empty();
+  const std::string shortcut = WithTrailingBackslash(folder) + std::string(kProductName) + ".lnk";
+
+  if (known && FileExists(files_, shortcut)) {
+    // A shortcut in the Startup folder is how older setups started the program; it gives way
+    // to the Run value. Each failure is told and the next step still runs, so the Run value
+    // is written whether or not the shortcut could be removed.
+    if (!files_.SetNormalAttributes(shortcut)) {
+      system_.ShowMessage("Attribute nicht löschbar: " + shortcut, kProductName);
+    }
+    if (!files_.DeleteFileAt(shortcut)) {
+      system_.ShowMessage("Datei nicht löschbar: " + shortcut, kProductName);
+    }
+    checkbox.SetTag(AutostartGuardTag);
+    // Our check box keeps quiet when code sets it, so the click it would have raised is made
+    // here, and only for a real change, as a click would be.
+    const bool changed = checkbox.Value() != 1;
+    checkbox.SetValue(1);
+    if (changed) ApplyAutostartCheckbox(checkbox);
+    return;
+  }
+
+  // Still disarmed: an existing Run value is shown, not rewritten.
+  checkbox.SetValue(RunEntryExists(kProductName, false, false) ? 1 : 0);
+  checkbox.SetTag(AutostartGuardTag);
+}
+
+void Autostart::ApplyAutostartCheckbox(AutostartCheckbox& checkbox) {
+  if (checkbox.Tag().empty()) return;
+  if (checkbox.Value() != 0) {
+    SetRunEntry(kProductName, RunCommand(), false, false);
+  } else {
+    DeleteRunEntry(kProductName, false, false);
+  }
+}
+
+}  // namespace quenora

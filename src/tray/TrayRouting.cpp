@@ -1,0 +1,39 @@
+#include "tray/TrayRouting.h"
+
+#include <string>
+
+namespace quenora {
+
+void TrayRouting::OnTrayCallback(std::uintptr_t iconId, std::uintptr_t mouseMessage) {
+  // A single click does nothing; the menu opens on pressing the right button, not on
+  // releasing it.
+  switch (mouseMessage) {
+    case kLeftButtonDoubleClick:
+      ClickedIconID = static_cast<std::int32_t>(iconId);
+      OpenClickedDrive();
+      break;
+    case kRightButtonDown:
+      ShowTrayMenu(static_cast<std::int32_t>(iconId));
+      break;
+    default:
+      break;
+  }
+}
+
+void TrayRouting::OpenClickedDrive() {
+  // An icon the last apply took away has no drive any more.
+  if (ClickedIconID < 1 || ClickedIconID > drives_.DriveCount || ClickedIconID > kMaxDrives) return;
+  const std::int32_t number = drives_.DriveNumbers[static_cast<std::size_t>(ClickedIconID - 1)];
+  // The file manager by its full path, so that no program of the same name in the current or
+  // the program's directory is started instead; its command line is the classic one.
+  const std::string application = shell_.WindowsDirectory() + "\\explorer.exe";
+  shell_.StartProcess(application, "explorer " + DriveName(number));
+}
+
+void TrayRouting::ShowTrayMenu(std::int32_t iconId) {
+  // The menu's "Laufwerk öffnen" opens the drive of this icon.
+  ClickedIconID = iconId;
+  menu_.PopUpTrayMenu();
+}
+
+}  // namespace quenora

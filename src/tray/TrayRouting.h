@@ -1,0 +1,43 @@
+#pragma once
+// What the mouse does on a tray icon: a left double-click opens the drive in the file
+// manager, pressing the right button pops up the tray menu; nothing else acts.
+
+#include <cstdint>
+
+#include "monitor/DriveTable.h"
+#include "platform/Shell.h"
+
+namespace quenora {
+
+// Mouse messages as the shell reports them in the callback's lParam.
+inline constexpr std::uint32_t kLeftButtonDoubleClick = 0x203;
+inline constexpr std::uint32_t kRightButtonDown = 0x204;
+
+// The window's part: pops up the menu pum at the mouse and runs the chosen item.
+class TrayMenuHost {
+ public:
+  virtual ~TrayMenuHost() = default;
+  virtual void PopUpTrayMenu() = 0;
+};
+
+class TrayRouting {
+ public:
+  TrayRouting(const DriveTable& drives, Shell& shell, TrayMenuHost& menu)
+      : drives_(drives), shell_(shell), menu_(menu) {}
+
+  // The tray callback message: wParam is the icon's identifier, lParam the mouse message.
+  void OnTrayCallback(std::uintptr_t iconId, std::uintptr_t mouseMessage);
+  // Opens the drive of the icon last double-clicked or right-clicked.
+  void OpenClickedDrive();
+  void ShowTrayMenu(std::int32_t iconId);
+
+  // The icon last double-clicked or right-clicked; 0 until then.
+  std::int32_t ClickedIconID = 0;
+
+ private:
+  const DriveTable& drives_;
+  Shell& shell_;
+  TrayMenuHost& menu_;
+};
+
+}  // namespace quenora

@@ -1,0 +1,92 @@
+#include "ui/StartInfoDialog.h"
+
+#include "platform/win32/WideText.h"
+#include "resource.h"
+#include "util/ProgramIdentity.h"
+
+namespace quenora::win32 {
+
+using namespace startinfo;
+
+namespace {
+
+// OK comes first for the keyboard, though it sits below the box.
+constexpr DialogControl kControls[] = {
+    {kImage1, DialogControlKind::Picture, "", {75, 90, 4020, 1020}},
+    {kInfoLbl, DialogControlKind::CenteredLabel, "", {75, 1230, 3990, 765}, true},
+    {kOKButton, DialogControlKind::DefaultButton, "&OK", {1162, 2430, 1830, 375}},
+    {kNeverShowAgainChk,
+     DialogControlKind::CheckBox,
+     "Diesen &Hinweis in Zukunft nicht mehr anzeigen",
+     {75, 1995, 3990, 375}},
+};
+
+constexpr int kOkResult = 1;
+
+}  // namespace
+
+std::span<const DialogControl> StartInfoDialogControls() {
+  return kControls;
+}
+
+StartInfoDialog::StartInfoDialog(HINSTANCE instance, HWND owner)
+    : DialogWindow(instance, owner, {kClientWidth, kClientHeight, kControls}) {}
+
+StartInfoAnswer StartInfoDialog::ShowModal(std::string_view text) {
+  answer_ = {};
+  if (!Load()) return answer_;
+  // The caller's text as it is: the label shows an ampersand rather than underlining.
+  SetWindowTextW(Control(kInfoLbl), Widen(text).c_str());
+  const int result = RunModal();
+  answer_.okPressed = result == kOkResult;
+  return answer_;
+}
+
+void StartInfoDialog::Form_Load() {
+  HWND window = hWnd();
+  // The main window's icon; it is the class icon of its window. Shared icons, not ours to
+  // destroy.
+  HICON big = nullptr;
+  HICON small = nullptr;
+  if (Owner()) {
+    big = reinterpret_cast<HICON>(GetClassLongPtrW(Owner(), GCLP_HICON));
+    small = reinterpret_cast<HICON>(GetClassLongPtrW(Owner(), GCLP_HICONSM));
+  }
+  if (!big) {
+    big = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0,
+                                        LR_DEFAULTSIZE | LR_SHARED));
+  }
+  if (!small) {
+    small = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  }
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  SetWindowTextW(window, Widen(kProductName).c_str());
+
+  // A DIB section keeps the banner's colours exactly as drawn, whatever the screen's depth.
+  banner_.reset(static_cast<HBITMAP>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_START_BANNER),
+                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  SetPicture(kImage1, banner_.get());
+  MessageBeep(MB_OK);
+}
+
+void StartInfoDialog::Control_Command(int id, int code) {
+  if (id == kOKButton && code == BN_CLICKED) OKButton_Click();
+}
+
+void StartInfoDialog::OKButton_Click() {
+  // The box is read now: the window and its controls go with the unload.
+  answer_.neverShowAgain =
+      SendMessageW(Control(kNeverShowAgainChk), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  Unload(kOkResult);
+}
+
+void ShowStartInfo(HINSTANCE instance, HWND owner, SettingsStore& store, std::string_view text,
+                   std::string_view identifier) {
+  StartInfoDialog dialog(instance, owner);
+  StartInfoDialogModule(store, dialog).ShowStartInfo(text, identifier);
+}
+
+}  // namespace quenora::win32

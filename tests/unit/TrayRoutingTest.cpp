@@ -1,0 +1,75 @@
+#include "tray/TrayRouting.h"
+
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+
+namespace quenora {
+namespace {
+
+// The window's menu, which here "chooses" an item at once: 1 is "Laufwerk öffnen".
+class ChoosingMenu : public TrayMenuHost {
+ public:
+  void PopUpTrayMenu() override {
+    ++shown;
+    if (chooseOpen && routing) routing->OpenClickedDrive();
+  }
+  TrayRouting* routing = nullptr;
+  bool chooseOpen = false;
+  int shown = 0;
+};
+
+class TrayRoutingTest : public ::testing::Test {
+ protected:
+  TrayRoutingTest() {
+    drives.DriveCount = 3;
+    drives.DriveNumbers = {'C' % 64, 'E' % 64, 'Q' % 64};
+    menu.routing = &routing;
+  }
+  DriveTable drives;
+  testing::FakeShell shell;
+  ChoosingMenu menu;
+  TrayRouting routing{drives, shell, menu};
+};
+
+TEST_F(TrayRoutingTest, OnlyLeftDoubleClickAndRightButtonDownAct) {
+  for (const std::uintptr_t mouse : {0x200u, 0x201u, 0x202u, 0x205u, 0x206u, 0x207u, 0u}) {
+    routing.OnTrayCallback(2, mouse);
+  }
+  EXPECT_TRUE(shell.starts.empty());
+  EXPECT_EQ(menu.shown, 0);
+  EXPECT_EQ(routing.ClickedIconID, 0);
+
+  routing.OnTrayCallback(2, 0x203);  // left double-click on icon 2, drive E:
+  ASSERT_EQ(shell.starts.size(), 1u);
+  EXPECT_EQ(shell.starts[0].application, "C:\\Windows\\explorer.exe");
+  EXPECT_EQ(shell.starts[0].commandLine, "explorer E:");
+  EXPECT_EQ(routing.ClickedIconID, 2);
+
+  routing.OnTrayCallback(1, 0x204);  // pressing the right button on icon 1
+  EXPECT_EQ(menu.shown, 1);
+  EXPECT_EQ(routing.ClickedIconID, 1);
+  EXPECT_EQ(shell.starts.size(), 1u);
+}
+
+TEST_F(TrayRoutingTest, MenuOpensTheDriveOfTheIconItWasOpenedFor) {
+  routing.OnTrayCallback(1, 0x203);
+  menu.chooseOpen = true;
+  routing.OnTrayCallback(3, 0x204);
+  ASSERT_EQ(shell.starts.size(), 2u);
+  EXPECT_EQ(shell.starts[1].commandLine, "explorer Q:");
+}
+
+TEST_F(TrayRoutingTest, IconsThatNoLongerExistOpenNothing) {
+  for (const std::int32_t id : {0, 4, 26, 27, -1}) {
+    routing.ClickedIconID = id;
+    routing.OpenClickedDrive();
+  }
+  drives.DriveCount = 0;  // an apply took every icon away
+  routing.ClickedIconID = 1;
+  routing.OpenClickedDrive();
+  EXPECT_TRUE(shell.starts.empty());
+}
+
+}  // namespace
+}  // namespace quenora

@@ -1,0 +1,1 @@
+// (being written)
