@@ -15,6 +15,11 @@ quenora_prepare_prefix() {
     wineboot --init >/dev/null 2>&1
     wineserver -w
   fi
+  # Wine draws the title bar's buttons with Marlett; Debian ships it, the prefix may not see it.
+  local marlett=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
+  if [[ -f $marlett && -d $fonts && ! -f $fonts/marlett.ttf ]]; then
+    cp "$marlett" "$fonts/"
+  fi
 }
 
 quenora_start_wineserver() {

@@ -25,4 +25,13 @@ class Files {
   virtual bool DeleteFileAt(std::string_view path) = 0;
 };
 
+// Whether a plain file is at `path`: found, and neither hidden, system nor a folder (read-only
+// files count), the way a look-up of normal files sees it. Any failure counts as no file; the
+// empty path isn't looked up at all.
+inline bool FileExists(Files& files, std::string_view path) {
+  if (path.empty()) return false;
+  const std::optional<std::uint32_t> attributes = files.FindFile(path);
+  return attributes && (*attributes & (kFileHidden | kFileSystem | kFileDirectory)) == 0;
+}
+
 }  // namespace quenora

@@ -14,6 +14,9 @@ class Shell {
   virtual bool StartProcess(std::string_view application, std::string_view commandLine) = 0;
   // The Windows directory, without a trailing backslash ("C:\Windows").
   virtual std::string WindowsDirectory() = 0;
+  // Hands a file, web address or mail link to the shell's "Open" verb, owned by the desktop;
+  // `showMode` is the window's show command (1 normal, 3 maximized). Not reported if it fails.
+  virtual void OpenWithShell(std::string_view target, int showMode) = 0;
 };
 
 }  // namespace quenora

@@ -1,10 +1,16 @@
 #pragma once
 // Small services of the system that the portable code asks for.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace quenora {
+
+// The fields of the system's version record the program uses.
+struct WindowsVersionRecord {
+  std::uint32_t majorVersion = 0, minorVersion = 0, buildNumber = 0, platformId = 0;
+};
 
 class SystemServices {
  public:
@@ -25,6 +31,8 @@ class SystemServices {
   virtual bool AnotherInstanceRuns() = 0;
   // Ends the process at once, without unloading anything.
   virtual void EndProcessNow() = 0;
+  // The system's version record, as GetVersionEx fills it.
+  virtual WindowsVersionRecord WindowsVersion() = 0;
 };
 
 }  // namespace quenora

@@ -89,12 +89,6 @@ void RegistryDeleteValue(RegistryCalls& calls, RegistryRoot root, std::string_vi
   calls.CloseKey(open.key);
 }
 
-bool FileExists(Files& files, std::string_view path) {
-  // A look-up of normal files: hidden and system files and folders don't show up in it.
-  const std::optional<std::uint32_t> attributes = files.FindFile(path);
-  return attributes && (*attributes & (kFileHidden | kFileSystem | kFileDirectory)) == 0;
-}
-
 void Autostart::SetRunEntry(std::string_view name, std::string_view command, bool machineWide,
                             bool runOnce) {
   RegistryWriteValue(registry_, RunKeyRoot(machineWide), RunKeyPath(runOnce), name, command,

@@ -41,9 +41,6 @@ void RegistryWriteValue(RegistryCalls& calls, RegistryRoot root, std::string_vie
 void RegistryDeleteValue(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
                          std::string_view name);
 
-// Whether a plain file is at `path`: found, and neither hidden, system nor a folder
-// (read-only files count).
-bool FileExists(Files& files, std::string_view path);
 
 class Autostart {
  public:

@@ -90,7 +90,8 @@ Form1::Form1(Form1Services services)
       settings_(store_, *this, cycle_, drives_, tray_, icoImage_),
       routing_(drives_, services.shell, *this),
       hook_(routing_, tray_),
-      autostart_(services.registryCalls, services.files, services.system) {}
+      autostart_(services.registryCalls, services.files, services.system),
+      help_(services.shell, services.files, services.system) {}
 
 Form1::~Form1() {
   // Destroying the window unloads it: the icons leave the tray with it.
@@ -381,6 +382,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const int id = LOWORD(wParam);
       if (HIWORD(wParam) == BN_CLICKED && id >= kBtn && id <= kBtn + 4) Btn_Click(id - kBtn);
       if (HIWORD(wParam) == BN_CLICKED && id == kAutoStartChk) AutoStartChk_Click();
+      if (HIWORD(wParam) == STN_CLICKED && id == kImage1) Image1_Click();
       return 0;
     }
     case WM_NOTIFY:
@@ -445,6 +447,15 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Form1::OnNotify(const NMHDR& header) {
+  if (header.idFrom == static_cast<UINT_PTR>(kLV) && header.code == NM_DBLCLK) {
+    // A double-click on the check box itself has toggled it already, as a click does.
+    const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
+    LVHITTESTINFO hit{};
+    hit.pt = activate.ptAction;
+    SendMessageW(header.hwndFrom, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (!(hit.flags & LVHT_ONITEMSTATEICON)) LV_DblClick();
+    return 0;
+  }
   HWND tabStrip = Control(kTabStrip1);
   if (header.hwndFrom == tabStrip && header.code == TCN_SELCHANGE) {
     TabStrip1_Click();
@@ -539,6 +550,26 @@ void Form1::AutoStartCheckBox::SetValue(int value) {
   SendMessageW(form_.Control(kAutoStartChk), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+void Form1::LV_DblClick() {
+  ToggleSelectedDrive();
+}
+
+void Form1::LV_KeyPress(int keyAscii) {
+  // Enter toggles the selected drive and presses no button; other keys are the list's own.
+  if (keyAscii == 13) ToggleSelectedDrive();
+}
+
+void Form1::ToggleSelectedDrive() {
+  const int selected = static_cast<int>(
+      SendMessageW(Control(kLV), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (selected < 0) return;  // nothing selected, nothing to toggle
+  SetLVChecked(selected, !LVChecked(selected));
+}
+
+void Form1::Image1_Click() {
+  help_.OpenVendorSite();
+}
+
 void Form1::ShowOptions() {
   HWND window = window_.get();
   ShowWindow(window, SW_SHOW);
@@ -567,6 +598,9 @@ void Form1::pumxxx_Click(int index) {
     case 3:  // &Optionen
       ShowOptions();
       break;
+    case 4:  // &Hilfe
+      help_.ShowHelp();
+      break;
     case 6:  // &Beenden
       EndApp();
       break;
@@ -587,6 +621,9 @@ void Form1::Btn_Click(int index) {
       break;
     case 1:  // &Abbrechen: the controls keep what the user set
       ShowWindow(window_.get(), SW_HIDE);
+      break;
+    case 2:  // &Hilfe: the window stays
+      help_.ShowHelp();
       break;
     case 4:  // &Beenden
       EndApp();
@@ -639,6 +676,11 @@ bool Form1::PreTranslateMessage(MSG& message) {
   HWND window = window_.get();
   if (!window || !IsWindowVisible(window)) return false;
   if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
+      message.hwnd == Control(kLV)) {
+    LV_KeyPress(13);
+    return true;
+  }
   if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
     const bool control = GetKeyState(VK_CONTROL) < 0;
     const bool shift = GetKeyState(VK_SHIFT) < 0;

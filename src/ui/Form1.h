@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "help/HelpLinks.h"
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
@@ -62,6 +63,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   TrayIconSet& Tray() { return tray_; }
   TrayMessageHook& Hook() { return hook_; }
   AutostartCheckbox& AutoStartChk() { return autoStartChk_; }
+  HelpLinks& Help() { return help_; }
   UINT TimerInterval() const { return timerInterval_; }
   bool TimerEnabled() const { return timerEnabled_; }
   // The page shown, 1..4, or 0 when none is.
@@ -71,6 +73,9 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   void Btn_Click(int index);
   void pumxxx_Click(int index);
   void AutoStartChk_Click();
+  void LV_DblClick();
+  void LV_KeyPress(int keyAscii);
+  void Image1_Click();
   void EndApp();
   void TabStrip1_Click();
   void ShowLayer(int index);
@@ -97,6 +102,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   void CreateFonts();
   void LoadPictures();
   void MoveFocus(bool backwards);
+  void ToggleSelectedDrive();
   void DrawLogo(const DRAWITEMSTRUCT& item);
   int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
@@ -149,6 +155,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   TrayRouting routing_;
   TrayMessageHook hook_;
   Autostart autostart_;
+  HelpLinks help_;
   AutoStartCheckBox autoStartChk_{*this};
 
   HINSTANCE instance_ = nullptr;

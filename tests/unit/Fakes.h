@@ -108,6 +108,7 @@ class FakeSystem : public SystemServices {
   std::string ExecutablePath() override { return executablePath; }
   bool AnotherInstanceRuns() override { return anotherInstance; }
   void EndProcessNow() override { ++processEnds; }
+  WindowsVersionRecord WindowsVersion() override { return windowsVersion; }
 
   struct Message {
     std::string text, title;
@@ -118,6 +119,7 @@ class FakeSystem : public SystemServices {
   bool doubleByte = false;
   std::string executablePath = "C:\\Programme\\Quenora\\Quenora.exe";
   bool anotherInstance = false;
+  WindowsVersionRecord windowsVersion{5, 1, 2600, 2};
   int processEnds = 0;
 };
 
@@ -132,7 +134,16 @@ class FakeShell : public Shell {
     return true;
   }
   std::string WindowsDirectory() override { return "C:\\Windows"; }
+  void OpenWithShell(std::string_view target, int showMode) override {
+    opened.push_back({std::string(target), showMode});
+  }
+  struct Opened {
+    std::string target;
+    int showMode;
+    friend bool operator==(const Opened&, const Opened&) = default;
+  };
   std::vector<Start> starts;
+  std::vector<Opened> opened;
 };
 
 }  // namespace quenora::testing

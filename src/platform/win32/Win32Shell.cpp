@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include "platform/win32/Handles.h"
 #include "platform/win32/WideText.h"
 
@@ -31,6 +33,11 @@ std::string Win32Shell::WindowsDirectory() {
   std::wstring text(directory, length);
   while (!text.empty() && text.back() == L'\\') text.pop_back();
   return Narrow(text);
+}
+
+void Win32Shell::OpenWithShell(std::string_view target, int showMode) {
+  // Wide, so that no character of a path is lost; the answer isn't examined.
+  ShellExecuteW(GetDesktopWindow(), L"Open", Widen(target).c_str(), nullptr, nullptr, showMode);
 }
 
 }  // namespace quenora::win32

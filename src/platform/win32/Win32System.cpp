@@ -68,4 +68,17 @@ void Win32System::EndProcessNow() {
   ExitProcess(0);
 }
 
+WindowsVersionRecord Win32System::WindowsVersion() {
+  // The record's size field set to the classic 148 bytes. Without a manifest naming the
+  // newer systems the answer is the compatibility version, as the system intends.
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  static_assert(sizeof(OSVERSIONINFOA) == 148);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+  if (!GetVersionExA(&info)) return {};
+  return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId};
+}
+
 }  // namespace quenora::win32

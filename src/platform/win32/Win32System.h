@@ -17,6 +17,7 @@ class Win32System : public SystemServices {
   std::string ExecutablePath() override;
   bool AnotherInstanceRuns() override;
   void EndProcessNow() override;
+  WindowsVersionRecord WindowsVersion() override;
 
   // Owner of the message boxes; none until the main window exists.
   HWND owner = nullptr;
