@@ -9,6 +9,7 @@
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
 #include "ui/ApplyOptions.h"
+#include "ui/StartInfoDialog.h"
 #include "util/MessageTemplate.h"
 #include "util/Numbers.h"
 #include "util/ProgramIdentity.h"
@@ -507,6 +508,9 @@ bool Form1::Form_Load() {
   const bool doneBefore = ParseNumber(store_.LoadValue(kDoneBeforeKey, 0)).value_or(0) != 0;
   if (doneBefore) {
     ShowWindow(window, SW_HIDE);
+    // Says where the program went, unless the user turned that off for this version; the
+    // start waits until the hint is closed.
+    ShowStartInfo(instance_, window, store_, kTrayStartHint, "");
   } else {
     ShowOptions();
   }

@@ -15,6 +15,7 @@
 #include "platform/win32/Win32System.h"
 #include "platform/win32/WindowGeometry.h"
 #include "settings/MonitorSettings.h"
+#include "util/ProgramIdentity.h"
 
 namespace quenora::win32 {
 namespace {
@@ -37,7 +38,11 @@ class CountingSystem : public Win32System {
 // store of its own settings.
 class Form1Test : public ::testing::Test {
  protected:
-  void SetUp() override { Clean(); }
+  void SetUp() override {
+    Clean();
+    // The start hint is a modal dialog of its own (tested there); here it stays away.
+    Store("_SID", VersionText(VersionBare));
+  }
   void TearDown() override {
     form.reset();
     Clean();
@@ -291,6 +296,7 @@ TEST_F(Form1Test, PositionIsRestoredOrCentred) {
   const auto place = [&](const char* top, const char* left) {
     form.reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
+    Store("_SID", VersionText(VersionBare));
     Store(kDoneBeforeKey, "1");
     if (top) Store("_Top", top);
     if (left) Store("_Left", left);

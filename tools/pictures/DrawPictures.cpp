@@ -1,13 +1,17 @@
-// Draws Quenora's pictures (option pages, drive list, pointer, emblem, program icon) into
-// .ico and .cur files, or checks files written before.
+// Draws Quenora's pictures (option pages, drive list, pointer, emblem, program icon, the start
+// hint's banner) into .ico, .cur and .bmp files, or checks files written before. The banner
+// shows the program's own tray pictures, so the tool is built with the code that draws them:
 //
-//   g++ -std=c++20 -O2 -Wall -Wextra -Werror tools/pictures/*.cpp -o /tmp/draw_pictures
+//   g++ -std=c++20 -O2 -Wall -Wextra -Werror -Isrc tools/pictures/*.cpp
+//       src/monitor/TrayPictures.cpp -o /tmp/draw_pictures      (one command line)
 //   /tmp/draw_pictures resources/            writes the files
 //   /tmp/draw_pictures --check resources/    re-reads them; exit code 1 on any problem
 //
 // The files are committed, so building the program never needs this tool; run it again after
 // changing a drawing and look at the result, e.g. `convert resources/page_alarm.ico x.png`.
+// Run it again, too, after the tray pictures changed: the banner must show them as they are.
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -51,6 +55,115 @@ const std::vector<PictureFile>& Files() {
   return files;
 }
 
+// Pictures without transparency, shown pixel for pixel: plain 24-bit BMP files.
+struct BitmapFile {
+  const char* name;
+  Image (*draw)();
+};
+
+const std::vector<BitmapFile>& Bitmaps() {
+  static const std::vector<BitmapFile> bitmaps = {
+      {"start_banner.bmp", pictures::DrawStartBanner},
+  };
+  return bitmaps;
+}
+
+constexpr std::size_t kBmpHeaderSize = 14 + 40;
+
+void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::uint32_t GetLittleEndian(const std::vector<std::uint8_t>& bytes, std::size_t at, int size) {
+  std::uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes[at + static_cast<std::size_t>(i)];
+  return value;
+}
+
+std::size_t BmpRowSize(int width) {
+  return (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+}
+
+// A file header and a BITMAPINFOHEADER, then the rows from the bottom up, blue, green, red,
+// each row padded to four bytes: the form every resource compiler and LoadImage take.
+std::vector<std::uint8_t> BmpFileBytes(const Image& image) {
+  const std::size_t rowSize = BmpRowSize(image.width);
+  const auto dataSize =
+      static_cast<std::uint32_t>(rowSize * static_cast<std::size_t>(image.height));
+  std::vector<std::uint8_t> bytes = {'B', 'M'};
+  PutLittleEndian(bytes, static_cast<std::uint32_t>(kBmpHeaderSize) + dataSize, 4);
+  PutLittleEndian(bytes, 0, 4);
+  PutLittleEndian(bytes, kBmpHeaderSize, 4);
+  PutLittleEndian(bytes, 40, 4);
+  PutLittleEndian(bytes, static_cast<std::uint32_t>(image.width), 4);
+  PutLittleEndian(bytes, static_cast<std::uint32_t>(image.height), 4);
+  PutLittleEndian(bytes, 1, 2);   // planes
+  PutLittleEndian(bytes, 24, 2);  // bits per pixel
+  PutLittleEndian(bytes, 0, 4);   // BI_RGB
+  PutLittleEndian(bytes, dataSize, 4);
+  PutLittleEndian(bytes, 2835, 4);  // 72 dpi, as paint programs write it
+  PutLittleEndian(bytes, 2835, 4);
+  PutLittleEndian(bytes, 0, 4);
+  PutLittleEndian(bytes, 0, 4);
+  for (int y = image.height - 1; y >= 0; --y) {
+    for (int x = 0; x < image.width; ++x) {
+      const std::uint8_t* pixel = image.At(x, y);
+      bytes.insert(bytes.end(), {pixel[2], pixel[1], pixel[0]});
+    }
+    bytes.resize(bytes.size() + rowSize - static_cast<std::size_t>(image.width) * 3, 0);
+  }
+  return bytes;
+}
+
+struct BmpContents {
+  Image image;
+  std::vector<std::string> problems;
+};
+
+// Reads back what BmpFileBytes writes, and says what else it finds.
+BmpContents ReadBmpFile(const std::vector<std::uint8_t>& bytes) {
+  BmpContents contents;
+  auto& problems = contents.problems;
+  if (bytes.size() < kBmpHeaderSize || bytes[0] != 'B' || bytes[1] != 'M') {
+    problems.push_back("not a BMP file");
+    return contents;
+  }
+  const auto width = static_cast<std::int32_t>(GetLittleEndian(bytes, 18, 4));
+  const auto height = static_cast<std::int32_t>(GetLittleEndian(bytes, 22, 4));
+  if (GetLittleEndian(bytes, 14, 4) != 40) problems.push_back("header is not a BITMAPINFOHEADER");
+  if (GetLittleEndian(bytes, 28, 2) != 24) problems.push_back("not 24 bits a pixel");
+  if (GetLittleEndian(bytes, 30, 4) != 0) problems.push_back("compressed");
+  if (width <= 0 || height <= 0) problems.push_back("not a bottom-up picture with a size");
+  if (!problems.empty()) return contents;
+  const std::size_t rowSize = BmpRowSize(width);
+  const std::size_t offset = GetLittleEndian(bytes, 10, 4);
+  const std::size_t expected = offset + rowSize * static_cast<std::size_t>(height);
+  if (GetLittleEndian(bytes, 2, 4) != bytes.size() || bytes.size() != expected) {
+    problems.push_back("file size does not match the header");
+    return contents;
+  }
+  Image& image = contents.image;
+  image.width = width;
+  image.height = height;
+  image.rgba.resize(static_cast<std::size_t>(width * height) * 4);
+  for (int y = 0; y < height; ++y) {
+    const std::size_t row = offset + rowSize * static_cast<std::size_t>(height - 1 - y);
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t* source = &bytes[row + static_cast<std::size_t>(x) * 3];
+      std::uint8_t* pixel = image.At(x, y);
+      pixel[0] = source[2];
+      pixel[1] = source[1];
+      pixel[2] = source[0];
+      pixel[3] = 255;
+    }
+  }
+  return contents;
+}
+
+std::vector<std::uint8_t> FileBytes(const BitmapFile& file) {
+  return BmpFileBytes(file.draw());
+}
+
 std::vector<Image> DrawImages(const PictureFile& file) {
   std::vector<Image> images;
   for (int size : file.sizes) images.push_back(file.draw(size));
@@ -69,19 +182,25 @@ std::optional<std::vector<std::uint8_t>> ReadBytes(const std::filesystem::path& 
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+bool WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
+    return false;
+  }
+  std::printf("wrote %s (%zu bytes)\n", path.string().c_str(), bytes.size());
+  return true;
+}
+
 int Write(const std::filesystem::path& folder) {
   for (const PictureFile& file : Files()) {
-    const auto bytes = FileBytes(file);
-    const auto path = folder / file.name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
-      return 1;
-    }
-    std::printf("wrote %s (%zu bytes)\n", path.string().c_str(), bytes.size());
+    if (!WriteFile(folder / file.name, FileBytes(file))) return 1;
+  }
+  for (const BitmapFile& file : Bitmaps()) {
+    if (!WriteFile(folder / file.name, FileBytes(file))) return 1;
   }
   return 0;
 }
@@ -163,19 +282,54 @@ std::vector<std::string> CheckFile(const std::filesystem::path& folder, const Pi
   return problems;
 }
 
+// A banner is opaque and shows what the tool draws now, give or take the rounding of another
+// compiler's sine.
+std::vector<std::string> CheckFile(const std::filesystem::path& folder, const BitmapFile& file) {
+  const auto bytes = ReadBytes(folder / file.name);
+  if (!bytes) return {"missing or unreadable"};
+  const BmpContents contents = ReadBmpFile(*bytes);
+  std::vector<std::string> problems = contents.problems;
+  if (!problems.empty()) return problems;
+  const Image drawn = file.draw();
+  for (std::size_t i = 3; i < drawn.rgba.size(); i += 4) {
+    if (drawn.rgba[i] != 255) {
+      problems.push_back("the drawing is not opaque everywhere");
+      break;
+    }
+  }
+  const Image& stored = contents.image;
+  if (stored.width != drawn.width || stored.height != drawn.height) {
+    problems.push_back("is " + std::to_string(stored.width) + " x " +
+                       std::to_string(stored.height) + ", the drawing " +
+                       std::to_string(drawn.width) + " x " + std::to_string(drawn.height));
+    return problems;
+  }
+  for (std::size_t j = 0; j < drawn.rgba.size(); ++j) {
+    if (std::abs(static_cast<int>(stored.rgba[j]) - static_cast<int>(drawn.rgba[j])) > 2) {
+      problems.push_back("differs from what the tool draws now; run it to write the files again");
+      break;
+    }
+  }
+  return problems;
+}
+
+// Prints the problems of one file; true when it has any.
+template <typename File>
+bool Report(const std::filesystem::path& folder, const File& file) {
+  const auto problems = CheckFile(folder, file);
+  if (problems.empty()) {
+    std::printf("ok      %s\n", file.name);
+    return false;
+  }
+  for (const auto& problem : problems) std::printf("FAULT   %s: %s\n", file.name, problem.c_str());
+  return true;
+}
+
 int Check(const std::filesystem::path& folder) {
   int faulty = 0;
-  for (const PictureFile& file : Files()) {
-    const auto problems = CheckFile(folder, file);
-    if (problems.empty()) {
-      std::printf("ok      %s\n", file.name);
-      continue;
-    }
-    ++faulty;
-    for (const auto& problem : problems)
-      std::printf("FAULT   %s: %s\n", file.name, problem.c_str());
-  }
-  std::printf("%d of %zu files faulty\n", faulty, Files().size());
+  for (const PictureFile& file : Files()) faulty += Report(folder, file);
+  for (const BitmapFile& file : Bitmaps()) faulty += Report(folder, file);
+  std::printf("%d of %zu files faulty\n", faulty, Files().size() + Bitmaps().size());
   return faulty == 0 ? 0 : 1;
 }
 

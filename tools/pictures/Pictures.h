@@ -25,4 +25,8 @@ Image DrawEmblem(int pixels);
 // The program's own icon: the fill bar above the drive, as in the notification area.
 Image DrawAppIcon(int pixels);
 
+// The start hint's banner, 264 x 64 and opaque: the notification area beside the clock, the
+// program's drive icons in it circled in red.
+Image DrawStartBanner();
+
 }  // namespace pictures
