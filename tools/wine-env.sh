@@ -15,11 +15,14 @@ quenora_prepare_prefix() {
     wineboot --init >/dev/null 2>&1
     wineserver -w
   fi
-  # Wine draws the title bar's buttons with Marlett; Debian ships it, the prefix may not see it.
-  local marlett=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
-  if [[ -f $marlett && -d $fonts && ! -f $fonts/marlett.ttf ]]; then
-    cp "$marlett" "$fonts/"
-  fi
+  # Wine draws the title bar's buttons with Marlett, and the dialog font "MS Shell Dlg 2" is
+  # Tahoma, as on Windows; Debian ships both with wine, but a prefix may not see them.
+  local font fonts=$WINEPREFIX/drive_c/windows/Fonts
+  for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+    if [[ -f /usr/share/wine/fonts/$font && -d $fonts && ! -f $fonts/$font ]]; then
+      cp "/usr/share/wine/fonts/$font" "$fonts/"
+    fi
+  done
 }
 
 quenora_start_wineserver() {
