@@ -41,7 +41,8 @@ void RegisterClasses(HINSTANCE instance, WNDPROC dialogProc) {
 }
 
 bool TakesFocus(DialogControlKind kind) {
-  return kind == DialogControlKind::CheckBox || kind == DialogControlKind::DefaultButton;
+  return kind == DialogControlKind::CheckBox || kind == DialogControlKind::DefaultButton ||
+         kind == DialogControlKind::PushButton;
 }
 
 }  // namespace
@@ -56,6 +57,7 @@ DialogWindow::~DialogWindow() {
 bool DialogWindow::Load() {
   RegisterClasses(instance_, &DialogWindow::WindowProc);
   pictures_.clear();
+  ownFonts_.clear();
   lastFocus_ = nullptr;
   // An owned window stays out of the taskbar; without an owner of its own the dialog gets a
   // hidden one.
@@ -128,13 +130,33 @@ void DialogWindow::CreateControl(const DialogControl& spec) {
       className = L"BUTTON";
       style |= WS_TABSTOP | BS_DEFPUSHBUTTON;
       break;
+    case DialogControlKind::PushButton:
+      className = L"BUTTON";
+      style |= WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
+      break;
+    case DialogControlKind::ScaledPicture:
+      style |= SS_OWNERDRAW | SS_NOTIFY;
+      break;
+    case DialogControlKind::Line:
+      style |= SS_ETCHEDHORZ;
+      break;
   }
   HWND control =
       CreateWindowExW(0, className, Widen(spec.text).c_str(), style, Px(spec.rect.left),
                       Px(spec.rect.top), Px(spec.rect.width), Px(spec.rect.height), window_.get(),
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
-  SendMessageW(control, WM_SETFONT,
-               reinterpret_cast<WPARAM>(spec.bold ? boldFont_.get() : font_.get()), FALSE);
+  HFONT font = spec.bold ? boldFont_.get() : font_.get();
+  if (spec.fontFace) {
+    LOGFONTW own{};
+    own.lfHeight = -MulDiv(spec.fontCentiPoints, dpi_, 7200);
+    own.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    own.lfCharSet = DEFAULT_CHARSET;
+    own.lfQuality = CLEARTYPE_QUALITY;
+    wcscpy_s(own.lfFaceName, spec.fontFace);
+    ownFonts_.emplace_back(CreateFontIndirectW(&own));
+    font = ownFonts_.back().get();
+  }
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 void DialogWindow::SetPicture(int id, HBITMAP picture) {
@@ -181,6 +203,20 @@ int DialogWindow::RunModal() {
   return result_;
 }
 
+void DialogWindow::Show() {
+  HWND window = window_.get();
+  if (!window) return;
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  SetFocus(FirstTabStop());
+}
+
+bool DialogWindow::PreTranslateMessage(MSG& message) {
+  HWND window = window_.get();
+  if (!window || (message.hwnd != window && !IsChild(window, message.hwnd))) return false;
+  return IsDialogMessageW(window, &message) != FALSE;
+}
+
 void DialogWindow::Unload(int result) {
   result_ = result;
   running_ = false;
@@ -206,6 +242,8 @@ LRESULT CALLBACK DialogWindow::WindowProc(HWND window, UINT message, WPARAM wPar
     self->running_ = false;
     return DefWindowProcW(window, message, wParam, lParam);
   }
+  LRESULT result = 0;
+  if (self->Form_Message(message, wParam, lParam, result)) return result;
   return self->HandleMessage(message, wParam, lParam);
 }
 
@@ -263,6 +301,20 @@ void DialogWindow::DrawPicture(const DRAWITEMSTRUCT& item) const {
   UniqueMemoryDc memory(CreateCompatibleDC(item.hDC));
   if (!memory) return;
   HGDIOBJ old = SelectObject(memory.get(), found->second);
+  const bool scaled =
+      std::any_of(layout_.controls.begin(), layout_.controls.end(), [&](const auto& c) {
+        return c.id == static_cast<int>(item.CtlID) && c.kind == DialogControlKind::ScaledPicture;
+      });
+  if (scaled) {
+    // Scaled to the control with averaging, so that the shrunk picture stays smooth.
+    SetStretchBltMode(item.hDC, HALFTONE);
+    SetBrushOrgEx(item.hDC, 0, 0, nullptr);
+    StretchBlt(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right - item.rcItem.left,
+               item.rcItem.bottom - item.rcItem.top, memory.get(), 0, 0, size.bmWidth,
+               size.bmHeight, SRCCOPY);
+    SelectObject(memory.get(), old);
+    return;
+  }
   // Pixel for pixel, in the middle of the control, whatever the DPI.
   const int x = (item.rcItem.left + item.rcItem.right - size.bmWidth) / 2;
   const int y = (item.rcItem.top + item.rcItem.bottom - size.bmHeight) / 2;

@@ -20,6 +20,9 @@ enum class DialogControlKind {
   CenteredLabel,  // the same, each line centred
   CheckBox,
   DefaultButton,  // the push button that Enter presses
+  PushButton,     // a push button; its text may wrap over two lines
+  ScaledPicture,  // a bitmap scaled to the control, reporting clicks
+  Line,           // an etched horizontal separator
 };
 
 struct DialogControl {
@@ -28,6 +31,9 @@ struct DialogControl {
   std::string_view text;
   TwipsRect rect;
   bool bold = false;
+  // Another face and size than the dialog font's, in hundredths of a point.
+  const wchar_t* fontFace = nullptr;
+  int fontCentiPoints = 0;
 };
 
 // A dialog as data: its client area in twips and its controls in tab order.
@@ -61,9 +67,17 @@ class DialogWindow {
   // Shows the loaded window and handles messages, the owner disabled, until the dialog is
   // unloaded; returns the result it was unloaded with.
   int RunModal();
+  // Shows the loaded window without holding up the program (the main loop must give the
+  // dialog its keys through PreTranslateMessage).
+  void Show();
   // Ends the modal show with `result` and destroys the window.
   void Unload(int result);
 
+ public:
+  // Keyboard handling of a modeless dialog; true when the message is done.
+  bool PreTranslateMessage(MSG& message);
+
+ protected:
   // Shows `picture` (not taken over) in the Picture control `id`.
   void SetPicture(int id, HBITMAP picture);
 
@@ -74,6 +88,11 @@ class DialogWindow {
   virtual void Form_Load() {}
   // A control's notification, e.g. BN_CLICKED of a button.
   virtual void Control_Command(int /*id*/, int /*code*/) {}
+  // Any other message; true when handled, with its result.
+  virtual bool Form_Message(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/,
+                            LRESULT& /*result*/) {
+    return false;
+  }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -90,6 +109,7 @@ class DialogWindow {
   UniqueWindow window_;  // takes the handle at WM_NCCREATE
   int dpi_ = 96;
   UniqueFont font_, boldFont_;
+  std::vector<UniqueFont> ownFonts_;
   std::vector<std::pair<int, HBITMAP>> pictures_;
   HWND lastFocus_ = nullptr;
   bool running_ = false;

@@ -629,6 +629,10 @@ void Form1::Btn_Click(int index) {
     case 2:  // &Hilfe: the window stays
       help_.ShowHelp();
       break;
+    case 3:  // &Info: not modal, one at a time
+      if (!info_) info_ = std::make_unique<InfoForm>(instance_, window_.get(), help_);
+      info_->ShowInfo();
+      break;
     case 4:  // &Beenden
       EndApp();
       break;
@@ -677,6 +681,7 @@ void Form1::ShapeForm() {
 }
 
 bool Form1::PreTranslateMessage(MSG& message) {
+  if (info_ && info_->PreTranslateMessage(message)) return true;
   HWND window = window_.get();
   if (!window || !IsWindowVisible(window)) return false;
   if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;

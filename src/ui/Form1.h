@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "tray/TrayIconSet.h"
 #include "tray/TrayRouting.h"
 #include "ui/Form1Layout.h"
+#include "ui/InfoFormDialog.h"
 
 namespace quenora::win32 {
 
@@ -64,6 +66,8 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   TrayMessageHook& Hook() { return hook_; }
   AutostartCheckbox& AutoStartChk() { return autoStartChk_; }
   HelpLinks& Help() { return help_; }
+  // The About dialog while it is open, else null.
+  InfoForm* Info() { return info_ && info_->hWnd() ? info_.get() : nullptr; }
   UINT TimerInterval() const { return timerInterval_; }
   bool TimerEnabled() const { return timerEnabled_; }
   // The page shown, 1..4, or 0 when none is.
@@ -169,6 +173,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   UniqueImageList imageList1_;
   UniqueCursor handPointer_;
   UniqueMenu pum_;
+  std::unique_ptr<InfoForm> info_;
   HWND lastFocus_ = nullptr;
   UINT timerInterval_ = 2000;  // as designed, until the settings set it
   bool timerEnabled_ = false;

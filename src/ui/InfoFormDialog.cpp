@@ -1,0 +1,131 @@
+#include "ui/InfoFormDialog.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "platform/win32/WideText.h"
+#include "platform/win32/WindowGeometry.h"
+#include "resource.h"
+#include "ui/Form1Layout.h"
+#include "ui/InfoForm.h"
+
+namespace quenora::win32 {
+
+using namespace infoform;
+
+namespace {
+
+constexpr DialogControl kControls[] = {
+    {kImage1, DialogControlKind::ScaledPicture, "", {90, 180, 915, 6135}},
+    {kLabel, DialogControlKind::Label, "", {1140, 120, 8115, 5415}, false, L"Arial", 975},
+    {kLine1, DialogControlKind::Line, "", {1140, 5580, 8160, 30}},
+    // Element numbers, not the order on the screen, choose the action; Tab goes 1, 0, 3.
+    {kBtn + 1,
+     DialogControlKind::PushButton,
+     "Auf Tarnwick nach neuer &Version dieser Software suchen",
+     {1140, 5700, 2655, 555}},
+    {kBtn + 0,
+     DialogControlKind::PushButton,
+     "&E-Mail an Tarnwick schreiben",
+     {6480, 5700, 1575, 555}},
+    {kBtn + 3, DialogControlKind::PushButton, "&Fenster schliessen", {8190, 5700, 1125, 555}},
+};
+
+}  // namespace
+
+std::span<const DialogControl> InfoFormControls() {
+  return kControls;
+}
+
+InfoForm::InfoForm(HINSTANCE instance, HWND owner, HelpLinks& links)
+    : DialogWindow(instance, owner, {kClientWidth, kClientHeight, kControls}), links_(links) {}
+
+void InfoForm::ShowInfo() {
+  if (hWnd()) {
+    // Open already: to the front, as it is.
+    ShowWindow(hWnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(hWnd());
+    return;
+  }
+  if (Load()) Show();
+}
+
+void InfoForm::Form_Load() {
+  HWND window = hWnd();
+  // 1. A small screen gets the dialog at its corner, others have it in the middle.
+  WindowGeometry geometry(window);
+  const int dpi = Dpi();
+  const int screenWidth = static_cast<int>(geometry.ScreenWidth() * dpi / 1440);
+  const int screenHeight = static_cast<int>(geometry.ScreenHeight() * dpi / 1440);
+  if (InfoFormAtScreenCorner(screenWidth, screenHeight)) {
+    geometry.SetLeft(0);
+    geometry.SetTop(0);
+  } else {
+    SettingsStore::CenterFormOnScreen(geometry);
+  }
+  // 2. and 3.
+  SetWindowTextW(window, Widen(InfoFormCaption()).c_str());
+  SetWindowTextW(Control(kLabel), Widen(InfoFormText()).c_str());
+  if (HWND owner = Owner()) {
+    const auto icon = GetClassLongPtrW(owner, GCLP_HICONSM);
+    SendMessageW(window, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(icon));
+  }
+
+  banner_.reset(static_cast<HBITMAP>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_ABOUT_BANNER),
+                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  SetPicture(kImage1, banner_.get());
+  pointer_.reset(static_cast<HCURSOR>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDC_HAND_POINTER),
+                                                 IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+
+  tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                 Instance(), nullptr));
+  std::wstring tip = Widen(kImage1Tooltip);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = window;
+  tool.uId = reinterpret_cast<UINT_PTR>(Control(kImage1));
+  tool.lpszText = tip.data();
+  SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, MulDiv(300, dpi, 96));
+}
+
+void InfoForm::Control_Command(int id, int code) {
+  if (code == BN_CLICKED && id >= kBtn && id <= kBtn + 3) Btn_Click(id - kBtn);
+  if (code == STN_CLICKED && id == kImage1) Image1_Click();
+}
+
+bool InfoForm::Form_Message(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  if (message == WM_SETCURSOR && reinterpret_cast<HWND>(wParam) == Control(kImage1) && pointer_) {
+    SetCursor(pointer_.get());
+    result = TRUE;
+    return true;
+  }
+  return false;
+}
+
+void InfoForm::Btn_Click(int index) {
+  switch (index) {
+    case 0:
+      // The mail program starts a new message in a normal window.
+      links_.OpenDocument(SupportMailLink(links_.GetWindowsVersionText()), 0);
+      break;
+    case 1:
+      links_.OpenUpdateCheck();
+      break;
+    case 3:
+      Unload(kClosedByUser);
+      break;
+    default:
+      break;
+  }
+}
+
+void InfoForm::Image1_Click() {
+  links_.OpenVendorSite();
+}
+
+}  // namespace quenora::win32

@@ -1,0 +1,48 @@
+#pragma once
+// InfoForm: the About dialog, modeless, with the vendor's banner and three buttons.
+
+#include <windows.h>
+
+#include <span>
+
+#include "help/HelpLinks.h"
+#include "settings/SettingsStore.h"
+#include "ui/DialogWindow.h"
+
+namespace quenora::win32 {
+
+namespace infoform {
+inline constexpr int kImage1 = 300;
+inline constexpr int kLabel = 310;  // Label(0)
+inline constexpr int kLine1 = 320;
+inline constexpr int kBtn = 330;  // Btn(i) is kBtn + i
+inline constexpr int kClientWidth = 9390;
+inline constexpr int kClientHeight = 6360;
+}  // namespace infoform
+
+// The dialog's controls in twips, in tab order.
+std::span<const DialogControl> InfoFormControls();
+
+class InfoForm final : public DialogWindow {
+ public:
+  InfoForm(HINSTANCE instance, HWND owner, HelpLinks& links);
+
+  // Shows the dialog; one that is open already only comes to the front.
+  void ShowInfo();
+
+  // Btn by element number: 0 the support mail, 1 the update check, 3 close.
+  void Btn_Click(int index);
+  void Image1_Click();
+
+ private:
+  void Form_Load() override;
+  void Control_Command(int id, int code) override;
+  bool Form_Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+  HelpLinks& links_;
+  UniqueBitmap banner_;
+  UniqueCursor pointer_;
+  UniqueWindow tooltip_;
+};
+
+}  // namespace quenora::win32

@@ -1,0 +1,80 @@
+#include "ui/InfoFormDialog.h"
+
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "platform/win32/WideText.h"
+#include "ui/InfoForm.h"
+
+namespace quenora::win32 {
+namespace {
+
+using namespace infoform;
+
+class NoFiles : public Files {
+ public:
+  std::optional<std::uint32_t> FindFile(std::string_view) override { return std::nullopt; }
+  bool SetNormalAttributes(std::string_view) override { return false; }
+  bool DeleteFileAt(std::string_view) override { return false; }
+};
+
+class InfoFormTest : public ::testing::Test {
+ protected:
+  std::string Text(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return Narrow(text);
+  }
+  testing::FakeShell shell;
+  NoFiles files;
+  testing::FakeSystem system;
+  HelpLinks links{shell, files, system};
+  InfoForm info{GetModuleHandleW(nullptr), nullptr, links};
+};
+
+TEST_F(InfoFormTest, OpensOnceWithItsTextAndTheUpdateCheckFocused) {
+  info.ShowInfo();
+  HWND window = info.hWnd();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(Text(window),
+            "Info \xC3\xBC"
+            "ber Quenora");
+  EXPECT_EQ(Text(info.Control(kLabel)), InfoFormText());
+  EXPECT_EQ(GetFocus(), info.Control(kBtn + 1));
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, TwipsToPixels(kClientWidth, info.Dpi()));
+  EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeight, info.Dpi()));
+  // Asked again while open: the same dialog comes forward, not a new one.
+  SetWindowPos(window, nullptr, 5, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  info.ShowInfo();
+  EXPECT_EQ(info.hWnd(), window);
+  RECT place{};
+  GetWindowRect(window, &place);
+  EXPECT_EQ(place.left, 5);
+}
+
+TEST_F(InfoFormTest, ButtonsActByTheirElementNumber) {
+  info.ShowInfo();
+  SendMessageW(info.Control(kBtn + 0), BM_CLICK, 0, 0);
+  SendMessageW(info.Control(kBtn + 1), BM_CLICK, 0, 0);
+  info.Image1_Click();
+  ASSERT_EQ(shell.opened.size(), 3u);
+  EXPECT_EQ(shell.opened[0].target,
+            "mailto:support@tarnwick-software.de?subject=Ihre Software Quenora (V1.0) unter "
+            "Windows 5.1.2600");
+  EXPECT_EQ(shell.opened[0].showMode, 1);
+  EXPECT_EQ(shell.opened[1].target,
+            "https://www.tarnwick-software.de/?find_update&app=quenora&ver=1.0.24&win=5.1.2600");
+  EXPECT_EQ(shell.opened[2].target, "https://www.tarnwick-software.de");
+  SendMessageW(info.Control(kBtn + 3), BM_CLICK, 0, 0);
+  EXPECT_EQ(info.hWnd(), nullptr);
+  // Loaded afresh the next time.
+  info.ShowInfo();
+  EXPECT_NE(info.hWnd(), nullptr);
+  SendMessageW(info.hWnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(info.hWnd(), nullptr);
+}
+
+}  // namespace
+}  // namespace quenora::win32
