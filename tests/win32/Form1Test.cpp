@@ -378,6 +378,64 @@ TEST_F(Form1Test, AutostartActsAtOnceAndCancelDoesNotUndoIt) {
   EXPECT_EQ(RunValue(), L"<none>");
 }
 
+TEST_F(Form1Test, CheckedDriveAfterCancelIsStoredWhenQuittingFromTheMenu) {
+  Form1& f = Load();
+  // Z: checked, the window cancelled, then "&Beenden" from the tray menu.
+  for (int i = 0; i < f.Controls().LVCount(); ++i) {
+    if (f.Controls().LVText(i).rfind("Z:", 0) == 0) f.Controls().SetLVChecked(i, true);
+  }
+  Click(1);
+  f.pumxxx_Click(8);  // the menu's "&Abbrechen" changes nothing
+  EXPECT_EQ(Stored(kDriveListKey), "<none>");
+  EXPECT_TRUE(IsWindow(f.hWnd()));
+  shell.requests.clear();
+  f.pumxxx_Click(6);
+  EXPECT_EQ(Stored(kDriveListKey), "CZ");
+  EXPECT_FALSE(IsWindow(f.hWnd()));
+}
+
+TEST_F(Form1Test, SecondDriveGetsTheSecondIconAndEnterTogglesWithoutPressingOk) {
+  Form1& f = Load();
+  HWND list = f.Control(kLV);
+  int z = -1;
+  for (int i = 0; i < f.Controls().LVCount(); ++i) {
+    if (f.Controls().LVText(i).rfind("Z:", 0) == 0) z = i;
+  }
+  ASSERT_GE(z, 0);
+  LVITEMW select{};
+  select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(z), reinterpret_cast<LPARAM>(&select));
+  SetFocus(list);
+  MSG enter{list, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(f.PreTranslateMessage(enter));
+  EXPECT_TRUE(f.Controls().LVChecked(z));
+  EXPECT_TRUE(IsWindowVisible(f.hWnd()));  // no button was pressed
+  EXPECT_EQ(Stored(kDoneBeforeKey), "<none>");
+  f.LV_DblClick();
+  EXPECT_FALSE(f.Controls().LVChecked(z));
+  f.LV_DblClick();
+
+  SendMessageW(f.Control(kMemLimitSlider), TBM_SETPOS, TRUE, 1000);
+  SendMessageW(f.hWnd(), WM_HSCROLL, TB_ENDTRACK,
+               reinterpret_cast<LPARAM>(f.Control(kMemLimitSlider)));
+  EXPECT_EQ(Text(kLabel1 + 3), "1000 Mbyte");
+  shell.requests.clear();
+  Click(0);
+  EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}, {2, "Z:"}}));
+  EXPECT_EQ(f.Cycle().MemoryLimit, 1000);
+}
+
+TEST_F(Form1Test, InfoOpensTheAboutDialogOnce) {
+  Form1& f = Load();
+  EXPECT_EQ(f.Info(), nullptr);
+  Click(3);
+  ASSERT_NE(f.Info(), nullptr);
+  HWND about = f.Info()->hWnd();
+  Click(3);
+  EXPECT_EQ(f.Info()->hWnd(), about);
+  EXPECT_EQ(GetWindow(about, GW_OWNER), f.hWnd());
+}
+
 TEST_F(Form1Test, CloseBoxKeepsIconsAndTimer) {
   Form1& f = Load();
   shell.requests.clear();
