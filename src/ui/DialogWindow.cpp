@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowGeometry.h"
 
@@ -11,10 +12,6 @@ namespace {
 
 constexpr wchar_t kDialogClass[] = L"QuenoraDialog";
 constexpr wchar_t kOwnerClass[] = L"QuenoraDialogOwner";
-
-// The dialog font of the classic utilities, as on the options window.
-constexpr wchar_t kFontFace[] = L"MS Shell Dlg 2";
-constexpr int kFontCentiPoints = 825;
 
 // A memory DC lives only while a picture is drawn.
 struct MemoryDcTraits {
@@ -91,15 +88,8 @@ bool DialogWindow::Load() {
     }
   }
 
-  LOGFONTW font{};
-  font.lfHeight = -MulDiv(kFontCentiPoints, dpi_, 7200);
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  font.lfQuality = CLEARTYPE_QUALITY;
-  wcscpy_s(font.lfFaceName, kFontFace);
-  font_.reset(CreateFontIndirectW(&font));
-  font.lfWeight = FW_BOLD;
-  boldFont_.reset(CreateFontIndirectW(&font));
+  font_ = CreateUiFont(dpi_, false);
+  boldFont_ = CreateUiFont(dpi_, true);
 
   // Created in table order, which is the order Tab walks.
   for (const DialogControl& spec : layout_.controls) CreateControl(spec);
@@ -147,13 +137,7 @@ void DialogWindow::CreateControl(const DialogControl& spec) {
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
   HFONT font = spec.bold ? boldFont_.get() : font_.get();
   if (spec.fontFace) {
-    LOGFONTW own{};
-    own.lfHeight = -MulDiv(spec.fontCentiPoints, dpi_, 7200);
-    own.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    own.lfCharSet = DEFAULT_CHARSET;
-    own.lfQuality = CLEARTYPE_QUALITY;
-    wcscpy_s(own.lfFaceName, spec.fontFace);
-    ownFonts_.emplace_back(CreateFontIndirectW(&own));
+    ownFonts_.push_back(CreateUiFont(dpi_, spec.bold, spec.fontFace, spec.fontCentiPoints));
     font = ownFonts_.back().get();
   }
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

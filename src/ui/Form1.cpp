@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/win32/TrayIcons.h"
+#include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
@@ -27,11 +28,6 @@ constexpr std::string_view kOSFat32SupportKey = "OSFat32Support";
 constexpr std::string_view kAlreadyRunningTemplate =
     "%1 wird bereits ausgef\xC3\xBChrt. Klicken Sie auf das %1-Icon\\nin der Task-Leiste, um zu "
     "den die Optionen zu gelangen.";
-
-// The dialog font of the classic utilities, 8.25 points; "MS Shell Dlg 2" is the system's
-// name for it (Tahoma), which keeps the texts within the twips the layout gives them.
-constexpr wchar_t kFontFace[] = L"MS Shell Dlg 2";
-constexpr int kFontCentiPoints = 825;
 
 bool IsPageControl(const ControlSpec& spec) {
   return spec.layer != 0;
@@ -154,21 +150,11 @@ bool Form1::Load(HINSTANCE instance) {
 }
 
 void Form1::CreateFonts() {
-  LOGFONTW font{};
-  font.lfHeight = -MulDiv(kFontCentiPoints, dpi_, 7200);
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  font.lfQuality = CLEARTYPE_QUALITY;
-  wcscpy_s(font.lfFaceName, kFontFace);
-  font_.reset(CreateFontIndirectW(&font));
-  font.lfWeight = FW_BOLD;
-  boldFont_.reset(CreateFontIndirectW(&font));
-  logoFont_.reset(CreateFontIndirectW(&font));
-  font.lfHeight = -MulDiv(700, dpi_, 7200);
-  logoSmallFont_.reset(CreateFontIndirectW(&font));
-  font.lfHeight = -MulDiv(650, dpi_, 7200);
-  font.lfWeight = FW_NORMAL;
-  logoTaglineFont_.reset(CreateFontIndirectW(&font));
+  font_ = CreateUiFont(dpi_, false);
+  boldFont_ = CreateUiFont(dpi_, true);
+  logoFont_ = CreateUiFont(dpi_, true);
+  logoSmallFont_ = CreateUiFont(dpi_, true, kDialogFontFace, 700);
+  logoTaglineFont_ = CreateUiFont(dpi_, false, kDialogFontFace, 650);
 }
 
 void Form1::LoadPictures() {
@@ -309,20 +295,7 @@ void Form1::CreateControls() {
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDriveList)), instance_, nullptr);
   SendMessageW(driveList, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-  // The logo's tooltip.
-  tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                 instance_, nullptr));
-  std::wstring tip = Widen(kImage1Tooltip);
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = window;
-  tool.uId = reinterpret_cast<UINT_PTR>(Control(kImage1));
-  tool.lpszText = tip.data();
-  SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, Px(5000));
+  tooltip_ = CreateControlTooltip(window, Control(kImage1), kImage1Tooltip, Px(5000));
 
   // The tray icons' pop-up menu.
   pum_.reset(CreatePopupMenu());

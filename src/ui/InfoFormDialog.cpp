@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
@@ -78,19 +79,7 @@ void InfoForm::Form_Load() {
   pointer_.reset(static_cast<HCURSOR>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDC_HAND_POINTER),
                                                  IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
 
-  tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                 Instance(), nullptr));
-  std::wstring tip = Widen(kImage1Tooltip);
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = window;
-  tool.uId = reinterpret_cast<UINT_PTR>(Control(kImage1));
-  tool.lpszText = tip.data();
-  SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, MulDiv(300, dpi, 96));
+  tooltip_ = CreateControlTooltip(window, Control(kImage1), kImage1Tooltip, MulDiv(300, dpi, 96));
 }
 
 void InfoForm::Control_Command(int id, int code) {

@@ -1,0 +1,25 @@
+#pragma once
+// Small parts the program's windows share: their fonts and the tooltip of a control.
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "platform/win32/Handles.h"
+
+namespace quenora::win32 {
+
+// The dialog font of the classic utilities, "MS Shell Dlg 2" (Tahoma) at 8.25 points, which
+// keeps texts within the twips the layouts give them.
+inline constexpr wchar_t kDialogFontFace[] = L"MS Shell Dlg 2";
+inline constexpr int kDialogFontCentiPoints = 825;
+
+// A font of `centiPoints` hundredths of a point at `dpi`.
+UniqueFont CreateUiFont(int dpi, bool bold, const wchar_t* face = kDialogFontFace,
+                        int centiPoints = kDialogFontCentiPoints);
+
+// A tooltip that shows `text` while the mouse rests on `control` of `owner`.
+UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view text,
+                                  int maxWidthPixels);
+
+}  // namespace quenora::win32
