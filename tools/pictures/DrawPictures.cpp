@@ -1,6 +1,7 @@
 // Draws Quenora's pictures (option pages, drive list, pointer, emblem, program icon, the start
-// hint's banner) into .ico, .cur and .bmp files, or checks files written before. The banner
-// shows the program's own tray pictures, so the tool is built with the code that draws them:
+// hint's and the About dialog's banners) into .ico, .cur and .bmp files, or checks files
+// written before. The start hint's banner shows the program's own tray pictures, so the tool
+// is built with the code that draws them:
 //
 //   g++ -std=c++20 -O2 -Wall -Wextra -Werror -Isrc tools/pictures/*.cpp
 //       src/monitor/TrayPictures.cpp -o /tmp/draw_pictures      (one command line)
@@ -9,7 +10,8 @@
 //
 // The files are committed, so building the program never needs this tool; run it again after
 // changing a drawing and look at the result, e.g. `convert resources/page_alarm.ico x.png`.
-// Run it again, too, after the tray pictures changed: the banner must show them as they are.
+// Run it again, too, after the tray pictures changed: the start hint's banner must show them
+// as they are.
 
 #include <cstdint>
 #include <cstdio>
@@ -64,6 +66,7 @@ struct BitmapFile {
 const std::vector<BitmapFile>& Bitmaps() {
   static const std::vector<BitmapFile> bitmaps = {
       {"start_banner.bmp", pictures::DrawStartBanner},
+      {"about_banner.bmp", pictures::DrawAboutBanner},
   };
   return bitmaps;
 }

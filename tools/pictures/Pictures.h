@@ -29,4 +29,8 @@ Image DrawAppIcon(int pixels);
 // program's drive icons in it circled in red.
 Image DrawStartBanner();
 
+// The About dialog's banner, 224 x 1020 and opaque, pressed for the dialog's narrower picture
+// control: the emblem at the top of a blue band, the vendor's name below it, reading upwards.
+Image DrawAboutBanner();
+
 }  // namespace pictures
