@@ -41,7 +41,6 @@ void RegistryWriteValue(RegistryCalls& calls, RegistryRoot root, std::string_vie
 void RegistryDeleteValue(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
                          std::string_view name);
 
-
 class Autostart {
  public:
   Autostart(RegistryCalls& registry, Files& files, SystemServices& system)

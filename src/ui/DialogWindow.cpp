@@ -92,15 +92,15 @@ bool DialogWindow::Load() {
   boldFont_ = CreateUiFont(dpi_, true);
 
   // Created in table order, which is the order Tab walks.
-  for (const DialogControl& spec : layout_.controls) CreateControl(spec);
+  for (const DialogControl& row : layout_.controls) CreateControl(row);
   Form_Load();
   return true;
 }
 
-void DialogWindow::CreateControl(const DialogControl& spec) {
+void DialogWindow::CreateControl(const DialogControl& row) {
   const wchar_t* className = L"STATIC";
   DWORD style = WS_CHILD | WS_VISIBLE;
-  switch (spec.kind) {
+  switch (row.kind) {
     case DialogControlKind::Picture:
       // Drawn by the dialog: a bitmap static would stretch the picture or fill the rest of
       // the control with the picture's corner colour.
@@ -132,12 +132,12 @@ void DialogWindow::CreateControl(const DialogControl& spec) {
       break;
   }
   HWND control =
-      CreateWindowExW(0, className, Widen(spec.text).c_str(), style, Px(spec.rect.left),
-                      Px(spec.rect.top), Px(spec.rect.width), Px(spec.rect.height), window_.get(),
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
-  HFONT font = spec.bold ? boldFont_.get() : font_.get();
-  if (spec.fontFace) {
-    ownFonts_.push_back(CreateUiFont(dpi_, spec.bold, spec.fontFace, spec.fontCentiPoints));
+      CreateWindowExW(0, className, Widen(row.text).c_str(), style, Px(row.rect.left),
+                      Px(row.rect.top), Px(row.rect.width), Px(row.rect.height), window_.get(),
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
+  HFONT font = row.bold ? boldFont_.get() : font_.get();
+  if (row.fontFace) {
+    ownFonts_.push_back(CreateUiFont(dpi_, row.bold, row.fontFace, row.fontCentiPoints));
     font = ownFonts_.back().get();
   }
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -149,8 +149,8 @@ void DialogWindow::SetPicture(int id, HBITMAP picture) {
 }
 
 HWND DialogWindow::FirstTabStop() const {
-  for (const DialogControl& spec : layout_.controls) {
-    if (TakesFocus(spec.kind)) return Control(spec.id);
+  for (const DialogControl& row : layout_.controls) {
+    if (TakesFocus(row.kind)) return Control(row.id);
   }
   return window_.get();
 }
@@ -246,9 +246,9 @@ LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
     case DM_GETDEFID:
       // Enter on a control that isn't a push button presses the default one.
-      for (const DialogControl& spec : layout_.controls) {
-        if (spec.kind == DialogControlKind::DefaultButton) {
-          return MAKELRESULT(spec.id, DC_HASDEFID);
+      for (const DialogControl& row : layout_.controls) {
+        if (row.kind == DialogControlKind::DefaultButton) {
+          return MAKELRESULT(row.id, DC_HASDEFID);
         }
       }
       return 0;

@@ -97,7 +97,7 @@ class DialogWindow {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateControl(const DialogControl& spec);
+  void CreateControl(const DialogControl& row);
   void DrawPicture(const DRAWITEMSTRUCT& item) const;
   HWND FirstTabStop() const;
   int Px(int twips) const { return TwipsToPixels(twips, dpi_); }

@@ -29,8 +29,8 @@ constexpr std::string_view kAlreadyRunningTemplate =
     "%1 wird bereits ausgef\xC3\xBChrt. Klicken Sie auf das %1-Icon\\nin der Task-Leiste, um zu "
     "den die Optionen zu gelangen.";
 
-bool IsPageControl(const ControlSpec& spec) {
-  return spec.layer != 0;
+bool IsPageControl(const ControlSpec& row) {
+  return row.layer != 0;
 }
 
 int PictureResource(PagePicture picture) {
@@ -96,12 +96,12 @@ Form1::~Form1() {
 }
 
 HWND Form1::Control(int id) const {
-  const ControlSpec* spec = FindControl(id);
-  if (id == kDriveList || (spec && !IsPageControl(*spec))) {
+  const ControlSpec* row = FindControl(id);
+  if (id == kDriveList || (row && !IsPageControl(*row))) {
     return GetDlgItem(window_.get(), id);
   }
-  if (!spec) return nullptr;
-  return GetDlgItem(GetDlgItem(window_.get(), kLayer + spec->layer), id);
+  if (!row) return nullptr;
+  return GetDlgItem(GetDlgItem(window_.get(), kLayer + row->layer), id);
 }
 
 bool Form1::Load(HINSTANCE instance) {
@@ -159,10 +159,10 @@ void Form1::CreateFonts() {
 
 void Form1::LoadPictures() {
   const int pictureSize = Px(720);  // 48 pixels at 96 dpi
-  for (const ControlSpec& spec : Form1Controls()) {
-    if (spec.kind != ControlKind::Picture) continue;
-    pagePictures_[static_cast<std::size_t>(spec.layer - 1)].reset(
-        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(PictureResource(spec.picture)),
+  for (const ControlSpec& row : Form1Controls()) {
+    if (row.kind != ControlKind::Picture) continue;
+    pagePictures_[static_cast<std::size_t>(row.layer - 1)].reset(
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(PictureResource(row.picture)),
                                       IMAGE_ICON, pictureSize, pictureSize, LR_DEFAULTCOLOR)));
   }
   const int small = Px(240);  // 16 pixels at 96 dpi
@@ -179,13 +179,12 @@ void Form1::LoadPictures() {
                                                      IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
 }
 
-HWND Form1::CreateControl(const ControlSpec& spec) {
-  HWND parent =
-      IsPageControl(spec) ? GetDlgItem(window_.get(), kLayer + spec.layer) : window_.get();
+HWND Form1::CreateControl(const ControlSpec& row) {
+  HWND parent = IsPageControl(row) ? GetDlgItem(window_.get(), kLayer + row.layer) : window_.get();
   const wchar_t* className = L"STATIC";
   DWORD style = WS_CHILD | WS_VISIBLE;
   DWORD exStyle = 0;
-  switch (spec.kind) {
+  switch (row.kind) {
     case ControlKind::TabStrip:
       className = WC_TABCONTROLW;
       // Clipped by the pages lying on it, so it never paints over them.
@@ -234,17 +233,17 @@ HWND Form1::CreateControl(const ControlSpec& spec) {
   }
   // Page controls are placed within their page.
   HWND control =
-      CreateWindowExW(exStyle, className, Widen(spec.text).c_str(), style, Px(spec.rect.left),
-                      Px(spec.rect.top), Px(spec.rect.width), Px(spec.rect.height), parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+      CreateWindowExW(exStyle, className, Widen(row.text).c_str(), style, Px(row.rect.left),
+                      Px(row.rect.top), Px(row.rect.width), Px(row.rect.height), parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
   SendMessageW(control, WM_SETFONT,
-               reinterpret_cast<WPARAM>(spec.bold ? boldFont_.get() : font_.get()), FALSE);
+               reinterpret_cast<WPARAM>(row.bold ? boldFont_.get() : font_.get()), FALSE);
   return control;
 }
 
 void Form1::CreateControls() {
   HWND window = window_.get();
-  for (const ControlSpec& spec : Form1Controls()) CreateControl(spec);
+  for (const ControlSpec& row : Form1Controls()) CreateControl(row);
 
   HWND tabStrip = Control(kTabStrip1);
   for (int i = 0; i < kPageCount; ++i) {
@@ -261,11 +260,11 @@ void Form1::CreateControls() {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 
-  for (const ControlSpec& spec : Form1Controls()) {
-    if (spec.kind == ControlKind::Picture) {
+  for (const ControlSpec& row : Form1Controls()) {
+    if (row.kind == ControlKind::Picture) {
       SendMessageW(
-          Control(spec.id), STM_SETICON,
-          reinterpret_cast<WPARAM>(pagePictures_[static_cast<std::size_t>(spec.layer - 1)].get()),
+          Control(row.id), STM_SETICON,
+          reinterpret_cast<WPARAM>(pagePictures_[static_cast<std::size_t>(row.layer - 1)].get()),
           0);
     }
   }

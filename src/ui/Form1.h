@@ -102,7 +102,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   void Form_Unload();
 
   void CreateControls();
-  HWND CreateControl(const ControlSpec& spec);
+  HWND CreateControl(const ControlSpec& row);
   void CreateFonts();
   void LoadPictures();
   void MoveFocus(bool backwards);

@@ -11,7 +11,8 @@ namespace quenora {
 using TemplateArguments = std::array<std::string_view, 10>;
 
 // Placeholders first, then escapes.
-std::string ExpandTemplate(std::string_view messageTemplate, const TemplateArguments& arguments = {});
+std::string ExpandTemplate(std::string_view messageTemplate,
+                           const TemplateArguments& arguments = {});
 // Ten passes, %1 to %10, each over the text the one before left.
 std::string SubstitutePlaceholders(std::string_view messageTemplate,
                                    const TemplateArguments& arguments = {});
