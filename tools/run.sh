@@ -116,18 +116,24 @@ if [[ -z ${DISPLAY:-} ]]; then
   done
 fi
 
+# The display comes first: wine's own desktop and services, started with the server, must
+# find it.
+headless=0
+if [[ -z ${DISPLAY:-} ]]; then
+  headless=1
+  rm -f "$screen_png" "$tray_png" "$failed_png"
+  quenora_start_display 1024x768
+  quenora_wait_for_tray 10
+fi
 # The first start creates the prefix (about 20 s, announced by quenora_prepare_prefix).
 quenora_claim_wineserver
 
-if [[ -n ${DISPLAY:-} ]]; then
+if ((!headless)); then
   echo "run: Quenora on $DISPLAY (prefix $WINEPREFIX); its icons go to the desktop's" \
     "system tray. Ctrl-C ends it."
   setsid wine "$exe" &
   program_pid=$!
 else
-  rm -f "$screen_png" "$tray_png" "$failed_png"
-  quenora_start_display 1024x768
-  quenora_wait_for_tray 10
   echo "run: no DISPLAY: Quenora on the virtual display $DISPLAY with a system tray" \
     "(prefix $WINEPREFIX)"
   setsid wine "$exe" &
