@@ -13,12 +13,12 @@ export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-screenshots}
 # shellcheck source=tools/wine-env.sh
 source tools/wine-env.sh
 
-quenora_start_display 1024x768
+size=$((1024 * dpi / 96))x$((768 * dpi / 96))
+quenora_start_display "$size"
 quenora_claim_wineserver
 trap 'wineserver -k 2>/dev/null || true; quenora_stop_display' EXIT
 wine reg delete 'HKCU\Software\Tarnwick Software\Quenora' /f >/dev/null 2>&1 || true
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-size=$((1024 * dpi / 96))x$((768 * dpi / 96))
 quenora_use_wine_desktop "$size"
 wineserver -k 2>/dev/null || true  # the DPI is read when the server starts
 quenora_claim_wineserver

@@ -268,6 +268,29 @@ LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       // The close box, the system menu and Alt+F4.
       Unload(kClosedByUser);
       return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale: the same twips, other pixels.
+      dpi_ = HIWORD(wParam);
+      UniqueFont oldFont = std::move(font_), oldBold = std::move(boldFont_);
+      std::vector<UniqueFont> oldOwn = std::move(ownFonts_);
+      font_ = CreateUiFont(dpi_, false);
+      boldFont_ = CreateUiFont(dpi_, true);
+      for (const DialogControl& row : layout_.controls) {
+        HWND control = Control(row.id);
+        SetWindowPos(control, nullptr, Px(row.rect.left), Px(row.rect.top), Px(row.rect.width),
+                     Px(row.rect.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        HFONT font = row.bold ? boldFont_.get() : font_.get();
+        if (row.fontFace) {
+          ownFonts_.push_back(CreateUiFont(dpi_, row.bold, row.fontFace, row.fontCentiPoints));
+          font = ownFonts_.back().get();
+        }
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+      }
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     default:
       break;
   }

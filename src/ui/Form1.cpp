@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/win32/TrayIcons.h"
 #include "platform/win32/UiParts.h"
@@ -130,10 +131,7 @@ bool Form1::Load(HINSTANCE instance) {
   }
   HWND window = window_.get();
   dpi_ = WindowDpi(window);
-  RECT frame{0, 0, Px(kForm1ClientWidth), Px(kForm1ClientHeight)};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SizeWindowToClient(-1, -1);
   if (HMENU system = GetSystemMenu(window, FALSE)) {
     for (const UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
       DeleteMenu(system, command, MF_BYCOMMAND);
@@ -147,6 +145,68 @@ bool Form1::Load(HINSTANCE instance) {
   // real one before the first tick can come.
   SetTimer1Enabled(true);
   return Form_Load();
+}
+
+void Form1::SizeWindowToClient(int x, int y) {
+  // The frame of the window's own DPI where the system can tell it (Windows 10 and later).
+  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const AdjustForDpiFn adjustForDpi = [] {
+    AdjustForDpiFn fn = nullptr;
+    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+      FARPROC proc = GetProcAddress(user32, "AdjustWindowRectExForDpi");
+      if (proc) std::memcpy(&fn, &proc, sizeof fn);
+    }
+    return fn;
+  }();
+  HWND window = window_.get();
+  const DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
+  RECT frame{0, 0, Px(kForm1ClientWidth), Px(kForm1ClientHeight)};
+  if (adjustForDpi) {
+    adjustForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi_));
+  } else {
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  }
+  const UINT keepPlace = x < 0 ? SWP_NOMOVE : 0;
+  SetWindowPos(window, nullptr, x, y, frame.right - frame.left, frame.bottom - frame.top,
+               keepPlace | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::OnDpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  // The old fonts and pictures stay alive until every control has the new ones.
+  UniqueFont oldFont = std::move(font_), oldBold = std::move(boldFont_);
+  UniqueImageList oldImages = std::move(imageList1_);
+  std::array<UniqueIcon, 4> oldPictures = std::move(pagePictures_);
+  CreateFonts();
+  LoadPictures();
+  const ControlSpec* first = FindControl(kLayer + 1);
+  const ControlSpec* frame = FindControl(kFrame1 + 1);
+  for (const ControlSpec& row : Form1Controls()) {
+    TwipsRect rect = row.rect;
+    // After ShapeForm every page lies where the first one does.
+    if (row.kind == ControlKind::Layer && shaped_) {
+      rect = {first->rect.left, first->rect.top, frame->rect.width, frame->rect.height};
+    }
+    HWND control = Control(row.id);
+    SetWindowPos(control, nullptr, Px(rect.left), Px(rect.top), Px(rect.width), Px(rect.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(row.bold ? boldFont_.get() : font_.get()), TRUE);
+    if (row.kind == ControlKind::Picture) {
+      SendMessageW(
+          control, STM_SETICON,
+          reinterpret_cast<WPARAM>(pagePictures_[static_cast<std::size_t>(row.layer - 1)].get()),
+          0);
+    }
+  }
+  HWND list = Control(kLV);
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
+  RECT listClient{};
+  GetClientRect(list, &listClient);
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, listClient.right - GetSystemMetrics(SM_CXVSCROLL));
+  SizeWindowToClient(suggested.left, suggested.top);
+  InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
 void Form1::CreateFonts() {
@@ -402,6 +462,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // From another program (a task manager, an uninstaller): the window unloads.
       if (!Form_QueryUnload(UnloadMode::FromOutside)) DestroyWindow(window);
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
@@ -648,6 +711,7 @@ void Form1::ShapeForm() {
                  Px(frame->rect.width), Px(frame->rect.height), SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowLayer(1);
+  shaped_ = true;
   WindowGeometry geometry(window);
   store_.RestoreFormPosition(geometry);
 }

@@ -102,6 +102,9 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   void Form_Unload();
 
   void CreateControls();
+  // Lays the window out again for another DPI (moved to a monitor of another scale).
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  void SizeWindowToClient(int x, int y);
   HWND CreateControl(const ControlSpec& row);
   void CreateFonts();
   void LoadPictures();
@@ -178,6 +181,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   UINT timerInterval_ = 2000;  // as designed, until the settings set it
   bool timerEnabled_ = false;
   bool unloaded_ = false;
+  bool shaped_ = false;
 };
 
 }  // namespace quenora::win32
