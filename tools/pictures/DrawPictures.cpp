@@ -41,18 +41,19 @@ Image DrawPointerAt(int) {
   return pictures::DrawMousePointer();
 }
 
-// The page pictures come in the sizes for 100, 133, 150 and 200 percent; the others in the
-// sizes Windows asks for where they are shown.
+// The page pictures come in the sizes for 100 and 200 percent (the system shrinks the larger
+// one well for the steps between); the others in the sizes Windows asks for where they are
+// shown. Every size is weight in the exe, which is meant to stay small.
 const std::vector<PictureFile>& Files() {
   static const std::vector<PictureFile> files = {
-      {"page_drives.ico", {48, 64, 72, 96}, pictures::DrawPageDrives, false},
-      {"page_interval.ico", {48, 64, 72, 96}, pictures::DrawPageInterval, false},
-      {"page_alarm.ico", {48, 64, 72, 96}, pictures::DrawPageAlarm, false},
-      {"page_autostart.ico", {48, 64, 72, 96}, pictures::DrawPageAutostart, false},
+      {"page_drives.ico", {48, 96}, pictures::DrawPageDrives, false},
+      {"page_interval.ico", {48, 96}, pictures::DrawPageInterval, false},
+      {"page_alarm.ico", {48, 96}, pictures::DrawPageAlarm, false},
+      {"page_autostart.ico", {48, 96}, pictures::DrawPageAutostart, false},
       {"drive_small.ico", {16, 20, 24, 32}, pictures::DrawDriveSmall, false},
       {"hand_pointer.cur", {32}, DrawPointerAt, true},
-      {"emblem.ico", {16, 24, 32, 48, 64, 96, 128}, pictures::DrawEmblem, false},
-      {"app.ico", {16, 24, 32, 48, 256}, pictures::DrawAppIcon, false},
+      {"emblem.ico", {16, 24, 32, 48}, pictures::DrawEmblem, false},
+      {"app.ico", {16, 24, 32, 48}, pictures::DrawAppIcon, false},
   };
   return files;
 }
