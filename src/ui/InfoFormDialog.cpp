@@ -1,6 +1,9 @@
 #include "ui/InfoFormDialog.h"
 
 #include <commctrl.h>
+#include <olectl.h>
+
+#include <cstring>
 
 #include <string>
 
@@ -39,6 +42,39 @@ std::span<const DialogControl> InfoFormControls() {
   return kControls;
 }
 
+UniqueBitmap LoadJpegResource(HINSTANCE instance, int id) {
+  // The system's picture loader reads JPEG from a stream; the bitmap it makes belongs to the
+  // picture object, so the dialog keeps a copy of its own.
+  HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RCDATA
+  HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  const DWORD size = found ? SizeofResource(instance, found) : 0;
+  if (!data || size == 0) return UniqueBitmap();
+  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!copy) return UniqueBitmap();
+  std::memcpy(GlobalLock(copy), data, size);
+  GlobalUnlock(copy);
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
+    GlobalFree(copy);
+    return UniqueBitmap();
+  }
+  IPicture* picture = nullptr;
+  UniqueBitmap bitmap;
+  if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                               reinterpret_cast<void**>(&picture)))) {
+    OLE_HANDLE handle = 0;
+    if (SUCCEEDED(picture->get_Handle(&handle))) {
+      bitmap.reset(
+          static_cast<HBITMAP>(CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)),
+                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    }
+    picture->Release();
+  }
+  stream->Release();
+  return bitmap;
+}
+
 InfoForm::InfoForm(HINSTANCE instance, HWND owner, HelpLinks& links)
     : DialogWindow(instance, owner, {kClientWidth, kClientHeight, kControls}), links_(links) {}
 
@@ -73,8 +109,7 @@ void InfoForm::Form_Load() {
     SendMessageW(window, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(icon));
   }
 
-  banner_.reset(static_cast<HBITMAP>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_ABOUT_BANNER),
-                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  banner_ = LoadJpegResource(Instance(), IDB_ABOUT_BANNER);
   SetPicture(kImage1, banner_.get());
   pointer_.reset(static_cast<HCURSOR>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDC_HAND_POINTER),
                                                  IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));

@@ -20,6 +20,9 @@ inline constexpr int kClientWidth = 9390;
 inline constexpr int kClientHeight = 6360;
 }  // namespace infoform
 
+// A JPEG picture of the program's resources as a bitmap; null if it can't be read.
+UniqueBitmap LoadJpegResource(HINSTANCE instance, int id);
+
 // The dialog's controls in twips, in tab order.
 std::span<const DialogControl> InfoFormControls();
 

@@ -4,6 +4,7 @@
 
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
+#include "resource.h"
 #include "ui/InfoForm.h"
 
 namespace quenora::win32 {
@@ -52,6 +53,16 @@ TEST_F(InfoFormTest, OpensOnceWithItsTextAndTheUpdateCheckFocused) {
   RECT place{};
   GetWindowRect(window, &place);
   EXPECT_EQ(place.left, 5);
+}
+
+TEST_F(InfoFormTest, BannerIsReadFromItsJpeg) {
+  const UniqueBitmap banner = LoadJpegResource(GetModuleHandleW(nullptr), IDB_ABOUT_BANNER);
+  ASSERT_TRUE(banner);
+  BITMAP size{};
+  ASSERT_TRUE(GetObjectW(banner.get(), sizeof size, &size));
+  EXPECT_EQ(size.bmWidth, 224);
+  EXPECT_EQ(size.bmHeight, 1020);
+  EXPECT_FALSE(LoadJpegResource(GetModuleHandleW(nullptr), 9999));
 }
 
 TEST_F(InfoFormTest, ButtonsActByTheirElementNumber) {
