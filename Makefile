@@ -1,7 +1,7 @@
 # Quenora's developer commands. `make run` and `make test` do all the set-up on a fresh
 # Debian 12 machine (tools/bootstrap.sh installs what is missing, as root).
 
-.PHONY: all bootstrap native win32 win64 run test bench format clean
+.PHONY: all bootstrap native win32 win64 run test bench dist test-dist format clean
 
 all: win32
 
@@ -20,6 +20,12 @@ test: bootstrap
 
 bench: win32 win64
 	@tools/bench.sh
+
+dist: win32 win64
+	@tools/dist.sh
+
+test-dist: dist
+	@tools/test-dist.sh
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine32:i386 wine64 fonts-wine
-  xvfb xauth x11-utils imagemagick trayer xdotool
+  xvfb xauth x11-utils imagemagick trayer xdotool nsis zip
 )
 
 installed=$(dpkg-query -W -f='${Package}:${Architecture} ${db:Status-Status}\n' 2>/dev/null || true)

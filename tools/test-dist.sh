@@ -1,0 +1,502 @@
+#!/usr/bin/env bash
+# Tests the packages of `make dist` under wine, in a wine prefix made afresh for each run
+# (build/wineprefix-dist), on a virtual display:
+#   - each zip holds Quenora\ with exactly the exe and the help of its build, and the program
+#     runs from wherever the zip was unpacked;
+#   - the setup installs silently for the user (files, Start-menu shortcut, entry in the list of
+#     installed programs), the installed program runs from there, and a setup over a running
+#     Quenora ends it first;
+#   - the uninstaller ends a running Quenora and removes everything the setup and the program
+#     left, the settings only with /REMOVESETTINGS; a Quenora that doesn't end makes a silent
+#     uninstaller stop with an error and remove nothing.
+# Builds the packages first when they are missing or older than what they are made of.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+export WINEPREFIX=$root/build/wineprefix-dist
+# shellcheck source=tools/wine-env.sh
+source tools/wine-env.sh
+
+started=$SECONDS
+version=$(sed -nE 's/^project\(Quenora VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
+if [[ -z $version ]]; then
+  echo "test-dist: no 'project(Quenora VERSION x.y.z' line in CMakeLists.txt" >&2
+  exit 1
+fi
+dist=build/dist
+builds=(win32 win64)
+setup=$dist/Quenora-$version-setup.exe
+packages=("$setup")
+for build in "${builds[@]}"; do packages+=("$dist/Quenora-$version-$build.zip"); done
+
+for tool in wine wineserver cmake Xvfb timeout; do
+  command -v "$tool" >/dev/null || {
+    echo "test-dist: $tool is missing; run 'make bootstrap'" >&2
+    exit 1
+  }
+done
+
+# What the packages are made of.
+inputs=(installer tools/dist.sh resources/app.ico CMakeLists.txt)
+for build in "${builds[@]}"; do inputs+=("build/$build/Quenora.exe" "build/$build/hilfe"); done
+stale=0
+for package in "${packages[@]}"; do
+  if [[ ! -f $package || -n $(find "${inputs[@]}" -newer "$package" -print -quit 2>/dev/null) ]]; then
+    stale=1
+  fi
+done
+if ((stale)); then
+  echo "test-dist: the packages are missing or out of date; running tools/dist.sh"
+  tools/dist.sh
+fi
+
+# --- Results --------------------------------------------------------------------------------
+
+passed=0
+failures=()
+pass() {
+  echo "  PASS  $1"
+  passed=$((passed + 1))
+}
+fail() {
+  echo "  FAIL  $1"
+  failures+=("$1")
+}
+# check DESCRIPTION COMMAND...: the command's status decides; it tells why it failed itself.
+check() {
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+section() { echo "--- $* ($((SECONDS - started)) s)"; }
+
+# --- Wine and the registry ------------------------------------------------------------------
+
+# Every wine command of the test gets a time limit: a dialog that a silent run should never
+# show would otherwise wait for ever.
+w() { timeout 60 wine "$@" </dev/null; }
+
+# The data of a registry value as `reg query` shows it (numbers as 0x...); fails when missing.
+reg_value() {
+  local out line
+  out=$(w reg query "$1" /v "$2" 2>/dev/null) || return 1
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    if [[ $line =~ ^\ +([^ ].*[^ ]|[^ ])\ {4}REG_[A-Z_]+\ {4}(.*)$ && ${BASH_REMATCH[1]} == "$2" ]]; then
+      printf '%s\n' "${BASH_REMATCH[2]}"
+      return 0
+    fi
+  done <<<"$out"
+  return 1
+}
+reg_key_exists() { w reg query "$1" >/dev/null 2>&1; }
+
+# expect_value KEY NAME DATA
+expect_value() {
+  local data
+  if ! data=$(reg_value "$1" "$2"); then
+    echo "        $1 has no value $2" >&2
+    return 1
+  fi
+  [[ $data == "$3" ]] && return 0
+  echo "        $1 $2 is '$data', expected '$3'" >&2
+  return 1
+}
+expect_no_value() {
+  reg_value "$1" "$2" >/dev/null || return 0
+  echo "        $1 still has the value $2" >&2
+  return 1
+}
+expect_key() {
+  reg_key_exists "$1" && return 0
+  echo "        the key $1 is missing" >&2
+  return 1
+}
+expect_no_key() {
+  reg_key_exists "$1" || return 0
+  echo "        the key $1 is still there" >&2
+  return 1
+}
+
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quenora'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+vendor_key='HKCU\Software\Tarnwick Software'
+settings_key="$vendor_key\\Quenora"
+
+# --- Processes ------------------------------------------------------------------------------
+
+# The live processes of this prefix, as "pid<TAB>Windows command" lines (zombies have none).
+prefix_processes() {
+  local dir argv0
+  for dir in /proc/[0-9]*; do
+    grep -qzxF "WINEPREFIX=$WINEPREFIX" "$dir/environ" 2>/dev/null || continue
+    IFS= read -r -d '' argv0 <"$dir/cmdline" 2>/dev/null || continue
+    [[ -n $argv0 ]] && printf '%s\t%s\n' "${dir#/proc/}" "$argv0"
+  done
+  return 0
+}
+
+# The Windows paths of the running Quenora.exe processes of this prefix, one a line.
+quenora_processes() {
+  local pid argv0
+  while IFS=$'\t' read -r pid argv0; do
+    [[ ${argv0,,} == *'\quenora.exe' ]] && printf '%s\n' "$argv0"
+  done < <(prefix_processes)
+  return 0
+}
+
+expect_not_running() {
+  local running
+  running=$(quenora_processes)
+  [[ -z $running ]] && return 0
+  echo "        Quenora still runs: $running" >&2
+  return 1
+}
+
+# Waits up to $2 seconds until the command $1 succeeds.
+wait_until() {
+  local deadline=$((SECONDS + $2))
+  while ((SECONDS < deadline)); do
+    "$1" 2>/dev/null && return 0
+    sleep 0.3
+  done
+  "$1"
+}
+settings_written() { reg_value "$settings_key" OSFat32Support >/dev/null; }
+quenora_gone() { [[ -z $(quenora_processes) ]]; }
+uninstaller_copy_gone() {
+  local pid argv0
+  while IFS=$'\t' read -r pid argv0; do
+    [[ ${argv0,,} == *'\~nsu'*'.tmp\un'*'.exe'* ]] && return 1
+  done < <(prefix_processes)
+  return 0
+}
+
+quenora_pid=""
+# Starts the program at the Windows path $1 and waits until it runs: at its start it writes the
+# value OSFat32Support into its settings (removed here first; the other settings stay).
+start_quenora() {
+  w reg delete "$settings_key" /v OSFat32Support /f >/dev/null 2>&1 || true
+  if settings_written; then
+    echo "        could not remove OSFat32Support from $settings_key" >&2
+    return 1
+  fi
+  setsid wine "$1" </dev/null >/dev/null 2>&1 &
+  quenora_pid=$!
+  if ! wait_until settings_written 30; then
+    echo "        $1 wrote no settings within 30 s" >&2
+    return 1
+  fi
+  local running
+  running=$(quenora_processes)
+  [[ $running == "$1" ]] && return 0
+  echo "        expected $1 to run, running: ${running:-nothing}" >&2
+  return 1
+}
+# Reaps the program started last, once it has ended.
+reap_quenora() {
+  [[ -n $quenora_pid ]] || return 0
+  if kill -0 "$quenora_pid" 2>/dev/null && [[ -n $(tr -d '\0' <"/proc/$quenora_pid/cmdline" 2>/dev/null) ]]; then
+    return 0
+  fi
+  wait "$quenora_pid" 2>/dev/null || true
+  quenora_pid=""
+}
+# Debian's `wine` runs wine's own tools as 32-bit programs, and wine 8's 32-bit taskkill finds
+# no 64-bit program by its name; the 64-bit loader's taskkill finds both kinds.
+taskkill=(wine taskkill)
+[[ -x /usr/lib/wine/wine64 ]] && taskkill=(/usr/lib/wine/wine64 taskkill)
+# Ends Quenora as Windows would: WM_CLOSE to its windows.
+close_quenora() {
+  timeout 60 "${taskkill[@]}" /im Quenora.exe </dev/null >/dev/null 2>&1 || true
+  wait_until quenora_gone 15 || return 1
+  reap_quenora
+}
+
+# --- Files ----------------------------------------------------------------------------------
+
+# The folders the setup uses, read from wine: Windows and Unix paths.
+windows_folder() { w cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
+
+expect_same_file() {
+  cmp -s "$1" "$2" && return 0
+  echo "        $2 differs from $1 (or is missing)" >&2
+  return 1
+}
+expect_same_tree() {
+  diff -r "$1" "$2" >&2 && return 0
+  echo "        $2 differs from $1" >&2
+  return 1
+}
+expect_missing() {
+  [[ ! -e $1 ]] && return 0
+  echo "        $1 is still there:" >&2
+  find "$1" | sed 's/^/          /' >&2
+  return 1
+}
+expect_exists() {
+  [[ -e $1 ]] && return 0
+  echo "        $1 is missing" >&2
+  return 1
+}
+
+# --- The zips, without wine -----------------------------------------------------------------
+
+section "the zips"
+work=build/test-dist
+rm -rf "$work"
+mkdir -p "$work"
+
+# Unpacks the zip $1 into the folder $2 (CMake reads zips; unzip may be missing).
+unzip_to() {
+  local zip_file
+  zip_file=$(realpath "$1")
+  mkdir -p "$2"
+  (cd "$2" && cmake -E tar xf "$zip_file")
+}
+
+# The names a zip of the build $1 must hold: Quenora/, the exe, the help with its folders.
+expected_zip_names() {
+  echo "Quenora/"
+  echo "Quenora/Quenora.exe"
+  (cd "build/$1" && find hilfe -type d -printf 'Quenora/%p/\n' && find hilfe -type f -printf 'Quenora/%p\n')
+}
+expect_zip_names() {
+  local got want
+  got=$(cmake -E tar tf "$1" | LC_ALL=C sort)
+  want=$(expected_zip_names "$2" | LC_ALL=C sort)
+  [[ $got == "$want" ]] && return 0
+  echo "        $1 holds other files than build/$2:" >&2
+  diff <(echo "$want") <(echo "$got") | sed 's/^/          /' >&2
+  return 1
+}
+
+for build in "${builds[@]}"; do
+  zip_file=$dist/Quenora-$version-$build.zip
+  check "$build zip: holds Quenora/ with Quenora.exe and hilfe/, nothing else" \
+    expect_zip_names "$zip_file" "$build"
+  unzip_to "$zip_file" "$work/$build"
+  check "$build zip: the exe is the $build build's" \
+    expect_same_file "build/$build/Quenora.exe" "$work/$build/Quenora/Quenora.exe"
+  check "$build zip: the help is the $build build's" \
+    expect_same_tree "build/$build/hilfe" "$work/$build/Quenora/hilfe"
+done
+
+# --- Wine -----------------------------------------------------------------------------------
+
+section "a new wine prefix"
+# shellcheck disable=SC2317  # called from the trap
+cleanup() {
+  trap - EXIT
+  if [[ -n $quenora_pid ]]; then kill -CONT "$quenora_pid" 2>/dev/null || true; fi
+  quenora_release_wineserver
+  if [[ -n $quenora_pid ]]; then wait "$quenora_pid" 2>/dev/null || true; fi
+  quenora_stop_display
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+if [[ -d $WINEPREFIX ]]; then
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+fi
+quenora_start_display 1024x768
+quenora_claim_wineserver
+if ((!quenora_own_wineserver)); then
+  echo "test-dist: another wineserver holds $WINEPREFIX" >&2
+  exit 1
+fi
+quenora_use_wine_desktop 1024x768
+
+local_appdata=$(windows_folder LOCALAPPDATA)
+appdata=$(windows_folder APPDATA)
+if [[ $local_appdata != [A-Z]:\\* || $appdata != [A-Z]:\\* ]]; then
+  echo "test-dist: wine reports no folders: LOCALAPPDATA='$local_appdata' APPDATA='$appdata'" >&2
+  exit 1
+fi
+inst=$local_appdata'\Programs\Quenora'
+inst_unix=$(winepath -u "$inst" 2>/dev/null)
+inst_unix=${inst_unix%/}
+shortcut_unix=$(winepath -u "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Quenora.lnk" 2>/dev/null)
+echo "  installation folder: $inst"
+
+# --- The zips run from any folder -----------------------------------------------------------
+
+for build in "${builds[@]}"; do
+  section "the $build zip, unpacked into a folder of its own"
+  folder="C:\\Mein Ordner\\$build"
+  unzip_to "$dist/Quenora-$version-$build.zip" "$(winepath -u "$folder")"
+  check "$build zip: Quenora runs from $folder\\Quenora" start_quenora "$folder\\Quenora\\Quenora.exe"
+  check "$build zip: Quenora ends on WM_CLOSE" close_quenora
+  w reg delete "$vendor_key" /f >/dev/null 2>&1 || true
+done
+
+# --- Setup, program, uninstaller ------------------------------------------------------------
+
+# Runs the setup silently; $1 is the expected exit code.
+expect_setup_status() {
+  local status=0
+  w "$setup" /S || status=$?
+  ((status == $1)) && return 0
+  echo "        the setup ended with $status, expected $1" >&2
+  return 1
+}
+install() { expect_setup_status 0; }
+
+check_installation() {
+  check "setup: Quenora.exe is the win32 build's" \
+    expect_same_file build/win32/Quenora.exe "$inst_unix/Quenora.exe"
+  check "setup: the help is next to it (hilfe\\index.htm and the rest)" \
+    expect_same_tree build/win32/hilfe "$inst_unix/hilfe"
+  check "setup: the uninstaller Deinstallieren.exe is there" \
+    expect_exists "$inst_unix/Deinstallieren.exe"
+  check "setup: Start-menu shortcut Quenora.lnk pointing at the installed exe" \
+    expect_shortcut
+  local name data
+  while IFS='|' read -r name data; do
+    check "setup: uninstall entry $name = $data" expect_value "$uninstall_key" "$name" "$data"
+  done <<EOF
+DisplayName|Quenora
+DisplayVersion|$version
+Publisher|Tarnwick Software
+DisplayIcon|$inst\\Quenora.exe,0
+InstallLocation|$inst
+UninstallString|"$inst\\Deinstallieren.exe"
+QuietUninstallString|"$inst\\Deinstallieren.exe" /S
+NoModify|0x1
+NoRepair|0x1
+EOF
+  check "setup: uninstall entry EstimatedSize fits the installed files" expect_estimated_size
+}
+
+expect_shortcut() {
+  expect_exists "$shortcut_unix" || return 1
+  # A shell link keeps its target's path, in UTF-16 or in the ANSI code page.
+  local texts
+  texts=$(strings -el "$shortcut_unix" && strings "$shortcut_unix")
+  [[ ${texts,,} == *"${inst,,}\\quenora.exe"* ]] && return 0
+  echo "        $shortcut_unix does not point at $inst\\Quenora.exe" >&2
+  return 1
+}
+
+expect_estimated_size() {
+  local data kib
+  data=$(reg_value "$uninstall_key" EstimatedSize) || {
+    echo "        no EstimatedSize" >&2
+    return 1
+  }
+  if [[ ! $data =~ ^0x[0-9a-fA-F]+$ ]]; then
+    echo "        EstimatedSize is '$data', not a number" >&2
+    return 1
+  fi
+  kib=$(du -sk --apparent-size "$inst_unix" | cut -f1)
+  # In KB; du counts a little differently (folders), so 10% either way.
+  if ((data * 10 >= kib * 9 && data * 10 <= kib * 11)); then return 0; fi
+  echo "        EstimatedSize is $((data)) KB, the folder holds $kib KB" >&2
+  return 1
+}
+
+# Runs the uninstaller in place (`_?=`: no copy in the temp folder, the run waits and gives its
+# exit code; the uninstaller can't delete itself then). $1 is the expected exit code.
+uninstall_in_place() {
+  local expected=$1 status=0
+  shift
+  w "$inst\\Deinstallieren.exe" /S "$@" "_?=$inst" || status=$?
+  ((status == expected)) && return 0
+  echo "        the uninstaller ended with $status, expected $expected" >&2
+  return 1
+}
+
+# Runs the uninstaller as the list of installed programs does: it copies itself to the temp
+# folder, starts the copy and ends; the copy does the work.
+uninstall_as_windows_does() {
+  local status=0
+  w "$inst\\Deinstallieren.exe" /S "$@" || status=$?
+  if ((status != 0)); then
+    echo "        the uninstaller ended with $status" >&2
+    return 1
+  fi
+  wait_until uninstaller_copy_gone 60 || {
+    echo "        the uninstaller's copy did not end within 60 s" >&2
+    return 1
+  }
+}
+
+only_uninstaller_left() {
+  local left
+  left=$(cd "$inst_unix" && find . -mindepth 1)
+  [[ $left == ./Deinstallieren.exe ]] && return 0
+  echo "        left in the installation folder: $(echo "$left" | tr '\n' ' ')" >&2
+  return 1
+}
+
+check_removed() {
+  check "uninstaller: Quenora no longer runs" expect_not_running
+  check "uninstaller: Run value Quenora removed" expect_no_value "$run_key" Quenora
+  check "uninstaller: uninstall entry removed" expect_no_key "$uninstall_key"
+  check "uninstaller: Start-menu shortcut removed" expect_missing "$shortcut_unix"
+}
+
+set_autostart_and_settings() {
+  w reg add "$run_key" /v Quenora /d "\"$inst\\Quenora.exe\"" /f >/dev/null 2>&1 &&
+    w reg add "$settings_key" /v TestWert /t REG_DWORD /d 7 /f >/dev/null 2>&1
+}
+
+section "pass 1: setup, Quenora, uninstaller /REMOVESETTINGS while it runs"
+check "setup /S succeeds" install
+check_installation
+check "Quenora runs from the installation folder" start_quenora "$inst\\Quenora.exe"
+check "its help is next to it: hilfe\\index.htm" expect_exists "$inst_unix/hilfe/index.htm"
+check "autostart value and settings written" set_autostart_and_settings
+check "uninstaller /S /REMOVESETTINGS succeeds" uninstall_in_place 0 /REMOVESETTINGS
+reap_quenora
+check "uninstaller: every installed file removed (only the running uninstaller left)" \
+  only_uninstaller_left
+rm -f "$inst_unix/Deinstallieren.exe"
+rmdir "$inst_unix" 2>/dev/null || true
+check_removed
+check "uninstaller: settings key removed" expect_no_key "$settings_key"
+check "uninstaller: the then empty vendor key removed" expect_no_key "$vendor_key"
+
+section "pass 2: setup over a running Quenora, uninstaller without /REMOVESETTINGS"
+check "setup /S succeeds" install
+check "Quenora runs from the installation folder" start_quenora "$inst\\Quenora.exe"
+check "setup /S over the running Quenora succeeds" install
+check "setup: the running Quenora was ended" expect_not_running
+reap_quenora
+check_installation
+check "Quenora runs again" start_quenora "$inst\\Quenora.exe"
+check "autostart value and settings written" set_autostart_and_settings
+check "uninstaller /S, run as Windows does, succeeds" uninstall_as_windows_does
+reap_quenora
+check "uninstaller: installation folder removed, uninstaller included" expect_missing "$inst_unix"
+check_removed
+check "uninstaller: settings kept" expect_value "$settings_key" TestWert 0x7
+
+section "pass 3: a Quenora that doesn't end"
+w reg delete "$vendor_key" /f >/dev/null 2>&1 || true
+check "setup /S succeeds" install
+check "Quenora runs from the installation folder" start_quenora "$inst\\Quenora.exe"
+# A stopped process takes no messages: it can't end on WM_CLOSE.
+kill -STOP "$quenora_pid"
+check "uninstaller /S stops with exit code 2" uninstall_in_place 2 /REMOVESETTINGS
+check "uninstaller: Quenora.exe left in place" \
+  expect_same_file build/win32/Quenora.exe "$inst_unix/Quenora.exe"
+check "uninstaller: the help left in place" expect_same_tree build/win32/hilfe "$inst_unix/hilfe"
+check "uninstaller: uninstall entry left in place" expect_key "$uninstall_key"
+check "uninstaller: settings left in place" expect_key "$settings_key"
+check "setup /S over it stops with exit code 2" expect_setup_status 2
+kill -CONT "$quenora_pid"
+check "Quenora, running again, ends on WM_CLOSE" close_quenora
+
+# --- Summary --------------------------------------------------------------------------------
+
+section "done"
+if ((${#failures[@]})); then
+  echo "test-dist: FAIL: ${#failures[@]} of $((passed + ${#failures[@]})) checks failed:"
+  printf '  - %s\n' "${failures[@]}"
+  exit 1
+fi
+echo "test-dist: PASS: all $passed checks passed in $((SECONDS - started)) s"
