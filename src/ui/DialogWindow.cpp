@@ -289,6 +289,7 @@ LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      FitClientArea(window, Px(layout_.clientWidth), Px(layout_.clientHeight));
       return 0;
     }
     default:

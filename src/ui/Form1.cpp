@@ -168,8 +168,11 @@ void Form1::SizeWindowToClient(int x, int y) {
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   }
   const UINT keepPlace = x < 0 ? SWP_NOMOVE : 0;
-  SetWindowPos(window, nullptr, x, y, frame.right - frame.left, frame.bottom - frame.top,
-               keepPlace | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(window, nullptr, x, y, width, height, keepPlace | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Where the frame turns out other than computed (the system couldn't tell the frame for
+  // this DPI), the client area is what counts.
+  FitClientArea(window, Px(kForm1ClientWidth), Px(kForm1ClientHeight));
 }
 
 void Form1::OnDpiChanged(int dpi, const RECT& suggested) {

@@ -436,6 +436,31 @@ TEST_F(Form1Test, InfoOpensTheAboutDialogOnce) {
   EXPECT_EQ(GetWindow(about, GW_OWNER), f.hWnd());
 }
 
+TEST_F(Form1Test, AnotherDpiLaysTheWindowOutAgainInTheSameTwips) {
+  Form1& f = Load();
+  RECT suggested{10, 20, 10 + 800, 20 + 600};
+  SendMessageW(f.hWnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  RECT client{};
+  GetClientRect(f.hWnd(), &client);
+  EXPECT_EQ(client.right, TwipsToPixels(kForm1ClientWidth, 192));
+  EXPECT_EQ(client.bottom, TwipsToPixels(kForm1ClientHeight, 192));
+  RECT ok{};
+  GetWindowRect(f.Control(kBtn + 0), &ok);
+  MapWindowPoints(nullptr, f.hWnd(), reinterpret_cast<POINT*>(&ok), 2);
+  EXPECT_EQ(ok.left, TwipsToPixels(4350, 192));
+  EXPECT_EQ(ok.bottom - ok.top, TwipsToPixels(420, 192));
+  // The pages still lie on one another, and the font grew with the scale.
+  RECT first{}, fourth{};
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 1), &first);
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 4), &fourth);
+  EXPECT_TRUE(EqualRect(&first, &fourth));
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(f.Control(kBtn + 0), WM_GETFONT, 0, 0)),
+             sizeof font, &font);
+  EXPECT_EQ(font.lfHeight, -MulDiv(825, 192, 7200));
+  EXPECT_EQ(font.lfWeight, FW_BOLD);
+}
+
 TEST_F(Form1Test, CloseBoxKeepsIconsAndTimer) {
   Form1& f = Load();
   shell.requests.clear();

@@ -18,6 +18,16 @@ UniqueFont CreateUiFont(int dpi, bool bold, const wchar_t* face, int centiPoints
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
+void FitClientArea(HWND window, int width, int height) {
+  RECT outer{}, client{};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  const int dx = width - client.right, dy = height - client.bottom;
+  if (dx == 0 && dy == 0) return;
+  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view text,
                                   int maxWidthPixels) {
   UniqueWindow tooltip(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,

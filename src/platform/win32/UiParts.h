@@ -18,6 +18,10 @@ inline constexpr int kDialogFontCentiPoints = 825;
 UniqueFont CreateUiFont(int dpi, bool bold, const wchar_t* face = kDialogFontFace,
                         int centiPoints = kDialogFontCentiPoints);
 
+// Resizes `window` so that its client area is `width` x `height` pixels, whatever its frame
+// turns out to be at its DPI.
+void FitClientArea(HWND window, int width, int height);
+
 // A tooltip that shows `text` while the mouse rests on `control` of `owner`.
 UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view text,
                                   int maxWidthPixels);
