@@ -82,11 +82,7 @@ bool DialogWindow::Load() {
   SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  if (HMENU system = GetSystemMenu(window, FALSE)) {
-    for (const UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
-      DeleteMenu(system, command, MF_BYCOMMAND);
-    }
-  }
+  KeepMoveAndCloseOnly(window);
 
   font_ = CreateUiFont(dpi_, false);
   boldFont_ = CreateUiFont(dpi_, true);

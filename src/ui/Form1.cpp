@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/win32/TrayIcons.h"
 #include "platform/win32/UiParts.h"
@@ -132,11 +131,7 @@ bool Form1::Load(HINSTANCE instance) {
   HWND window = window_.get();
   dpi_ = WindowDpi(window);
   SizeWindowToClient(-1, -1);
-  if (HMENU system = GetSystemMenu(window, FALSE)) {
-    for (const UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
-      DeleteMenu(system, command, MF_BYCOMMAND);
-    }
-  }
+  KeepMoveAndCloseOnly(window);
 
   CreateFonts();
   LoadPictures();
@@ -148,30 +143,15 @@ bool Form1::Load(HINSTANCE instance) {
 }
 
 void Form1::SizeWindowToClient(int x, int y) {
-  // The frame of the window's own DPI where the system can tell it (Windows 10 and later).
-  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const AdjustForDpiFn adjustForDpi = [] {
-    AdjustForDpiFn fn = nullptr;
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-      FARPROC proc = GetProcAddress(user32, "AdjustWindowRectExForDpi");
-      if (proc) std::memcpy(&fn, &proc, sizeof fn);
-    }
-    return fn;
-  }();
   HWND window = window_.get();
   const DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
   RECT frame{0, 0, Px(kForm1ClientWidth), Px(kForm1ClientHeight)};
-  if (adjustForDpi) {
-    adjustForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi_));
-  } else {
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  }
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   const UINT keepPlace = x < 0 ? SWP_NOMOVE : 0;
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  SetWindowPos(window, nullptr, x, y, width, height, keepPlace | SWP_NOZORDER | SWP_NOACTIVATE);
-  // Where the frame turns out other than computed (the system couldn't tell the frame for
-  // this DPI), the client area is what counts.
+  SetWindowPos(window, nullptr, x, y, frame.right - frame.left, frame.bottom - frame.top,
+               keepPlace | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The frame at the window's DPI may differ from the estimate; the client area is what counts.
   FitClientArea(window, Px(kForm1ClientWidth), Px(kForm1ClientHeight));
 }
 

@@ -18,6 +18,14 @@ UniqueFont CreateUiFont(int dpi, bool bold, const wchar_t* face, int centiPoints
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
+void KeepMoveAndCloseOnly(HWND window) {
+  if (HMENU system = GetSystemMenu(window, FALSE)) {
+    for (const UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
+      DeleteMenu(system, command, MF_BYCOMMAND);
+    }
+  }
+}
+
 void FitClientArea(HWND window, int width, int height) {
   RECT outer{}, client{};
   GetWindowRect(window, &outer);

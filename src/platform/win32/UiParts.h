@@ -18,6 +18,9 @@ inline constexpr int kDialogFontCentiPoints = 825;
 UniqueFont CreateUiFont(int dpi, bool bold, const wchar_t* face = kDialogFontFace,
                         int centiPoints = kDialogFontCentiPoints);
 
+// The system menu of a fixed dialog frame: Move and Close only.
+void KeepMoveAndCloseOnly(HWND window);
+
 // Resizes `window` so that its client area is `width` x `height` pixels, whatever its frame
 // turns out to be at its DPI.
 void FitClientArea(HWND window, int width, int height);
