@@ -89,10 +89,25 @@ void CheckCycle::UpdateIcons() {
   bool sound = false;
 
   const int count = std::clamp<int>(drives_.DriveCount, 0, kMaxDrives);
+  // Every drive is asked before any answer is awaited: drives that keep the cycle waiting
+  // then wait side by side, and the whole cycle waits no longer than one of them would.
+  const auto deadline = DriveQueries::Clock::now() + QueryPatience;
+  std::array<std::string, kMaxDrives> names;
+  std::array<DriveQueries::Ticket, kMaxDrives> tickets{};
+  for (std::size_t slot = 0; slot < static_cast<std::size_t>(count); ++slot) {
+    names[slot] = DriveName(drives_.DriveNumbers[slot]);
+    // A drive listed twice is asked once.
+    const auto first = std::find(names.begin(), names.begin() + slot, names[slot]);
+    tickets[slot] = first != names.begin() + slot
+                        ? tickets[static_cast<std::size_t>(first - names.begin())]
+                        : queries_.StartSpaceQuery(names[slot]);
+  }
+
   for (int p = 1; p <= count; ++p) {
     const std::size_t slot = static_cast<std::size_t>(p - 1);
-    const std::string drive = DriveName(drives_.DriveNumbers[slot]);
-    const DriveSpace space = freeSpace_.QueryDriveSpace(drive);
+    const std::string& drive = names[slot];
+    // A drive that doesn't answer in time counts as unreadable in this cycle.
+    const DriveSpace space = queries_.SpaceAnswer(tickets[slot], deadline);
     bool update = false;
     int iconIndex = kIconUnreadable;
     std::string tip;
@@ -107,7 +122,7 @@ void CheckCycle::UpdateIcons() {
         update = true;
         drives_.PrevFreeBytes[slot] = space.freeBytes;
         iconIndex = FillLevel(space.freeBytes, space.totalBytes);
-        tip = DriveTipText(drive, disks_.VolumeLabel(drive + "\\"), space.freeBytes,
+        tip = DriveTipText(drive, queries_.VolumeLabel(drive, QueryPatience), space.freeBytes,
                            space.totalBytes, system_.DecimalSeparator());
       }
       if (below) {

@@ -2,10 +2,12 @@
 // One check cycle over the monitored drives: measure, choose picture and tooltip, alarm.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "monitor/DriveQueries.h"
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
 #include "monitor/TrayPictures.h"
@@ -39,16 +41,17 @@ class CheckCycle {
   CheckCycle(DriveTable& drives, FreeSpace& freeSpace, DiskSpaceApi& disks, TrayIconSet& tray,
              SystemServices& system, const IconImages& icoImage)
       : drives_(drives),
-        freeSpace_(freeSpace),
-        disks_(disks),
         tray_(tray),
         system_(system),
-        icoImage_(icoImage) {}
+        icoImage_(icoImage),
+        queries_(freeSpace, disks) {}
 
   // Measures every monitored drive once and re-sends the icons whose state may have changed.
   void UpdateIcons();
   // Forgets every remembered free byte count, so the next cycle recomputes every drive.
   void ClearVorigerFreierSpeicher();
+  // Drive queries asked and not answered yet, late ones included.
+  int OutstandingQueries() const { return queries_.Outstanding(); }
 
   // Alarm limit in megabytes of 2^20 bytes.
   double MemoryLimit = 10;
@@ -56,14 +59,15 @@ class CheckCycle {
   std::int16_t AlarmSoundEnabled = -1;
   // 0 or 1; the first cycle flips it to 1, the alarm phase.
   std::int16_t BlinkPhase = 0;
+  // How long a cycle waits for a drive's answer before it counts the drive as unreadable.
+  std::chrono::milliseconds QueryPatience{2000};
 
  private:
   DriveTable& drives_;
-  FreeSpace& freeSpace_;
-  DiskSpaceApi& disks_;
   TrayIconSet& tray_;
   SystemServices& system_;
   const IconImages& icoImage_;
+  DriveQueries queries_;
 };
 
 }  // namespace quenora

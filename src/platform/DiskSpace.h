@@ -34,6 +34,8 @@ struct CallProbe {
   std::string errorText;          // the system's description of errorNumber, UTF-8
 };
 
+// The check cycle asks each drive on a thread of that drive's own, several drives at the same
+// time: implementations must allow that.
 class DiskSpaceApi {
  public:
   virtual ~DiskSpaceApi() = default;

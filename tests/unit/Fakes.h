@@ -2,6 +2,7 @@
 // Scriptable fakes of the platform interfaces; they record what the code under test asked.
 
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ inline Int64Bytes BytesOf(std::uint64_t value) {
 }
 
 // Drives by name ("C:"); a drive that isn't scripted fails like a letter without a drive.
+// The check cycle asks its drives side by side, so the calls record under a lock.
 class FakeDiskSpace : public DiskSpaceApi {
  public:
   struct Drive {
@@ -35,10 +37,12 @@ class FakeDiskSpace : public DiskSpaceApi {
   void Fail(const std::string& drive) { drives[drive].ok = false; }
 
   CallProbe ProbeDiskFreeSpaceEx(std::string_view directory) override {
+    const std::lock_guard<std::mutex> hold(calls_);
     probedDirectories.emplace_back(directory);
     return probe;
   }
   DiskFreeSpaceExAnswer CallDiskFreeSpaceEx(std::string_view directory) override {
+    const std::lock_guard<std::mutex> hold(calls_);
     exCalls.emplace_back(directory);
     DiskFreeSpaceExAnswer answer;
     const auto it = drives.find(std::string(directory));
@@ -50,10 +54,12 @@ class FakeDiskSpace : public DiskSpaceApi {
     return answer;
   }
   DiskFreeSpaceAnswer CallDiskFreeSpace(std::string_view rootPath) override {
+    const std::lock_guard<std::mutex> hold(calls_);
     clusterCalls.emplace_back(rootPath);
     return clusterAnswer;
   }
   std::string VolumeLabel(std::string_view rootPath) override {
+    const std::lock_guard<std::mutex> hold(calls_);
     labelReads.emplace_back(rootPath);
     const std::string drive(rootPath.substr(0, 2));
     const auto it = drives.find(drive);
@@ -64,6 +70,9 @@ class FakeDiskSpace : public DiskSpaceApi {
   CallProbe probe;
   DiskFreeSpaceAnswer clusterAnswer;
   std::vector<std::string> probedDirectories, exCalls, clusterCalls, labelReads;
+
+ private:
+  std::mutex calls_;
 };
 
 class FakeNotifyArea : public NotifyArea {
