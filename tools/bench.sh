@@ -25,6 +25,28 @@ if ((!quenora_own_wineserver)); then
   echo "bench: another wineserver is using $WINEPREFIX; the figures may be disturbed" >&2
 fi
 
+# The check cycle is measured over distinct drives: every free letter of the prefix becomes a
+# drive for the run, on a quiet tmpfs when we may mount one (nothing else writes there, so the
+# drives stay quiet), else on the prefix's own C: folder.
+bench_disk=$(mktemp -d /tmp/quenora-bench.XXXXXX)
+bench_tmpfs=0
+if [[ $(id -u) -eq 0 ]] && mount -t tmpfs -o size=64m tmpfs "$bench_disk" 2>/dev/null; then
+  bench_tmpfs=1
+fi
+bench_links=()
+for letter in {a..y}; do
+  link=$WINEPREFIX/dosdevices/$letter:
+  [[ -e $link || -L $link ]] && continue
+  ln -s "$bench_disk" "$link" && bench_links+=("$link")
+done
+unmap_drives() {
+  rm -f "${bench_links[@]}"
+  ((bench_tmpfs)) && umount "$bench_disk"
+  rmdir "$bench_disk"
+  quenora_release_wineserver
+}
+trap unmap_drives EXIT
+
 status=0
 for build in "${builds[@]}"; do
   echo "=== check cycle bench, $build build ==="

@@ -14,12 +14,19 @@ namespace {
 // One worker per drive letter, and one for a name that isn't a letter.
 constexpr std::size_t kWorkers = 27;
 constexpr DriveQueries::Ticket kNoTicket = 0;
+// A drive's kind is read with its first query and again after this many, in case its letter
+// now names another drive.
+constexpr int kQueriesPerKindRead = 32;
 
 std::size_t WorkerOf(std::string_view drive) {
   const char letter = drive.empty() ? '\0' : drive[0];
   if (letter >= 'A' && letter <= 'Z') return static_cast<std::size_t>(letter - 'A');
   if (letter >= 'a' && letter <= 'z') return static_cast<std::size_t>(letter - 'a');
   return kWorkers - 1;
+}
+
+std::string RootOf(std::string_view drive) {
+  return std::string(drive) + "\\";
 }
 
 }  // namespace
@@ -33,7 +40,12 @@ struct DriveQueries::Shared {
     Job job = Job::None;
     std::string drive;
     Ticket ticket = kNoTicket;
-    bool busy = false;  // a question is on its way to the disk service or back
+    bool readKind = false;  // the job reads the drive's kind first
+    bool busy = false;      // a question is on its way to the disk service or back
+    // Local disks answer at once and are asked directly, without the worker; until a drive's
+    // kind is known, and for every other kind, the worker asks.
+    bool localDisk = false;
+    int queriesUntilKindRead = 0;
     Ticket spaceTicket = kNoTicket;
     DriveSpace space;
     Ticket labelTicket = kNoTicket;
@@ -47,38 +59,67 @@ struct DriveQueries::Shared {
   int outstanding = 0;
   std::array<Worker, kWorkers> workers;
 
-  // Hands a question to the worker of `drive`, starting the worker on first use. The lock is
-  // held.
-  Ticket Ask(const std::shared_ptr<Shared>& self, FreeSpace& freeSpace, DiskSpaceApi& disks,
-             Job job, std::string_view drive) {
+  // The worker's number rides in the low bits, so every ticket names its worker.
+  Ticket NewTicket(std::size_t index) { return ++lastSequence * 32 + index + 1; }
+
+  static void Store(Worker& worker, Job job, Ticket ticket, DriveSpace space, std::string label) {
+    if (job == Job::Space) {
+      worker.spaceTicket = ticket;
+      worker.space = space;
+      // A drive that fails may come back as another drive: its kind is read again.
+      if (!space.ok) worker.queriesUntilKindRead = 0;
+    } else {
+      worker.labelTicket = ticket;
+      worker.label = std::move(label);
+    }
+  }
+
+  // Asks `drive` the question `job`, directly or through its worker, which is started on first
+  // use. Called and returns with the lock held; 0 while an earlier question is outstanding.
+  Ticket Ask(std::unique_lock<Lock>& hold, const std::shared_ptr<Shared>& self,
+             FreeSpace& freeSpace, DiskSpaceApi& disks, Job job, std::string_view drive) {
     const std::size_t index = WorkerOf(drive);
     Worker& worker = workers[index];
     if (worker.busy) return kNoTicket;
-    // The worker's number rides in the low bits, so every ticket names its worker.
-    const Ticket ticket = ++lastSequence * 32 + index + 1;
-    if (!worker.thread.joinable()) {
+    const Ticket ticket = NewTicket(index);
+
+    bool direct = worker.localDisk && worker.queriesUntilKindRead > 0;
+    const bool readKind = job == Job::Space && worker.queriesUntilKindRead == 0;
+    if (job == Job::Space && !readKind) --worker.queriesUntilKindRead;
+    if (!direct && !worker.thread.joinable()) {
       try {
         worker.thread = std::thread(Run, self, std::ref(freeSpace), std::ref(disks), index);
       } catch (const std::system_error&) {
-        // No thread to be had (the system is out of resources): asked directly, as before
-        // there were workers, rather than never at all.
-        if (job == Job::Space) {
-          worker.spaceTicket = ticket;
-          worker.space = freeSpace.QueryDriveSpace(drive);
-        } else {
-          worker.labelTicket = ticket;
-          worker.label = disks.VolumeLabel(std::string(drive) + "\\");
-        }
-        return ticket;
+        // No thread to be had (the system is out of resources): asked directly, rather than
+        // never at all.
+        direct = true;
+        worker.localDisk = false;
+        worker.queriesUntilKindRead = kQueriesPerKindRead;
       }
+    }
+    worker.busy = true;
+    ++outstanding;
+    if (direct) {
+      hold.unlock();
+      DriveSpace space;
+      std::string label;
+      if (job == Job::Space) {
+        space = freeSpace.QueryDriveSpace(drive);
+      } else {
+        label = disks.VolumeLabel(RootOf(drive));
+      }
+      hold.lock();
+      Store(worker, job, ticket, space, std::move(label));
+      worker.busy = false;
+      --outstanding;
+      return ticket;
     }
     worker.ticket = ticket;
     worker.job = job;
     worker.drive = drive;
-    worker.busy = true;
-    ++outstanding;
+    worker.readKind = readKind;
     worker.jobArrived.WakeAll();
-    return worker.ticket;
+    return ticket;
   }
 
   static void Run(std::shared_ptr<Shared> self, FreeSpace& freeSpace, DiskSpaceApi& disks,
@@ -92,27 +133,29 @@ struct DriveQueries::Shared {
       const Job job = worker.job;
       const Ticket ticket = worker.ticket;
       const std::string drive = worker.drive;
+      const bool readKind = worker.readKind;
       worker.job = Job::None;
 
       hold.unlock();
+      bool localDisk = false;
       DriveSpace space;
       std::string label;
       if (job == Job::Space) {
+        // Reading the kind can itself wait on a network drive: it is part of the question.
+        if (readKind) localDisk = disks.KindOfDrive(RootOf(drive)) == DriveKind::LocalDisk;
         space = freeSpace.QueryDriveSpace(drive);
       } else {
-        label = disks.VolumeLabel(drive + "\\");
+        label = disks.VolumeLabel(RootOf(drive));
       }
       hold.lock();
 
       // A late answer is kept under its own ticket, which nobody waits for any more: it is
       // never taken for a later question.
-      if (job == Job::Space) {
-        worker.spaceTicket = ticket;
-        worker.space = space;
-      } else {
-        worker.labelTicket = ticket;
-        worker.label = std::move(label);
+      if (readKind) {
+        worker.localDisk = localDisk;
+        worker.queriesUntilKindRead = kQueriesPerKindRead;
       }
+      Store(worker, job, ticket, space, std::move(label));
       worker.busy = false;
       --shared.outstanding;
       shared.answered.WakeAll();
@@ -139,8 +182,8 @@ DriveQueries::~DriveQueries() {
 }
 
 DriveQueries::Ticket DriveQueries::StartSpaceQuery(std::string_view drive) {
-  std::lock_guard<Lock> hold(shared_->lock);
-  return shared_->Ask(shared_, freeSpace_, disks_, Shared::Job::Space, drive);
+  std::unique_lock<Lock> hold(shared_->lock);
+  return shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::Job::Space, drive);
 }
 
 DriveSpace DriveQueries::SpaceAnswer(Ticket ticket, Clock::time_point deadline) {
@@ -157,8 +200,8 @@ DriveSpace DriveQueries::SpaceAnswer(Ticket ticket, Clock::time_point deadline) 
 
 std::string DriveQueries::VolumeLabel(std::string_view drive, Clock::duration patience) {
   const Clock::time_point deadline = Clock::now() + patience;
-  std::lock_guard<Lock> hold(shared_->lock);
-  const Ticket ticket = shared_->Ask(shared_, freeSpace_, disks_, Shared::Job::Label, drive);
+  std::unique_lock<Lock> hold(shared_->lock);
+  const Ticket ticket = shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::Job::Label, drive);
   if (ticket == kNoTicket) return {};
   const Shared::Worker& worker = shared_->workers[(ticket - 1) % 32];
   while (worker.labelTicket != ticket) {

@@ -6,7 +6,12 @@
 // the cycle runs on the window's thread, and the tray menu and the options window must not
 // freeze with it. A query that hasn't answered by its deadline counts as failed; no second
 // query for that drive starts while the first is still outstanding, and its late answer is
-// dropped. A drive that answers costs exactly one call per question, as if asked directly.
+// dropped. A drive that answers costs exactly one call per question.
+//
+// A local disk (fixed or RAM) answers from the file system's memory at once: once its worker
+// has read its kind, it is asked directly, which saves the hand-over to another thread on
+// every tick. The kind is read again after 32 queries and after any failure, so a letter that
+// now names a network drive goes back to its worker.
 
 #include <chrono>
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -32,6 +33,10 @@ class StallingDisks : public FakeDiskSpace {
  public:
   DiskFreeSpaceExAnswer CallDiskFreeSpaceEx(std::string_view directory) override {
     WaitIfStalled(std::string(directory), spaceCalls);
+    {
+      const std::lock_guard<std::mutex> hold(mutex_);
+      if (std::this_thread::get_id() == asker) ++askerCalls;
+    }
     return FakeDiskSpace::CallDiskFreeSpaceEx(directory);
   }
   std::string VolumeLabel(std::string_view rootPath) override {
@@ -52,6 +57,12 @@ class StallingDisks : public FakeDiskSpace {
     const std::lock_guard<std::mutex> hold(mutex_);
     return static_cast<int>(spaceCalls.count(drive));
   }
+  // Free-space calls made on the asking thread itself, not on a worker.
+  int AskerCalls() {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    return askerCalls;
+  }
+  const std::thread::id asker = std::this_thread::get_id();
 
  private:
   void WaitIfStalled(const std::string& drive, std::multiset<std::string>& calls) {
@@ -64,6 +75,7 @@ class StallingDisks : public FakeDiskSpace {
   std::condition_variable released_;
   std::set<std::string> stalled_;
   std::multiset<std::string> spaceCalls, labelCalls;
+  int askerCalls = 0;
 };
 
 // Waits until every query asked has come back, late ones included.
@@ -83,6 +95,7 @@ class DriveQueriesTest : public ::testing::Test {
     freeSpace.OSFat32Support = -1;
     disks.Set("C:", 50 * kGB, 100 * kGB, "SYSTEM");
     disks.Set("N:", 5 * kGB, 10 * kGB, "NETZ");
+    disks.drives["N:"].kind = DriveKind::MayKeepWaiting;
   }
   ~DriveQueriesTest() override {
     disks.Release("C:");
@@ -102,12 +115,31 @@ class DriveQueriesTest : public ::testing::Test {
 
 TEST_F(DriveQueriesTest, AnsweringDriveCostsOneCallPerQuestion) {
   for (int i = 0; i < 3; ++i) {
-    const DriveSpace space = Ask("C:");
-    ASSERT_TRUE(space.ok);
-    EXPECT_EQ(space.freeBytes, 50.0 * kGB);
+    for (const char* drive : {"C:", "N:"}) {
+      const DriveSpace space = Ask(drive);
+      ASSERT_TRUE(space.ok);
+      EXPECT_EQ(space.totalBytes, drive[0] == 'C' ? 100.0 * kGB : 10.0 * kGB);
+    }
   }
   EXPECT_EQ(disks.SpaceCalls("C:"), 3);
+  EXPECT_EQ(disks.SpaceCalls("N:"), 3);
   EXPECT_EQ(queries.VolumeLabel("C:", kPatience), "SYSTEM");
+  EXPECT_EQ(queries.VolumeLabel("N:", kPatience), "NETZ");
+  // Each drive's kind is read with its first query only.
+  EXPECT_EQ(disks.kindReads, (std::vector<std::string>{"C:\\", "N:\\"}));
+}
+
+TEST_F(DriveQueriesTest, LocalDiskIsAskedDirectlyOnceItsKindIsKnownUntilItFails) {
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(Ask("C:").ok);
+  ASSERT_TRUE(Ask("N:").ok);
+  EXPECT_EQ(disks.AskerCalls(), 3);  // the first C: query and N: went through the workers
+  disks.Fail("C:");
+  EXPECT_FALSE(Ask("C:").ok);
+  EXPECT_EQ(disks.AskerCalls(), 4);
+  disks.Set("C:", 50 * kGB, 100 * kGB);
+  ASSERT_TRUE(Ask("C:").ok);  // after a failure: through the worker, with the kind read again
+  EXPECT_EQ(disks.AskerCalls(), 4);
+  EXPECT_EQ(std::count(disks.kindReads.begin(), disks.kindReads.end(), "C:\\"), 2);
 }
 
 TEST_F(DriveQueriesTest, HangingDriveFailsInTimeAndIsNotAskedAgainWhileOutstanding) {
@@ -173,6 +205,7 @@ TEST(CheckCycleWithHangingDriveTest, HangingDriveIsUnreadableWhileTheOthersGoOn)
   drives.DriveNumbers[1] = 14;  // N:
   disks.Set("C:", 50 * kGB, 100 * kGB);
   disks.Set("N:", 5 * kGB, 10 * kGB);
+  disks.drives["N:"].kind = DriveKind::MayKeepWaiting;
   disks.Stall("N:");
 
   std::vector<std::string> tips;

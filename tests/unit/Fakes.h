@@ -28,6 +28,7 @@ class FakeDiskSpace : public DiskSpaceApi {
     std::uint64_t freeBytes = 0;
     std::uint64_t totalBytes = 0;
     std::string label;
+    DriveKind kind = DriveKind::LocalDisk;
   };
 
   void Set(const std::string& drive, std::uint64_t freeBytes, std::uint64_t totalBytes,
@@ -66,10 +67,17 @@ class FakeDiskSpace : public DiskSpaceApi {
     return it == drives.end() ? std::string() : it->second.label;
   }
 
+  DriveKind KindOfDrive(std::string_view rootPath) override {
+    const std::lock_guard<std::mutex> hold(calls_);
+    kindReads.emplace_back(rootPath);
+    const auto it = drives.find(std::string(rootPath.substr(0, 2)));
+    return it == drives.end() ? DriveKind::MayKeepWaiting : it->second.kind;
+  }
+
   std::map<std::string, Drive> drives;
   CallProbe probe;
   DiskFreeSpaceAnswer clusterAnswer;
-  std::vector<std::string> probedDirectories, exCalls, clusterCalls, labelReads;
+  std::vector<std::string> probedDirectories, exCalls, clusterCalls, labelReads, kindReads;
 
  private:
   std::mutex calls_;

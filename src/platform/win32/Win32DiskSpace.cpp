@@ -98,4 +98,14 @@ std::string Win32DiskSpace::VolumeLabel(std::string_view rootPath) {
   return Narrow(label);
 }
 
+DriveKind Win32DiskSpace::KindOfDrive(std::string_view rootPath) {
+  switch (GetDriveTypeW(Widen(rootPath).c_str())) {
+    case DRIVE_FIXED:
+    case DRIVE_RAMDISK:
+      return DriveKind::LocalDisk;
+    default:
+      return DriveKind::MayKeepWaiting;
+  }
+}
+
 }  // namespace quenora::win32

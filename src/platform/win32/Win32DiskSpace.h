@@ -17,6 +17,7 @@ class Win32DiskSpace : public DiskSpaceApi {
   DiskFreeSpaceExAnswer CallDiskFreeSpaceEx(std::string_view directory) override;
   DiskFreeSpaceAnswer CallDiskFreeSpace(std::string_view rootPath) override;
   std::string VolumeLabel(std::string_view rootPath) override;
+  DriveKind KindOfDrive(std::string_view rootPath) override;
 
  private:
   using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
