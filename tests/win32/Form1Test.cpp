@@ -577,7 +577,7 @@ std::wstring Repeated(std::wstring_view piece, std::size_t times) {
   return text;
 }
 
-// Both runs of every letter; this prefix has the drives C: and Z: only.
+// Every letter twice, "AABB...ZZ"; this prefix has the drives C: and Z: only.
 const std::wstring kEveryLetterTwice = [] {
   std::wstring text;
   for (wchar_t c = L'A'; c <= L'Z'; ++c) text += std::wstring(2, c);
@@ -611,7 +611,7 @@ const BadKey kBadKeys[] = {
       NumberValue(REG_BINARY, 0, "1", "1")}},
     {kDriveListKey,
      {TextValue(L"", "C", "C"), TextValue(L"-5", "C", "C"), TextValue(L"abc", "C", "C"),
-      TextValue(L"1e400", "", ""),  // E: isn't there: nothing is monitored, nothing is written
+      TextValue(L"1e400", "", ""),  // E: isn't there: no drive is monitored, none written
       TextValue(Repeated(L"C", 1000), std::string(26, 'C'), "C"),
       TextValue(kEveryLetterTwice, "CCZZ", "CZ"),
       TextValue(Repeated(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ", 2), "CZCZ", "CZ"),
