@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
@@ -15,6 +17,7 @@
 #include "platform/win32/Win32System.h"
 #include "platform/win32/WindowGeometry.h"
 #include "settings/MonitorSettings.h"
+#include "util/Numbers.h"
 #include "util/ProgramIdentity.h"
 
 namespace quenora::win32 {
@@ -529,6 +532,250 @@ TEST_F(Form1Test, EachTimerTickRunsOneCycle) {
   SendMessageW(f.hWnd(), WM_TIMER, Form1::kTimer1Id, 0);
   EXPECT_EQ(f.Cycle().BlinkPhase, 1);
 }
+
+// Values edited by hand in the registry, for every key the start reads: each one still starts
+// the program, is clamped or replaced by its default, and the next apply (or, for the
+// window's place, the next unload) writes clean text back.
+struct HandEdited {
+  DWORD type;
+  std::vector<BYTE> bytes;
+  std::string what;     // how the case reads in a failure
+  std::string shown;    // what the program makes of it, as Form1BadSettingsTest::Shown() says
+  std::string written;  // the text stored after the next apply; "" for the window's place
+};
+
+HandEdited TextValue(std::wstring_view text, std::string shown, std::string written = "",
+                     DWORD type = REG_SZ, bool terminated = true) {
+  std::vector<BYTE> bytes(reinterpret_cast<const BYTE*>(text.data()),
+                          reinterpret_cast<const BYTE*>(text.data() + text.size()));
+  if (terminated) bytes.insert(bytes.end(), sizeof(wchar_t), 0);
+  std::string what;
+  for (const wchar_t c : text.substr(0, 24)) {
+    what += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+  }
+  if (text.size() > 24) what += "... (" + std::to_string(text.size()) + " characters)";
+  return {type, bytes, "\"" + what + "\" type " + std::to_string(type), std::move(shown),
+          std::move(written)};
+}
+HandEdited NumberValue(DWORD type, std::uint64_t number, std::string shown,
+                       std::string written = "") {
+  const std::size_t size = type == REG_QWORD ? 8 : type == REG_DWORD ? 4 : 2;
+  std::vector<BYTE> bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<BYTE>(number >> (8 * i));
+  return {type, bytes, std::to_string(number) + " type " + std::to_string(type), std::move(shown),
+          std::move(written)};
+}
+
+struct BadKey {
+  std::string_view key;
+  std::vector<HandEdited> values;
+};
+
+std::wstring Repeated(std::wstring_view piece, std::size_t times) {
+  std::wstring text;
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+// Every letter twice, "AABB...ZZ"; this prefix has the drives C: and Z: only.
+const std::wstring kEveryLetterTwice = [] {
+  std::wstring text;
+  for (wchar_t c = L'A'; c <= L'Z'; ++c) text += std::wstring(2, c);
+  return text;
+}();
+
+const BadKey kBadKeys[] = {
+    {kTimerIntervalKey,
+     {TextValue(L"", "10", "10"), TextValue(L"-5", "1", "1"),
+      TextValue(L"99999999999999999999", "60", "60"), TextValue(L"abc", "10", "10"),
+      TextValue(L"1e400", "10", "10"), TextValue(Repeated(L"7", 1000), "10", "10"),
+      TextValue(L"3\x07", "10", "10"), TextValue(L"\t30\r\n", "30", "30"),
+      TextValue(L"30,5", "30", "30"), TextValue(L"25", "25", "25", REG_EXPAND_SZ),
+      TextValue(L"42", "42", "42", REG_SZ, false), NumberValue(REG_DWORD, 45, "45", "45"),
+      NumberValue(REG_DWORD, 0xFFFFFFFF, "60", "60"), NumberValue(REG_QWORD, 30, "10", "10"),
+      NumberValue(REG_BINARY, 30, "10", "10"),
+      TextValue(std::wstring(L"30\0", 3), "10", "10", REG_MULTI_SZ)}},
+    {kMemoryLimitKey,
+     {TextValue(L"", "10", "10"), TextValue(L"-5", "1", "1"), TextValue(L"1e300", "1000", "1000"),
+      TextValue(L"abc", "10", "10"), TextValue(L"1e400", "10", "10"),
+      TextValue(Repeated(L"9", 1000), "10", "10"), TextValue(L"\x1b[31m", "10", "10"),
+      TextValue(L"0,5", "1", "1"), TextValue(L"999,6", "999.6", "1000"),
+      NumberValue(REG_DWORD, 0xFFFFFFFF, "1000", "1000"), NumberValue(REG_DWORD, 0, "1", "1"),
+      NumberValue(REG_BINARY, 50, "10", "10"),
+      TextValue(std::wstring(L"50\0", 3), "10", "10", REG_MULTI_SZ)}},
+    {kAlarmSoundEnabledKey,
+     {TextValue(L"", "1", "1"), TextValue(L"-1", "1", "1"), TextValue(L"abc", "1", "1"),
+      TextValue(L"1e400", "1", "1"), TextValue(Repeated(L"0", 1000), "0", "0"),
+      TextValue(L"\x01", "1", "1"), TextValue(L"0,0", "0", "0"),
+      NumberValue(REG_DWORD, 0, "0", "0"), NumberValue(REG_DWORD, 0xFFFFFFFF, "1", "1"),
+      NumberValue(REG_BINARY, 0, "1", "1")}},
+    {kDriveListKey,
+     {TextValue(L"", "C", "C"), TextValue(L"-5", "C", "C"), TextValue(L"abc", "C", "C"),
+      TextValue(L"1e400", "", ""),  // E: isn't there: no drive is monitored, none written
+      TextValue(Repeated(L"C", 1000), std::string(26, 'C'), "C"),
+      TextValue(kEveryLetterTwice, "CCZZ", "CZ"),
+      TextValue(Repeated(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ", 2), "CZCZ", "CZ"),
+      TextValue(L"\x01z\tc\x7f", "ZC", "CZ"), TextValue(L"z:\\c:", "ZC", "CZ"),
+      TextValue(L"\xD800z", "Z", "Z"),             // half a surrogate pair
+      TextValue(Repeated(L"Z", 40000), "C", "C"),  // larger than any list of drives can be
+      TextValue(L"zc", "ZC", "CZ", REG_EXPAND_SZ), NumberValue(REG_DWORD, 67, "C", "C"),
+      NumberValue(REG_BINARY, 'Z', "C", "C"),
+      TextValue(std::wstring(L"Z\0C\0", 4), "C", "C", REG_MULTI_SZ)}},
+    {kDoneBeforeKey,
+     {TextValue(L"", "shown", "1"), TextValue(L"abc", "shown", "1"),
+      TextValue(L"1e400", "shown", "1"), TextValue(L"0", "shown", "1"),
+      TextValue(L"-1", "hidden", "1"), TextValue(L"0,5", "hidden", "1"),
+      TextValue(Repeated(L"9", 1000), "shown", "1"), TextValue(L"\x01", "shown", "1"),
+      NumberValue(REG_DWORD, 1, "hidden", "1"), NumberValue(REG_DWORD, 0, "shown", "1"),
+      NumberValue(REG_BINARY, 1, "shown", "1")}},
+    {"_Top",
+     {TextValue(L"", "centred"), TextValue(L"1e400", "centred"),
+      TextValue(L"99999999999", "centred"), TextValue(L"2147483648", "centred"),
+      TextValue(L"0,4", "top left"), TextValue(Repeated(L"1", 1000), "centred"),
+      TextValue(L"\x01", "centred"), NumberValue(REG_DWORD, 0, "top left"),
+      NumberValue(REG_DWORD, 0xFFFFFFFF, "centred"), NumberValue(REG_BINARY, 0, "centred")}},
+    {"_Left",
+     {TextValue(L"", "centred"), TextValue(L"-1e400", "centred"),
+      TextValue(L"-2147483649", "centred"), TextValue(L" 0 ", "top left"),
+      TextValue(Repeated(L"-", 1000), "centred"), TextValue(L"0\x01", "centred"),
+      NumberValue(REG_DWORD, 0, "top left"), NumberValue(REG_QWORD, 0, "centred")}},
+};
+
+void PrintTo(const BadKey& bad, std::ostream* out) {
+  *out << bad.key;
+}
+
+class Form1BadSettingsTest : public Form1Test, public ::testing::WithParamInterface<BadKey> {
+ protected:
+  void StoreRaw(std::string_view key, const HandEdited& value) {
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_CURRENT_USER, Widen(kSettingsKey).c_str(), Widen(key).c_str(),
+                        value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size())),
+        ERROR_SUCCESS);
+  }
+
+  // The stored text of `key`, which must be a plain string now.
+  std::string StoredText(std::string_view key) {
+    wchar_t data[256] = {};
+    DWORD type = 0, size = sizeof data;
+    if (RegGetValueW(HKEY_CURRENT_USER, Widen(kSettingsKey).c_str(), Widen(key).c_str(),
+                     RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size) != ERROR_SUCCESS) {
+      return "<none>";
+    }
+    if (type != REG_SZ) return "<type " + std::to_string(type) + ">";
+    return Narrow(data);
+  }
+
+  // What the program made of the key under test.
+  std::string Shown(std::string_view key) {
+    Form1& f = *form;
+    const OptionsControls& controls = f.Controls();
+    if (key == kTimerIntervalKey) {
+      EXPECT_EQ(f.TimerInterval(), static_cast<UINT>(controls.TimerIntervalSliderValue()) * 1000);
+      EXPECT_EQ(Text(kLabel1 + 2),
+                std::to_string(controls.TimerIntervalSliderValue()) + " Sekunden");
+      return std::to_string(controls.TimerIntervalSliderValue());
+    }
+    if (key == kMemoryLimitKey) {
+      EXPECT_EQ(controls.MemLimitSliderValue(), std::lround(f.Cycle().MemoryLimit));
+      EXPECT_EQ(Text(kLabel1 + 3), std::to_string(controls.MemLimitSliderValue()) + " Mbyte");
+      return NumberText(f.Cycle().MemoryLimit);
+    }
+    if (key == kAlarmSoundEnabledKey) {
+      EXPECT_EQ(f.Cycle().AlarmSoundEnabled != 0, controls.Check1Value() == 1);
+      return std::to_string(controls.Check1Value());
+    }
+    if (key == kDriveListKey) {
+      std::string letters;
+      for (int p = 0; p < f.Drives().DriveCount; ++p) {
+        letters +=
+            static_cast<char>('A' - 1 + f.Drives().DriveNumbers[static_cast<std::size_t>(p)]);
+      }
+      return letters;
+    }
+    if (key == kDoneBeforeKey) return IsWindowVisible(f.hWnd()) ? "shown" : "hidden";
+    RECT rect{};
+    GetWindowRect(f.hWnd(), &rect);
+    if (rect.left == 0 && rect.top == 0) return "top left";
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (std::abs(rect.left - (GetSystemMetrics(SM_CXSCREEN) - width) / 2) <= 1 &&
+        std::abs(rect.top - (GetSystemMetrics(SM_CYSCREEN) - height) / 2) <= 1) {
+      return "centred";
+    }
+    return "at " + std::to_string(rect.left) + "," + std::to_string(rect.top);
+  }
+
+  // Whatever was read, an apply stores only text the program itself would write.
+  void ExpectCleanMonitorSettings() {
+    const auto inRange = [&](std::string_view key, int low, int high) {
+      const std::string text = StoredText(key);
+      const bool digits = !text.empty() && text.size() <= 4 &&
+                          text.find_first_not_of("0123456789") == std::string::npos &&
+                          text[0] != '0';
+      EXPECT_TRUE(digits && std::stoi(text) >= low && std::stoi(text) <= high)
+          << key << " = " << text;
+    };
+    inRange(kTimerIntervalKey, kMinInterval, kMaxInterval);
+    inRange(kMemoryLimitKey, kMinLimit, kMaxLimit);
+    const std::string sound = StoredText(kAlarmSoundEnabledKey);
+    EXPECT_TRUE(sound == "0" || sound == "1") << sound;
+    EXPECT_EQ(StoredText(kDoneBeforeKey), "1");
+    const std::string drives = StoredText(kDriveListKey);
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+      EXPECT_TRUE(drives[i] >= 'A' && drives[i] <= 'Z' && (i == 0 || drives[i - 1] < drives[i]))
+          << kDriveListKey << " = " << drives;
+    }
+  }
+};
+
+TEST_P(Form1BadSettingsTest, StartsCorrectsAndWritesCleanTextBack) {
+  const std::string_view key = GetParam().key;
+  const bool place = key == "_Top" || key == "_Left";
+  for (const HandEdited& value : GetParam().values) {
+    SCOPED_TRACE(std::string(key) + " = " + value.what);
+    form.reset();
+    Clean();
+    Store("_SID", VersionText(VersionBare));
+    // A usable other coordinate, so that only the one under test can centre the window.
+    if (place) Store(key == "_Top" ? "_Left" : "_Top", "0");
+    StoreRaw(key, value);
+    shell.requests.clear();
+
+    Form1& f = Load();
+    ASSERT_TRUE(IsWindow(f.hWnd()));
+    // It runs: a window to choose the drives, or icons in the tray, one per monitored drive.
+    const auto added = Added();
+    EXPECT_EQ(added.size(), static_cast<std::size_t>(f.Drives().DriveCount));
+    EXPECT_TRUE(IsWindowVisible(f.hWnd()) || !added.empty());
+    EXPECT_LE(f.Drives().DriveCount, kMaxDrives);
+    EXPECT_EQ(Shown(key), value.shown);
+
+    if (place) {
+      // The window's place is saved as it unloads, where it stands now.
+      const WindowGeometry geometry(f.hWnd());
+      const std::string top = NumberText(geometry.Top()), left = NumberText(geometry.Left());
+      form.reset();
+      EXPECT_EQ(StoredText("_Top"), top);
+      EXPECT_EQ(StoredText("_Left"), left);
+      continue;
+    }
+    Click(0);
+    EXPECT_EQ(StoredText(key), value.written);
+    ExpectCleanMonitorSettings();
+    // What was written reads back as itself; a list with no drive left monitors C: again.
+    const std::string reread = key == kDoneBeforeKey                           ? "hidden"
+                               : key == kDriveListKey && value.written.empty() ? "C"
+                                                                               : value.written;
+    EXPECT_EQ(Shown(key), reread);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKey, Form1BadSettingsTest, ::testing::ValuesIn(kBadKeys),
+                         [](const ::testing::TestParamInfo<BadKey>& info) {
+                           std::string name(info.param.key);
+                           if (name.front() == '_') name.erase(0, 1);
+                           return name;
+                         });
 
 }  // namespace
 }  // namespace quenora::win32
