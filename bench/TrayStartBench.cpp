@@ -39,6 +39,7 @@ using Clock = std::chrono::steady_clock;
 using Seconds = std::chrono::duration<double>;
 
 constexpr wchar_t kTrayClass[] = L"Shell_TrayWnd";
+constexpr wchar_t kTrayTitle[] = L"Quenora tray bench";
 constexpr wchar_t kQuenoraWindowClass[] = L"QuenoraForm1";
 constexpr wchar_t kMinimalWindowClass[] = L"QuenoraBenchMinimal";
 constexpr double kStartTimeout = 60;
@@ -185,8 +186,8 @@ class Tray {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kTrayClass;
     if (!RegisterClassW(&windowClass)) return false;
-    window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kTrayClass, L"", WS_POPUP, 0, 0, 0,
-                              0, nullptr, nullptr, instance, nullptr);
+    window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kTrayClass, kTrayTitle, WS_POPUP, 0,
+                              0, 0, 0, nullptr, nullptr, instance, nullptr);
     if (!window_) return false;
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return true;
@@ -424,6 +425,11 @@ int main(int argc, char** argv) {
   const std::wstring quenoraLine = Quoted(*quenoraPath) + L" /AUTOSTART";
   const std::wstring minimalLine = Quoted(*minimalPath) + L" " + std::to_wstring(interval);
 
+  // Two benches in one session would take each other's icons and settings.
+  if (FindWindowW(kTrayClass, kTrayTitle)) {
+    std::fprintf(stderr, "tray_bench: another tray bench runs in this wine session\n");
+    return 2;
+  }
   Tray tray;
   if (!tray.Create(GetModuleHandleW(nullptr))) {
     std::fprintf(stderr, "tray_bench: cannot create the tray window (error %lu)\n", GetLastError());
