@@ -1,58 +1,117 @@
 #!/usr/bin/env bash
-# Runs the check cycle benchmark of the 32-bit and the 64-bit build under wine, in the test
-# prefix under build/. Arguments go to the benchmark (the number of rounds, 2000 by default).
-# No display is needed.
+# The benchmarks of the 32-bit and the 64-bit build, under wine, each a ratio measured in one run:
+#   - the check cycle against the bare free-space calls (arguments of this script go to it: the
+#     number of rounds, 2000 by default);
+#   - the start, from process start to the first tray icon, and the memory after 100 ticks of
+#     the check timer, each against a minimal tray program (bench/TrayStartBench.cpp);
+#   - the size of Quenora.exe.
+# They run in a wine prefix of their own (build/wineprefix-bench), so that nothing they do
+# touches the test prefix, on a private virtual display without a system tray and without a
+# wine desktop: the tray bench plays the tray itself.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+export WINEPREFIX=$root/build/wineprefix-bench
 # shellcheck source=tools/wine-env.sh
 source tools/wine-env.sh
 
 builds=(win32 win64)
+programs=(Quenora.exe bench/check_cycle_bench.exe bench/tray_bench.exe bench/minimal_tray.exe)
 for build in "${builds[@]}"; do
-  exe=build/$build/bench/check_cycle_bench.exe
-  if [[ ! -f $exe ]]; then
-    echo "bench: $exe is missing; build it with 'make $build'" >&2
+  for program in "${programs[@]}"; do
+    if [[ ! -f build/$build/$program ]]; then
+      echo "bench: build/$build/$program is missing; build it with 'make $build'" >&2
+      exit 1
+    fi
+  done
+done
+for tool in wine wineserver Xvfb; do
+  command -v "$tool" >/dev/null || {
+    echo "bench: $tool is missing; run 'make bootstrap'" >&2
     exit 1
-  fi
+  }
 done
 
-# One server for both runs. A test run may be using the prefix at the same time: its server is
-# then shared and left running (and the figures are less steady).
-quenora_claim_wineserver
-trap quenora_release_wineserver EXIT
-if ((!quenora_own_wineserver)); then
-  echo "bench: another wineserver is using $WINEPREFIX; the figures may be disturbed" >&2
-fi
-
 # The check cycle is measured over distinct drives: every free letter of the prefix becomes a
-# drive for the run, on a quiet tmpfs when we may mount one (nothing else writes there, so the
-# drives stay quiet), else on the prefix's own C: folder.
+# drive while it runs, on a quiet tmpfs when we may mount one (nothing else writes there, so
+# the drives stay quiet), else on the prefix's own C: folder.
 bench_disk=$(mktemp -d /tmp/quenora-bench.XXXXXX)
 bench_tmpfs=0
 if [[ $(id -u) -eq 0 ]] && mount -t tmpfs -o size=64m tmpfs "$bench_disk" 2>/dev/null; then
   bench_tmpfs=1
 fi
 bench_links=()
-for letter in {a..y}; do
-  link=$WINEPREFIX/dosdevices/$letter:
-  [[ -e $link || -L $link ]] && continue
-  ln -s "$bench_disk" "$link" && bench_links+=("$link")
-done
+map_drives() {
+  local letter link
+  for letter in {a..y}; do
+    link=$WINEPREFIX/dosdevices/$letter:
+    [[ -e $link || -L $link ]] && continue
+    ln -s "$bench_disk" "$link" && bench_links+=("$link")
+  done
+}
 unmap_drives() {
-  rm -f "${bench_links[@]}"
+  ((${#bench_links[@]})) && rm -f "${bench_links[@]}"
+  bench_links=()
+}
+
+# shellcheck disable=SC2317  # called from the trap
+cleanup() {
+  unmap_drives
   ((bench_tmpfs)) && umount "$bench_disk"
   rmdir "$bench_disk"
   quenora_release_wineserver
+  quenora_stop_display
 }
-trap unmap_drives EXIT
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# A bare X display: windows need one, and no X tray is wanted.
+DISPLAY=$(quenora_free_display) || {
+  echo "bench: no free X display number" >&2
+  exit 1
+}
+export DISPLAY
+setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+quenora_pids+=($!)
+for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${DISPLAY#:} ]] && break; sleep 0.1; done
+
+# One server for all runs, and no other program in the prefix: a second bench would take the
+# icons meant for this one.
+quenora_claim_wineserver
+if ((!quenora_own_wineserver)); then
+  echo "bench: another wineserver is using $WINEPREFIX (another bench?); try again later" >&2
+  exit 1
+fi
+
+# Quenora reads the label of every fixed drive at start; for Z: (the Unix root) wine says on
+# stderr that it can't, past every handle. That line is no news here.
+quiet_wine() { grep -v 'FS volume label and serial are not available' >&2 || true; }
 
 status=0
 for build in "${builds[@]}"; do
   echo "=== check cycle bench, $build build ==="
-  if ! tools/wine-run "build/$build/bench/check_cycle_bench.exe" "$@"; then
-    echo "bench: the $build benchmark failed" >&2
+  map_drives
+  if ! tools/wine-run "build/$build/bench/check_cycle_bench.exe" "$@" 2> >(quiet_wine); then
+    echo "bench: the $build check cycle benchmark failed" >&2
     status=1
   fi
+  # The start is measured with the prefix's own drives only.
+  unmap_drives
+  echo "=== start and memory against a minimal tray program, $build build ==="
+  if ! tools/wine-run "build/$build/bench/tray_bench.exe" "build/$build/Quenora.exe" \
+    "build/$build/bench/minimal_tray.exe" 2> >(quiet_wine); then
+    echo "bench: the $build start and memory benchmark failed" >&2
+    status=1
+  fi
+done
+
+echo "=== size of Quenora.exe ==="
+limit=$((400 * 1024))
+for build in "${builds[@]}"; do
+  size=$(stat -c %s "build/$build/Quenora.exe")
+  if ((size < limit)); then verdict="under 400 KB"; else verdict="NOT under 400 KB"; fi
+  awk -v name="build/$build/Quenora.exe" -v size="$size" -v verdict="$verdict" \
+    'BEGIN { printf "%s  %d bytes (%.1f KB)  %s\n", name, size, size / 1024, verdict }'
 done
 exit $status

@@ -42,9 +42,30 @@ std::span<const DialogControl> InfoFormControls() {
   return kControls;
 }
 
+namespace {
+
+// The picture loader lives in ole32 and oleaut32, which with what they pull in weigh some
+// megabytes of memory and a good part of the start under wine. Only the About dialog needs
+// them, so they are loaded when it first opens, not with the program; they then stay loaded.
+// Both are known DLLs: the name alone finds them in the system folder, never beside the exe.
+template <typename Function>
+Function* SystemFunction(const wchar_t* dll, const char* name) {
+  HMODULE module = LoadLibraryW(dll);
+  if (!module) return nullptr;
+  // Through the generic function type: GetProcAddress can't know the real one.
+  return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
 UniqueBitmap LoadJpegResource(HINSTANCE instance, int id) {
   // The system's picture loader reads JPEG from a stream; the bitmap it makes belongs to the
   // picture object, so the dialog keeps a copy of its own.
+  static const auto createStream =
+      SystemFunction<decltype(CreateStreamOnHGlobal)>(L"ole32.dll", "CreateStreamOnHGlobal");
+  static const auto loadPicture =
+      SystemFunction<decltype(OleLoadPicture)>(L"oleaut32.dll", "OleLoadPicture");
+  if (!createStream || !loadPicture) return UniqueBitmap();
   HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RCDATA
   HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
   const void* data = loaded ? LockResource(loaded) : nullptr;
@@ -55,14 +76,14 @@ UniqueBitmap LoadJpegResource(HINSTANCE instance, int id) {
   std::memcpy(GlobalLock(copy), data, size);
   GlobalUnlock(copy);
   IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
+  if (FAILED(createStream(copy, TRUE, &stream))) {
     GlobalFree(copy);
     return UniqueBitmap();
   }
   IPicture* picture = nullptr;
   UniqueBitmap bitmap;
-  if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                               reinterpret_cast<void**>(&picture)))) {
+  if (SUCCEEDED(loadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                            reinterpret_cast<void**>(&picture)))) {
     OLE_HANDLE handle = 0;
     if (SUCCEEDED(picture->get_Handle(&handle))) {
       bitmap.reset(
