@@ -4,12 +4,17 @@
 #include <cstring>
 #include <utility>
 
+#include "Png.h"
+
 namespace pictures {
 namespace {
 
 constexpr std::size_t kDirectorySize = 6;
 constexpr std::size_t kEntrySize = 16;
 constexpr std::size_t kBitmapHeaderSize = 40;
+// Images this wide and wider are stored as PNG, as Windows Vista and later read them: a tenth
+// of the bitmap's size or less. The small ones stay bitmaps, where a PNG saves little.
+constexpr int kSmallestPng = 48;
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 // Every field is written byte by byte, least significant first, so the files come out the
@@ -30,12 +35,6 @@ std::uint32_t Get16(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
   return Get16(bytes, at) | Get16(bytes, at + 2) << 16;
-}
-
-std::uint32_t GetBig32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(bytes[at]) << 24 |
-         static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
-         static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
 }
 
 // Mask rows are padded to whole 32-bit words.
@@ -176,7 +175,9 @@ std::vector<std::string> ReadBitmapEntry(const std::vector<std::uint8_t>& bytes,
 std::vector<std::uint8_t> IconFileBytes(const std::vector<Image>& images,
                                         std::optional<Hotspot> hotspot) {
   std::vector<std::vector<std::uint8_t>> entries;
-  for (const Image& image : images) entries.push_back(BitmapEntry(image));
+  for (const Image& image : images) {
+    entries.push_back(image.width >= kSmallestPng ? PngFileBytes(image) : BitmapEntry(image));
+  }
 
   std::vector<std::uint8_t> out;
   Put16(out, 0);
@@ -253,12 +254,16 @@ IconFileContents ReadIconFile(const std::vector<std::uint8_t>& bytes) {
     ranges.emplace_back(offset, offset + size);
 
     if (size >= 24 && std::memcmp(&bytes[offset], kPngSignature, sizeof kPngSignature) == 0) {
-      // A PNG entry: its own header tells its size; the pixels are not decoded here.
-      const auto pngWidth = GetBig32(bytes, offset + 16);
-      const auto pngHeight = GetBig32(bytes, offset + 20);
-      if (pngWidth != static_cast<std::uint32_t>(entry.width) ||
-          pngHeight != static_cast<std::uint32_t>(entry.height)) {
-        problems.push_back(Describe(i, "PNG size differs from the directory"));
+      PngContents png = ReadPngFile(
+          std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                    bytes.begin() + static_cast<std::ptrdiff_t>(offset + size)));
+      for (const auto& problem : png.problems) problems.push_back(Describe(i, "PNG " + problem));
+      if (png.problems.empty()) {
+        if (png.image.width != entry.width || png.image.height != entry.height) {
+          problems.push_back(Describe(i, "PNG size differs from the directory"));
+        } else {
+          entry.image = std::move(png.image);
+        }
       }
     } else {
       for (auto& problem : ReadBitmapEntry(bytes, offset, size, i, entry)) {
