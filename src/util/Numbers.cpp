@@ -85,8 +85,8 @@ std::string ShortestText(Real value, int maxFigures) {
   const Real magnitude = std::fabs(value);
   if (magnitude == 0) return negative ? "-0" : "0";
 
-  // Many more figures than needed, rounded here to each length in turn. (Asked for few figures,
-  // mingw's printf on x86 misrounds some values: it takes a shortcut through the FPU.)
+  // Far more figures than a double needs, printed once and rounded here to each length in turn
+  // (half to even, as far as 41 figures tell a tie).
   char figures[64];
   std::snprintf(figures, sizeof figures, "%.40e", static_cast<double>(magnitude));
   std::string all;
