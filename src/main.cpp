@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <exception>
+
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32NotifyArea.h"
@@ -10,6 +13,18 @@
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32System.h"
 #include "ui/Form1.h"
+
+#if defined(__GLIBCXX__)
+// GNU's C++ library makes this its default std::terminate handler: it writes the type of the
+// exception, demangled, to stderr and aborts. A window program has no stderr, so all that a
+// user ever sees of it is the abort, while its demangler is 46 KB of the exe. Defined here,
+// the library's version and its demangler stay out.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+  std::abort();
+}
+}  // namespace __gnu_cxx
+#endif
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   quenora::win32::FailDriveErrorsQuietly();

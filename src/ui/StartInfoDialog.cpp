@@ -1,5 +1,6 @@
 #include "ui/StartInfoDialog.h"
 
+#include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 #include "util/ProgramIdentity.h"
@@ -66,8 +67,7 @@ void StartInfoDialog::Form_Load() {
   SetWindowTextW(window, Widen(kProductName).c_str());
 
   // A DIB section keeps the banner's colours exactly as drawn, whatever the screen's depth.
-  banner_.reset(static_cast<HBITMAP>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_START_BANNER),
-                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  banner_ = LoadPngResource(Instance(), IDB_START_BANNER);
   SetPicture(kImage1, banner_.get());
   MessageBeep(MB_OK);
 }

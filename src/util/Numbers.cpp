@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +17,108 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// Reads a plain decimal ("123e-5", "1.5") correctly rounded, whatever its length; nullopt for a
+// value beyond the type's range. from_chars, not strtod: mingw's strtod misrounds some decimals
+// next to a power of two.
+template <typename Real>
+std::optional<Real> ReadText(const char* begin, const char* end) {
+  Real value = 0;
+  const auto [stop, error] = std::from_chars(begin, end, value);
+  if (error == std::errc::result_out_of_range) {
+    // Too small is as good as zero; too large is no number the program can use. strtod tells
+    // the two apart (the program never changes the C locale, so its point is '.').
+    const double wide = std::strtod(begin, nullptr);
+    if (!std::isfinite(wide)) return std::nullopt;
+    return static_cast<Real>(wide);
+  }
+  if (error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+// digits x 10^power, read as a Real.
+template <typename Real>
+Real ReadDecimal(std::uint64_t digits, int power) {
+  char text[48];
+  const int length =
+      std::snprintf(text, sizeof text, "%llue%d", static_cast<unsigned long long>(digits), power);
+  return ReadText<Real>(text, text + length).value_or(Real());
+}
+
+// digits x 10^power as text: plain ("0.001", "1234500") or scientific ("1e-05", "1.5e+20"),
+// whichever is shorter, plain when both are as long. A whole number written plainly shows
+// all of its figures exactly (magnitude's), not the shortest ones padded with zeros.
+std::string DecimalText(bool negative, std::uint64_t digits, int power, double magnitude) {
+  while (digits % 10 == 0) digits /= 10, ++power;
+  const std::string figures = std::to_string(digits);
+  const int count = static_cast<int>(figures.size());
+  const int exponent = power + count - 1;  // of the first figure
+
+  std::string scientific = figures.substr(0, 1);
+  if (count > 1) scientific += "." + figures.substr(1);
+  char exponentText[16];
+  std::snprintf(exponentText, sizeof exponentText, "e%c%02d", exponent < 0 ? '-' : '+',
+                std::abs(exponent));
+  scientific += exponentText;
+
+  std::string plain;
+  if (power >= 0) {
+    char whole[400];  // the largest double has 309 figures
+    std::snprintf(whole, sizeof whole, "%.0f", magnitude);
+    plain = whole;
+  } else if (exponent >= 0) {
+    const std::size_t whole = static_cast<std::size_t>(exponent) + 1;
+    plain = figures.substr(0, whole) + "." + figures.substr(whole);
+  } else {
+    plain = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + figures;
+  }
+  const std::string& shorter = plain.size() <= scientific.size() ? plain : scientific;
+  return negative ? "-" + shorter : shorter;
+}
+
+// The shortest decimal that reads back as exactly value and, of those, the nearest to it.
+// maxFigures figures always read back (17 for a double, 9 for a float).
+template <typename Real>
+std::string ShortestText(Real value, int maxFigures) {
+  if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  const bool negative = std::signbit(value);
+  const Real magnitude = std::fabs(value);
+  if (magnitude == 0) return negative ? "-0" : "0";
+
+  // Far more figures than a double needs, printed once and rounded here to each length in turn
+  // (half to even, as far as 41 figures tell a tie).
+  char figures[64];
+  std::snprintf(figures, sizeof figures, "%.40e", static_cast<double>(magnitude));
+  std::string all;
+  const char* c = figures;
+  for (; *c != 'e'; ++c) {
+    if (IsDigit(*c)) all.push_back(*c);
+  }
+  const int exponent = std::atoi(c + 1);  // of the first figure
+
+  std::uint64_t digits = 0;
+  int power = 0;
+  for (int count = 1; count <= maxFigures; ++count) {
+    digits = digits * 10 + static_cast<std::uint64_t>(all[count - 1] - '0');
+    power = exponent - count + 1;
+    const std::string_view rest = std::string_view(all).substr(count);
+    const bool roundUp =
+        rest[0] > '5' ||
+        (rest[0] == '5' && (rest.find_first_not_of('0', 1) != std::string_view::npos ||
+                            (all[count - 1] - '0') % 2 == 1));
+    const std::uint64_t nearestDigits = digits + (roundUp ? 1 : 0);
+    const Real nearest = ReadDecimal<Real>(nearestDigits, power);
+    if (nearest == magnitude) return DecimalText(negative, nearestDigits, power, magnitude);
+    // Just above a power of two the gap to the next lower value is half the gap to the next
+    // higher one: the nearest decimal may miss below while its neighbour above still hits.
+    const std::uint64_t other = nearest > magnitude ? nearestDigits - 1 : nearestDigits + 1;
+    if (ReadDecimal<Real>(other, power) == magnitude) {
+      return DecimalText(negative, other, power, magnitude);
+    }
+  }
+  return DecimalText(negative, digits, power, magnitude);  // not reached: maxFigures suffice
+}
+
 }  // namespace
 
 std::optional<double> ParseNumber(std::string_view text) {
@@ -24,8 +127,8 @@ std::optional<double> ParseNumber(std::string_view text) {
   if (text.empty()) return std::nullopt;
 
   // Checked by hand first, so that nothing but a plain decimal number gets through (no "inf",
-  // "nan" or hexadecimal forms), then handed to from_chars with the point as separator. A
-  // comma is taken as the decimal separator too: values are edited by people in German.
+  // "nan" or hexadecimal forms), then handed to from_chars with the point as separator. A comma
+  // is taken as the decimal separator too: values are edited by people in German.
   std::string normal;
   std::size_t i = 0;
   if (text[i] == '+' || text[i] == '-') normal.push_back(text[i++]);
@@ -48,27 +151,15 @@ std::optional<double> ParseNumber(std::string_view text) {
   if (i != text.size()) return std::nullopt;
 
   const char* begin = normal.data();
-  if (*begin == '+') ++begin;
-  double value = 0;
-  const auto [end, error] = std::from_chars(begin, normal.data() + normal.size(), value);
-  if (error == std::errc::result_out_of_range) {
-    // Too small is as good as zero; too large is no number the program can use. strtod tells
-    // the two apart (the program never changes the C locale, so its point is '.').
-    value = std::strtod(normal.c_str(), nullptr);
-  } else if (error != std::errc() || end != normal.data() + normal.size()) {
-    return std::nullopt;
-  }
-  if (!std::isfinite(value)) return std::nullopt;
-  return value;
+  if (*begin == '+') ++begin;  // from_chars takes no plus sign
+  return ReadText<double>(begin, normal.data() + normal.size());
 }
 
 std::string SingleNumberText(float value) {
   if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e7f) {
     return NumberText(static_cast<double>(value));
   }
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  return ShortestText(value, 9);
 }
 
 std::string NumberText(double value) {
@@ -77,9 +168,7 @@ std::string NumberText(double value) {
     std::snprintf(buffer, sizeof buffer, "%.0f", value);
     return buffer;
   }
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  return ShortestText(value, 17);
 }
 
 }  // namespace quenora

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "SettingsFakes.h"
+#include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 #include "util/ProgramIdentity.h"
@@ -128,9 +129,8 @@ TEST_F(StartInfoDialogTest, OpensAsLaidOutAndTheKeyboardReachesEverything) {
          EXPECT_EQ(GetFocus(), dialog.Control(kOKButton));
          EXPECT_FALSE(Ticked(dialog.Control(kNeverShowAgainChk)));
          // The banner, pixel for pixel in the middle of its control.
-         HBITMAP banner = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                          MAKEINTRESOURCEW(IDB_START_BANNER),
-                                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+         const UniqueBitmap loaded = LoadPngResource(GetModuleHandleW(nullptr), IDB_START_BANNER);
+         HBITMAP banner = loaded.get();
          ASSERT_TRUE(banner);
          BITMAP size{};
          GetObjectW(banner, sizeof size, &size);
@@ -152,7 +152,6 @@ TEST_F(StartInfoDialogTest, OpensAsLaidOutAndTheKeyboardReachesEverything) {
          SelectObject(memory, old);
          DeleteDC(memory);
          ReleaseDC(window, screen);
-         DeleteObject(banner);
          Key(GetFocus(), VK_TAB);
        },
        [&] {

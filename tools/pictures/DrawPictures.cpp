@@ -1,5 +1,5 @@
 // Draws Quenora's pictures (option pages, drive list, pointer, emblem, program icon, the start
-// hint's and the About dialog's banners) into .ico, .cur and .bmp files, or checks files
+// hint's and the About dialog's banners) into .ico, .cur, .png and .bmp files, or checks files
 // written before. The start hint's banner shows the program's own tray pictures, so the tool
 // is built with the code that draws them:
 //
@@ -21,10 +21,13 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "IconFile.h"
 #include "Pictures.h"
+#include "Png.h"
 
 namespace {
 
@@ -58,7 +61,9 @@ const std::vector<PictureFile>& Files() {
   return files;
 }
 
-// Pictures without transparency, shown pixel for pixel: plain 24-bit BMP files.
+// Pictures without transparency, shown pixel for pixel: the start hint's banner as PNG (the
+// program reads it with the system's picture decoder, at a tenth of the bitmap's size), the
+// About banner as a plain 24-bit BMP file, from which its JPEG is made.
 struct BitmapFile {
   const char* name;
   Image (*draw)();
@@ -66,7 +71,7 @@ struct BitmapFile {
 
 const std::vector<BitmapFile>& Bitmaps() {
   static const std::vector<BitmapFile> bitmaps = {
-      {"start_banner.bmp", pictures::DrawStartBanner},
+      {"start_banner.png", pictures::DrawStartBanner},
       {"about_banner.bmp", pictures::DrawAboutBanner},
   };
   return bitmaps;
@@ -164,8 +169,12 @@ BmpContents ReadBmpFile(const std::vector<std::uint8_t>& bytes) {
   return contents;
 }
 
+bool IsPng(const BitmapFile& file) {
+  return std::string_view(file.name).ends_with(".png");
+}
+
 std::vector<std::uint8_t> FileBytes(const BitmapFile& file) {
-  return BmpFileBytes(file.draw());
+  return IsPng(file) ? pictures::PngFileBytes(file.draw()) : BmpFileBytes(file.draw());
 }
 
 std::vector<Image> DrawImages(const PictureFile& file) {
@@ -291,7 +300,13 @@ std::vector<std::string> CheckFile(const std::filesystem::path& folder, const Pi
 std::vector<std::string> CheckFile(const std::filesystem::path& folder, const BitmapFile& file) {
   const auto bytes = ReadBytes(folder / file.name);
   if (!bytes) return {"missing or unreadable"};
-  const BmpContents contents = ReadBmpFile(*bytes);
+  BmpContents contents;
+  if (IsPng(file)) {
+    pictures::PngContents png = pictures::ReadPngFile(*bytes);
+    contents = {std::move(png.image), std::move(png.problems)};
+  } else {
+    contents = ReadBmpFile(*bytes);
+  }
   std::vector<std::string> problems = contents.problems;
   if (!problems.empty()) return problems;
   const Image drawn = file.draw();

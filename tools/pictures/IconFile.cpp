@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "Png.h"
+
 namespace pictures {
 namespace {
 
@@ -30,12 +32,6 @@ std::uint32_t Get16(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
   return Get16(bytes, at) | Get16(bytes, at + 2) << 16;
-}
-
-std::uint32_t GetBig32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(bytes[at]) << 24 |
-         static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
-         static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
 }
 
 // Mask rows are padded to whole 32-bit words.
@@ -176,7 +172,11 @@ std::vector<std::string> ReadBitmapEntry(const std::vector<std::uint8_t>& bytes,
 std::vector<std::uint8_t> IconFileBytes(const std::vector<Image>& images,
                                         std::optional<Hotspot> hotspot) {
   std::vector<std::vector<std::uint8_t>> entries;
-  for (const Image& image : images) entries.push_back(BitmapEntry(image));
+  for (const Image& image : images) {
+    // An icon's images as PNG, which Windows Vista and later read at every size: a fifth of
+    // the bitmap or less. A cursor's stay bitmaps; cursors take no PNG.
+    entries.push_back(hotspot ? BitmapEntry(image) : PngFileBytes(image));
+  }
 
   std::vector<std::uint8_t> out;
   Put16(out, 0);
@@ -253,12 +253,16 @@ IconFileContents ReadIconFile(const std::vector<std::uint8_t>& bytes) {
     ranges.emplace_back(offset, offset + size);
 
     if (size >= 24 && std::memcmp(&bytes[offset], kPngSignature, sizeof kPngSignature) == 0) {
-      // A PNG entry: its own header tells its size; the pixels are not decoded here.
-      const auto pngWidth = GetBig32(bytes, offset + 16);
-      const auto pngHeight = GetBig32(bytes, offset + 20);
-      if (pngWidth != static_cast<std::uint32_t>(entry.width) ||
-          pngHeight != static_cast<std::uint32_t>(entry.height)) {
-        problems.push_back(Describe(i, "PNG size differs from the directory"));
+      PngContents png = ReadPngFile(
+          std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                    bytes.begin() + static_cast<std::ptrdiff_t>(offset + size)));
+      for (const auto& problem : png.problems) problems.push_back(Describe(i, "PNG " + problem));
+      if (png.problems.empty()) {
+        if (png.image.width != entry.width || png.image.height != entry.height) {
+          problems.push_back(Describe(i, "PNG size differs from the directory"));
+        } else {
+          entry.image = std::move(png.image);
+        }
       }
     } else {
       for (auto& problem : ReadBitmapEntry(bytes, offset, size, i, entry)) {

@@ -15,8 +15,8 @@ struct Hotspot {
   int y = 0;
 };
 
-// The bytes of an icon file holding the images in the given order, each as a 32-bit BMP
-// entry. With a hotspot it is a cursor instead, every image sharing the hotspot.
+// The bytes of an icon file holding the images in the given order, each as a PNG entry. With
+// a hotspot it is a cursor instead, every image a 32-bit BMP entry sharing the hotspot.
 std::vector<std::uint8_t> IconFileBytes(const std::vector<Image>& images,
                                         std::optional<Hotspot> hotspot = std::nullopt);
 
@@ -36,8 +36,8 @@ struct IconFileContents {
 };
 
 // Reads and checks an icon or cursor file as written by IconFileBytes: the directory, each
-// bitmap header, that the pixel and mask data fill their entry exactly, and that the mask
-// marks precisely the fully transparent pixels.
+// bitmap header, that the pixel and mask data fill their entry exactly, that the mask marks
+// precisely the fully transparent pixels, and each PNG entry (decoded as well).
 IconFileContents ReadIconFile(const std::vector<std::uint8_t>& bytes);
 
 }  // namespace pictures

@@ -1,8 +1,11 @@
 #include "platform/win32/UiParts.h"
 
 #include <commctrl.h>
+#include <wincodec.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/win32/WideText.h"
 
@@ -52,6 +55,86 @@ UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view tex
   SendMessageW(tooltip.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   SendMessageW(tooltip.get(), TTM_SETMAXTIPWIDTH, 0, maxWidthPixels);
   return tooltip;
+}
+
+namespace {
+
+// Releases a COM object when it goes.
+template <typename Interface>
+struct ComPtr {
+  Interface* p = nullptr;
+  ComPtr() = default;
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() {
+    if (p) p->Release();
+  }
+  Interface* operator->() const { return p; }
+};
+
+}  // namespace
+
+UniqueBitmap LoadPngResource(HINSTANCE instance, int id) {
+  HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RCDATA
+  HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  const DWORD size = found ? SizeofResource(instance, found) : 0;
+  if (!data || size == 0) return UniqueBitmap();
+
+  // The system's picture decoder (WIC) is a COM object: COM is needed on this thread while it
+  // works, and is let go after (if it ran before, it stays as it was).
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  UniqueBitmap bitmap;
+  {
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ComPtr<IWICFormatConverter> converter;
+    UINT width = 0;
+    UINT height = 0;
+    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.p))) &&
+        SUCCEEDED(factory->CreateStream(&stream.p)) &&
+        SUCCEEDED(
+            stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) &&
+        SUCCEEDED(factory->CreateDecoderFromStream(stream.p, nullptr,
+                                                   WICDecodeMetadataCacheOnDemand, &decoder.p)) &&
+        SUCCEEDED(decoder->GetFrame(0, &frame.p)) &&
+        SUCCEEDED(factory->CreateFormatConverter(&converter.p)) &&
+        SUCCEEDED(converter->Initialize(frame.p, GUID_WICPixelFormat24bppBGR,
+                                        WICBitmapDitherTypeNone, nullptr, 0.0,
+                                        WICBitmapPaletteTypeCustom)) &&
+        SUCCEEDED(converter->GetSize(&width, &height)) && width > 0 && height > 0 &&
+        width <= 4096 && height <= 4096) {
+      // Rows of blue, green, red, padded to four bytes: a bottom-up DIB section, as LoadImage
+      // makes of a 24-bit bitmap.
+      const UINT stride = (width * 3 + 3) / 4 * 4;
+      std::vector<BYTE> pixels(static_cast<std::size_t>(stride) * height);
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = static_cast<LONG>(width);
+      info.bmiHeader.biHeight = static_cast<LONG>(height);
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 24;
+      info.bmiHeader.biCompression = BI_RGB;
+      void* bits = nullptr;
+      UniqueBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+      if (dib && bits &&
+          SUCCEEDED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(pixels.size()),
+                                          pixels.data()))) {
+        for (UINT row = 0; row < height; ++row) {
+          std::memcpy(
+              static_cast<BYTE*>(bits) + static_cast<std::size_t>(height - 1 - row) * stride,
+              pixels.data() + static_cast<std::size_t>(row) * stride, stride);
+        }
+        GdiFlush();
+        bitmap = std::move(dib);
+      }
+    }
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return bitmap;
 }
 
 }  // namespace quenora::win32

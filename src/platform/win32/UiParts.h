@@ -1,5 +1,5 @@
 #pragma once
-// Small parts the program's windows share: their fonts and the tooltip of a control.
+// Small parts the program's windows share: their fonts, the tooltip of a control, pictures.
 
 #include <windows.h>
 
@@ -28,5 +28,9 @@ void FitClientArea(HWND window, int width, int height);
 // A tooltip that shows `text` while the mouse rests on `control` of `owner`.
 UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view text,
                                   int maxWidthPixels);
+
+// The PNG picture of RCDATA resource `id` as a 24-bit DIB section, pixel for pixel; none when
+// the resource is missing or can't be decoded.
+UniqueBitmap LoadPngResource(HINSTANCE instance, int id);
 
 }  // namespace quenora::win32
