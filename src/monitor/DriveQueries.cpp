@@ -1,9 +1,6 @@
 #include "monitor/DriveQueries.h"
 
 #include <array>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 #include "platform/Sync.h"
 
@@ -35,7 +32,7 @@ struct DriveQueries::Shared {
   enum class Job { None, Space, Label };
 
   struct Worker {
-    std::thread thread;
+    Thread thread;
     Condition jobArrived;
     Job job = Job::None;
     std::string drive;
@@ -76,8 +73,8 @@ struct DriveQueries::Shared {
 
   // Asks `drive` the question `job`, directly or through its worker, which is started on first
   // use. Called and returns with the lock held; 0 while an earlier question is outstanding.
-  Ticket Ask(std::unique_lock<Lock>& hold, const std::shared_ptr<Shared>& self,
-             FreeSpace& freeSpace, DiskSpaceApi& disks, Job job, std::string_view drive) {
+  Ticket Ask(Hold& hold, const std::shared_ptr<Shared>& self, FreeSpace& freeSpace,
+             DiskSpaceApi& disks, Job job, std::string_view drive) {
     const std::size_t index = WorkerOf(drive);
     Worker& worker = workers[index];
     if (worker.busy) return kNoTicket;
@@ -86,10 +83,10 @@ struct DriveQueries::Shared {
     bool direct = worker.localDisk && worker.queriesUntilKindRead > 0;
     const bool readKind = job == Job::Space && worker.queriesUntilKindRead == 0;
     if (job == Job::Space && !readKind) --worker.queriesUntilKindRead;
-    if (!direct && !worker.thread.joinable()) {
-      try {
-        worker.thread = std::thread(Run, self, std::ref(freeSpace), std::ref(disks), index);
-      } catch (const std::system_error&) {
+    if (!direct && !worker.thread.Started()) {
+      auto* start = new WorkerStart{self, freeSpace, disks, index};
+      if (!worker.thread.Start(Run, start)) {
+        delete start;
         // No thread to be had (the system is out of resources): asked directly, rather than
         // never at all.
         direct = true;
@@ -100,7 +97,7 @@ struct DriveQueries::Shared {
     worker.busy = true;
     ++outstanding;
     if (direct) {
-      hold.unlock();
+      hold.Release();
       DriveSpace space;
       std::string label;
       if (job == Job::Space) {
@@ -108,7 +105,7 @@ struct DriveQueries::Shared {
       } else {
         label = disks.VolumeLabel(RootOf(drive));
       }
-      hold.lock();
+      hold.Retake();
       Store(worker, job, ticket, space, std::move(label));
       worker.busy = false;
       --outstanding;
@@ -122,11 +119,23 @@ struct DriveQueries::Shared {
     return ticket;
   }
 
-  static void Run(std::shared_ptr<Shared> self, FreeSpace& freeSpace, DiskSpaceApi& disks,
-                  std::size_t index) {
-    Shared& shared = *self;
-    Worker& worker = shared.workers[index];
-    std::unique_lock<Lock> hold(shared.lock);
+  struct WorkerStart {
+    std::shared_ptr<Shared> self;
+    FreeSpace& freeSpace;
+    DiskSpaceApi& disks;
+    std::size_t index;
+  };
+
+  // A worker's life: waits for a question, asks it, stores the answer, until told to stop.
+  // It holds the shared state itself, so one still caught in a call when its owner is gone
+  // returns into state that is still there.
+  static void Run(void* argument) {
+    const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
+    Shared& shared = *start->self;
+    FreeSpace& freeSpace = start->freeSpace;
+    DiskSpaceApi& disks = start->disks;
+    Worker& worker = shared.workers[start->index];
+    Hold hold(shared.lock);
     for (;;) {
       while (worker.job == Job::None && !shared.stopping) worker.jobArrived.Wait(shared.lock);
       if (worker.job == Job::None) return;  // stopping, and nothing asked
@@ -136,7 +145,7 @@ struct DriveQueries::Shared {
       const bool readKind = worker.readKind;
       worker.job = Job::None;
 
-      hold.unlock();
+      hold.Release();
       bool localDisk = false;
       DriveSpace space;
       std::string label;
@@ -147,7 +156,7 @@ struct DriveQueries::Shared {
       } else {
         label = disks.VolumeLabel(RootOf(drive));
       }
-      hold.lock();
+      hold.Retake();
 
       // A late answer is kept under its own ticket, which nobody waits for any more: it is
       // never taken for a later question.
@@ -167,28 +176,28 @@ DriveQueries::DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks)
     : shared_(std::make_shared<Shared>()), freeSpace_(freeSpace), disks_(disks) {}
 
 DriveQueries::~DriveQueries() {
-  std::unique_lock<Lock> hold(shared_->lock);
+  Hold hold(shared_->lock);
   shared_->stopping = true;
   for (Shared::Worker& worker : shared_->workers) {
-    if (!worker.thread.joinable()) continue;
+    if (!worker.thread.Started()) continue;
     worker.jobArrived.WakeAll();
     // One caught in a call may stay there for a long time; the process doesn't wait for it.
-    if (worker.busy) worker.thread.detach();
+    if (worker.busy) worker.thread.Detach();
   }
-  hold.unlock();
+  hold.Release();
   for (Shared::Worker& worker : shared_->workers) {
-    if (worker.thread.joinable()) worker.thread.join();
+    if (worker.thread.Started()) worker.thread.Join();
   }
 }
 
 DriveQueries::Ticket DriveQueries::StartSpaceQuery(std::string_view drive) {
-  std::unique_lock<Lock> hold(shared_->lock);
+  Hold hold(shared_->lock);
   return shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::Job::Space, drive);
 }
 
 DriveSpace DriveQueries::SpaceAnswer(Ticket ticket, Clock::time_point deadline) {
   if (ticket == kNoTicket) return {};
-  std::lock_guard<Lock> hold(shared_->lock);
+  Hold hold(shared_->lock);
   const Shared::Worker& worker = shared_->workers[(ticket - 1) % 32];
   while (worker.spaceTicket != ticket) {
     if (!shared_->answered.WaitUntil(shared_->lock, deadline) && worker.spaceTicket != ticket) {
@@ -200,7 +209,7 @@ DriveSpace DriveQueries::SpaceAnswer(Ticket ticket, Clock::time_point deadline) 
 
 std::string DriveQueries::VolumeLabel(std::string_view drive, Clock::duration patience) {
   const Clock::time_point deadline = Clock::now() + patience;
-  std::unique_lock<Lock> hold(shared_->lock);
+  Hold hold(shared_->lock);
   const Ticket ticket = shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::Job::Label, drive);
   if (ticket == kNoTicket) return {};
   const Shared::Worker& worker = shared_->workers[(ticket - 1) % 32];
@@ -213,7 +222,7 @@ std::string DriveQueries::VolumeLabel(std::string_view drive, Clock::duration pa
 }
 
 int DriveQueries::Outstanding() const {
-  std::lock_guard<Lock> hold(shared_->lock);
+  Hold hold(shared_->lock);
   return shared_->outstanding;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/Sync.h"
 
+#include <system_error>
+
 namespace quenora {
 
 void Lock::lock() {
@@ -20,6 +22,27 @@ bool Condition::WaitUntil(Lock& lock, Clock::time_point deadline) {
 
 void Condition::WakeAll() {
   condition_.notify_all();
+}
+
+bool Thread::Start(void (*run)(void*), void* argument) {
+  try {
+    thread_ = std::thread(run, argument);
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
+bool Thread::Started() const {
+  return thread_.joinable();
+}
+
+void Thread::Join() {
+  thread_.join();
+}
+
+void Thread::Detach() {
+  thread_.detach();
 }
 
 }  // namespace quenora

@@ -1,5 +1,5 @@
 #pragma once
-// The lock and the wake-up that a caller and its worker threads share.
+// Worker threads, and the lock and the wake-up that a caller and its workers share.
 //
 // On Windows these are the slim reader/writer lock and the condition variable: no kernel
 // object to create or close, and wine maps them onto futexes, so handing a drive's query to a
@@ -11,6 +11,7 @@
 #ifndef _WIN32
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 #endif
 
 namespace quenora {
@@ -35,6 +36,31 @@ class Lock {
 #endif
 };
 
+// Holds a lock from construction to destruction, except between Release and Retake. (The
+// standard holders throw system errors on misuse and bring all of their machinery along.)
+class Hold {
+ public:
+  explicit Hold(Lock& lock) : lock_(lock) { lock_.lock(); }
+  ~Hold() {
+    if (held_) lock_.unlock();
+  }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
+
+  void Release() {
+    lock_.unlock();
+    held_ = false;
+  }
+  void Retake() {
+    lock_.lock();
+    held_ = true;
+  }
+
+ private:
+  quenora::Lock& lock_;
+  bool held_ = true;
+};
+
 class Condition {
  public:
   using Clock = std::chrono::steady_clock;
@@ -54,6 +80,31 @@ class Condition {
   void* conditionVariable_ = nullptr;  // a CONDITION_VARIABLE: one pointer, null at rest
 #else
   std::condition_variable_any condition_;
+#endif
+};
+
+// A thread that runs one function. On Windows a plain system thread: the standard thread
+// brings the whole error-category machinery into the program for nothing.
+class Thread {
+ public:
+  Thread() = default;
+  // A thread still running must have been joined or detached before.
+  ~Thread() = default;
+  Thread(const Thread&) = delete;
+  Thread& operator=(const Thread&) = delete;
+
+  // Runs `run(argument)` on a new thread; false when the system has no thread to give.
+  bool Start(void (*run)(void*), void* argument);
+  bool Started() const;
+  void Join();
+  // Lets it run on alone; nothing waits for it any more.
+  void Detach();
+
+ private:
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  std::thread thread_;
 #endif
 };
 

@@ -1,6 +1,9 @@
 #include <windows.h>
 
+#include <process.h>
+
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/Sync.h"
 
@@ -47,6 +50,49 @@ bool Condition::WaitUntil(Lock& lock, Clock::time_point deadline) {
 
 void Condition::WakeAll() {
   WakeAllConditionVariable(Cv(conditionVariable_));
+}
+
+namespace {
+
+struct ThreadStart {
+  void (*run)(void*);
+  void* argument;
+};
+
+unsigned __stdcall RunThread(void* start) {
+  const ThreadStart what = *static_cast<ThreadStart*>(start);
+  delete static_cast<ThreadStart*>(start);
+  what.run(what.argument);
+  return 0;
+}
+
+}  // namespace
+
+bool Thread::Start(void (*run)(void*), void* argument) {
+  auto* start = new ThreadStart{run, argument};
+  // Through the C library, so that its own per-thread data is set up and freed with the thread.
+  const std::uintptr_t handle = _beginthreadex(nullptr, 0, RunThread, start, 0, nullptr);
+  if (!handle) {
+    delete start;
+    return false;
+  }
+  handle_ = reinterpret_cast<void*>(handle);
+  return true;
+}
+
+bool Thread::Started() const {
+  return handle_ != nullptr;
+}
+
+void Thread::Join() {
+  WaitForSingleObject(handle_, INFINITE);
+  CloseHandle(handle_);
+  handle_ = nullptr;
+}
+
+void Thread::Detach() {
+  CloseHandle(handle_);
+  handle_ = nullptr;
 }
 
 }  // namespace quenora
