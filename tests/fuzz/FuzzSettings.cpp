@@ -5,7 +5,8 @@
 //   0 "TimerInterval"  1 "MemoryLimit"  2 "AlarmSoundEnabled"  3 "DriveList"  4 "_Top"
 //   5 "_Left"  6 the letters of the drives the system has ("cde" when absent)
 //   7 screen width, screen height, window width, window height in twips, as text
-//     ("15360 11520 7000 5000" when absent; "nan", "inf", "-1e300" are allowed).
+//     ("15360 11520 7000 5000" when absent; "nan", "inf", "-1e300" are allowed)
+//   8 "_SID", the version for which the start hint was turned off.
 //
 // Whatever is stored, the settings come out within the sliders' ranges, the drive list holds
 // only drives that exist, at most 26 positions, each with its one tray icon, and what is then
@@ -26,7 +27,9 @@
 #include "FuzzInput.h"
 #include "SettingsFakes.h"
 #include "settings/MonitorSettings.h"
+#include "ui/StartInfo.h"
 #include "util/Numbers.h"
+#include "util/ProgramIdentity.h"
 
 namespace {
 
@@ -58,6 +61,16 @@ class FakeGeometry : public FormGeometry {
   double left = 0, top = 0, width = 7000, height = 5000;
   double screenWidth = 15360, screenHeight = 11520;
   std::vector<Move> moves;
+};
+
+// The start hint's dialog: counts how often it is shown, and is left with OK and the tick.
+class FakeStartInfoView : public StartInfoView {
+ public:
+  StartInfoAnswer ShowModal(std::string_view) override {
+    ++shown;
+    return {true, true};
+  }
+  int shown = 0;
 };
 
 char Upper(char c) {
@@ -293,5 +306,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (std::fabs(placedTop) < 16777216 && std::fabs(placedLeft) < 16777216) {
     CHECK(again.top == placedTop && again.left == placedLeft);
   }
+
+  // 5. The start hint comes unless it was turned off for exactly this version; turned off
+  // once, it stays away.
+  const std::optional<std::string> hintOff = fields.Value(8);
+  if (hintOff) program.registry.Set("_SID", *hintOff);
+  FakeStartInfoView dialog;
+  StartInfoDialogModule hint(program.store, dialog);
+  hint.ShowStartInfo(kTrayStartHint, "");
+  CHECK(dialog.shown == (hintOff == VersionText(VersionBare) ? 0 : 1));
+  CHECK(program.registry.Get("_SID") == VersionText(VersionBare));
+  hint.ShowStartInfo(kTrayStartHint, "");
+  CHECK(dialog.shown <= 1);
   return 0;
 }
