@@ -285,7 +285,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // 4. The window's position.
   FakeGeometry window;
-  std::string geometry = fields.Value(7).value_or("");
+  const std::string geometry = fields.Value(7).value_or("");
   const char* cursor = geometry.c_str();
   for (double* value : {&window.screenWidth, &window.screenHeight, &window.width, &window.height}) {
     char* end = nullptr;
