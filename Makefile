@@ -1,7 +1,10 @@
 # Quenora's developer commands. `make run` and `make test` do all the set-up on a fresh
 # Debian 12 machine (tools/bootstrap.sh installs what is missing, as root).
 
-.PHONY: all bootstrap native win32 win64 run test bench dist test-dist format clean
+.PHONY: all bootstrap native win32 win64 run test fuzz bench dist test-dist format clean
+
+# Seconds per target for `make fuzz` (make fuzz FUZZ_SECONDS=300).
+FUZZ_SECONDS ?= 60
 
 all: win32
 
@@ -17,6 +20,9 @@ run: win32
 
 test: bootstrap
 	@tools/test.sh
+
+fuzz: bootstrap
+	@tools/fuzz.sh $(FUZZ_SECONDS)
 
 bench: win32 win64
 	@tools/bench.sh

@@ -31,7 +31,9 @@ std::string OneDecimalText(double value, std::string_view decimalSeparator) {
   }
   std::string text = " " + WholeNumberText(whole);
   text += decimalSeparator;
-  text += static_cast<char>('0' + static_cast<int>(tenths));
+  // A value that is no finite number (never a byte count from the query) has no tenths;
+  // converting its NaN to a digit would be undefined.
+  text += static_cast<char>('0' + (std::isfinite(tenths) ? static_cast<int>(tenths) : 0));
   return text;
 }
 

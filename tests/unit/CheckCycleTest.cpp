@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,17 @@ TEST(DriveTipTextTest, HalvesRoundAwayFromZero) {
   EXPECT_EQ(DriveTipText("C:", "", 1, 8, ","), "Rest auf C: 1,0 Byte = 13%");
   EXPECT_EQ(DriveTipText("C:", "", 199, 200, ","), "Rest auf C: 199,0 Byte = 100%");
   EXPECT_EQ(DriveTipText("C:", "", 0, 200, ","), "Rest auf C: 0,0 Byte = 0%");
+}
+
+TEST(DriveTipTextTest, CountsThatAreNoNumberStillGiveADigit) {
+  // Never a query's answer, but the text must not depend on an undefined conversion: the
+  // tenths of infinity or NaN are shown as 0, whatever the whole part says.
+  for (const double freeBytes :
+       {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+    const std::string tip = DriveTipText("C:", "", freeBytes, 1e9, ",");
+    EXPECT_EQ(tip.rfind("Rest auf C: ", 0), 0u) << tip;
+    EXPECT_NE(tip.find(",0 TB = "), std::string::npos) << tip;
+  }
 }
 
 TEST(DriveTipTextTest, LabelStandsInGuillemetsAndUnreadableForm) {

@@ -1,0 +1,224 @@
+// RegistryReadString (and RegistryValueExists) over registry calls that answer whatever the
+// fuzzer's bytes say: any return code, value type and size, sizes larger than the buffer or
+// odd, texts without their terminating zero, a longest-value length that no longer fits the
+// value when it is read.
+// Input, byte by byte from the front: the open's code, the longest-length answer's code and
+// length (two bytes, 13 bits), the query's code, type and size, then the data the value holds.
+//
+// Whatever the answers, the routine offers one buffer of the longest length plus one, in
+// blanks; reads no byte beyond it; closes exactly the key it opened, once; and returns the
+// text of the buffer's first bytes: the size, less a text's terminating zero, at most the
+// buffer.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "FuzzInput.h"
+#include "settings/Autostart.h"
+#include "util/Utf.h"
+
+namespace {
+
+using namespace quenora;
+using quenora::fuzz::IsValidUtf8;
+
+constexpr std::string_view kSubkey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+constexpr std::string_view kName = "Startup";
+constexpr RegistryKey kKey = 0x1234;
+
+// The fuzzer's bytes, read from the front; zeros once they run out.
+class Script {
+ public:
+  Script(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+  std::uint32_t U32() {
+    std::uint32_t value = 0;
+    for (int k = 0; k < 4; ++k) value |= static_cast<std::uint32_t>(Byte()) << (8 * k);
+    return value;
+  }
+  std::string Rest() {
+    std::string rest(reinterpret_cast<const char*>(data_ + at_), size_ - at_);
+    at_ = size_;
+    return rest;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_, at_ = 0;
+};
+
+std::int32_t Code(std::uint8_t choice) {
+  switch (choice % 8) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+      return kRegistrySuccess;
+    case 4:
+      return kRegistryFileNotFound;
+    case 5:
+      return 5;  // access denied
+    case 6:
+      return kRegistryMoreData;
+    default:
+      return static_cast<std::int32_t>(choice) - 128;
+  }
+}
+
+struct Answers {
+  std::int32_t openCode, lengthCode, valueCode;
+  std::uint32_t length, type;
+  std::uint8_t sizeChoice, sizeExtra;
+  std::uint32_t anySize;
+  std::string data;
+};
+
+class ScriptedRegistryCalls : public RegistryCalls {
+ public:
+  explicit ScriptedRegistryCalls(const Answers& answers) : answers_(answers) {}
+
+  RegistryKeyAnswer OpenKey(RegistryRoot root, std::string_view subkey,
+                            RegistryAccess access) override {
+    CHECK(opens == 0 && root == RegistryRoot::CurrentUser && subkey == kSubkey);
+    CHECK(access == RegistryAccess::QueryValue);
+    ++opens;
+    return {answers_.openCode, answers_.openCode == kRegistrySuccess ? kKey : 0};
+  }
+  RegistryKeyAnswer CreateKey(RegistryRoot, std::string_view) override {
+    CHECK(false);  // reading never creates
+    return {};
+  }
+  RegistryValueAnswer QueryValue(RegistryKey key, std::string_view name,
+                                 std::string* buffer) override {
+    CHECK(IsOpen(key) && name == kName && queries == 0);
+    ++queries;
+    std::uint32_t written = 0;
+    if (buffer) {
+      offered = *buffer;
+      // The data lands at the buffer's start, never beyond it.
+      written = static_cast<std::uint32_t>(std::min(answers_.data.size(), buffer->size()));
+      std::copy_n(answers_.data.begin(), written, buffer->begin());
+      filled = *buffer;
+    }
+    std::uint32_t size = 0;
+    switch (answers_.sizeChoice % 5) {
+      case 0:
+        size = static_cast<std::uint32_t>(answers_.data.size());
+        break;  // as it is
+      case 1:
+        size = written;
+        break;
+      case 2:
+        size = written + answers_.sizeExtra;
+        break;  // more than there is
+      case 3:
+        size = written > answers_.sizeExtra ? written - answers_.sizeExtra : 0;
+        break;
+      default:
+        size = answers_.anySize;
+        break;
+    }
+    answered = {answers_.valueCode, answers_.type, size};
+    return answered;
+  }
+  RegistryLengthAnswer QueryInfoKeyMaxValueLen(RegistryKey key) override {
+    CHECK(IsOpen(key) && queries == 0);
+    ++lengthQueries;
+    return {answers_.lengthCode, answers_.length};
+  }
+  std::int32_t SetValue(RegistryKey, std::string_view, std::uint32_t, std::string_view) override {
+    CHECK(false);
+    return 0;
+  }
+  std::int32_t DeleteValue(RegistryKey, std::string_view) override {
+    CHECK(false);
+    return 0;
+  }
+  void CloseKey(RegistryKey key) override {
+    CHECK(IsOpen(key));
+    ++closes;
+  }
+  // Latin-1, one byte per character, as a Western code page.
+  std::string ToAnsi(std::string_view utf8) override {
+    std::string ansi;
+    for (const char16_t unit : Utf8ToUtf16(utf8)) {
+      ansi.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
+    }
+    return ansi;
+  }
+  std::string FromAnsi(std::string_view ansi) override {
+    std::u16string units;
+    for (const char c : ansi) units.push_back(static_cast<unsigned char>(c));
+    return Utf16ToUtf8(units);
+  }
+
+  int opens = 0, lengthQueries = 0, queries = 0, closes = 0;
+  std::optional<std::string> offered, filled;
+  RegistryValueAnswer answered;
+
+ private:
+  bool IsOpen(RegistryKey key) const {
+    return opens == 1 && answers_.openCode == kRegistrySuccess && key == kKey && closes == 0;
+  }
+  const Answers& answers_;
+};
+
+bool IsStringType(std::uint32_t type) {
+  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Script script(data, size);
+  Answers answers;
+  answers.openCode = Code(script.Byte());
+  answers.lengthCode = Code(script.Byte());
+  // The longest value a key holds is real memory of the registry's; up to 8 KB is plenty
+  // to find every way a size can disagree with it.
+  answers.length = script.Byte();
+  answers.length |= static_cast<std::uint32_t>(script.Byte() & 0x1F) << 8;
+  answers.valueCode = Code(script.Byte());
+  const std::uint8_t typeChoice = script.Byte();
+  const std::uint32_t types[] = {kRegSz, kRegExpandSz, kRegMultiSz, kRegBinary, kRegDword, 0};
+  answers.type = typeChoice < 6 ? types[typeChoice] : typeChoice;
+  answers.sizeChoice = script.Byte();
+  answers.sizeExtra = script.Byte();
+  answers.anySize = script.U32();
+  answers.data = script.Rest();
+
+  // Reading.
+  ScriptedRegistryCalls calls(answers);
+  const std::string text = RegistryReadString(calls, RegistryRoot::CurrentUser, kSubkey, kName);
+  CHECK(calls.opens == 1);
+  CHECK(IsValidUtf8(text));
+  if (answers.openCode != kRegistrySuccess) {
+    CHECK(text.empty() && calls.lengthQueries + calls.queries + calls.closes == 0);
+  } else {
+    CHECK(calls.lengthQueries == 1 && calls.queries == 1 && calls.closes == 1);
+    const std::size_t bufferLength =
+        (answers.lengthCode == kRegistrySuccess ? answers.length : 0) + std::size_t{1};
+    CHECK(calls.offered && *calls.offered == std::string(bufferLength, ' '));
+    if (answers.valueCode == kRegistryFileNotFound) {
+      CHECK(text.empty());
+    } else {
+      // The size the call reported, less a text's zero, and no more than the buffer holds.
+      std::size_t length = calls.answered.size;
+      if (IsStringType(answers.type) && length > 0) --length;
+      length = std::min(length, bufferLength);
+      CHECK(text == calls.FromAnsi(std::string_view(*calls.filled).substr(0, length)));
+    }
+  }
+
+  // Asking only whether the value is there: no buffer, the same key closed once.
+  ScriptedRegistryCalls existsCalls(answers);
+  const bool exists = RegistryValueExists(existsCalls, RegistryRoot::CurrentUser, kSubkey, kName);
+  CHECK(exists == (answers.openCode == kRegistrySuccess && answers.valueCode == kRegistrySuccess));
+  CHECK(!existsCalls.offered);
+  CHECK(existsCalls.closes == (answers.openCode == kRegistrySuccess ? 1 : 0));
+  return 0;
+}
