@@ -1,6 +1,7 @@
 #include "monitor/DriveQueries.h"
 
 #include <array>
+#include <chrono>
 
 #include "platform/Sync.h"
 
@@ -12,8 +13,8 @@ namespace {
 constexpr std::size_t kWorkers = 27;
 constexpr DriveQueries::Ticket kNoTicket = 0;
 // A drive's kind is read with its first query and again after this many, in case its letter
-// now names another drive.
-constexpr int kQueriesPerKindRead = 32;
+// now names another drive (which it can hardly do without failing a query in between).
+constexpr int kQueriesPerKindRead = 256;
 
 std::size_t WorkerOf(std::string_view drive) {
   const char letter = drive.empty() ? '\0' : drive[0];
@@ -33,6 +34,7 @@ struct DriveQueries::Shared {
 
   struct Worker {
     Thread thread;
+    bool ended = false;  // its thread has ended for lack of work
     Condition jobArrived;
     Job job = Job::None;
     std::string drive;
@@ -49,6 +51,9 @@ struct DriveQueries::Shared {
     std::string label;
   };
 
+  explicit Shared(Clock::duration idleTime) : idleWorkerEnds(idleTime) {}
+
+  const Clock::duration idleWorkerEnds;
   Lock lock;
   Condition answered;
   bool stopping = false;
@@ -83,6 +88,10 @@ struct DriveQueries::Shared {
     bool direct = worker.localDisk && worker.queriesUntilKindRead > 0;
     const bool readKind = job == Job::Space && worker.queriesUntilKindRead == 0;
     if (job == Job::Space && !readKind) --worker.queriesUntilKindRead;
+    if (!direct && worker.ended) {
+      worker.thread.Join();  // past its last look at the shared state
+      worker.ended = false;
+    }
     if (!direct && !worker.thread.Started()) {
       auto* start = new WorkerStart{self, freeSpace, disks, index};
       if (!worker.thread.Start(Run, start)) {
@@ -137,7 +146,13 @@ struct DriveQueries::Shared {
     Worker& worker = shared.workers[start->index];
     Hold hold(shared.lock);
     for (;;) {
-      while (worker.job == Job::None && !shared.stopping) worker.jobArrived.Wait(shared.lock);
+      const auto idleUntil = Condition::Clock::now() + shared.idleWorkerEnds;
+      while (worker.job == Job::None && !shared.stopping) {
+        if (!worker.jobArrived.WaitUntil(shared.lock, idleUntil) && worker.job == Job::None) {
+          worker.ended = true;
+          return;
+        }
+      }
       if (worker.job == Job::None) return;  // stopping, and nothing asked
       const Job job = worker.job;
       const Ticket ticket = worker.ticket;
@@ -172,8 +187,9 @@ struct DriveQueries::Shared {
   }
 };
 
-DriveQueries::DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks)
-    : shared_(std::make_shared<Shared>()), freeSpace_(freeSpace), disks_(disks) {}
+DriveQueries::DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks,
+                           Clock::duration idleWorkerEnds)
+    : shared_(std::make_shared<Shared>(idleWorkerEnds)), freeSpace_(freeSpace), disks_(disks) {}
 
 DriveQueries::~DriveQueries() {
   Hold hold(shared_->lock);

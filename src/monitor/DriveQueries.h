@@ -31,7 +31,10 @@ class DriveQueries {
   // Which query of which drive an answer belongs to; 0 is a query that couldn't be started.
   using Ticket = std::uint64_t;
 
-  DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks);
+  // A worker with nothing to do for `idleWorkerEnds` ends; the next question starts a new one.
+  // So a local disk, asked directly once its kind is known, keeps no thread waiting.
+  DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks,
+               Clock::duration idleWorkerEnds = std::chrono::seconds(10));
   // Idle workers end at once. A worker still caught in a call is left to finish it on its own
   // and touches only state it shares with nobody else afterwards.
   ~DriveQueries();

@@ -142,6 +142,20 @@ TEST_F(DriveQueriesTest, LocalDiskIsAskedDirectlyOnceItsKindIsKnownUntilItFails)
   EXPECT_EQ(std::count(disks.kindReads.begin(), disks.kindReads.end(), "C:\\"), 2);
 }
 
+TEST_F(DriveQueriesTest, WorkerThatEndedForLackOfWorkIsStartedAgain) {
+  DriveQueries brief{freeSpace, disks, 20ms};
+  const auto ask = [&] {
+    return brief.SpaceAnswer(brief.StartSpaceQuery("N:"), DriveQueries::Clock::now() + kPatience);
+  };
+  ASSERT_TRUE(ask().ok);
+  std::this_thread::sleep_for(200ms);
+  EXPECT_TRUE(ask().ok);
+  EXPECT_EQ(queries.VolumeLabel("N:", kPatience), "NETZ");
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(brief.VolumeLabel("N:", kPatience), "NETZ");
+  EXPECT_EQ(disks.SpaceCalls("N:"), 2);
+}
+
 TEST_F(DriveQueriesTest, HangingDriveFailsInTimeAndIsNotAskedAgainWhileOutstanding) {
   disks.Stall("N:");
   // Both asked first: C: answers while N: hangs.

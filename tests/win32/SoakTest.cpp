@@ -332,7 +332,12 @@ TEST_F(SoakTest, HundredThousandAlarmCyclesLeaveNothingBehind) {
   // it shows; 8 bytes a cycle do (3 MB over the soak), as do 16 bytes in every real pass.
   EXPECT_EQ(end.gdiObjects, baseline.gdiObjects);
   EXPECT_EQ(end.userObjects, baseline.userObjects);
-  EXPECT_EQ(end.kernelHandles, baseline.kernelHandles);
+  // Kernel handles: the drive workers and the window's thread share locks of the system's,
+  // and the first time two of them meet on one, the system may make its wait object, once, at
+  // any moment of the run (seen: one event, after cycle 1,000 in some runs, before it in
+  // others). Two at most is that; a leak in a cycle adds tens of thousands.
+  EXPECT_GE(end.kernelHandles, baseline.kernelHandles);
+  EXPECT_LE(end.kernelHandles, baseline.kernelHandles + 2);
   EXPECT_EQ(end.privateBytes, baseline.privateBytes);
 }
 
