@@ -334,7 +334,7 @@ TEST_F(SoakTest, HundredThousandAlarmCyclesLeaveNothingBehind) {
   EXPECT_EQ(end.userObjects, baseline.userObjects);
   // Kernel handles: the drive workers and the window's thread share locks of the system's,
   // and the first time two of them meet on one, the system may make its wait object, once, at
-  // any moment of the run (seen: one event, after cycle 1,000 in some runs, before it in
+  // any moment of the run (seen: one handle more, after cycle 1,000 in some runs, before it in
   // others). Two at most is that; a leak in a cycle adds tens of thousands.
   EXPECT_GE(end.kernelHandles, baseline.kernelHandles);
   EXPECT_LE(end.kernelHandles, baseline.kernelHandles + 2);
