@@ -12,9 +12,6 @@ namespace {
 constexpr std::size_t kDirectorySize = 6;
 constexpr std::size_t kEntrySize = 16;
 constexpr std::size_t kBitmapHeaderSize = 40;
-// Images this wide and wider are stored as PNG, as Windows Vista and later read them: a tenth
-// of the bitmap's size or less. The small ones stay bitmaps, where a PNG saves little.
-constexpr int kSmallestPng = 48;
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 // Every field is written byte by byte, least significant first, so the files come out the
@@ -176,7 +173,9 @@ std::vector<std::uint8_t> IconFileBytes(const std::vector<Image>& images,
                                         std::optional<Hotspot> hotspot) {
   std::vector<std::vector<std::uint8_t>> entries;
   for (const Image& image : images) {
-    entries.push_back(image.width >= kSmallestPng ? PngFileBytes(image) : BitmapEntry(image));
+    // An icon's images as PNG, which Windows Vista and later read at every size: a fifth of
+    // the bitmap or less. A cursor's stay bitmaps; cursors take no PNG.
+    entries.push_back(hotspot ? BitmapEntry(image) : PngFileBytes(image));
   }
 
   std::vector<std::uint8_t> out;

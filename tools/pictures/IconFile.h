@@ -15,9 +15,8 @@ struct Hotspot {
   int y = 0;
 };
 
-// The bytes of an icon file holding the images in the given order: those of 48 pixels and
-// more as PNG, the smaller ones as 32-bit BMP entries. With a hotspot it is a cursor instead,
-// every image sharing the hotspot.
+// The bytes of an icon file holding the images in the given order, each as a PNG entry. With
+// a hotspot it is a cursor instead, every image a 32-bit BMP entry sharing the hotspot.
 std::vector<std::uint8_t> IconFileBytes(const std::vector<Image>& images,
                                         std::optional<Hotspot> hotspot = std::nullopt);
 
