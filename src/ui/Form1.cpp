@@ -201,13 +201,7 @@ void Form1::CreateFonts() {
 }
 
 void Form1::LoadPictures() {
-  const int pictureSize = Px(720);  // 48 pixels at 96 dpi
-  for (const ControlSpec& row : Form1Controls()) {
-    if (row.kind != ControlKind::Picture) continue;
-    pagePictures_[static_cast<std::size_t>(row.layer - 1)].reset(
-        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(PictureResource(row.picture)),
-                                      IMAGE_ICON, pictureSize, pictureSize, LR_DEFAULTCOLOR)));
-  }
+  if (picturesShown_) LoadShownPictures();
   const int small = Px(240);  // 16 pixels at 96 dpi
   imageList1_.reset(ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 1, 0));
   if (HICON drive = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_DRIVE_SMALL),
@@ -215,11 +209,28 @@ void Form1::LoadPictures() {
     ImageList_AddIcon(imageList1_.get(), drive);
     DestroyIcon(drive);
   }
+  handPointer_.reset(static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER),
+                                                     IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+}
+
+void Form1::LoadShownPictures() {
+  // Loaded when the window is first shown: a program that starts into the tray, as it does
+  // every day, never decodes them (the large ones are PNG).
+  picturesShown_ = true;
+  const int pictureSize = Px(720);  // 48 pixels at 96 dpi
+  for (const ControlSpec& row : Form1Controls()) {
+    if (row.kind != ControlKind::Picture) continue;
+    UniqueIcon& picture = pagePictures_[static_cast<std::size_t>(row.layer - 1)];
+    picture.reset(
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(PictureResource(row.picture)),
+                                      IMAGE_ICON, pictureSize, pictureSize, LR_DEFAULTCOLOR)));
+    if (HWND control = Control(row.id)) {
+      SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(picture.get()), 0);
+    }
+  }
   const int emblemSize = Px(360);
   emblem_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_EMBLEM), IMAGE_ICON,
                                               emblemSize, emblemSize, LR_DEFAULTCOLOR)));
-  handPointer_.reset(static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER),
-                                                     IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
 }
 
 HWND Form1::CreateControl(const ControlSpec& row) {
@@ -448,6 +459,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_SHOWWINDOW:
+      if (wParam && !picturesShown_) LoadShownPictures();
+      break;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:

@@ -108,6 +108,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   HWND CreateControl(const ControlSpec& row);
   void CreateFonts();
   void LoadPictures();
+  void LoadShownPictures();
   void MoveFocus(bool backwards);
   void ToggleSelectedDrive();
   void DrawLogo(const DRAWITEMSTRUCT& item);
@@ -182,6 +183,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   bool timerEnabled_ = false;
   bool unloaded_ = false;
   bool shaped_ = false;
+  bool picturesShown_ = false;  // the page pictures and the emblem are loaded
 };
 
 }  // namespace quenora::win32
