@@ -33,6 +33,14 @@ bool IsPageControl(const ControlSpec& row) {
   return row.layer != 0;
 }
 
+// Where a slider would put `value`: within its range.
+int SliderPosition(int id, int value) {
+  for (const SliderSpec& slider : Form1Sliders()) {
+    if (slider.id == id) return std::clamp(value, slider.minimum, slider.maximum);
+  }
+  return value;
+}
+
 int PictureResource(PagePicture picture) {
   switch (picture) {
     case PagePicture::Drives:
@@ -95,7 +103,12 @@ Form1::~Form1() {
   window_.reset();
 }
 
-HWND Form1::Control(int id) const {
+HWND Form1::Control(int id) {
+  if (!pagesBuilt_ && id != kDriveList && window_) BuildPages();
+  return BuiltControl(id);
+}
+
+HWND Form1::BuiltControl(int id) const {
   const ControlSpec* row = FindControl(id);
   if (id == kDriveList || (row && !IsPageControl(*row))) {
     return GetDlgItem(window_.get(), id);
@@ -133,9 +146,14 @@ bool Form1::Load(HINSTANCE instance) {
   SizeWindowToClient(-1, -1);
   KeepMoveAndCloseOnly(window);
 
-  CreateFonts();
-  LoadPictures();
-  CreateControls();
+  // The pages, with their fonts and pictures, are built when the window is first shown: a
+  // start into the tray, as it happens every day, adds its icons without them. Until then
+  // the values the controls would hold are kept here, the sliders at the start of their range.
+  for (const SliderSpec& slider : Form1Sliders()) {
+    if (slider.id == kTimerIntervalSlider) unbuilt_.interval = slider.minimum;
+    if (slider.id == kMemLimitSlider) unbuilt_.limit = slider.minimum;
+  }
+  CreateServiceControls();
   // Timer1 runs from the window's creation with its designed interval; the settings set the
   // real one before the first tick can come.
   SetTimer1Enabled(true);
@@ -157,6 +175,11 @@ void Form1::SizeWindowToClient(int x, int y) {
 
 void Form1::OnDpiChanged(int dpi, const RECT& suggested) {
   dpi_ = dpi;
+  if (!pagesBuilt_) {
+    // Fonts, pictures and controls are made at this DPI when the pages are built.
+    SizeWindowToClient(suggested.left, suggested.top);
+    return;
+  }
   // The old fonts and pictures stay alive until every control has the new ones.
   UniqueFont oldFont = std::move(font_), oldBold = std::move(boldFont_);
   UniqueImageList oldImages = std::move(imageList1_);
@@ -201,7 +224,16 @@ void Form1::CreateFonts() {
 }
 
 void Form1::LoadPictures() {
-  if (picturesShown_) LoadShownPictures();
+  const int pictureSize = Px(720);  // 48 pixels at 96 dpi
+  for (const ControlSpec& row : Form1Controls()) {
+    if (row.kind != ControlKind::Picture) continue;
+    pagePictures_[static_cast<std::size_t>(row.layer - 1)].reset(
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(PictureResource(row.picture)),
+                                      IMAGE_ICON, pictureSize, pictureSize, LR_DEFAULTCOLOR)));
+  }
+  const int emblemSize = Px(360);
+  emblem_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_EMBLEM), IMAGE_ICON,
+                                              emblemSize, emblemSize, LR_DEFAULTCOLOR)));
   const int small = Px(240);  // 16 pixels at 96 dpi
   imageList1_.reset(ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 1, 0));
   if (HICON drive = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_DRIVE_SMALL),
@@ -213,24 +245,26 @@ void Form1::LoadPictures() {
                                                      IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
 }
 
-void Form1::LoadShownPictures() {
-  // Loaded when the window is first shown: a program that starts into the tray, as it does
-  // every day, never decodes them (the large ones are PNG).
-  picturesShown_ = true;
-  const int pictureSize = Px(720);  // 48 pixels at 96 dpi
-  for (const ControlSpec& row : Form1Controls()) {
-    if (row.kind != ControlKind::Picture) continue;
-    UniqueIcon& picture = pagePictures_[static_cast<std::size_t>(row.layer - 1)];
-    picture.reset(
-        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(PictureResource(row.picture)),
-                                      IMAGE_ICON, pictureSize, pictureSize, LR_DEFAULTCOLOR)));
-    if (HWND control = Control(row.id)) {
-      SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(picture.get()), 0);
-    }
+void Form1::BuildPages() {
+  // Set first: from here on the values go to the controls.
+  pagesBuilt_ = true;
+  CreateFonts();
+  LoadPictures();
+  CreateControls();
+  if (shaped_) PlacePages();
+
+  const UnbuiltControls held = std::move(unbuilt_);
+  unbuilt_ = {};
+  SetTimerIntervalSliderValue(held.interval);
+  SetMemLimitSliderValue(held.limit);
+  RefreshIntervalDisplay();
+  RefreshLimitDisplay();
+  SetCheck1Value(held.check1);
+  autoStartChk_.SetValue(held.autoStart);
+  for (const UnbuiltControls::Entry& entry : held.lv) {
+    AddLVEntry(entry.text);
+    if (entry.checked) SetLVChecked(LVCount() - 1, true);
   }
-  const int emblemSize = Px(360);
-  emblem_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_EMBLEM), IMAGE_ICON,
-                                              emblemSize, emblemSize, LR_DEFAULTCOLOR)));
 }
 
 HWND Form1::CreateControl(const ControlSpec& row) {
@@ -342,13 +376,13 @@ void Form1::CreateControls() {
   column.cx = listClient.right - GetSystemMetrics(SM_CXVSCROLL);
   SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 
-  // The hidden service controls: the drive list box.
-  HWND driveList = CreateWindowExW(
-      0, L"LISTBOX", L"", WS_CHILD | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, window,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDriveList)), instance_, nullptr);
-  SendMessageW(driveList, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-
   tooltip_ = CreateControlTooltip(window, Control(kImage1), kImage1Tooltip, Px(5000));
+}
+
+void Form1::CreateServiceControls() {
+  // The hidden drive list box.
+  CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, window_.get(),
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDriveList)), instance_, nullptr);
 
   // The tray icons' pop-up menu.
   pum_.reset(CreatePopupMenu());
@@ -417,8 +451,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL: {
       // The labels follow the sliders at once; the values take effect at the next apply.
       const HWND slider = reinterpret_cast<HWND>(lParam);
-      if (slider == Control(kTimerIntervalSlider)) RefreshIntervalDisplay();
-      if (slider == Control(kMemLimitSlider)) RefreshLimitDisplay();
+      if (slider == BuiltControl(kTimerIntervalSlider)) RefreshIntervalDisplay();
+      if (slider == BuiltControl(kMemLimitSlider)) RefreshLimitDisplay();
       return 0;
     }
     case WM_DRAWITEM: {
@@ -427,7 +461,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == Control(kImage1) && handPointer_) {
+      if (reinterpret_cast<HWND>(wParam) == BuiltControl(kImage1) && handPointer_) {
         SetCursor(handPointer_.get());
         return TRUE;
       }
@@ -440,8 +474,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       } else {
         HWND focus = lastFocus_ && IsChild(window, lastFocus_) && IsWindowVisible(lastFocus_)
                          ? lastFocus_
-                         : Control(kTabStrip1);
-        SetFocus(focus);
+                         : BuiltControl(kTabStrip1);
+        if (focus) SetFocus(focus);
       }
       return 0;
     case WM_SYSCOMMAND:
@@ -460,7 +494,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_SHOWWINDOW:
-      if (wParam && !picturesShown_) LoadShownPictures();
+      if (wParam && !pagesBuilt_) BuildPages();
       break;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -489,8 +523,8 @@ LRESULT Form1::OnNotify(const NMHDR& header) {
     if (!(hit.flags & LVHT_ONITEMSTATEICON)) LV_DblClick();
     return 0;
   }
-  HWND tabStrip = Control(kTabStrip1);
-  if (header.hwndFrom == tabStrip && header.code == TCN_SELCHANGE) {
+  HWND tabStrip = BuiltControl(kTabStrip1);
+  if (tabStrip && header.hwndFrom == tabStrip && header.code == TCN_SELCHANGE) {
     TabStrip1_Click();
     return 0;
   }
@@ -579,10 +613,15 @@ void Form1::AutoStartChk_Click() {
 }
 
 int Form1::AutoStartCheckBox::Value() {
+  if (!form_.pagesBuilt_) return form_.unbuilt_.autoStart;
   return SendMessageW(form_.Control(kAutoStartChk), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 
 void Form1::AutoStartCheckBox::SetValue(int value) {
+  if (!form_.pagesBuilt_) {
+    form_.unbuilt_.autoStart = value ? 1 : 0;
+    return;
+  }
   SendMessageW(form_.Control(kAutoStartChk), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
@@ -608,6 +647,7 @@ void Form1::Image1_Click() {
 
 void Form1::ShowOptions() {
   HWND window = window_.get();
+  if (!pagesBuilt_) BuildPages();
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
 }
@@ -682,12 +722,15 @@ void Form1::TabStrip1_Click() {
 }
 
 void Form1::ShowLayer(int index) {
+  if (!pagesBuilt_) BuildPages();
   for (int i = 1; i <= kPageCount; ++i) {
     ShowWindow(GetDlgItem(window_.get(), kLayer + i), i == index ? SW_SHOW : SW_HIDE);
   }
 }
 
 int Form1::VisibleLayer() const {
+  // Unbuilt pages show the first one once they are built.
+  if (!pagesBuilt_) return shaped_ ? 1 : 0;
   // Asked of the pages' own visibility: the window itself may be hidden.
   for (int i = 1; i <= kPageCount; ++i) {
     if (GetWindowLongW(GetDlgItem(window_.get(), kLayer + i), GWL_STYLE) & WS_VISIBLE) return i;
@@ -696,6 +739,13 @@ int Form1::VisibleLayer() const {
 }
 
 void Form1::ShapeForm() {
+  shaped_ = true;
+  if (pagesBuilt_) PlacePages();
+  WindowGeometry geometry(window_.get());
+  store_.RestoreFormPosition(geometry);
+}
+
+void Form1::PlacePages() {
   HWND window = window_.get();
   HWND first = GetDlgItem(window, kLayer + 1);
   RECT place{};
@@ -708,9 +758,6 @@ void Form1::ShapeForm() {
                  Px(frame->rect.width), Px(frame->rect.height), SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowLayer(1);
-  shaped_ = true;
-  WindowGeometry geometry(window);
-  store_.RestoreFormPosition(geometry);
 }
 
 bool Form1::PreTranslateMessage(MSG& message) {
@@ -806,29 +853,47 @@ void Form1::DrawLogo(const DRAWITEMSTRUCT& item) {
 // The controls that hold the settings between two applies.
 
 int Form1::TimerIntervalSliderValue() const {
-  return static_cast<int>(SendMessageW(Control(kTimerIntervalSlider), TBM_GETPOS, 0, 0));
+  if (!pagesBuilt_) return unbuilt_.interval;
+  return static_cast<int>(SendMessageW(BuiltControl(kTimerIntervalSlider), TBM_GETPOS, 0, 0));
 }
 void Form1::SetTimerIntervalSliderValue(int seconds) {
-  SendMessageW(Control(kTimerIntervalSlider), TBM_SETPOS, TRUE, seconds);
+  if (!pagesBuilt_) {
+    unbuilt_.interval = SliderPosition(kTimerIntervalSlider, seconds);
+    return;
+  }
+  SendMessageW(BuiltControl(kTimerIntervalSlider), TBM_SETPOS, TRUE, seconds);
 }
 int Form1::MemLimitSliderValue() const {
-  return static_cast<int>(SendMessageW(Control(kMemLimitSlider), TBM_GETPOS, 0, 0));
+  if (!pagesBuilt_) return unbuilt_.limit;
+  return static_cast<int>(SendMessageW(BuiltControl(kMemLimitSlider), TBM_GETPOS, 0, 0));
 }
 void Form1::SetMemLimitSliderValue(int megabytes) {
-  SendMessageW(Control(kMemLimitSlider), TBM_SETPOS, TRUE, megabytes);
+  if (!pagesBuilt_) {
+    unbuilt_.limit = SliderPosition(kMemLimitSlider, megabytes);
+    return;
+  }
+  SendMessageW(BuiltControl(kMemLimitSlider), TBM_SETPOS, TRUE, megabytes);
 }
 int Form1::Check1Value() const {
-  return SendMessageW(Control(kCheck1), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  if (!pagesBuilt_) return unbuilt_.check1;
+  return SendMessageW(BuiltControl(kCheck1), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 void Form1::SetCheck1Value(int value) {
-  SendMessageW(Control(kCheck1), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (!pagesBuilt_) {
+    unbuilt_.check1 = value ? 1 : 0;
+    return;
+  }
+  SendMessageW(BuiltControl(kCheck1), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
+// Unbuilt labels get their texts when the pages are built.
 void Form1::RefreshIntervalDisplay() {
-  SetWindowTextW(Control(kLabel1 + 2),
+  if (!pagesBuilt_) return;
+  SetWindowTextW(BuiltControl(kLabel1 + 2),
                  Widen(IntervalDisplayText(TimerIntervalSliderValue())).c_str());
 }
 void Form1::RefreshLimitDisplay() {
-  SetWindowTextW(Control(kLabel1 + 3), Widen(LimitDisplayText(MemLimitSliderValue())).c_str());
+  if (!pagesBuilt_) return;
+  SetWindowTextW(BuiltControl(kLabel1 + 3), Widen(LimitDisplayText(MemLimitSliderValue())).c_str());
 }
 
 void Form1::SetTimer1Interval(unsigned milliseconds) {
@@ -890,11 +955,19 @@ std::vector<std::string> Form1::RefreshDriveList() {
 }
 
 void Form1::ClearLV() {
-  SendMessageW(Control(kLV), LVM_DELETEALLITEMS, 0, 0);
+  if (!pagesBuilt_) {
+    unbuilt_.lv.clear();
+    return;
+  }
+  SendMessageW(BuiltControl(kLV), LVM_DELETEALLITEMS, 0, 0);
 }
 
 void Form1::AddLVEntry(std::string_view text) {
-  HWND list = Control(kLV);
+  if (!pagesBuilt_) {
+    unbuilt_.lv.push_back({std::string(text), false});
+    return;
+  }
+  HWND list = BuiltControl(kLV);
   std::wstring caption = Widen(text);
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -905,31 +978,44 @@ void Form1::AddLVEntry(std::string_view text) {
 }
 
 int Form1::LVCount() const {
-  return static_cast<int>(SendMessageW(Control(kLV), LVM_GETITEMCOUNT, 0, 0));
+  if (!pagesBuilt_) return static_cast<int>(unbuilt_.lv.size());
+  return static_cast<int>(SendMessageW(BuiltControl(kLV), LVM_GETITEMCOUNT, 0, 0));
 }
 
 std::string Form1::LVText(int index) const {
+  if (!pagesBuilt_) {
+    return index >= 0 && index < LVCount() ? unbuilt_.lv[static_cast<std::size_t>(index)].text
+                                           : std::string();
+  }
   wchar_t buffer[512] = {};
   LVITEMW item{};
   item.iSubItem = 0;
   item.pszText = buffer;
   item.cchTextMax = 512;
-  SendMessageW(Control(kLV), LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
+  SendMessageW(BuiltControl(kLV), LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&item));
   return Narrow(buffer);
 }
 
 bool Form1::LVChecked(int index) const {
-  const auto state =
-      SendMessageW(Control(kLV), LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK);
+  if (!pagesBuilt_) {
+    return index >= 0 && index < LVCount() && unbuilt_.lv[static_cast<std::size_t>(index)].checked;
+  }
+  const auto state = SendMessageW(BuiltControl(kLV), LVM_GETITEMSTATE, static_cast<WPARAM>(index),
+                                  LVIS_STATEIMAGEMASK);
   return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
 void Form1::SetLVChecked(int index, bool checked) {
+  if (!pagesBuilt_) {
+    if (index >= 0 && index < LVCount())
+      unbuilt_.lv[static_cast<std::size_t>(index)].checked = checked;
+    return;
+  }
   LVITEMW item{};
   item.stateMask = LVIS_STATEIMAGEMASK;
   item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-  SendMessageW(Control(kLV), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+  SendMessageW(BuiltControl(kLV), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&item));
 }
 

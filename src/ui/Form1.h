@@ -56,7 +56,11 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   bool PreTranslateMessage(MSG& message);
 
   HWND hWnd() const { return window_.get(); }
-  HWND Control(int id) const;
+  // A control of the window; the pages are built first if they aren't yet.
+  HWND Control(int id);
+  // Whether the window's controls exist: a start into the tray leaves them unbuilt until the
+  // window is first shown.
+  bool PagesBuilt() const { return pagesBuilt_; }
   CheckCycle& Cycle() { return cycle_; }
   const DriveTable& Drives() const { return drives_; }
   const IconImages& IcoImage() const { return icoImage_; }
@@ -101,14 +105,21 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   bool Form_QueryUnload(UnloadMode mode);
   void Form_Unload();
 
+  // Builds the controls with their fonts and pictures and hands them the values held so far.
+  void BuildPages();
+  // The control if the pages are built, else null (the drive list box always exists).
+  HWND BuiltControl(int id) const;
   void CreateControls();
+  // The parts a window in the tray needs: the hidden drive list box and the tray icons' menu.
+  void CreateServiceControls();
+  // All pages on the place of the first, the first one shown.
+  void PlacePages();
   // Lays the window out again for another DPI (moved to a monitor of another scale).
   void OnDpiChanged(int dpi, const RECT& suggested);
   void SizeWindowToClient(int x, int y);
   HWND CreateControl(const ControlSpec& row);
   void CreateFonts();
   void LoadPictures();
-  void LoadShownPictures();
   void MoveFocus(bool backwards);
   void ToggleSelectedDrive();
   void DrawLogo(const DRAWITEMSTRUCT& item);
@@ -136,15 +147,28 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   // AutoStartChk as the autostart code sees it: its value and its tag.
   class AutoStartCheckBox final : public AutostartCheckbox {
    public:
-    explicit AutoStartCheckBox(const Form1& form) : form_(form) {}
+    explicit AutoStartCheckBox(Form1& form) : form_(form) {}
     int Value() override;
     void SetValue(int value) override;
     std::string Tag() override { return tag_; }
     void SetTag(std::string_view tag) override { tag_ = tag; }
 
    private:
-    const Form1& form_;
+    Form1& form_;
     std::string tag_;
+  };
+
+  // What the controls hold while they aren't built yet; handed to them when they are.
+  struct UnbuiltControls {
+    int interval = 0;
+    int limit = 0;
+    int check1 = 0;
+    int autoStart = 0;
+    struct Entry {
+      std::string text;
+      bool checked = false;
+    };
+    std::vector<Entry> lv;
   };
 
   // TrayMenuHost: the menu pum at the mouse, with "&Abbrechen" as its default item.
@@ -183,7 +207,8 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   bool timerEnabled_ = false;
   bool unloaded_ = false;
   bool shaped_ = false;
-  bool picturesShown_ = false;  // the page pictures and the emblem are loaded
+  bool pagesBuilt_ = false;
+  UnbuiltControls unbuilt_;
 };
 
 }  // namespace quenora::win32

@@ -439,6 +439,117 @@ TEST_F(Form1Test, InfoOpensTheAboutDialogOnce) {
   EXPECT_EQ(GetWindow(about, GW_OWNER), f.hWnd());
 }
 
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) {
+  Store(kDoneBeforeKey, "1");
+  Store(kTimerIntervalKey, "25");
+  Store(kMemoryLimitKey, "300");
+  Store(kAlarmSoundEnabledKey, "-3");  // any number but 0: on
+  Store(kDriveListKey, "ZC");
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  const std::wstring run = L"\"" + std::wstring(exe) + L"\" /AUTOSTART";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Quenora", REG_SZ, run.c_str(),
+                            static_cast<DWORD>((run.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  Form1& f = Load();
+  EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "Z:"}, {2, "C:"}}));
+  EXPECT_FALSE(IsWindowVisible(f.hWnd()));
+  ASSERT_FALSE(f.PagesBuilt());
+  int children = 0;
+  EnumChildWindows(f.hWnd(), CountChild, reinterpret_cast<LPARAM>(&children));
+  EXPECT_EQ(children, 1);  // the hidden drive list box only
+
+  // Unbuilt, the window holds what the controls would.
+  OptionsControls& controls = f.Controls();
+  EXPECT_EQ(controls.TimerIntervalSliderValue(), 25);
+  EXPECT_EQ(f.TimerInterval(), 25000u);
+  EXPECT_EQ(controls.MemLimitSliderValue(), 300);
+  EXPECT_EQ(controls.Check1Value(), 1);
+  EXPECT_EQ(f.AutoStartChk().Value(), 1);
+  EXPECT_EQ(f.VisibleLayer(), 1);
+  std::vector<std::string> checked;
+  for (int i = 0; i < controls.LVCount(); ++i) {
+    if (controls.LVChecked(i)) checked.push_back(controls.LVText(i).substr(0, 2));
+  }
+  EXPECT_EQ(checked, (std::vector<std::string>{"C:", "Z:"}));
+  EXPECT_FALSE(controls.LVChecked(controls.LVCount()));  // past the end: nothing
+  controls.SetMemLimitSliderValue(5000);                 // held within the slider's range
+  EXPECT_EQ(controls.MemLimitSliderValue(), 1000);
+  EXPECT_FALSE(f.PagesBuilt());
+
+  // "&Optionen" from the tray menu: the controls are made and show those values.
+  f.pumxxx_Click(3);
+  ASSERT_TRUE(f.PagesBuilt());
+  EXPECT_TRUE(IsWindowVisible(f.hWnd()));
+  EXPECT_EQ(SendMessageW(f.Control(kTimerIntervalSlider), TBM_GETPOS, 0, 0), 25);
+  EXPECT_EQ(Text(kLabel1 + 2), "25 Sekunden");
+  EXPECT_EQ(SendMessageW(f.Control(kMemLimitSlider), TBM_GETPOS, 0, 0), 1000);
+  EXPECT_EQ(Text(kLabel1 + 3), "1000 Mbyte");
+  EXPECT_EQ(SendMessageW(f.Control(kCheck1), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(f.Control(kAutoStartChk), BM_GETCHECK, 0, 0), BST_CHECKED);
+  HWND list = f.Control(kLV);
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  EXPECT_EQ(count, controls.LVCount());
+  int checkedInList = 0;
+  for (int i = 0; i < count; ++i) {
+    const auto state =
+        SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK);
+    checkedInList += ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+  }
+  EXPECT_EQ(checkedInList, 2);
+  EXPECT_EQ(f.VisibleLayer(), 1);
+  RECT first{}, fourth{};
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 1), &first);
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 4), &fourth);
+  EXPECT_TRUE(EqualRect(&first, &fourth));
+  EXPECT_NE(SendMessageW(f.Control(kPicture1 + 0), STM_GETICON, 0, 0), 0);
+
+  // The apply writes what the user saw, no icon changes the tray twice.
+  Click(0);
+  EXPECT_EQ(Stored(kTimerIntervalKey), "25");
+  EXPECT_EQ(Stored(kMemoryLimitKey), "1000");
+  EXPECT_EQ(Stored(kAlarmSoundEnabledKey), "1");
+  EXPECT_EQ(Stored(kDriveListKey), "CZ");
+}
+
+TEST_F(Form1Test, QuittingBeforeThePagesWereEverBuiltKeepsTheSettings) {
+  Store(kDoneBeforeKey, "1");
+  Store(kTimerIntervalKey, "7");
+  Store(kMemoryLimitKey, "10.4");
+  Store(kDriveListKey, "Z");
+  Form1& f = Load();
+  ASSERT_FALSE(f.PagesBuilt());
+  f.pumxxx_Click(6);  // "&Beenden": applies the window's state as it stands
+  EXPECT_EQ(Stored(kTimerIntervalKey), "7");
+  EXPECT_EQ(Stored(kMemoryLimitKey), "10");
+  EXPECT_EQ(Stored(kDriveListKey), "Z");
+  EXPECT_EQ(Stored(kAlarmSoundEnabledKey), "1");
+}
+
+TEST_F(Form1Test, PagesBuiltAfterAnotherDpiHaveItsSizes) {
+  Store(kDoneBeforeKey, "1");
+  Form1& f = Load();
+  ASSERT_FALSE(f.PagesBuilt());
+  RECT suggested{10, 20, 10 + 800, 20 + 600};
+  SendMessageW(f.hWnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_FALSE(f.PagesBuilt());
+  ShowWindow(f.hWnd(), SW_SHOW);  // however the window comes up, its pages come with it
+  ASSERT_TRUE(f.PagesBuilt());
+  RECT ok{};
+  GetWindowRect(f.Control(kBtn + 0), &ok);
+  MapWindowPoints(nullptr, f.hWnd(), reinterpret_cast<POINT*>(&ok), 2);
+  EXPECT_EQ(ok.left, TwipsToPixels(4350, 192));
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(f.Control(kBtn + 0), WM_GETFONT, 0, 0)),
+             sizeof font, &font);
+  EXPECT_EQ(font.lfHeight, -MulDiv(825, 192, 7200));
+}
+
 TEST_F(Form1Test, AnotherDpiLaysTheWindowOutAgainInTheSameTwips) {
   Form1& f = Load();
   RECT suggested{10, 20, 10 + 800, 20 + 600};
