@@ -63,10 +63,6 @@ void RegisterClasses(HINSTANCE instance, WNDPROC formProc, WNDPROC layerProc) {
   form.cbSize = sizeof form;
   form.lpfnWndProc = formProc;
   form.hInstance = instance;
-  form.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-  form.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   form.lpszClassName = kWindowClass;
@@ -248,6 +244,16 @@ void Form1::LoadPictures() {
 void Form1::BuildPages() {
   // Set first: from here on the values go to the controls.
   pagesBuilt_ = true;
+  // The program's icon, for the caption, the task switcher and the dialogs this window owns.
+  // Loaded here, not at the start: its pictures are PNG, and decoding them would load the
+  // system's image codecs into a program that sits in the tray.
+  HWND window = window_.get();
+  SetClassLongPtrW(window, GCLP_HICON,
+                   reinterpret_cast<LONG_PTR>(LoadIconW(instance_, MAKEINTRESOURCEW(IDI_APP))));
+  SetClassLongPtrW(window, GCLP_HICONSM,
+                   reinterpret_cast<LONG_PTR>(LoadImageW(
+                       instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
   CreateFonts();
   LoadPictures();
   CreateControls();

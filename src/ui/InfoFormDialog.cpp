@@ -42,22 +42,8 @@ std::span<const DialogControl> InfoFormControls() {
   return kControls;
 }
 
-namespace {
-
-// The picture loader lives in ole32 and oleaut32, which with what they pull in weigh some
-// megabytes of memory and a good part of the start under wine. Only the About dialog needs
-// them, so they are loaded when it first opens, not with the program; they then stay loaded.
-// Both are known DLLs: the name alone finds them in the system folder, never beside the exe.
-template <typename Function>
-Function* SystemFunction(const wchar_t* dll, const char* name) {
-  HMODULE module = LoadLibraryW(dll);
-  if (!module) return nullptr;
-  // Through the generic function type: GetProcAddress can't know the real one.
-  return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-}  // namespace
-
+// The picture loader lives in ole32 and oleaut32: loaded when the About dialog first opens, not
+// with the program; they then stay loaded.
 UniqueBitmap LoadJpegResource(HINSTANCE instance, int id) {
   // The system's picture loader reads JPEG from a stream; the bitmap it makes belongs to the
   // picture object, so the dialog keeps a copy of its own.

@@ -486,6 +486,9 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
   f.pumxxx_Click(3);
   ASSERT_TRUE(f.PagesBuilt());
   EXPECT_TRUE(IsWindowVisible(f.hWnd()));
+  // The program's icon comes with the window, for its caption and the dialogs it owns.
+  EXPECT_NE(GetClassLongPtrW(f.hWnd(), GCLP_HICON), 0);
+  EXPECT_NE(GetClassLongPtrW(f.hWnd(), GCLP_HICONSM), 0);
   EXPECT_EQ(SendMessageW(f.Control(kTimerIntervalSlider), TBM_GETPOS, 0, 0), 25);
   EXPECT_EQ(Text(kLabel1 + 2), "25 Sekunden");
   EXPECT_EQ(SendMessageW(f.Control(kMemLimitSlider), TBM_GETPOS, 0, 0), 1000);

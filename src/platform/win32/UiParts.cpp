@@ -82,8 +82,16 @@ UniqueBitmap LoadPngResource(HINSTANCE instance, int id) {
   if (!data || size == 0) return UniqueBitmap();
 
   // The system's picture decoder (WIC) is a COM object: COM is needed on this thread while it
-  // works, and is let go after (if it ran before, it stays as it was).
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  // works, and is let go after (if it ran before, it stays as it was). COM's DLL is loaded
+  // when a picture is first wanted, not with the program.
+  static const auto initialize =
+      SystemFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+  static const auto create =
+      SystemFunction<decltype(CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+  static const auto uninitialize =
+      SystemFunction<decltype(CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+  if (!initialize || !create || !uninitialize) return UniqueBitmap();
+  const HRESULT com = initialize(nullptr, COINIT_APARTMENTTHREADED);
   UniqueBitmap bitmap;
   {
     ComPtr<IWICImagingFactory> factory;
@@ -93,8 +101,8 @@ UniqueBitmap LoadPngResource(HINSTANCE instance, int id) {
     ComPtr<IWICFormatConverter> converter;
     UINT width = 0;
     UINT height = 0;
-    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.p))) &&
+    if (SUCCEEDED(create(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                         IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.p))) &&
         SUCCEEDED(factory->CreateStream(&stream.p)) &&
         SUCCEEDED(
             stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) &&
@@ -133,7 +141,7 @@ UniqueBitmap LoadPngResource(HINSTANCE instance, int id) {
       }
     }
   }
-  if (SUCCEEDED(com)) CoUninitialize();
+  if (SUCCEEDED(com)) uninitialize();
   return bitmap;
 }
 

@@ -33,4 +33,16 @@ UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view tex
 // the resource is missing or can't be decoded.
 UniqueBitmap LoadPngResource(HINSTANCE instance, int id);
 
+// A function of a system DLL, the DLL loaded on first use and kept; null if either is missing.
+// For DLLs that weigh much and serve one rarely used window: ole32 and oleaut32, with what
+// they pull in, cost megabytes of memory and a good part of the start under wine. Both are
+// known DLLs: the name alone finds them in the system folder, never beside the exe.
+template <typename Function>
+Function* SystemFunction(const wchar_t* dll, const char* name) {
+  HMODULE module = LoadLibraryW(dll);
+  if (!module) return nullptr;
+  // Through the generic function type: GetProcAddress can't know the real one.
+  return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 }  // namespace quenora::win32
