@@ -100,13 +100,13 @@ Form1::~Form1() {
 }
 
 HWND Form1::Control(int id) {
-  if (!pagesBuilt_ && id != kDriveList && window_) BuildPages();
+  if (!pagesBuilt_ && window_) BuildPages();
   return BuiltControl(id);
 }
 
 HWND Form1::BuiltControl(int id) const {
   const ControlSpec* row = FindControl(id);
-  if (id == kDriveList || (row && !IsPageControl(*row))) {
+  if (row && !IsPageControl(*row)) {
     return GetDlgItem(window_.get(), id);
   }
   if (!row) return nullptr;
@@ -115,9 +115,6 @@ HWND Form1::BuiltControl(int id) const {
 
 bool Form1::Load(HINSTANCE instance) {
   instance_ = instance;
-  INITCOMMONCONTROLSEX controls{sizeof controls,
-                                ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
   RegisterClasses(instance, &Form1::WindowProc, &Form1::LayerProc);
 
   // The tray pictures belong to the window and live as long as it does.
@@ -149,7 +146,7 @@ bool Form1::Load(HINSTANCE instance) {
     if (slider.id == kTimerIntervalSlider) unbuilt_.interval = slider.minimum;
     if (slider.id == kMemLimitSlider) unbuilt_.limit = slider.minimum;
   }
-  CreateServiceControls();
+  CreateTrayMenu();
   // Timer1 runs from the window's creation with its designed interval; the settings set the
   // real one before the first tick can come.
   SetTimer1Enabled(true);
@@ -231,10 +228,10 @@ void Form1::LoadPictures() {
   emblem_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_EMBLEM), IMAGE_ICON,
                                               emblemSize, emblemSize, LR_DEFAULTCOLOR)));
   const int small = Px(240);  // 16 pixels at 96 dpi
-  imageList1_.reset(ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 1, 0));
+  imageList1_.reset(CreateImageList(small, small, ILC_COLOR32 | ILC_MASK, 1, 0));
   if (HICON drive = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_DRIVE_SMALL),
                                                   IMAGE_ICON, small, small, LR_DEFAULTCOLOR))) {
-    ImageList_AddIcon(imageList1_.get(), drive);
+    AddIconToImageList(imageList1_.get(), drive);
     DestroyIcon(drive);
   }
   handPointer_.reset(static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER),
@@ -244,6 +241,7 @@ void Form1::LoadPictures() {
 void Form1::BuildPages() {
   // Set first: from here on the values go to the controls.
   pagesBuilt_ = true;
+  LoadCommonControls();
   // The program's icon, for the caption, the task switcher and the dialogs this window owns.
   // Loaded here, not at the start: its pictures are PNG, and decoding them would load the
   // system's image codecs into a program that sits in the tray.
@@ -385,11 +383,7 @@ void Form1::CreateControls() {
   tooltip_ = CreateControlTooltip(window, Control(kImage1), kImage1Tooltip, Px(5000));
 }
 
-void Form1::CreateServiceControls() {
-  // The hidden drive list box.
-  CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, window_.get(),
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDriveList)), instance_, nullptr);
-
+void Form1::CreateTrayMenu() {
   // The tray icons' pop-up menu.
   pum_.reset(CreatePopupMenu());
   for (std::size_t i = 0; i < PumItems().size(); ++i) {
@@ -923,10 +917,10 @@ void Form1::SetTimer1Enabled(bool enabled) {
 }
 
 std::vector<std::string> Form1::RefreshDriveList() {
-  // Like a drive list box: "c: [SYSTEM]" for a labelled hard disk, "x: \\server\share" for a
-  // network drive, the bare letter for drives whose media may be slow or absent.
-  HWND driveList = Control(kDriveList);
-  SendMessageW(driveList, LB_RESETCONTENT, 0, 0);
+  // The entries of a drive list box: "c: [SYSTEM]" for a labelled hard disk, "x: [Netzlaufwerk]"
+  // for a network drive, the bare letter for drives whose media may be slow or absent. Kept
+  // without a window of its own: a list box window would load the common controls into a
+  // program that sits in the tray.
   std::vector<std::string> entries;
   const DWORD drives = GetLogicalDrives();
   for (int n = 0; n < 26; ++n) {
@@ -946,16 +940,7 @@ std::vector<std::string> Form1::RefreshDriveList() {
     } else if (type == DRIVE_REMOTE) {
       entry += L" [Netzlaufwerk]";
     }
-    SendMessageW(driveList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-  }
-  const int count = static_cast<int>(SendMessageW(driveList, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    const auto length = SendMessageW(driveList, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-    SendMessageW(driveList, LB_GETTEXT, static_cast<WPARAM>(i),
-                 reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
-    entries.push_back(Narrow(text));
+    entries.push_back(Narrow(entry));
   }
   return entries;
 }

@@ -107,11 +107,11 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
 
   // Builds the controls with their fonts and pictures and hands them the values held so far.
   void BuildPages();
-  // The control if the pages are built, else null (the drive list box always exists).
+  // The control if the pages are built, else null.
   HWND BuiltControl(int id) const;
   void CreateControls();
-  // The parts a window in the tray needs: the hidden drive list box and the tray icons' menu.
-  void CreateServiceControls();
+  // The tray icons' menu: a window in the tray needs it.
+  void CreateTrayMenu();
   // All pages on the place of the first, the first one shown.
   void PlacePages();
   // Lays the window out again for another DPI (moved to a monitor of another scale).

@@ -53,7 +53,6 @@ inline constexpr int kCheck1 = 143;  // Check1(0)
 inline constexpr int kAutoStartChk = 144;
 inline constexpr int kBtn = 150;  // Btn(i) is kBtn + i
 inline constexpr int kImage1 = 160;
-inline constexpr int kDriveList = 170;
 inline constexpr int kPageCount = 4;
 }  // namespace form1
 

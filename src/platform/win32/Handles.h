@@ -62,7 +62,7 @@ struct MenuTraits {
 };
 struct ImageListTraits {
   static HIMAGELIST Invalid() { return nullptr; }
-  static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+  static void Close(HIMAGELIST h);  // comctl32 is loaded on demand: UiParts.cpp
 };
 struct CursorTraits {
   static HCURSOR Invalid() { return nullptr; }

@@ -39,8 +39,42 @@ void FitClientArea(HWND window, int width, int height) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool LoadCommonControls() {
+  static const bool ready = [] {
+    const auto initialize =
+        SystemFunction<decltype(InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    return initialize && initialize(&controls);
+  }();
+  return ready;
+}
+
+HIMAGELIST CreateImageList(int width, int height, UINT flags, int initial, int grow) {
+  static const auto create =
+      SystemFunction<decltype(ImageList_Create)>(L"comctl32.dll", "ImageList_Create");
+  return LoadCommonControls() && create ? create(width, height, flags, initial, grow) : nullptr;
+}
+
+int AddIconToImageList(HIMAGELIST list, HICON icon) {
+  static const auto replace =
+      SystemFunction<decltype(ImageList_ReplaceIcon)>(L"comctl32.dll", "ImageList_ReplaceIcon");
+  return list && replace ? replace(list, -1, icon) : -1;  // -1 as index: added at the end
+}
+
+void DestroyImageList(HIMAGELIST list) {
+  static const auto destroy =
+      SystemFunction<decltype(ImageList_Destroy)>(L"comctl32.dll", "ImageList_Destroy");
+  if (list && destroy) destroy(list);
+}
+
+void ImageListTraits::Close(HIMAGELIST h) {
+  DestroyImageList(h);
+}
+
 UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view text,
                                   int maxWidthPixels) {
+  LoadCommonControls();
   UniqueWindow tooltip(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,

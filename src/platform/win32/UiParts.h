@@ -25,6 +25,15 @@ void KeepMoveAndCloseOnly(HWND window);
 // turns out to be at its DPI.
 void FitClientArea(HWND window, int width, int height);
 
+// The common controls (tab strip, sliders, list view, tooltips, image lists): comctl32 loaded
+// and its classes registered when the first window that shows them is built, not with the
+// program. False if they can't be had.
+bool LoadCommonControls();
+// comctl32's image lists, through LoadCommonControls.
+HIMAGELIST CreateImageList(int width, int height, UINT flags, int initial, int grow);
+int AddIconToImageList(HIMAGELIST list, HICON icon);
+void DestroyImageList(HIMAGELIST list);
+
 // A tooltip that shows `text` while the mouse rests on `control` of `owner`.
 UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view text,
                                   int maxWidthPixels);
@@ -34,9 +43,11 @@ UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view tex
 UniqueBitmap LoadPngResource(HINSTANCE instance, int id);
 
 // A function of a system DLL, the DLL loaded on first use and kept; null if either is missing.
-// For DLLs that weigh much and serve one rarely used window: ole32 and oleaut32, with what
-// they pull in, cost megabytes of memory and a good part of the start under wine. Both are
-// known DLLs: the name alone finds them in the system folder, never beside the exe.
+// For DLLs that weigh much and serve only windows a program in the tray doesn't show: ole32,
+// oleaut32 and comctl32, with what they pull in, cost megabytes of memory and a good part of
+// the start under wine. ole32 and oleaut32 are known DLLs and comctl32 comes from the
+// manifest's side-by-side assembly: the name alone finds each in the system's folders, never
+// beside the exe.
 template <typename Function>
 Function* SystemFunction(const wchar_t* dll, const char* name) {
   HMODULE module = LoadLibraryW(dll);
