@@ -12,7 +12,7 @@ namespace {
 // One worker per drive letter, and one for a name that isn't a letter.
 constexpr std::size_t kWorkers = 27;
 constexpr DriveQueries::Ticket kNoTicket = 0;
-// A drive's kind is read with its first query and again after this many, in case its letter
+// A drive's kind is read before its first query and again after this many, in case its letter
 // now names another drive (which it can hardly do without failing a query in between).
 constexpr int kQueriesPerKindRead = 256;
 
@@ -39,10 +39,9 @@ struct DriveQueries::Shared {
     Job job = Job::None;
     std::string drive;
     Ticket ticket = kNoTicket;
-    bool readKind = false;  // the job reads the drive's kind first
     bool busy = false;      // a question is on its way to the disk service or back
-    // Local disks answer at once and are asked directly, without the worker; until a drive's
-    // kind is known, and for every other kind, the worker asks.
+    // Local disks answer at once and are asked directly, without the worker; every other kind
+    // is asked by the worker.
     bool localDisk = false;
     int queriesUntilKindRead = 0;
     Ticket spaceTicket = kNoTicket;
@@ -84,10 +83,20 @@ struct DriveQueries::Shared {
     Worker& worker = workers[index];
     if (worker.busy) return kNoTicket;
     const Ticket ticket = NewTicket(index);
+    worker.busy = true;
 
+    if (job == Job::Space && worker.queriesUntilKindRead == 0) {
+      // The kind comes from the system's own tables, never from the drive: read here, it
+      // keeps a local disk from ever needing a thread.
+      hold.Release();
+      const bool localDisk = disks.KindOfDrive(RootOf(drive)) == DriveKind::LocalDisk;
+      hold.Retake();
+      worker.localDisk = localDisk;
+      worker.queriesUntilKindRead = kQueriesPerKindRead;
+    }
+    if (job == Job::Space) --worker.queriesUntilKindRead;
+    // A label asked before any free space goes to the worker: the kind isn't known yet.
     bool direct = worker.localDisk && worker.queriesUntilKindRead > 0;
-    const bool readKind = job == Job::Space && worker.queriesUntilKindRead == 0;
-    if (job == Job::Space && !readKind) --worker.queriesUntilKindRead;
     if (!direct && worker.ended) {
       worker.thread.Join();  // past its last look at the shared state
       worker.ended = false;
@@ -103,7 +112,6 @@ struct DriveQueries::Shared {
         worker.queriesUntilKindRead = kQueriesPerKindRead;
       }
     }
-    worker.busy = true;
     ++outstanding;
     if (direct) {
       hold.Release();
@@ -123,7 +131,6 @@ struct DriveQueries::Shared {
     worker.ticket = ticket;
     worker.job = job;
     worker.drive = drive;
-    worker.readKind = readKind;
     worker.jobArrived.WakeAll();
     return ticket;
   }
@@ -157,16 +164,12 @@ struct DriveQueries::Shared {
       const Job job = worker.job;
       const Ticket ticket = worker.ticket;
       const std::string drive = worker.drive;
-      const bool readKind = worker.readKind;
       worker.job = Job::None;
 
       hold.Release();
-      bool localDisk = false;
       DriveSpace space;
       std::string label;
       if (job == Job::Space) {
-        // Reading the kind can itself wait on a network drive: it is part of the question.
-        if (readKind) localDisk = disks.KindOfDrive(RootOf(drive)) == DriveKind::LocalDisk;
         space = freeSpace.QueryDriveSpace(drive);
       } else {
         label = disks.VolumeLabel(RootOf(drive));
@@ -175,10 +178,6 @@ struct DriveQueries::Shared {
 
       // A late answer is kept under its own ticket, which nobody waits for any more: it is
       // never taken for a later question.
-      if (readKind) {
-        worker.localDisk = localDisk;
-        worker.queriesUntilKindRead = kQueriesPerKindRead;
-      }
       Store(worker, job, ticket, space, std::move(label));
       worker.busy = false;
       --shared.outstanding;

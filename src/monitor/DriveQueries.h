@@ -8,10 +8,10 @@
 // query for that drive starts while the first is still outstanding, and its late answer is
 // dropped. A drive that answers costs exactly one call per question.
 //
-// A local disk (fixed or RAM) answers from the file system's memory at once: once its worker
-// has read its kind, it is asked directly, which saves the hand-over to another thread on
-// every tick. The kind is read again after 32 queries and after any failure, so a letter that
-// now names a network drive goes back to its worker.
+// A local disk answers from the file system's memory at once: it is asked directly, which saves
+// the hand-over to another thread on every tick and keeps a program that watches local disks
+// only free of threads. The kind is read again after 256 queries and after any failure, so a
+// letter that now names a network drive goes to a worker.
 
 #include <chrono>
 #include <cstdint>
@@ -32,7 +32,6 @@ class DriveQueries {
   using Ticket = std::uint64_t;
 
   // A worker with nothing to do for `idleWorkerEnds` ends; the next question starts a new one.
-  // So a local disk, asked directly once its kind is known, keeps no thread waiting.
   DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks,
                Clock::duration idleWorkerEnds = std::chrono::seconds(10));
   // Idle workers end at once. A worker still caught in a call is left to finish it on its own

@@ -34,9 +34,9 @@ struct CallProbe {
   std::string errorText;          // the system's description of errorNumber, UTF-8
 };
 
-// What kind of drive a root path names, as far as waiting goes: a local disk (fixed or RAM)
-// answers from memory at once; a network, removable or optical drive, or one of unknown kind,
-// may keep the caller waiting for a long time.
+// What kind of drive a root path names, as far as waiting goes: a local fixed disk answers from
+// memory at once; a network, removable or optical drive, or one of unknown kind, may keep the
+// caller waiting for a long time.
 enum class DriveKind { LocalDisk, MayKeepWaiting };
 
 // The check cycle asks each drive on a thread of that drive's own, several drives at the same
@@ -50,6 +50,8 @@ class DiskSpaceApi {
   virtual DiskFreeSpaceAnswer CallDiskFreeSpace(std::string_view rootPath) = 0;
   // The volume label of `rootPath` ("C:\"), UTF-8; empty when there is none or it can't be read.
   virtual std::string VolumeLabel(std::string_view rootPath) = 0;
+  // Answers at once, from the system's own tables, without asking the drive or the network:
+  // the check cycle asks it on the window's thread.
   virtual DriveKind KindOfDrive(std::string_view rootPath) = 0;
 };
 

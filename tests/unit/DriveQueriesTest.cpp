@@ -39,6 +39,13 @@ class StallingDisks : public FakeDiskSpace {
     }
     return FakeDiskSpace::CallDiskFreeSpaceEx(directory);
   }
+  DriveKind KindOfDrive(std::string_view rootPath) override {
+    {
+      const std::lock_guard<std::mutex> hold(mutex_);
+      if (std::this_thread::get_id() != asker) ++kindReadsElsewhere;
+    }
+    return FakeDiskSpace::KindOfDrive(rootPath);
+  }
   std::string VolumeLabel(std::string_view rootPath) override {
     WaitIfStalled(std::string(rootPath.substr(0, 2)), labelCalls);
     return FakeDiskSpace::VolumeLabel(rootPath);
@@ -62,6 +69,11 @@ class StallingDisks : public FakeDiskSpace {
     const std::lock_guard<std::mutex> hold(mutex_);
     return askerCalls;
   }
+  // Kinds read on another thread than the asking one.
+  int KindReadsElsewhere() {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    return kindReadsElsewhere;
+  }
   const std::thread::id asker = std::this_thread::get_id();
 
  private:
@@ -76,6 +88,7 @@ class StallingDisks : public FakeDiskSpace {
   std::set<std::string> stalled_;
   std::multiset<std::string> spaceCalls, labelCalls;
   int askerCalls = 0;
+  int kindReadsElsewhere = 0;
 };
 
 // Waits until every query asked has come back, late ones included.
@@ -129,17 +142,21 @@ TEST_F(DriveQueriesTest, AnsweringDriveCostsOneCallPerQuestion) {
   EXPECT_EQ(disks.kindReads, (std::vector<std::string>{"C:\\", "N:\\"}));
 }
 
-TEST_F(DriveQueriesTest, LocalDiskIsAskedDirectlyOnceItsKindIsKnownUntilItFails) {
+TEST_F(DriveQueriesTest, LocalDiskIsAskedDirectlyAndItsKindReadAgainAfterAFailure) {
   for (int i = 0; i < 4; ++i) ASSERT_TRUE(Ask("C:").ok);
   ASSERT_TRUE(Ask("N:").ok);
-  EXPECT_EQ(disks.AskerCalls(), 3);  // the first C: query and N: went through the workers
+  EXPECT_EQ(disks.AskerCalls(), 4);  // every C: query on the asking thread, N: on its worker
   disks.Fail("C:");
   EXPECT_FALSE(Ask("C:").ok);
-  EXPECT_EQ(disks.AskerCalls(), 4);
+  EXPECT_EQ(disks.AskerCalls(), 5);
+  // After the failure the kind is read again; the letter now names a network drive.
   disks.Set("C:", 50 * kGB, 100 * kGB);
-  ASSERT_TRUE(Ask("C:").ok);  // after a failure: through the worker, with the kind read again
-  EXPECT_EQ(disks.AskerCalls(), 4);
+  disks.drives["C:"].kind = DriveKind::MayKeepWaiting;
+  ASSERT_TRUE(Ask("C:").ok);
+  EXPECT_EQ(disks.AskerCalls(), 5);
   EXPECT_EQ(std::count(disks.kindReads.begin(), disks.kindReads.end(), "C:\\"), 2);
+  // The kind never waits on the drive: it is read where the question is asked.
+  EXPECT_EQ(disks.KindReadsElsewhere(), 0);
 }
 
 TEST_F(DriveQueriesTest, WorkerThatEndedForLackOfWorkIsStartedAgain) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/win32/WideText.h"
 
@@ -99,11 +100,25 @@ std::string Win32DiskSpace::VolumeLabel(std::string_view rootPath) {
 }
 
 DriveKind Win32DiskSpace::KindOfDrive(std::string_view rootPath) {
+  // The device behind the letter, read from the object namespace: a local volume is
+  // "\Device\HarddiskVolume3", a network drive "\Device\LanmanRedirector\..." or
+  // "\Device\Mup\...". Only for a local volume is the drive type asked: for a network drive that
+  // call may already wait for the server.
+  if (rootPath.size() != 3 || rootPath[1] != ':' || rootPath[2] != '\\') {
+    return DriveKind::MayKeepWaiting;
+  }
+  const wchar_t name[] = {static_cast<wchar_t>(rootPath[0]), L':', L'\0'};
+  wchar_t device[MAX_PATH] = {};
+  if (!QueryDosDeviceW(name, device, MAX_PATH)) return DriveKind::MayKeepWaiting;
+  constexpr std::wstring_view kVolume = L"\\Device\\HarddiskVolume";
+  if (std::wstring_view(device).substr(0, kVolume.size()) != kVolume) {
+    return DriveKind::MayKeepWaiting;
+  }
   switch (GetDriveTypeW(Widen(rootPath).c_str())) {
     case DRIVE_FIXED:
     case DRIVE_RAMDISK:
       return DriveKind::LocalDisk;
-    default:
+    default:  // removable media may be slow to answer
       return DriveKind::MayKeepWaiting;
   }
 }
