@@ -37,10 +37,11 @@ class CountingDisks : public quenora::win32::Win32DiskSpace {
     ++labelReads;
     return Win32DiskSpace::VolumeLabel(rootPath);
   }
-  // Played as network drives: every query goes through the drive's worker thread.
-  quenora::DriveKind KindOfDrive(std::string_view rootPath) override {
-    return asNetworkDrives ? quenora::DriveKind::MayKeepWaiting
-                           : Win32DiskSpace::KindOfDrive(rootPath);
+  // The drives are local disks on a tmpfs, played as such: wine's mount manager doesn't list
+  // letters mapped while it runs as volumes, and would send them to worker threads, asked all
+  // at once. Played as network drives, every query goes through its drive's worker.
+  quenora::DriveKind KindOfDrive(std::string_view) override {
+    return asNetworkDrives ? quenora::DriveKind::MayKeepWaiting : quenora::DriveKind::LocalDisk;
   }
   long labelReads = 0;
   bool asNetworkDrives = false;
