@@ -17,8 +17,29 @@
 
 namespace quenora {
 
-// Handles of the thirty tray pictures IcoImage(0)..IcoImage(29).
-using IconImages = std::array<IconHandle, kTrayPictureCount>;
+// Handles of the thirty tray pictures IcoImage(0)..IcoImage(29). A handle set from outside is
+// used as it is; a picture not set is asked of the maker, if there is one, when it is first
+// wanted, so a program in the tray makes only the pictures it shows.
+class IconImages {
+ public:
+  using Maker = IconHandle (*)(int index, void* context);
+
+  IconImages() = default;
+  IconImages(Maker maker, void* context) : maker_(maker), context_(context) {}
+
+  IconHandle& operator[](std::size_t index) { return handles_[index]; }
+  IconHandle operator[](std::size_t index) const {
+    IconHandle& handle = handles_[index];
+    if (handle == 0 && maker_) handle = maker_(static_cast<int>(index), context_);
+    return handle;
+  }
+  static constexpr std::size_t size() { return kTrayPictureCount; }
+
+ private:
+  mutable std::array<IconHandle, kTrayPictureCount> handles_{};
+  Maker maker_ = nullptr;
+  void* context_ = nullptr;
+};
 
 // Used share of the drive times 27, to the nearest whole number (ties to even), kept within
 // 0..27. `totalBytes` must be positive.

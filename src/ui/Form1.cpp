@@ -117,12 +117,6 @@ bool Form1::Load(HINSTANCE instance) {
   instance_ = instance;
   RegisterClasses(instance, &Form1::WindowProc, &Form1::LayerProc);
 
-  // The tray pictures belong to the window and live as long as it does.
-  icoImageOwners_ = CreateTrayIcons();
-  for (std::size_t i = 0; i < icoImage_.size(); ++i) {
-    icoImage_[i] = reinterpret_cast<IconHandle>(icoImageOwners_[i].get());
-  }
-
   owner_.reset(CreateWindowExW(0, kOwnerClass, L"Quenora", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                instance, nullptr));
   // A fixed dialog frame without minimize and maximize boxes, never in the taskbar (it is
@@ -151,6 +145,12 @@ bool Form1::Load(HINSTANCE instance) {
   // real one before the first tick can come.
   SetTimer1Enabled(true);
   return Form_Load();
+}
+
+IconHandle Form1::MakeTrayPicture(int index, void* form) {
+  UniqueIcon& icon = static_cast<Form1*>(form)->icoImageOwners_[static_cast<std::size_t>(index)];
+  if (!icon) icon = CreateIconFromPicture(DrawTrayPicture(index));
+  return reinterpret_cast<IconHandle>(icon.get());
 }
 
 void Form1::SizeWindowToClient(int x, int y) {

@@ -120,6 +120,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   HWND CreateControl(const ControlSpec& row);
   void CreateFonts();
   void LoadPictures();
+  static IconHandle MakeTrayPicture(int index, void* form);
   void MoveFocus(bool backwards);
   void ToggleSelectedDrive();
   void DrawLogo(const DRAWITEMSTRUCT& item);
@@ -178,8 +179,10 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   Form1Services services_;
   SettingsStore store_;
   DriveTable drives_;
+  // The tray pictures, made when first shown; they belong to the window and live as long as
+  // it does.
   std::array<UniqueIcon, kTrayPictureCount> icoImageOwners_;
-  IconImages icoImage_{};
+  IconImages icoImage_{&Form1::MakeTrayPicture, this};
   FreeSpace freeSpace_;
   TrayIconSet tray_;
   CheckCycle cycle_;

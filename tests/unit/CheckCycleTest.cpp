@@ -91,6 +91,29 @@ TEST(DriveTipTextTest, LabelStandsInGuillemetsAndUnreadableForm) {
   EXPECT_EQ(DriveTipText("A:"), "Fehler: Von A: kann nicht gelesen werden.");
 }
 
+// Pictures made on demand: each the first time it is wanted, once, and only those wanted.
+TEST(IconImagesTest, PicturesAreMadeWhenFirstWantedAndOnlyOnce) {
+  std::vector<int> made;
+  const auto make = [](int index, void* list) -> IconHandle {
+    static_cast<std::vector<int>*>(list)->push_back(index);
+    return static_cast<IconHandle>(500 + index);
+  };
+  IconImages lazy(make, &made);
+  const IconImages& pictures = lazy;
+  EXPECT_TRUE(made.empty());
+  EXPECT_EQ(pictures[kIconUnreadable], 500u + kIconUnreadable);
+  EXPECT_EQ(pictures[kIconUnreadable], 500u + kIconUnreadable);
+  EXPECT_EQ(pictures[3], 503u);
+  EXPECT_EQ(made, (std::vector<int>{kIconUnreadable, 3}));
+  // One set from outside is used as it is.
+  lazy[4] = 77;
+  EXPECT_EQ(pictures[4], 77u);
+  EXPECT_EQ(made.size(), 2u);
+  // Without a maker an unset picture stays 0.
+  const IconImages plain;
+  EXPECT_EQ(plain[0], 0u);
+}
+
 class CheckCycleTest : public ::testing::Test {
  protected:
   CheckCycleTest() {
