@@ -149,7 +149,7 @@ bool Form1::Load(HINSTANCE instance) {
 
 IconHandle Form1::MakeTrayPicture(int index, void* form) {
   UniqueIcon& icon = static_cast<Form1*>(form)->icoImageOwners_[static_cast<std::size_t>(index)];
-  if (!icon) icon = CreateIconFromPicture(DrawTrayPicture(index));
+  icon = CreateTrayIcon(index);
   return reinterpret_cast<IconHandle>(icon.get());
 }
 

@@ -53,10 +53,12 @@ UniqueIcon CreateIconFromPicture(const TrayPicture& picture) {
   return UniqueIcon(CreateIconIndirect(&iconInfo));
 }
 
+UniqueIcon CreateTrayIcon(int index) { return CreateIconFromPicture(DrawTrayPicture(index)); }
+
 std::array<UniqueIcon, kTrayPictureCount> CreateTrayIcons() {
   std::array<UniqueIcon, kTrayPictureCount> icons;
   for (int i = 0; i < kTrayPictureCount; ++i) {
-    icons[static_cast<std::size_t>(i)] = CreateIconFromPicture(DrawTrayPicture(i));
+    icons[static_cast<std::size_t>(i)] = CreateTrayIcon(i);
   }
   return icons;
 }

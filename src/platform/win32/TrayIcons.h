@@ -11,7 +11,10 @@ namespace quenora::win32 {
 // A 32 x 32 icon with the picture's colours and its transparent pixels masked out.
 UniqueIcon CreateIconFromPicture(const TrayPicture& picture);
 
-// IcoImage(0)..IcoImage(29).
+// IcoImage(index), index 0..29.
+UniqueIcon CreateTrayIcon(int index);
+
+// IcoImage(0)..IcoImage(29), all at once.
 std::array<UniqueIcon, kTrayPictureCount> CreateTrayIcons();
 
 }  // namespace quenora::win32
