@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "util/Rounding.h"
 
@@ -93,26 +94,44 @@ void CheckCycle::UpdateIcons() {
   const int count = std::clamp<int>(drives_.DriveCount, 0, kMaxDrives);
   // Every drive is asked before any answer is awaited: drives that keep the cycle waiting
   // then wait side by side, and the whole cycle waits no longer than one of them would.
-  const auto deadline = DriveQueries::Clock::now() + QueryPatience;
   std::array<std::string, kMaxDrives> names;
-  std::array<DriveQueries::Ticket, kMaxDrives> tickets{};
+  // Position of the first slot that names the same drive: a drive listed twice is asked once.
+  std::array<std::size_t, kMaxDrives> firstOf{};
   for (std::size_t slot = 0; slot < static_cast<std::size_t>(count); ++slot) {
     names[slot] = DriveName(drives_.DriveNumbers[slot]);
-    // A drive listed twice is asked once.
-    const auto first = std::find(names.begin(), names.begin() + slot, names[slot]);
-    tickets[slot] = first != names.begin() + slot
-                        ? tickets[static_cast<std::size_t>(first - names.begin())]
-                        : queries_.StartSpaceQuery(names[slot]);
+    firstOf[slot] = static_cast<std::size_t>(
+        std::find(names.begin(), names.begin() + slot, names[slot]) - names.begin());
+    if (firstOf[slot] == slot) queries_.StartSpaceQuery(names[slot]);
   }
+  const auto deadline = DriveQueries::Clock::now() + QueryPatience;
 
+  std::array<DriveQueries::SpaceReading, kMaxDrives> readings;
   for (int p = 1; p <= count; ++p) {
     const std::size_t slot = static_cast<std::size_t>(p - 1);
     const std::string& drive = names[slot];
-    // A drive that doesn't answer in time counts as unreadable in this cycle.
-    const DriveSpace space = queries_.SpaceAnswer(tickets[slot], deadline);
+    readings[slot] =
+        firstOf[slot] == slot ? queries_.TakeSpaceAnswer(drive, deadline) : readings[firstOf[slot]];
+    const DriveQueries::SpaceReading& reading = readings[slot];
     bool update = false;
     int iconIndex = kIconUnreadable;
     std::string tip;
+
+    DriveSpace space = reading.space;
+    if (reading.answered) {
+      waitingCycles_[slot] = 0;
+    } else {
+      // A slow drive is not a failed one: while its answer is on its way it keeps its icon and
+      // tooltip, raises no alarm and takes its answer in a later cycle. Only one that has kept
+      // the cycles waiting for long counts as unreadable.
+      ++waitingCycles_[slot];
+      const bool givenUp = waitingCycles_[slot] >= UnreadableAfterCycles &&
+                           DriveQueries::Clock::now() - reading.askedAt >= UnreadableAfter;
+      if (!givenUp) {
+        if (AlarmSoundEnabled != 0 && sound) system_.Beep();
+        continue;
+      }
+      space = {};
+    }
 
     // A drive that reports no size at all can't be pictured; it counts as unreadable.
     if (space.ok && space.totalBytes > 0) {
@@ -120,12 +139,22 @@ void CheckCycle::UpdateIcons() {
       // Below the limit the icon is sent in any case, so its picture and tooltip are computed
       // too; that only differs from "changed" in the first cycle, for a full drive whose
       // remembered count is still the initial 0.
+      std::optional<DriveQueries::LabelReading> label;
       if (space.freeBytes != drives_.PrevFreeBytes[slot] || below) {
+        label = queries_.ReadVolumeLabel(drive, deadline);
+      } else if (labelPending_[slot]) {
+        // The tooltip went out without the label, which wasn't read in time; it is sent again
+        // once the label is there.
+        const DriveQueries::LabelReading last = queries_.LastVolumeLabel(drive);
+        if (last.current) label = last;
+      }
+      if (label) {
         update = true;
+        labelPending_[slot] = !label->current;
         drives_.PrevFreeBytes[slot] = space.freeBytes;
         iconIndex = FillLevel(space.freeBytes, space.totalBytes);
-        tip = DriveTipText(drive, queries_.VolumeLabel(drive, QueryPatience), space.freeBytes,
-                           space.totalBytes, system_.DecimalSeparator());
+        tip = DriveTipText(drive, label->label, space.freeBytes, space.totalBytes,
+                           system_.DecimalSeparator());
       }
       if (below) {
         if (BlinkPhase != 0) {

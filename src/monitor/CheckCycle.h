@@ -80,8 +80,13 @@ class CheckCycle {
   std::int16_t AlarmSoundEnabled = -1;
   // 0 or 1; the first cycle flips it to 1, the alarm phase.
   std::int16_t BlinkPhase = 0;
-  // How long a cycle waits for a drive's answer before it counts the drive as unreadable.
+  // How long a cycle waits for its drives' answers; a drive that hasn't answered by then is
+  // waiting, and keeps its icon and tooltip.
   std::chrono::milliseconds QueryPatience{2000};
+  // A waiting drive counts as unreadable once its question has been outstanding this long and
+  // for this many cycles in a row, whichever ends later.
+  std::chrono::milliseconds UnreadableAfter{30000};
+  int UnreadableAfterCycles = 3;
 
  private:
   DriveTable& drives_;
@@ -89,6 +94,10 @@ class CheckCycle {
   SystemServices& system_;
   const IconImages& icoImage_;
   DriveQueries queries_;
+  // Per list position: cycles in a row in which the drive was still waiting for its answer,
+  // and whether its tooltip was built before its label read came back.
+  std::array<int, kMaxDrives> waitingCycles_{};
+  std::array<bool, kMaxDrives> labelPending_{};
 };
 
 }  // namespace quenora

@@ -9,18 +9,17 @@ namespace quenora {
 
 namespace {
 
-// One worker per drive letter, and one for a name that isn't a letter.
-constexpr std::size_t kWorkers = 27;
-constexpr DriveQueries::Ticket kNoTicket = 0;
+// One letter for each of A to Z, and one for a name that isn't a letter.
+constexpr std::size_t kLetters = 27;
 // A drive's kind is read before its first query and again after this many, in case its letter
 // now names another drive (which it can hardly do without failing a query in between).
 constexpr int kQueriesPerKindRead = 256;
 
-std::size_t WorkerOf(std::string_view drive) {
+std::size_t LetterOf(std::string_view drive) {
   const char letter = drive.empty() ? '\0' : drive[0];
   if (letter >= 'A' && letter <= 'Z') return static_cast<std::size_t>(letter - 'A');
   if (letter >= 'a' && letter <= 'z') return static_cast<std::size_t>(letter - 'a');
-  return kWorkers - 1;
+  return kLetters - 1;
 }
 
 std::string RootOf(std::string_view drive) {
@@ -30,109 +29,116 @@ std::string RootOf(std::string_view drive) {
 }  // namespace
 
 struct DriveQueries::Shared {
-  enum class Job { None, Space, Label };
+  enum Job : std::size_t { kSpace = 0, kLabel = 1 };
 
-  struct Worker {
+  // One kind of question about one drive letter: its worker, the question and the last answer.
+  struct Line {
     Thread thread;
     bool ended = false;  // its thread has ended for lack of work
     Condition jobArrived;
-    Job job = Job::None;
+    bool queued = false;  // a question waits for the worker to take it up
+    bool busy = false;    // a question is on its way to the disk service or back
     std::string drive;
-    Ticket ticket = kNoTicket;
-    bool busy = false;      // a question is on its way to the disk service or back
-    // Local disks answer at once and are asked directly, without the worker; every other kind
-    // is asked by the worker.
+    Clock::time_point askedAt{};
+    bool fresh = false;  // an answer is there that nobody has taken yet
+    DriveSpace space;
+    std::string label;
+  };
+
+  struct Letter {
+    // Local disks answer at once and are asked directly, without a worker; every other kind is
+    // asked by the workers.
     bool localDisk = false;
     int queriesUntilKindRead = 0;
-    Ticket spaceTicket = kNoTicket;
-    DriveSpace space;
-    Ticket labelTicket = kNoTicket;
-    std::string label;
+    std::array<Line, 2> lines;
   };
 
   explicit Shared(Clock::duration idleTime) : idleWorkerEnds(idleTime) {}
 
   const Clock::duration idleWorkerEnds;
-  Lock lock;
+  mutable Lock lock;
   Condition answered;
   bool stopping = false;
-  std::uint64_t lastSequence = 0;
   int outstanding = 0;
-  std::array<Worker, kWorkers> workers;
+  std::array<Letter, kLetters> letters;
 
-  // The worker's number rides in the low bits, so every ticket names its worker.
-  Ticket NewTicket(std::size_t index) { return ++lastSequence * 32 + index + 1; }
-
-  static void Store(Worker& worker, Job job, Ticket ticket, DriveSpace space, std::string label) {
-    if (job == Job::Space) {
-      worker.spaceTicket = ticket;
-      worker.space = space;
+  void Store(Letter& letter, Job job, DriveSpace space, std::string label) {
+    Line& line = letter.lines[job];
+    if (job == kSpace) {
+      line.space = space;
       // A drive that fails may come back as another drive: its kind is read again.
-      if (!space.ok) worker.queriesUntilKindRead = 0;
+      if (!space.ok) letter.queriesUntilKindRead = 0;
     } else {
-      worker.labelTicket = ticket;
-      worker.label = std::move(label);
+      line.label = std::move(label);
     }
+    line.fresh = true;
+    line.busy = false;
+    --outstanding;
   }
 
   // Asks `drive` the question `job`, directly or through its worker, which is started on first
-  // use. Called and returns with the lock held; 0 while an earlier question is outstanding.
-  Ticket Ask(Hold& hold, const std::shared_ptr<Shared>& self, FreeSpace& freeSpace,
-             DiskSpaceApi& disks, Job job, std::string_view drive) {
-    const std::size_t index = WorkerOf(drive);
-    Worker& worker = workers[index];
-    if (worker.busy) return kNoTicket;
-    const Ticket ticket = NewTicket(index);
-    worker.busy = true;
+  // use. Called and returns with the lock held; nothing is asked while an earlier question of
+  // the same kind is outstanding.
+  void Ask(Hold& hold, const std::shared_ptr<Shared>& self, FreeSpace& freeSpace,
+           DiskSpaceApi& disks, Job job, std::string_view drive) {
+    const std::size_t index = LetterOf(drive);
+    Letter& letter = letters[index];
+    Line& line = letter.lines[job];
+    if (line.busy) return;
+    line.busy = true;
+    line.askedAt = Clock::now();
+    ++outstanding;
 
-    if (job == Job::Space && worker.queriesUntilKindRead == 0) {
-      // The kind comes from the system's own tables, never from the drive: read here, it
-      // keeps a local disk from ever needing a thread.
-      hold.Release();
-      const bool localDisk = disks.KindOfDrive(RootOf(drive)) == DriveKind::LocalDisk;
-      hold.Retake();
-      worker.localDisk = localDisk;
-      worker.queriesUntilKindRead = kQueriesPerKindRead;
+    if (job == kSpace) {
+      if (letter.queriesUntilKindRead == 0) {
+        // The kind comes from the system's own tables, never from the drive: read here, it
+        // keeps a local disk from ever needing a thread.
+        hold.Release();
+        const bool localDisk = disks.KindOfDrive(RootOf(drive)) == DriveKind::LocalDisk;
+        hold.Retake();
+        letter.localDisk = localDisk;
+        letter.queriesUntilKindRead = kQueriesPerKindRead;
+      }
+      --letter.queriesUntilKindRead;
     }
-    if (job == Job::Space) --worker.queriesUntilKindRead;
     // A label asked before any free space goes to the worker: the kind isn't known yet.
-    bool direct = worker.localDisk && worker.queriesUntilKindRead > 0;
-    if (!direct && worker.ended) {
-      worker.thread.Join();  // past its last look at the shared state
-      worker.ended = false;
+    bool direct = letter.localDisk;
+    if (!direct && line.ended) {
+      line.thread.Join();  // past its last look at the shared state
+      line.ended = false;
     }
-    if (!direct && !worker.thread.Started()) {
-      auto* start = new WorkerStart{self, freeSpace, disks, index};
-      if (!worker.thread.Start(Run, start)) {
+    if (!direct && !line.thread.Started()) {
+      auto* start = new WorkerStart{self, freeSpace, disks, index, job};
+      if (!line.thread.Start(Run, start)) {
         delete start;
         // No thread to be had (the system is out of resources): asked directly, rather than
         // never at all.
         direct = true;
-        worker.localDisk = false;
-        worker.queriesUntilKindRead = kQueriesPerKindRead;
       }
     }
-    ++outstanding;
     if (direct) {
       hold.Release();
       DriveSpace space;
       std::string label;
-      if (job == Job::Space) {
+      if (job == kSpace) {
         space = freeSpace.QueryDriveSpace(drive);
       } else {
         label = disks.VolumeLabel(RootOf(drive));
       }
       hold.Retake();
-      Store(worker, job, ticket, space, std::move(label));
-      worker.busy = false;
-      --outstanding;
-      return ticket;
+      Store(letter, job, space, std::move(label));
+      return;
     }
-    worker.ticket = ticket;
-    worker.job = job;
-    worker.drive = drive;
-    worker.jobArrived.WakeAll();
-    return ticket;
+    line.queued = true;
+    line.drive = drive;
+    line.jobArrived.WakeAll();
+  }
+
+  // Waits with the lock held until `line` has no question outstanding or `deadline` passes.
+  void AwaitAnswer(const Line& line, Clock::time_point deadline) {
+    while (line.busy) {
+      if (!answered.WaitUntil(lock, deadline) && line.busy) return;
+    }
   }
 
   struct WorkerStart {
@@ -140,6 +146,7 @@ struct DriveQueries::Shared {
     FreeSpace& freeSpace;
     DiskSpaceApi& disks;
     std::size_t index;
+    Job job;
   };
 
   // A worker's life: waits for a question, asks it, stores the answer, until told to stop.
@@ -150,37 +157,35 @@ struct DriveQueries::Shared {
     Shared& shared = *start->self;
     FreeSpace& freeSpace = start->freeSpace;
     DiskSpaceApi& disks = start->disks;
-    Worker& worker = shared.workers[start->index];
+    Letter& letter = shared.letters[start->index];
+    const Job job = start->job;
+    Line& line = letter.lines[job];
     Hold hold(shared.lock);
     for (;;) {
       const auto idleUntil = Condition::Clock::now() + shared.idleWorkerEnds;
-      while (worker.job == Job::None && !shared.stopping) {
-        if (!worker.jobArrived.WaitUntil(shared.lock, idleUntil) && worker.job == Job::None) {
-          worker.ended = true;
+      while (!line.queued && !shared.stopping) {
+        if (!line.jobArrived.WaitUntil(shared.lock, idleUntil) && !line.queued) {
+          line.ended = true;
           return;
         }
       }
-      if (worker.job == Job::None) return;  // stopping, and nothing asked
-      const Job job = worker.job;
-      const Ticket ticket = worker.ticket;
-      const std::string drive = worker.drive;
-      worker.job = Job::None;
+      // Stopping: a question not taken up yet was cancelled by the owner on its way out.
+      if (!line.queued || shared.stopping) return;
+      const std::string drive = line.drive;
+      line.queued = false;
 
       hold.Release();
       DriveSpace space;
       std::string label;
-      if (job == Job::Space) {
+      if (job == kSpace) {
         space = freeSpace.QueryDriveSpace(drive);
       } else {
         label = disks.VolumeLabel(RootOf(drive));
       }
       hold.Retake();
 
-      // A late answer is kept under its own ticket, which nobody waits for any more: it is
-      // never taken for a later question.
-      Store(worker, job, ticket, space, std::move(label));
-      worker.busy = false;
-      --shared.outstanding;
+      // An answer that comes after the cycle's deadline is kept until a cycle takes it.
+      shared.Store(letter, job, space, std::move(label));
       shared.answered.WakeAll();
     }
   }
@@ -193,47 +198,66 @@ DriveQueries::DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks,
 DriveQueries::~DriveQueries() {
   Hold hold(shared_->lock);
   shared_->stopping = true;
-  for (Shared::Worker& worker : shared_->workers) {
-    if (!worker.thread.Started()) continue;
-    worker.jobArrived.WakeAll();
-    // One caught in a call may stay there for a long time; the process doesn't wait for it.
-    if (worker.busy) worker.thread.Detach();
+  for (Shared::Letter& letter : shared_->letters) {
+    for (Shared::Line& line : letter.lines) {
+      if (!line.thread.Started()) continue;
+      // A question its worker hasn't taken up yet is never asked: the disk service and the
+      // free-space query it would call belong to the owner, who is going.
+      if (line.queued) {
+        line.queued = false;
+        line.busy = false;
+        --shared_->outstanding;
+      }
+      line.jobArrived.WakeAll();
+      // One caught in a call may stay there for a long time; the process doesn't wait for it.
+      if (line.busy) line.thread.Detach();
+    }
   }
   hold.Release();
-  for (Shared::Worker& worker : shared_->workers) {
-    if (worker.thread.Started()) worker.thread.Join();
-  }
-}
-
-DriveQueries::Ticket DriveQueries::StartSpaceQuery(std::string_view drive) {
-  Hold hold(shared_->lock);
-  return shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::Job::Space, drive);
-}
-
-DriveSpace DriveQueries::SpaceAnswer(Ticket ticket, Clock::time_point deadline) {
-  if (ticket == kNoTicket) return {};
-  Hold hold(shared_->lock);
-  const Shared::Worker& worker = shared_->workers[(ticket - 1) % 32];
-  while (worker.spaceTicket != ticket) {
-    if (!shared_->answered.WaitUntil(shared_->lock, deadline) && worker.spaceTicket != ticket) {
-      return {};
+  for (Shared::Letter& letter : shared_->letters) {
+    for (Shared::Line& line : letter.lines) {
+      if (line.thread.Started()) line.thread.Join();
     }
   }
-  return worker.space;
 }
 
-std::string DriveQueries::VolumeLabel(std::string_view drive, Clock::duration patience) {
-  const Clock::time_point deadline = Clock::now() + patience;
+void DriveQueries::StartSpaceQuery(std::string_view drive) {
   Hold hold(shared_->lock);
-  const Ticket ticket = shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::Job::Label, drive);
-  if (ticket == kNoTicket) return {};
-  const Shared::Worker& worker = shared_->workers[(ticket - 1) % 32];
-  while (worker.labelTicket != ticket) {
-    if (!shared_->answered.WaitUntil(shared_->lock, deadline) && worker.labelTicket != ticket) {
-      return {};
-    }
+  shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::kSpace, drive);
+}
+
+DriveQueries::SpaceReading DriveQueries::TakeSpaceAnswer(std::string_view drive,
+                                                         Clock::time_point deadline) {
+  Hold hold(shared_->lock);
+  Shared::Line& line = shared_->letters[LetterOf(drive)].lines[Shared::kSpace];
+  shared_->AwaitAnswer(line, deadline);
+  SpaceReading reading;
+  if (line.fresh) {
+    line.fresh = false;
+    reading.answered = true;
+    reading.space = line.space;
+  } else if (line.busy) {
+    reading.askedAt = line.askedAt;
+  } else {
+    // Nothing asked, nothing to take: the drive can't be read.
+    reading.answered = true;
   }
-  return worker.label;
+  return reading;
+}
+
+DriveQueries::LabelReading DriveQueries::ReadVolumeLabel(std::string_view drive,
+                                                         Clock::time_point deadline) {
+  Hold hold(shared_->lock);
+  shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::kLabel, drive);
+  Shared::Line& line = shared_->letters[LetterOf(drive)].lines[Shared::kLabel];
+  shared_->AwaitAnswer(line, deadline);
+  return {!line.busy, line.label};
+}
+
+DriveQueries::LabelReading DriveQueries::LastVolumeLabel(std::string_view drive) const {
+  Hold hold(shared_->lock);
+  const Shared::Line& line = shared_->letters[LetterOf(drive)].lines[Shared::kLabel];
+  return {!line.busy, line.label};
 }
 
 int DriveQueries::Outstanding() const {

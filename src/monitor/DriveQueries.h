@@ -1,12 +1,14 @@
 #pragma once
-// Each drive's free-space query and volume-label read, run on a worker thread of that drive's
-// own, so that a drive that doesn't answer holds up the check cycle for a bounded time only.
+// Each drive's free-space query and volume-label read, each run on a worker thread of its own,
+// so that a drive that doesn't answer holds up the check cycle for a bounded time only.
 //
-// A disconnected network drive can keep the free-space call waiting for 30 seconds and more;
-// the cycle runs on the window's thread, and the tray menu and the options window must not
-// freeze with it. A query that hasn't answered by its deadline counts as failed; no second
-// query for that drive starts while the first is still outstanding, and its late answer is
-// dropped. A drive that answers costs exactly one call per question.
+// A disconnected network drive can keep the free-space call waiting for 30 seconds and more,
+// and a NAS waking up or a share behind a VPN needs several seconds for every answer; the cycle
+// runs on the window's thread, and the tray menu and the options window must not freeze with
+// it. A question not answered by the cycle's deadline stays outstanding: no second question of
+// the same kind starts for that drive meanwhile, and its answer, when it comes, is kept for the
+// next cycle. Space and label have a worker each, so a slow label never holds up the free space.
+// A drive that answers costs exactly one call per question.
 //
 // A local disk answers from the file system's memory at once: it is asked directly, which saves
 // the hand-over to another thread on every tick and keeps a program that watches local disks
@@ -14,7 +16,6 @@
 // letter that now names a network drive goes to a worker.
 
 #include <chrono>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,27 +29,43 @@ class DriveQueries {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // Which query of which drive an answer belongs to; 0 is a query that couldn't be started.
-  using Ticket = std::uint64_t;
+  // The free space of a drive as the cycle finds it.
+  struct SpaceReading {
+    // False while the drive's question is still outstanding and no answer is there to take.
+    bool answered = false;
+    DriveSpace space;             // with answered
+    Clock::time_point askedAt{};  // without answered: when the outstanding question was asked
+  };
+
+  // The volume label last read, and whether that read is over (no read still under way).
+  struct LabelReading {
+    bool current = false;
+    std::string label;
+  };
 
   // A worker with nothing to do for `idleWorkerEnds` ends; the next question starts a new one.
   DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks,
                Clock::duration idleWorkerEnds = std::chrono::seconds(10));
-  // Idle workers end at once. A worker still caught in a call is left to finish it on its own
-  // and touches only state it shares with nobody else afterwards.
+  // Questions not yet taken up by a worker are cancelled, idle workers end at once. A worker
+  // still caught in a call is left to finish it on its own and touches only state it shares
+  // with nobody else afterwards.
   ~DriveQueries();
   DriveQueries(const DriveQueries&) = delete;
   DriveQueries& operator=(const DriveQueries&) = delete;
 
-  // Starts the free-space query of `drive` ("C:"); 0 while an earlier one is outstanding.
-  Ticket StartSpaceQuery(std::string_view drive);
-  // The answer to `ticket`, waiting for it until `deadline`; not ok once that has passed.
-  DriveSpace SpaceAnswer(Ticket ticket, Clock::time_point deadline);
-  // The volume label of `drive`, asked and waited for within `patience`; empty when there is
-  // none, it can't be read, or it doesn't come in time.
-  std::string VolumeLabel(std::string_view drive, Clock::duration patience);
+  // Asks `drive` ("C:") for its free space, unless an earlier question is still outstanding.
+  void StartSpaceQuery(std::string_view drive);
+  // Takes the drive's answer, waiting for an outstanding one until `deadline`. An answer that
+  // came after an earlier deadline is taken when the new one isn't there in time.
+  SpaceReading TakeSpaceAnswer(std::string_view drive, Clock::time_point deadline);
 
-  // Queries started and not answered yet (the late ones included).
+  // Reads the drive's volume label, unless a read is still under way, and waits for it until
+  // `deadline`; the label last read when it doesn't come in time.
+  LabelReading ReadVolumeLabel(std::string_view drive, Clock::time_point deadline);
+  // The label last read, without asking or waiting.
+  LabelReading LastVolumeLabel(std::string_view drive) const;
+
+  // Questions asked and not answered yet (the late ones included).
   int Outstanding() const;
 
  private:
