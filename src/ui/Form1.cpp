@@ -504,7 +504,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       // Windows is going down or the user logs off: the process may end without another
       // message, so the window unloads now.
-      if (wParam && !Form_QueryUnload(UnloadMode::SessionEnd)) Form_Unload();
+      if (wParam && !Form_QueryUnload(UnloadMode::SessionEnd)) {
+        Form_Unload();
+        // An installer or updater asked the program to close, and the session goes on: no one
+        // ends the process, so it ends itself, its one-instance lock with it.
+        if (lParam & ENDSESSION_CLOSEAPP) DestroyWindow(window);
+      }
       return 0;
     case WM_DESTROY:
       Form_Unload();
