@@ -304,7 +304,10 @@ HWND Form1::CreateControl(const ControlSpec& row) {
       break;
     case ControlKind::ListView:
       className = WC_LISTVIEWW;
-      style |= WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+      // Shared: ImageList1 belongs to the window, which replaces it on a DPI change and
+      // destroys it once, after the list has gone.
+      style |= WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+               LVS_SHAREIMAGELISTS;
       exStyle = WS_EX_CLIENTEDGE;
       break;
     case ControlKind::Slider:
@@ -501,10 +504,21 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       // Windows is going down or the user logs off: the process may end without another
       // message, so the window unloads now.
-      if (wParam && !Form_QueryUnload(UnloadMode::SessionEnd)) Form_Unload();
+      if (wParam && !Form_QueryUnload(UnloadMode::SessionEnd)) {
+        Form_Unload();
+        // An installer or updater asked the program to close, and the session goes on: no one
+        // ends the process, so it ends itself, its one-instance lock with it.
+        if (lParam & ENDSESSION_CLOSEAPP) DestroyWindow(window);
+      }
       return 0;
     case WM_DESTROY:
       Form_Unload();
+      // The drive list shares its image lists, so the check box pictures it made for itself
+      // are left to the window too: taken from it, they can't be destroyed twice.
+      if (HWND list = BuiltControl(kLV)) {
+        DestroyImageList(
+            reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_SETIMAGELIST, LVSIL_STATE, 0)));
+      }
       PostQuitMessage(0);
       return 0;
     default:

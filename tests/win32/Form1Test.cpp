@@ -9,6 +9,8 @@
 #include <cstdint>
 
 #include "Fakes.h"
+#include "ProcessCounters.h"
+#include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32Files.h"
@@ -576,6 +578,47 @@ TEST_F(Form1Test, AnotherDpiLaysTheWindowOutAgainInTheSameTwips) {
              sizeof font, &font);
   EXPECT_EQ(font.lfHeight, -MulDiv(825, 192, 7200));
   EXPECT_EQ(font.lfWeight, FW_BOLD);
+}
+
+// ImageList1 is the window's: the drive list borrows it, also the one a DPI change makes, and
+// leaves it alone when it goes. The window destroys it, once, when it is itself destroyed.
+TEST_F(Form1Test, DrivePicturesOutliveTheDriveList) {
+  const auto imageCount =
+      SystemFunction<decltype(ImageList_GetImageCount)>(L"comctl32.dll", "ImageList_GetImageCount");
+  ASSERT_NE(imageCount, nullptr);
+  for (const int dpi : {0, 192}) {
+    SCOPED_TRACE(dpi ? "after a DPI change" : "as built");
+    Form1& f = Load();
+    ASSERT_TRUE(f.PagesBuilt());
+    if (dpi) {
+      RECT suggested{10, 20, 10 + 800, 20 + 600};
+      SendMessageW(f.hWnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+    }
+    const auto pictures = reinterpret_cast<HIMAGELIST>(
+        SendMessageW(f.Control(kLV), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_EQ(imageCount(pictures), 1);  // the drive
+    // Quitting destroys the window, list and all; the Form1 object goes after it.
+    DestroyWindow(f.hWnd());
+    EXPECT_EQ(imageCount(pictures), 1) << "the drive list destroyed the window's pictures";
+  }
+}
+
+// Nothing of the pages stays behind when the window goes, also after a DPI change replaced
+// its fonts and pictures, the check box pictures the drive list made for itself included.
+TEST_F(Form1Test, AWindowThatGoesLeavesNoPicturesBehind) {
+  long before = 0;
+  for (int i = 0; i < 4; ++i) {
+    Form1& f = Load();
+    ASSERT_TRUE(f.PagesBuilt());
+    // Moved to a monitor of another scale: new fonts and pictures, the old ones let go.
+    RECT suggested{10, 20, 10 + 800, 20 + 600};
+    SendMessageW(f.hWnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
+                 reinterpret_cast<LPARAM>(&suggested));
+    form.reset();
+    if (i == 0) before = GdiObjectCount();  // the system's own caches are filled by now
+  }
+  EXPECT_EQ(GdiObjectCount(), before);
 }
 
 TEST_F(Form1Test, CloseBoxKeepsIconsAndTimer) {

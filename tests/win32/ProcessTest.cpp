@@ -333,5 +333,51 @@ TEST_F(ProcessTest, EndOfTheSessionSavesThePlaceAndTakesTheIconsAway) {
   EXPECT_NE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer), 0);
 }
 
+TEST_F(ProcessTest, AnInstallerAskingItToCloseEndsItAndTheNextStartRuns) {
+  HANDLE process = nullptr;
+  DWORD pid = 0;
+  HWND window = StartFirst(process, pid);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(
+      SetWindowPos(window, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+
+  // An installer asks the running programs whether they may close (Restart Manager). The
+  // first time another program refuses, so the close is called off: nothing changes.
+  DWORD_PTR answer = 0;
+  const auto send = [&](UINT message, WPARAM wParam) {
+    return SendMessageTimeoutW(window, message, wParam, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
+                               30000, &answer) != 0;
+  };
+  ASSERT_TRUE(send(WM_QUERYENDSESSION, 0));
+  EXPECT_NE(answer, 0u) << "the program refused to close";
+  ASSERT_TRUE(send(WM_ENDSESSION, FALSE));
+  EXPECT_TRUE(Running(process));
+  EXPECT_EQ(ShellIconsOf(window), "12");
+
+  // The second time it is told to close; the session goes on, and the program ends itself.
+  ASSERT_TRUE(send(WM_QUERYENDSESSION, 0));
+  ASSERT_TRUE(send(WM_ENDSESSION, TRUE));
+  ASSERT_EQ(WaitForSingleObject(process, 30000), static_cast<DWORD>(WAIT_OBJECT_0))
+      << "the program was told to close and stayed";
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(ShellIconsOf(window), "");
+  EXPECT_EQ(Stored(L"_Top"), std::to_string(150 * 1440 / dpi));
+  EXPECT_EQ(Stored(L"_Left"), std::to_string(200 * 1440 / dpi));
+  EXPECT_EQ(Stored(L"DriveList"), "CZ");  // closing isn't quitting: nothing is applied
+
+  // The installer starts the new version: it runs, with no word of another instance.
+  HANDLE next = nullptr;
+  DWORD nextPid = 0;
+  HWND nextWindow = StartFirst(next, nextPid);
+  ASSERT_NE(nextWindow, nullptr);
+  EXPECT_TRUE(WindowsOf(nextPid, L"#32770").empty());
+  EXPECT_EQ(ShellIconsOf(nextWindow), "12");
+}
+
 }  // namespace
 }  // namespace quenora::win32
