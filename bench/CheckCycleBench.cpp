@@ -15,6 +15,7 @@
 #include "monitor/CheckCycle.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32System.h"
+#include "ui/TrayView.h"
 
 namespace {
 
@@ -87,7 +88,8 @@ int main(int argc, char** argv) {
   for (const Case run : {Case{1, false}, Case{4, false}, Case{26, false}, Case{1, true}}) {
     const int count = run.count;
     disks.asNetworkDrives = run.network;
-    quenora::CheckCycle cycle(drives, freeSpace, disks, tray, system, icons);
+    quenora::CheckCycle cycle(drives, freeSpace, disks, system);
+    quenora::TrayView view(cycle, tray, system, icons);
     cycle.MemoryLimit = 1;
     if (static_cast<int>(answering.size()) < count) {
       std::printf("N=%2d  skipped: only %zu drives answer\n", count, answering.size());
@@ -100,8 +102,8 @@ int main(int argc, char** argv) {
       names.push_back(quenora::DriveName(answering[static_cast<std::size_t>(p)]));
     }
     cycle.ClearVorigerFreierSpeicher();
-    cycle.UpdateIcons();  // the first cycle sends everything; the ones measured are quiet
-    cycle.UpdateIcons();
+    view.UpdateIcons();  // the first cycle sends everything; the ones measured are quiet
+    view.UpdateIcons();
     shell.requests = 0;
     disks.labelReads = 0;
 
@@ -109,7 +111,7 @@ int main(int argc, char** argv) {
     ULARGE_INTEGER available, total, totalFree;
     for (int r = 0; r < rounds / kBlock; ++r) {
       auto start = Clock::now();
-      for (int i = 0; i < kBlock; ++i) cycle.UpdateIcons();
+      for (int i = 0; i < kBlock; ++i) view.UpdateIcons();
       cycleTimes.push_back(std::chrono::duration<double>(Clock::now() - start).count());
       start = Clock::now();
       for (int i = 0; i < kBlock; ++i) {

@@ -84,7 +84,14 @@ void CheckCycle::ClearVorigerFreierSpeicher() {
   drives_.PrevFreeBytes.fill(-1);
 }
 
-void CheckCycle::UpdateIcons() {
+std::uint32_t CheckCycle::AddDrive(std::int32_t driveNumber) {
+  if (drives_.DriveCount < 0 || drives_.DriveCount >= kMaxDrives) return 0;
+  drives_.DriveNumbers[static_cast<std::size_t>(drives_.DriveCount)] = driveNumber;
+  return static_cast<std::uint32_t>(++drives_.DriveCount);
+}
+
+std::vector<IconUpdate> CheckCycle::UpdateIcons() {
+  std::vector<IconUpdate> updates;
   BlinkPhase = static_cast<std::int16_t>((BlinkPhase + 1) % 2);
   const double limitBytes = MemoryLimit * kBytesPerMegabyte;
   // The sound flag belongs to the cycle: once a drive raised it, the beep follows that drive
@@ -127,7 +134,9 @@ void CheckCycle::UpdateIcons() {
       const bool givenUp = waitingCycles_[slot] >= UnreadableAfterCycles &&
                            DriveQueries::Clock::now() - reading.askedAt >= UnreadableAfter;
       if (!givenUp) {
-        if (AlarmSoundEnabled != 0 && sound) system_.Beep();
+        if (AlarmSoundEnabled != 0 && sound) {
+          updates.push_back({static_cast<std::uint32_t>(p), false, 0, {}, true});
+        }
         continue;
       }
       space = {};
@@ -175,12 +184,12 @@ void CheckCycle::UpdateIcons() {
       ClearVorigerFreierSpeicher();
     }
 
-    if (update) {
-      tray_.ModifyTrayIcon(static_cast<std::uint32_t>(p),
-                           icoImage_[static_cast<std::size_t>(iconIndex)], tip);
+    const bool beep = AlarmSoundEnabled != 0 && sound;
+    if (update || beep) {
+      updates.push_back({static_cast<std::uint32_t>(p), update, iconIndex, std::move(tip), beep});
     }
-    if (AlarmSoundEnabled != 0 && sound) system_.Beep();
   }
+  return updates;
 }
 
 }  // namespace quenora

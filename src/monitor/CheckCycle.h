@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "monitor/DriveQueries.h"
 #include "monitor/DriveTable.h"
@@ -13,33 +14,8 @@
 #include "monitor/TrayPictures.h"
 #include "platform/DiskSpace.h"
 #include "platform/SystemServices.h"
-#include "tray/TrayIconSet.h"
 
 namespace quenora {
-
-// Handles of the thirty tray pictures IcoImage(0)..IcoImage(29). A handle set from outside is
-// used as it is; a picture not set is asked of the maker, if there is one, when it is first
-// wanted, so a program in the tray makes only the pictures it shows.
-class IconImages {
- public:
-  using Maker = IconHandle (*)(int index, void* context);
-
-  IconImages() = default;
-  IconImages(Maker maker, void* context) : maker_(maker), context_(context) {}
-
-  IconHandle& operator[](std::size_t index) { return handles_[index]; }
-  IconHandle operator[](std::size_t index) const {
-    IconHandle& handle = handles_[index];
-    if (handle == 0 && maker_) handle = maker_(static_cast<int>(index), context_);
-    return handle;
-  }
-  static constexpr std::size_t size() { return kTrayPictureCount; }
-
- private:
-  mutable std::array<IconHandle, kTrayPictureCount> handles_{};
-  Maker maker_ = nullptr;
-  void* context_ = nullptr;
-};
 
 // Used share of the drive times 27, to the nearest whole number (ties to even), kept within
 // 0..27. `totalBytes` must be positive.
@@ -57,18 +33,28 @@ std::string DriveTipText(std::string_view drive, std::string_view volumeLabel, d
 // Tooltip of a drive that can't be read: "Fehler: Von A: kann nicht gelesen werden."
 std::string DriveTipText(std::string_view drive);
 
+// What the check of one drive decided: the picture and tooltip its tray icon is to show, if
+// they may have changed, and whether the beep sounds after it.
+struct IconUpdate {
+  std::uint32_t iconId = 0;  // the drive's list position
+  bool send = false;
+  int picture = 0;  // IcoImage index, 0..29
+  std::string tip;
+  bool beep = false;
+};
+
 class CheckCycle {
  public:
-  CheckCycle(DriveTable& drives, FreeSpace& freeSpace, DiskSpaceApi& disks, TrayIconSet& tray,
-             SystemServices& system, const IconImages& icoImage)
-      : drives_(drives),
-        tray_(tray),
-        system_(system),
-        icoImage_(icoImage),
-        queries_(freeSpace, disks) {}
+  CheckCycle(DriveTable& drives, FreeSpace& freeSpace, DiskSpaceApi& disks, SystemServices& system)
+      : drives_(drives), system_(system), queries_(freeSpace, disks) {}
 
-  // Measures every monitored drive once and re-sends the icons whose state may have changed.
-  void UpdateIcons();
+  // Measures every monitored drive once and returns, in list order, the drives whose icon is
+  // to be sent again or after which the beep sounds; a quiet drive is not in it.
+  std::vector<IconUpdate> UpdateIcons();
+  // Appends a monitored drive (1 = A ... 26 = Z); its list position, or 0 when the list is full.
+  std::uint32_t AddDrive(std::int32_t driveNumber);
+  // Empties the list of monitored drives.
+  void RemoveAllDrives() { drives_.DriveCount = 0; }
   // Forgets every remembered free byte count, so the next cycle recomputes every drive.
   void ClearVorigerFreierSpeicher();
   // Drive queries asked and not answered yet, late ones included.
@@ -90,9 +76,7 @@ class CheckCycle {
 
  private:
   DriveTable& drives_;
-  TrayIconSet& tray_;
   SystemServices& system_;
-  const IconImages& icoImage_;
   DriveQueries queries_;
   // Per list position: cycles in a row in which the drive was still waiting for its answer,
   // and whether its tooltip was built before its label read came back.

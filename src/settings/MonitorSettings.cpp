@@ -23,6 +23,9 @@ int SliderValue(double value, int minimum, int maximum) {
       std::clamp(RoundHalfEven(value), static_cast<double>(minimum), static_cast<double>(maximum)));
 }
 
+// A drive letter for each of A to Z.
+constexpr int kDriveLetters = 26;
+
 char ToUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -56,17 +59,16 @@ void MonitorSettings::ReadSettings() {
   const double limit =
       std::clamp(StoredNumber(store_.LoadValue(kMemoryLimitKey, kDefaultLimit), kDefaultLimit),
                  static_cast<double>(kMinLimit), static_cast<double>(kMaxLimit));
-  cycle_.MemoryLimit = limit;
   controls_.SetMemLimitSliderValue(SliderValue(limit, kMinLimit, kMaxLimit));
   controls_.RefreshLimitDisplay();
 
   // 3. The acoustic warning: any number but 0 switches it on.
   const double sound = StoredNumber(store_.LoadValue(kAlarmSoundEnabledKey, 1), 1);
-  cycle_.AlarmSoundEnabled = sound != 0 ? 1 : 0;
+  monitored_.SetAlarm(limit, sound != 0);
   controls_.SetCheck1Value(sound != 0 ? 1 : 0);
 
   // 4. The drive list: one entry per drive the system has now, unchecked.
-  std::array<std::optional<int>, kMaxDrives + 1> entryOfDrive{};
+  std::array<std::optional<int>, kDriveLetters + 1> entryOfDrive{};
   const std::vector<std::string> entries = controls_.RefreshDriveList();
   controls_.ClearLV();
   for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -86,18 +88,17 @@ void MonitorSettings::ReadSettings() {
     if (IsDriveLetter(ToUpper(c))) letters.push_back(ToUpper(c));
   }
   if (letters.empty()) letters = "C";
-  drives_.DriveCount = 0;
+  monitored_.RemoveMonitoredDrives();
+  int monitoredCount = 0;
 
   // 6. One position and one tray icon per letter of a drive that exists, at most 26.
   for (const char letter : letters) {
     const int number = DriveNumberOf(letter);
     const std::optional<int> entry = entryOfDrive[static_cast<std::size_t>(number)];
     if (!entry) continue;
-    if (drives_.DriveCount >= kMaxDrives) break;
-    ++drives_.DriveCount;
-    drives_.DriveNumbers[static_cast<std::size_t>(drives_.DriveCount - 1)] = number;
-    tray_.AddTrayIcon(static_cast<std::uint32_t>(drives_.DriveCount), icoImage_[kIconUnreadable],
-                      "");
+    if (monitoredCount >= kDriveLetters) break;
+    ++monitoredCount;
+    monitored_.AddMonitoredDrive(number);
     controls_.SetLVChecked(*entry, true);
   }
 }

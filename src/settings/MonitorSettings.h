@@ -4,11 +4,10 @@
 
 #include <string_view>
 
-#include "monitor/CheckCycle.h"
-#include "monitor/DriveTable.h"
+#include <cstdint>
+
 #include "settings/OptionsControls.h"
 #include "settings/SettingsStore.h"
-#include "tray/TrayIconSet.h"
 
 namespace quenora {
 
@@ -21,16 +20,23 @@ inline constexpr std::string_view kDoneBeforeKey = "DoneBefore";
 inline constexpr int kMinInterval = 1, kMaxInterval = 60, kDefaultInterval = 10;
 inline constexpr int kMinLimit = 1, kMaxLimit = 1000, kDefaultLimit = 10;
 
+// Where the loaded settings take effect in the running program: the alarm of the check cycle,
+// and the monitored drives, each with its tray icon.
+class MonitoredDrives {
+ public:
+  virtual ~MonitoredDrives() = default;
+  // The alarm limit in megabytes of 2^20 bytes, and whether the beep sounds.
+  virtual void SetAlarm(double memoryLimit, bool soundEnabled) = 0;
+  // Forgets the monitored drives (their tray icons are not touched).
+  virtual void RemoveMonitoredDrives() = 0;
+  // Appends a monitored drive, 1 = A ... 26 = Z, and adds its tray icon.
+  virtual void AddMonitoredDrive(std::int32_t driveNumber) = 0;
+};
+
 class MonitorSettings {
  public:
-  MonitorSettings(SettingsStore& store, OptionsControls& controls, CheckCycle& cycle,
-                  DriveTable& drives, TrayIconSet& tray, const IconImages& icoImage)
-      : store_(store),
-        controls_(controls),
-        cycle_(cycle),
-        drives_(drives),
-        tray_(tray),
-        icoImage_(icoImage) {}
+  MonitorSettings(SettingsStore& store, OptionsControls& controls, MonitoredDrives& monitored)
+      : store_(store), controls_(controls), monitored_(monitored) {}
 
   // Loads every setting with its default into the controls and the check cycle, rebuilds the
   // drive list and adds one tray icon per monitored drive (existing icons are not removed).
@@ -41,10 +47,7 @@ class MonitorSettings {
  private:
   SettingsStore& store_;
   OptionsControls& controls_;
-  CheckCycle& cycle_;
-  DriveTable& drives_;
-  TrayIconSet& tray_;
-  const IconImages& icoImage_;
+  MonitoredDrives& monitored_;
 };
 
 }  // namespace quenora

@@ -22,7 +22,7 @@ class TimerPause {
 }  // namespace
 
 void DoOptionsUebernehmen(OptionsControls& controls, MonitorSettings& settings, TrayIconSet& tray,
-                          CheckCycle& cycle) {
+                          CheckCycle& cycle, TrayView& view) {
   // No tick may run on a half-built drive table or icon set; the interval set by the reload
   // counts from the moment the timer is switched on again.
   const TimerPause pause(controls);
@@ -30,7 +30,7 @@ void DoOptionsUebernehmen(OptionsControls& controls, MonitorSettings& settings, 
   tray.RemoveAllTrayIcons();
   cycle.ClearVorigerFreierSpeicher();
   settings.ReadSettings();
-  cycle.UpdateIcons();
+  view.UpdateIcons();
 }
 
 }  // namespace quenora

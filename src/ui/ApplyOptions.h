@@ -5,10 +5,11 @@
 #include "settings/MonitorSettings.h"
 #include "settings/OptionsControls.h"
 #include "tray/TrayIconSet.h"
+#include "ui/TrayView.h"
 
 namespace quenora {
 
 void DoOptionsUebernehmen(OptionsControls& controls, MonitorSettings& settings, TrayIconSet& tray,
-                          CheckCycle& cycle);
+                          CheckCycle& cycle, TrayView& view);
 
 }  // namespace quenora

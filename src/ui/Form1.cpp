@@ -87,8 +87,9 @@ Form1::Form1(Form1Services services)
       store_(services.registry),
       freeSpace_(services.disks, services.system),
       tray_(services.notifyArea, services.system, drives_),
-      cycle_(drives_, freeSpace_, services.disks, tray_, services.system, icoImage_),
-      settings_(store_, *this, cycle_, drives_, tray_, icoImage_),
+      cycle_(drives_, freeSpace_, services.disks, services.system),
+      view_(cycle_, tray_, services.system, icoImage_),
+      settings_(store_, *this, view_),
       routing_(drives_, services.shell, *this),
       hook_(routing_, tray_),
       autostart_(services.registryCalls, services.files, services.system),
@@ -147,8 +148,8 @@ bool Form1::Load(HINSTANCE instance) {
   return Form_Load();
 }
 
-IconHandle Form1::MakeTrayPicture(int index, void* form) {
-  UniqueIcon& icon = static_cast<Form1*>(form)->icoImageOwners_[static_cast<std::size_t>(index)];
+IconHandle Form1::MakeTrayPicture(int index) {
+  UniqueIcon& icon = icoImageOwners_[static_cast<std::size_t>(index)];
   icon = CreateTrayIcon(index);
   return reinterpret_cast<IconHandle>(icon.get());
 }
@@ -581,7 +582,7 @@ bool Form1::Form_Load() {
   settings_.ReadSettings();
   ShapeForm();
   // The first cycle runs in the alarm phase, with every remembered count at 0.
-  cycle_.UpdateIcons();
+  view_.UpdateIcons();
 
   // 9. After the options were applied once the program starts in the tray; the first time
   // the user chooses the drives.
@@ -700,7 +701,7 @@ void Form1::pumxxx_Click(int index) {
 }
 
 void Form1::Timer1_Timer() {
-  cycle_.UpdateIcons();
+  view_.UpdateIcons();
 }
 
 void Form1::Btn_Click(int index) {
@@ -728,7 +729,7 @@ void Form1::Btn_Click(int index) {
 }
 
 void Form1::DoOptionsUebernehmen() {
-  quenora::DoOptionsUebernehmen(*this, settings_, tray_, cycle_);
+  quenora::DoOptionsUebernehmen(*this, settings_, tray_, cycle_, view_);
 }
 
 void Form1::TabStrip1_Click() {

@@ -25,6 +25,7 @@
 #include "tray/TrayRouting.h"
 #include "ui/Form1Layout.h"
 #include "ui/InfoFormDialog.h"
+#include "ui/TrayView.h"
 
 namespace quenora::win32 {
 
@@ -42,7 +43,7 @@ struct Form1Services {
 // Why the window is being closed.
 enum class UnloadMode { CloseBox = 0, FromCode = 1, SessionEnd = 2, FromOutside = 3 };
 
-class Form1 final : private OptionsControls, private TrayMenuHost {
+class Form1 final : private OptionsControls, private TrayMenuHost, private TrayPictureMaker {
  public:
   explicit Form1(Form1Services services);
   Form1(const Form1&) = delete;
@@ -63,7 +64,8 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   bool PagesBuilt() const { return pagesBuilt_; }
   CheckCycle& Cycle() { return cycle_; }
   const DriveTable& Drives() const { return drives_; }
-  const IconImages& IcoImage() const { return icoImage_; }
+  IconImages& IcoImage() { return icoImage_; }
+  TrayView& View() { return view_; }
   OptionsControls& Controls() { return *this; }
   TrayRouting& Routing() { return routing_; }
   TrayIconSet& Tray() { return tray_; }
@@ -120,7 +122,8 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   HWND CreateControl(const ControlSpec& row);
   void CreateFonts();
   void LoadPictures();
-  static IconHandle MakeTrayPicture(int index, void* form);
+  // TrayPictureMaker: the picture made as an icon the window owns.
+  IconHandle MakeTrayPicture(int index) override;
   void MoveFocus(bool backwards);
   void ToggleSelectedDrive();
   void DrawLogo(const DRAWITEMSTRUCT& item);
@@ -182,10 +185,11 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   // The tray pictures, made when first shown; they belong to the window and live as long as
   // it does.
   std::array<UniqueIcon, kTrayPictureCount> icoImageOwners_;
-  IconImages icoImage_{&Form1::MakeTrayPicture, this};
+  IconImages icoImage_{static_cast<TrayPictureMaker&>(*this)};
   FreeSpace freeSpace_;
   TrayIconSet tray_;
   CheckCycle cycle_;
+  TrayView view_;
   MonitorSettings settings_;
   TrayRouting routing_;
   TrayMessageHook hook_;

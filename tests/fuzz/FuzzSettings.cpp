@@ -28,6 +28,7 @@
 #include "SettingsFakes.h"
 #include "settings/MonitorSettings.h"
 #include "ui/StartInfo.h"
+#include "ui/TrayView.h"
 #include "util/Numbers.h"
 #include "util/ProgramIdentity.h"
 
@@ -134,8 +135,9 @@ struct Program {
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system, drives};
-  CheckCycle cycle{drives, freeSpace, disks, tray, system, icons};
-  MonitorSettings settings{store, controls, cycle, drives, tray, icons};
+  CheckCycle cycle{drives, freeSpace, disks, system};
+  TrayView view{cycle, tray, system, icons};
+  MonitorSettings settings{store, controls, view};
 };
 
 // The drives ReadSettings should monitor for a stored list: its letters in its order, upper

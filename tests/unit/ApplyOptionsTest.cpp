@@ -45,13 +45,13 @@ class ApplyOptionsTest : public ::testing::Test {
     disks.Set("D:", 3 * kGB, 4 * kGB);
     disks.Set("E:", 1 * kGB, 4 * kGB);
     settings.ReadSettings();
-    cycle.UpdateIcons();
+    view.UpdateIcons();
     registry.journal = &journal;
     controls.journal = &journal;
     journal.clear();
   }
 
-  void Apply() { DoOptionsUebernehmen(controls, settings, tray, cycle); }
+  void Apply() { DoOptionsUebernehmen(controls, settings, tray, cycle, view); }
 
   Journal journal;
   FakeRegistry registry;
@@ -64,8 +64,9 @@ class ApplyOptionsTest : public ::testing::Test {
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system, drives};
-  CheckCycle cycle{drives, freeSpace, disks, tray, system, icons};
-  MonitorSettings settings{store, controls, cycle, drives, tray, icons};
+  CheckCycle cycle{drives, freeSpace, disks, system};
+  TrayView view{cycle, tray, system, icons};
+  MonitorSettings settings{store, controls, view};
 };
 
 TEST_F(ApplyOptionsTest, NewOptionsAreStoredThenTheIconsRebuiltWhileTheTimerIsOff) {
@@ -94,7 +95,7 @@ TEST_F(ApplyOptionsTest, NewOptionsAreStoredThenTheIconsRebuiltWhileTheTimerIsOf
 TEST_F(ApplyOptionsTest, UnchangedOptionsAreStoredAgainAndEveryIconRebuilt) {
   controls.lv[2].checked = true;
   Apply();
-  cycle.UpdateIcons();  // a quiet tick: nothing changed on the drives
+  view.UpdateIcons();  // a quiet tick: nothing changed on the drives
   journal.clear();
   registry.values.clear();
   Apply();

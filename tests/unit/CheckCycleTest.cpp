@@ -1,4 +1,5 @@
 #include "monitor/CheckCycle.h"
+#include "ui/TrayView.h"
 
 #include <gtest/gtest.h>
 
@@ -93,25 +94,26 @@ TEST(DriveTipTextTest, LabelStandsInGuillemetsAndUnreadableForm) {
 
 // Pictures made on demand: each the first time it is wanted, once, and only those wanted.
 TEST(IconImagesTest, PicturesAreMadeWhenFirstWantedAndOnlyOnce) {
-  std::vector<int> made;
-  const auto make = [](int index, void* list) -> IconHandle {
-    static_cast<std::vector<int>*>(list)->push_back(index);
-    return static_cast<IconHandle>(500 + index);
-  };
-  IconImages lazy(make, &made);
-  const IconImages& pictures = lazy;
-  EXPECT_TRUE(made.empty());
-  EXPECT_EQ(pictures[kIconUnreadable], 500u + kIconUnreadable);
-  EXPECT_EQ(pictures[kIconUnreadable], 500u + kIconUnreadable);
-  EXPECT_EQ(pictures[3], 503u);
-  EXPECT_EQ(made, (std::vector<int>{kIconUnreadable, 3}));
+  struct Maker : TrayPictureMaker {
+    IconHandle MakeTrayPicture(int index) override {
+      made.push_back(index);
+      return static_cast<IconHandle>(500 + index);
+    }
+    std::vector<int> made;
+  } maker;
+  IconImages pictures(maker);
+  EXPECT_TRUE(maker.made.empty());
+  EXPECT_EQ(pictures.Picture(kIconUnreadable), 500u + kIconUnreadable);
+  EXPECT_EQ(pictures.Picture(kIconUnreadable), 500u + kIconUnreadable);
+  EXPECT_EQ(pictures.Picture(3), 503u);
+  EXPECT_EQ(maker.made, (std::vector<int>{kIconUnreadable, 3}));
   // One set from outside is used as it is.
-  lazy[4] = 77;
-  EXPECT_EQ(pictures[4], 77u);
-  EXPECT_EQ(made.size(), 2u);
+  pictures[4] = 77;
+  EXPECT_EQ(pictures.Picture(4), 77u);
+  EXPECT_EQ(maker.made.size(), 2u);
   // Without a maker an unset picture stays 0.
-  const IconImages plain;
-  EXPECT_EQ(plain[0], 0u);
+  IconImages plain;
+  EXPECT_EQ(plain.Picture(0), 0u);
 }
 
 class CheckCycleTest : public ::testing::Test {
@@ -137,7 +139,7 @@ class CheckCycleTest : public ::testing::Test {
   // The modify requests of one cycle.
   std::vector<Sent> Tick() {
     shell.requests.clear();
-    cycle.UpdateIcons();
+    view.UpdateIcons();
     std::vector<Sent> sent;
     for (const auto& request : shell.requests) {
       EXPECT_EQ(request.message, kNimModify);
@@ -154,7 +156,8 @@ class CheckCycleTest : public ::testing::Test {
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system, drives};
-  CheckCycle cycle{drives, freeSpace, disks, tray, system, icons};
+  CheckCycle cycle{drives, freeSpace, disks, system};
+  TrayView view{cycle, tray, system, icons};
 };
 
 TEST_F(CheckCycleTest, FirstCycleSendsEveryReadableDriveThenQuietDrivesCostNoShellRequest) {
@@ -239,6 +242,27 @@ TEST_F(CheckCycleTest, AlarmOfTheFirstDriveBeepsAfterEachLaterDriveOnlyInTheAlar
   EXPECT_EQ(system.beeps, 2);
   Tick();
   EXPECT_EQ(system.beeps, 4);
+}
+
+TEST_F(CheckCycleTest, CycleReturnsWhatChangedInListOrderWithTheBeepAfterEachDrive) {
+  Monitor("CDE");
+  disks.Set("C:", 50 * kGB, 100 * kGB);
+  disks.Set("D:", 1 * kMB, 100 * kMB);
+  disks.Set("E:", 50 * kGB, 100 * kGB);
+  cycle.UpdateIcons();  // all three sent; D: alarms
+  // D: below the limit cleared the table: every drive is sent again.
+  const std::vector<IconUpdate> quiet = cycle.UpdateIcons();  // the phase without the alarm
+  ASSERT_EQ(quiet.size(), 3u);
+  EXPECT_EQ(quiet[1].iconId, 2u);
+  EXPECT_TRUE(quiet[1].send && !quiet[1].beep);
+  EXPECT_EQ(quiet[1].picture, 27);
+  const std::vector<IconUpdate> alarm = cycle.UpdateIcons();
+  ASSERT_EQ(alarm.size(), 3u);
+  EXPECT_EQ(alarm[1].picture, kIconAlarm);
+  EXPECT_EQ(alarm[1].tip, "Rest auf D: 1,0 MB = 1%");
+  EXPECT_EQ((std::vector<bool>{alarm[0].beep, alarm[1].beep, alarm[2].beep}),
+            (std::vector<bool>{false, true, true}));
+  EXPECT_EQ(system.beeps, 0);  // the cycle decides; the view beeps
 }
 
 TEST_F(CheckCycleTest, AlarmWithoutSoundIsSilent) {
@@ -340,9 +364,9 @@ TEST_F(CheckCycleTest, LongTooltipIsCutByTheTrayNotByTheCycle) {
 
 TEST_F(CheckCycleTest, BlinkPhaseFlipsEveryCycleEvenWithoutDrives) {
   EXPECT_EQ(cycle.BlinkPhase, 0);
-  cycle.UpdateIcons();
+  view.UpdateIcons();
   EXPECT_EQ(cycle.BlinkPhase, 1);
-  cycle.UpdateIcons();
+  view.UpdateIcons();
   EXPECT_EQ(cycle.BlinkPhase, 0);
   EXPECT_TRUE(shell.requests.empty());
 }

@@ -15,6 +15,7 @@
 
 #include "Fakes.h"
 #include "monitor/CheckCycle.h"
+#include "ui/TrayView.h"
 
 namespace quenora {
 namespace {
@@ -296,7 +297,7 @@ class CheckCycleWithSlowDriveTest : public ::testing::Test {
   std::optional<Sent> Tick(int* beeps = nullptr) {
     shell.requests.clear();
     const int beepsBefore = system.beeps;
-    cycle.UpdateIcons();
+    view.UpdateIcons();
     if (beeps) *beeps = system.beeps - beepsBefore;
     std::optional<Sent> sent;
     for (const auto& request : shell.requests) {
@@ -313,7 +314,8 @@ class CheckCycleWithSlowDriveTest : public ::testing::Test {
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system, drives};
-  CheckCycle cycle{drives, freeSpace, disks, tray, system, icons};
+  CheckCycle cycle{drives, freeSpace, disks, system};
+  TrayView view{cycle, tray, system, icons};
 };
 
 TEST_F(CheckCycleWithSlowDriveTest, SlowLabelNeverMakesTheDriveUnreadable) {

@@ -7,6 +7,7 @@
 
 #include "Fakes.h"
 #include "SettingsFakes.h"
+#include "ui/TrayView.h"
 
 namespace quenora {
 namespace {
@@ -61,8 +62,9 @@ class MonitorSettingsTest : public ::testing::Test {
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system, drives};
-  CheckCycle cycle{drives, freeSpace, disks, tray, system, icons};
-  MonitorSettings settings{store, controls, cycle, drives, tray, icons};
+  CheckCycle cycle{drives, freeSpace, disks, system};
+  TrayView view{cycle, tray, system, icons};
+  MonitorSettings settings{store, controls, view};
 };
 
 TEST_F(MonitorSettingsTest, EmptyStoreGivesTheDefaultsAndMonitorsC) {

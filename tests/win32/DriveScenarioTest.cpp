@@ -14,6 +14,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32System.h"
+#include "ui/TrayView.h"
 
 namespace quenora::win32 {
 namespace {
@@ -53,7 +54,7 @@ class DriveScenarioTest : public ::testing::Test {
   };
   std::vector<Sent> Tick() {
     shell_.requests.clear();
-    cycle_.UpdateIcons();
+    view_.UpdateIcons();
     std::vector<Sent> sent;
     for (const auto& request : shell_.requests) {
       sent.push_back(
@@ -109,7 +110,8 @@ class DriveScenarioTest : public ::testing::Test {
   IconImages icons_{};
   FreeSpace freeSpace_{disks_, system_};
   TrayIconSet tray_{shell_, system_, drives_};
-  CheckCycle cycle_{drives_, freeSpace_, disks_, tray_, system_, icons_};
+  CheckCycle cycle_{drives_, freeSpace_, disks_, system_};
+  TrayView view_{cycle_, tray_, system_, icons_};
 };
 
 TEST_F(DriveScenarioTest, SmallDriveFallsBelowTheLimitAndRecovers) {

@@ -141,7 +141,7 @@ TEST_F(Form1Test, EmptyStoreGivesTheDefaultsAndShowsTheWindowOnce) {
   // C: as icon 1, added with the question mark and no tooltip, then the first cycle.
   ASSERT_GE(shell.requests.size(), 2u);
   EXPECT_EQ(shell.requests[0].message, kNimAdd);
-  EXPECT_EQ(shell.requests[0].record.hIcon, f.IcoImage()[kIconUnreadable]);
+  EXPECT_EQ(shell.requests[0].record.hIcon, f.IcoImage().Picture(kIconUnreadable));
   EXPECT_EQ(shell.requests[0].Tip(), "");
   EXPECT_EQ(shell.requests[1].message, kNimModify);
   EXPECT_EQ(shell.requests[1].Tip().rfind("Rest auf C: ", 0), 0u);

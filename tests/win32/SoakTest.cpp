@@ -41,6 +41,7 @@
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/Win32System.h"
+#include "ui/TrayView.h"
 
 namespace quenora::win32 {
 namespace {
@@ -105,8 +106,7 @@ class SoakDiskSpace : public DiskSpaceApi {
   // The table's drives answer from memory, as a local disk does; the real ones say what they
   // are, so the unreadable one is asked through its worker thread every cycle.
   DriveKind KindOfDrive(std::string_view rootPath) override {
-    return drives_[LetterSlot(rootPath)].real ? real_.KindOfDrive(rootPath)
-                                              : DriveKind::LocalDisk;
+    return drives_[LetterSlot(rootPath)].real ? real_.KindOfDrive(rootPath) : DriveKind::LocalDisk;
   }
 
   std::atomic<bool> realPass{true};
@@ -275,7 +275,7 @@ class SoakTest : public ::testing::Test {
     const bool real = index % kRealEvery == 0;
     disks_.realPass = real;
     shell_.realPass = real;
-    cycle_.UpdateIcons();
+    view_.UpdateIcons();
     PumpMessages();
   }
 
@@ -291,7 +291,8 @@ class SoakTest : public ::testing::Test {
   DriveTable drives_;
   FreeSpace freeSpace_{disks_, system_};
   TrayIconSet tray_{shell_, system_, drives_};
-  CheckCycle cycle_{drives_, freeSpace_, disks_, tray_, system_, icons_};
+  CheckCycle cycle_{drives_, freeSpace_, disks_, system_};
+  TrayView view_{cycle_, tray_, system_, icons_};
 };
 
 TEST_F(SoakTest, HundredThousandAlarmCyclesLeaveNothingBehind) {

@@ -1,0 +1,34 @@
+#include "ui/TrayView.h"
+
+namespace quenora {
+
+IconHandle IconImages::Picture(int index) {
+  if (index < 0 || index >= kTrayPictureCount) return 0;
+  IconHandle& handle = handles_[static_cast<std::size_t>(index)];
+  if (handle == 0 && maker_) handle = maker_->MakeTrayPicture(index);
+  return handle;
+}
+
+void TrayView::UpdateIcons() {
+  Show(cycle_.UpdateIcons());
+}
+
+void TrayView::Show(const std::vector<IconUpdate>& updates) {
+  for (const IconUpdate& update : updates) {
+    if (update.send)
+      tray_.ModifyTrayIcon(update.iconId, icoImage_.Picture(update.picture), update.tip);
+    if (update.beep) system_.Beep();
+  }
+}
+
+void TrayView::SetAlarm(double memoryLimit, bool soundEnabled) {
+  cycle_.MemoryLimit = memoryLimit;
+  cycle_.AlarmSoundEnabled = soundEnabled ? 1 : 0;
+}
+
+void TrayView::AddMonitoredDrive(std::int32_t driveNumber) {
+  const std::uint32_t id = cycle_.AddDrive(driveNumber);
+  if (id != 0) tray_.AddTrayIcon(id, icoImage_.Picture(kIconUnreadable), "");
+}
+
+}  // namespace quenora

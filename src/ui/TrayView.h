@@ -1,0 +1,65 @@
+#pragma once
+// The tray icons as the window shows them: the thirty pictures it owns, and what a check cycle
+// decided, carried out on the tray icon set and the beep.
+
+#include <array>
+#include <cstdint>
+
+#include "monitor/CheckCycle.h"
+#include "monitor/TrayPictures.h"
+#include "platform/NotifyArea.h"
+#include "platform/SystemServices.h"
+#include "settings/MonitorSettings.h"
+#include "tray/TrayIconSet.h"
+
+namespace quenora {
+
+// Makes tray picture IcoImage(index) as an icon; the icon belongs to the maker.
+class TrayPictureMaker {
+ public:
+  virtual ~TrayPictureMaker() = default;
+  virtual IconHandle MakeTrayPicture(int index) = 0;
+};
+
+// Handles of the thirty tray pictures IcoImage(0)..IcoImage(29). A handle set from outside is
+// used as it is; a picture not set is asked of the maker, if there is one, when it is first
+// wanted, so a program in the tray makes only the pictures it shows.
+class IconImages {
+ public:
+  IconImages() = default;
+  explicit IconImages(TrayPictureMaker& maker) : maker_(&maker) {}
+
+  IconHandle& operator[](std::size_t index) { return handles_[index]; }
+  // The picture's icon, made now if it hasn't been yet.
+  IconHandle Picture(int index);
+  static constexpr std::size_t size() { return kTrayPictureCount; }
+
+ private:
+  std::array<IconHandle, kTrayPictureCount> handles_{};
+  TrayPictureMaker* maker_ = nullptr;
+};
+
+class TrayView final : public MonitoredDrives {
+ public:
+  TrayView(CheckCycle& cycle, TrayIconSet& tray, SystemServices& system, IconImages& icoImage)
+      : cycle_(cycle), tray_(tray), system_(system), icoImage_(icoImage) {}
+
+  // One check cycle, its decisions carried out drive by drive: the icon sent, then the beep.
+  void UpdateIcons();
+  // Sends the decisions of a check cycle.
+  void Show(const std::vector<IconUpdate>& updates);
+
+  // MonitoredDrives: the drives go to the check cycle, each with a tray icon that shows the
+  // question mark and no tooltip until the first cycle.
+  void SetAlarm(double memoryLimit, bool soundEnabled) override;
+  void RemoveMonitoredDrives() override { cycle_.RemoveAllDrives(); }
+  void AddMonitoredDrive(std::int32_t driveNumber) override;
+
+ private:
+  CheckCycle& cycle_;
+  TrayIconSet& tray_;
+  SystemServices& system_;
+  IconImages& icoImage_;
+};
+
+}  // namespace quenora
