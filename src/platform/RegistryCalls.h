@@ -1,5 +1,5 @@
 #pragma once
-// The raw registry calls of the autostart routines, with their return codes and ANSI texts.
+// The raw registry calls of the autostart routines, with their return codes and wide texts.
 
 #include <cstdint>
 #include <string>
@@ -39,8 +39,9 @@ struct RegistryLengthAnswer {
   std::uint32_t length = 0;
 };
 
-// Key paths, value names and data are bytes in the system's ANSI code page, exactly as the
-// "A" calls take and give them; ToAnsi and FromAnsi convert from and to UTF-8.
+// Key paths and value names are UTF-8, passed on as the wide calls take them. Value data is
+// UTF-16 units as those calls read and write it, its sizes in bytes (two per unit), as they
+// count it.
 class RegistryCalls {
  public:
   virtual ~RegistryCalls() = default;
@@ -51,17 +52,14 @@ class RegistryCalls {
   // With no buffer, only the type and size; else the whole buffer is offered and the data
   // lands at its start, the rest of it untouched.
   virtual RegistryValueAnswer QueryValue(RegistryKey key, std::string_view name,
-                                         std::string* buffer) = 0;
+                                         std::u16string* buffer) = 0;
   // The size in bytes of the largest value data in the key.
   virtual RegistryLengthAnswer QueryInfoKeyMaxValueLen(RegistryKey key) = 0;
-  // Writes all of `data`; its length is the byte count passed.
+  // Writes all of `data`; two bytes per unit is the byte count passed.
   virtual std::int32_t SetValue(RegistryKey key, std::string_view name, std::uint32_t type,
-                                std::string_view data) = 0;
+                                std::u16string_view data) = 0;
   virtual std::int32_t DeleteValue(RegistryKey key, std::string_view name) = 0;
   virtual void CloseKey(RegistryKey key) = 0;
-
-  virtual std::string ToAnsi(std::string_view utf8) = 0;
-  virtual std::string FromAnsi(std::string_view ansi) = 0;
 };
 
 }  // namespace quenora

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "util/ProgramIdentity.h"
+#include "util/Utf.h"
 
 namespace quenora {
 
@@ -28,11 +29,10 @@ std::string RunKeyPath(bool runOnce) {
 
 bool RegistryValueExists(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
                          std::string_view name) {
-  const RegistryKeyAnswer open =
-      calls.OpenKey(root, calls.ToAnsi(subkey), RegistryAccess::QueryValue);
+  const RegistryKeyAnswer open = calls.OpenKey(root, subkey, RegistryAccess::QueryValue);
   if (open.code != kRegistrySuccess) return false;
   // Type and size only: whether the value is there is all we want to know.
-  const RegistryValueAnswer answer = calls.QueryValue(open.key, calls.ToAnsi(name), nullptr);
+  const RegistryValueAnswer answer = calls.QueryValue(open.key, name, nullptr);
   calls.CloseKey(open.key);
   return answer.code == kRegistrySuccess;
 }
@@ -41,27 +41,28 @@ std::string RegistryReadString(RegistryCalls& calls, RegistryRoot root, std::str
                                std::string_view name) {
   // A key that can't be opened for another reason than its absence reads as empty as well:
   // there is no key to ask, and an empty answer is what every caller copes with.
-  const RegistryKeyAnswer open =
-      calls.OpenKey(root, calls.ToAnsi(subkey), RegistryAccess::QueryValue);
+  const RegistryKeyAnswer open = calls.OpenKey(root, subkey, RegistryAccess::QueryValue);
   if (open.code != kRegistrySuccess) return {};
 
-  // One byte more than the key's longest data, in blanks: whatever the call leaves unwritten
-  // reads as blanks, never as stale memory.
+  // One character more than the key's longest data, in blanks: whatever the call leaves
+  // unwritten reads as blanks, never as stale memory. The length comes in bytes, two to a
+  // character; an odd one is rounded down, which the character added still covers.
   const RegistryLengthAnswer longest = calls.QueryInfoKeyMaxValueLen(open.key);
-  const std::size_t bufferLength =
-      static_cast<std::size_t>(longest.code == kRegistrySuccess ? longest.length : 0) + 1;
-  std::string buffer(bufferLength, ' ');
-  const RegistryValueAnswer answer = calls.QueryValue(open.key, calls.ToAnsi(name), &buffer);
+  const std::uint32_t longestBytes = longest.code == kRegistrySuccess ? longest.length : 0;
+  const std::size_t bufferLength = longestBytes / sizeof(char16_t) + 1;
+  std::u16string buffer(bufferLength, u' ');
+  const RegistryValueAnswer answer = calls.QueryValue(open.key, name, &buffer);
 
   std::string text;
   if (answer.code != kRegistryFileNotFound) {
-    std::size_t length = answer.size;
+    // Whole characters only: an odd last byte is half of one.
+    std::size_t length = answer.size / sizeof(char16_t);
     // The size of a text counts its terminating zero, which is no part of the text.
     if (IsStringType(answer.type) && length > 0) --length;
     // A value that grew since the key was asked for its longest one reports more than the
     // buffer holds; only what the buffer holds is read.
     length = std::min(length, bufferLength);
-    text = calls.FromAnsi(std::string_view(buffer.data(), length));
+    text = Utf16ToUtf8(std::u16string_view(buffer.data(), length));
   }
   calls.CloseKey(open.key);
   return text;
@@ -69,23 +70,22 @@ std::string RegistryReadString(RegistryCalls& calls, RegistryRoot root, std::str
 
 void RegistryWriteValue(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
                         std::string_view name, std::string_view data, std::uint32_t type) {
-  const RegistryKeyAnswer create = calls.CreateKey(root, calls.ToAnsi(subkey));
+  const RegistryKeyAnswer create = calls.CreateKey(root, subkey);
   if (create.code != kRegistrySuccess) return;
-  // The byte count is that of the ANSI text (one byte per character in a Western code page),
-  // with the terminating zero for the text types: a reader of the value expects it there.
-  std::string bytes = calls.ToAnsi(data);
-  if (IsStringType(type)) bytes.push_back('\0');
-  calls.SetValue(create.key, calls.ToAnsi(name), type, bytes);
+  // In UTF-16, so that a path through any user's folder is stored as it is, with the
+  // terminating zero for the text types: a reader of the value expects it there.
+  std::u16string units = Utf8ToUtf16(data);
+  if (IsStringType(type)) units.push_back(u'\0');
+  calls.SetValue(create.key, name, type, units);
   calls.CloseKey(create.key);
 }
 
 void RegistryDeleteValue(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
                          std::string_view name) {
-  const RegistryKeyAnswer open =
-      calls.OpenKey(root, calls.ToAnsi(subkey), RegistryAccess::AllAccess);
+  const RegistryKeyAnswer open = calls.OpenKey(root, subkey, RegistryAccess::AllAccess);
   if (open.code != kRegistrySuccess) return;
   // A value that isn't there needs no deleting; the code says nothing the user must hear.
-  calls.DeleteValue(open.key, calls.ToAnsi(name));
+  calls.DeleteValue(open.key, name);
   calls.CloseKey(open.key);
 }
 

@@ -31,7 +31,7 @@ RegistryRoot RunKeyRoot(bool machineWide);
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce" when runOnce, else "...\Run".
 std::string RunKeyPath(bool runOnce);
 
-// Each opens and closes its key within the call; texts are UTF-8 here, ANSI in the registry.
+// Each opens and closes its key within the call; texts are UTF-8 here, UTF-16 in the registry.
 bool RegistryValueExists(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,
                          std::string_view name);
 std::string RegistryReadString(RegistryCalls& calls, RegistryRoot root, std::string_view subkey,

@@ -5,14 +5,15 @@
 // Input, byte by byte from the front: the open's code, the longest-length answer's code and
 // length (two bytes, 13 bits), the query's code, type and size, then the data the value holds.
 //
-// Whatever the answers, the routine offers one buffer of the longest length plus one, in
-// blanks; reads no byte beyond it; closes exactly the key it opened, once; and returns the
-// text of the buffer's first bytes: the size, less a text's terminating zero, at most the
-// buffer.
+// Whatever the answers, the routine offers one buffer of UTF-16 units, the longest length in
+// bytes halved plus one, in blanks; reads nothing beyond it; closes exactly the key it opened,
+// once; and returns the text of the buffer's first units: the size's whole units, less a
+// text's terminating zero, at most the buffer.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -93,15 +94,17 @@ class ScriptedRegistryCalls : public RegistryCalls {
     return {};
   }
   RegistryValueAnswer QueryValue(RegistryKey key, std::string_view name,
-                                 std::string* buffer) override {
+                                 std::u16string* buffer) override {
     CHECK(IsOpen(key) && name == kName && queries == 0);
     ++queries;
-    std::uint32_t written = 0;
+    std::uint32_t written = 0;  // bytes
     if (buffer) {
       offered = *buffer;
-      // The data lands at the buffer's start, never beyond it.
-      written = static_cast<std::uint32_t>(std::min(answers_.data.size(), buffer->size()));
-      std::copy_n(answers_.data.begin(), written, buffer->begin());
+      // The data lands at the buffer's start, never beyond it; an odd count leaves half of
+      // the last unit as it was.
+      written = static_cast<std::uint32_t>(
+          std::min(answers_.data.size(), buffer->size() * sizeof(char16_t)));
+      std::memcpy(buffer->data(), answers_.data.data(), written);
       filled = *buffer;
     }
     std::uint32_t size = 0;
@@ -130,7 +133,8 @@ class ScriptedRegistryCalls : public RegistryCalls {
     ++lengthQueries;
     return {answers_.lengthCode, answers_.length};
   }
-  std::int32_t SetValue(RegistryKey, std::string_view, std::uint32_t, std::string_view) override {
+  std::int32_t SetValue(RegistryKey, std::string_view, std::uint32_t,
+                        std::u16string_view) override {
     CHECK(false);
     return 0;
   }
@@ -142,22 +146,8 @@ class ScriptedRegistryCalls : public RegistryCalls {
     CHECK(IsOpen(key));
     ++closes;
   }
-  // Latin-1, one byte per character, as a Western code page.
-  std::string ToAnsi(std::string_view utf8) override {
-    std::string ansi;
-    for (const char16_t unit : Utf8ToUtf16(utf8)) {
-      ansi.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
-    }
-    return ansi;
-  }
-  std::string FromAnsi(std::string_view ansi) override {
-    std::u16string units;
-    for (const char c : ansi) units.push_back(static_cast<unsigned char>(c));
-    return Utf16ToUtf8(units);
-  }
-
   int opens = 0, lengthQueries = 0, queries = 0, closes = 0;
-  std::optional<std::string> offered, filled;
+  std::optional<std::u16string> offered, filled;
   RegistryValueAnswer answered;
 
  private:
@@ -201,16 +191,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     CHECK(calls.lengthQueries == 1 && calls.queries == 1 && calls.closes == 1);
     const std::size_t bufferLength =
-        (answers.lengthCode == kRegistrySuccess ? answers.length : 0) + std::size_t{1};
-    CHECK(calls.offered && *calls.offered == std::string(bufferLength, ' '));
+        (answers.lengthCode == kRegistrySuccess ? answers.length : 0) / 2 + std::size_t{1};
+    CHECK(calls.offered && *calls.offered == std::u16string(bufferLength, u' '));
     if (answers.valueCode == kRegistryFileNotFound) {
       CHECK(text.empty());
     } else {
-      // The size the call reported, less a text's zero, and no more than the buffer holds.
-      std::size_t length = calls.answered.size;
+      // The whole units of the size the call reported, less a text's zero, and no more than
+      // the buffer holds.
+      std::size_t length = calls.answered.size / 2;
       if (IsStringType(answers.type) && length > 0) --length;
       length = std::min(length, bufferLength);
-      CHECK(text == calls.FromAnsi(std::string_view(*calls.filled).substr(0, length)));
+      CHECK(text == Utf16ToUtf8(std::u16string_view(*calls.filled).substr(0, length)));
     }
   }
 

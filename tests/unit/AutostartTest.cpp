@@ -16,19 +16,31 @@ namespace {
 
 using namespace std::string_literals;
 
-// Keys and values in maps, names compared without case as the registry does; the ANSI code
-// page is Latin-1. It records the keys it hands out and refuses calls on keys not open.
+// The bytes of UTF-16 units as the registry keeps them, least significant first.
+std::string Bytes(std::u16string_view units) {
+  std::string bytes;
+  for (const char16_t unit : units) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
+// Keys and values in maps, names compared without case (ASCII) as the registry does, data as
+// the registry's bytes. It records the keys it hands out and refuses calls on keys not open.
 class FakeRegistryCalls : public RegistryCalls {
  public:
   struct Value {
     std::uint32_t type;
-    std::string data;  // ANSI bytes, a text's terminating zero included
+    std::string data;  // bytes, UTF-16 for a text, its terminating zero included
   };
   using Key = std::map<std::string, Value>;
 
   static std::string Fold(std::string_view name) {
     std::string folded;
-    for (const char c : name) folded.push_back(static_cast<char>(std::tolower(c)));
+    for (const char c : name) {
+      folded.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    }
     return folded;
   }
   static std::string Fold(RegistryRoot root, std::string_view path) {
@@ -56,12 +68,19 @@ class FakeRegistryCalls : public RegistryCalls {
     return Hand(root, subkey);
   }
   RegistryValueAnswer QueryValue(RegistryKey key, std::string_view name,
-                                 std::string* buffer) override {
+                                 std::u16string* buffer) override {
     const auto value = Open(key).find(Fold(name));
     if (value == Open(key).end()) return {kRegistryFileNotFound, 0, 0};
-    const auto size = static_cast<std::uint32_t>(value->second.data.size());
-    if (buffer && buffer->size() < size) return {kRegistryMoreData, value->second.type, size};
-    if (buffer) std::copy(value->second.data.begin(), value->second.data.end(), buffer->begin());
+    const std::string& data = value->second.data;
+    const auto size = static_cast<std::uint32_t>(data.size());
+    if (buffer && buffer->size() * 2 < size) return {kRegistryMoreData, value->second.type, size};
+    // Byte by byte into the units: an odd last byte replaces the low half of its unit only.
+    for (std::size_t i = 0; buffer && i < data.size(); ++i) {
+      char16_t& unit = (*buffer)[i / 2];
+      const auto byte = static_cast<char16_t>(static_cast<unsigned char>(data[i]));
+      unit = i % 2 ? static_cast<char16_t>((unit & 0x00FF) | (byte << 8))
+                   : static_cast<char16_t>((unit & 0xFF00) | byte);
+    }
     return {kRegistrySuccess, value->second.type, size};
   }
   RegistryLengthAnswer QueryInfoKeyMaxValueLen(RegistryKey key) override {
@@ -72,8 +91,8 @@ class FakeRegistryCalls : public RegistryCalls {
     return {kRegistrySuccess, std::min(longest, maxValueLenCap)};
   }
   std::int32_t SetValue(RegistryKey key, std::string_view name, std::uint32_t type,
-                        std::string_view data) override {
-    Open(key)[Fold(name)] = {type, std::string(data)};
+                        std::u16string_view data) override {
+    Open(key)[Fold(name)] = {type, Bytes(data)};
     ++writes;
     return kRegistrySuccess;
   }
@@ -84,19 +103,6 @@ class FakeRegistryCalls : public RegistryCalls {
   void CloseKey(RegistryKey key) override {
     if (!open.erase(key)) ADD_FAILURE() << "closed key " << key << ", which is not open";
   }
-  std::string ToAnsi(std::string_view utf8) override {
-    std::string ansi;
-    for (const char16_t unit : Utf8ToUtf16(utf8)) {
-      ansi.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
-    }
-    return ansi;
-  }
-  std::string FromAnsi(std::string_view ansi) override {
-    std::u16string units;
-    for (const char c : ansi) units.push_back(static_cast<unsigned char>(c));
-    return Utf16ToUtf8(units);
-  }
-
   std::map<std::string, Key> keys;
   std::map<RegistryKey, std::string> open;  // handed out and not yet closed
   std::uint32_t maxValueLenCap = UINT32_MAX;
@@ -158,8 +164,9 @@ constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char kShortcut[] = "C:\\Startmen\xC3\xBC\\Quenora.lnk";  // "Startmenü" in UTF-8
-const std::string kOldEntry = "D:\\Alt\\Quenora.exe /AUTOSTART\0"s;
+constexpr char16_t kStartupFolder[] = u"C:\\Users\\\u0141ukasz\\Startmen\u00FC";  // Łukasz, ü
+const std::string kShortcut = Utf16ToUtf8(kStartupFolder) + "\\Quenora.lnk";
+const std::string kOldEntry = Bytes(u"D:\\Alt\\Quenora.exe /AUTOSTART\0"s);
 
 class AutostartTest : public ::testing::Test {
  protected:
@@ -167,12 +174,12 @@ class AutostartTest : public ::testing::Test {
     system.executablePath = "C:\\Program Files\\Quenora\\Quenora.exe";
     Fresh();
   }
-  // A registry with only the Startup folder as the shell keeps it (ANSI, no trailing
-  // backslash), no files, a check box at rest.
+  // A registry with only the Startup folder as the shell keeps it (no trailing backslash), no
+  // files, a check box at rest.
   void Fresh() {
     registry.keys.clear();
     registry.writes = registry.deletes = 0;
-    registry.Set(kUser, kShellFolders, "Startup", kRegSz, "C:\\Startmen\xFC\0"s);
+    registry.Set(kUser, kShellFolders, "Startup", kRegSz, Bytes(kStartupFolder + u"\0"s));
     files = {};
     system.messages.clear();
     checkbox = {};
@@ -187,7 +194,7 @@ class AutostartTest : public ::testing::Test {
   FakeCheckbox checkbox;
 };
 
-const std::string kQuoted = "\"C:\\Program Files\\Quenora\\Quenora.exe\" /AUTOSTART\0"s;
+const std::string kQuoted = Bytes(u"\"C:\\Program Files\\Quenora\\Quenora.exe\" /AUTOSTART\0"s);
 
 TEST_F(AutostartTest, WithoutShortcutTheBoxFollowsTheRunValueAndNothingIsWritten) {
   struct Case {
@@ -296,6 +303,27 @@ TEST_F(AutostartTest, ClicksWriteAndDeleteOnlyTheUsersRunValueOnceArmed) {
   EXPECT_TRUE(system.messages.empty());
 }
 
+TEST_F(AutostartTest, RunValueHoldsAProgramPathThroughAUsersFolderOfAnyScript) {
+  const std::u16string users[] = {
+      u"\u0141ukasz",                                 // Łukasz
+      u"\u0393\u03B9\u03CE\u03C1\u03B3\u03BF\u03C2",  // Γιώργος
+      u"\u5F20\u4F1F",                                // 张伟
+  };
+  for (const std::u16string& user : users) {
+    const std::u16string exe = u"C:\\Users\\" + user + u"\\AppData\\Local\\Quenora.exe";
+    SCOPED_TRACE(Utf16ToUtf8(exe));
+    system.executablePath = Utf16ToUtf8(exe);
+    checkbox.value = 1;
+    checkbox.tag = AutostartGuardTag;
+    autostart.ApplyAutostartCheckbox(checkbox);
+    ASSERT_NE(RunValue(), nullptr);
+    EXPECT_EQ(RunValue()->type, kRegSz);
+    EXPECT_EQ(RunValue()->data, Bytes(u"\"" + exe + u"\" /AUTOSTART\0"s));
+    EXPECT_EQ(RegistryReadString(registry, kUser, kRun, "Quenora"),
+              "\"" + system.executablePath + "\" /AUTOSTART");
+  }
+}
+
 TEST_F(AutostartTest, RunEntriesGoWhereTheSwitchesSay) {
   const std::pair<bool, bool> switches[] = {{false, false}, {true, false}, {false, true}};
   for (const auto& [machineWide, runOnce] : switches) {
@@ -311,27 +339,29 @@ TEST_F(AutostartTest, RunEntriesGoWhereTheSwitchesSay) {
 TEST(RegistryReadStringTest, ReadsTheReportedSizeLessATextsZeroAndNeverPastTheBuffer) {
   struct Case {
     std::uint32_t type;
-    std::string stored;
+    std::string stored;  // bytes
     std::uint32_t maxValueLenCap;
     std::string expected;
   };
   const Case cases[] = {
-      {kRegSz, "C:\\Start men\xFC\0"s, UINT32_MAX, "C:\\Start men\xC3\xBC"},
-      {kRegExpandSz, "%APPDATA%\0"s, UINT32_MAX, "%APPDATA%"},
-      {kRegMultiSz, "a\0b\0\0"s, UINT32_MAX, "a\0b\0"s},
-      {kRegSz, "abc"s, UINT32_MAX, "ab"},  // stored without its zero: one character short
+      {kRegSz, Bytes(u"C:\\Start men\u00FC\0"s), UINT32_MAX, "C:\\Start men\xC3\xBC"},
+      {kRegSz, Bytes(u"C:\\Users\\\u5F20\u4F1F\0"s), UINT32_MAX,
+       "C:\\Users\\\xE5\xBC\xA0\xE4\xBC\x9F"},  // 张伟
+      {kRegExpandSz, Bytes(u"%APPDATA%\0"s), UINT32_MAX, "%APPDATA%"},
+      {kRegMultiSz, Bytes(u"a\0b\0\0"s), UINT32_MAX, "a\0b\0"s},
+      {kRegSz, Bytes(u"abc"), UINT32_MAX, "ab"},  // stored without its zero: one character short
       {kRegSz, ""s, UINT32_MAX, ""},
-      {kRegBinary, "ab\0"s, UINT32_MAX, "ab\0"s},
-      {kRegDword, "\x01\0\0\0"s, UINT32_MAX, "\x01\0\0\0"s},
-      // The key reports its longest data as 3 bytes, the value has 9: the call refuses, and
-      // the 4 blanks of the buffer are all that is read.
-      {kRegSz, "C:\\Start\0"s, 3, "    "},
+      {kRegBinary, Bytes(u"ab") + "c", UINT32_MAX, "ab"},  // an odd last byte is no character
+      {kRegDword, "\x01\0\0\0"s, UINT32_MAX, "\x01\0"s},
+      // The key reports its longest data as 3 bytes, the value has 9 characters: the call
+      // refuses, and the 2 blanks of the buffer are all that is read.
+      {kRegSz, Bytes(u"C:\\Start\0"s), 3, "  "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.stored);
     FakeRegistryCalls registry;
     registry.Set(kUser, "Software\\Probe", "Value", c.type, c.stored);
-    registry.Set(kUser, "Software\\Probe", "Shorter", kRegSz, "x\0"s);
+    registry.Set(kUser, "Software\\Probe", "Shorter", kRegSz, Bytes(u"x\0"s));
     registry.maxValueLenCap = c.maxValueLenCap;
     EXPECT_EQ(RegistryReadString(registry, kUser, "Software\\Probe", "Value"), c.expected);
     EXPECT_TRUE(RegistryValueExists(registry, kUser, "Software\\Probe", "Value"));
@@ -345,31 +375,32 @@ TEST(RegistryReadStringTest, ReadsTheReportedSizeLessATextsZeroAndNeverPastTheBu
   }
 }
 
-TEST(RegistryWriteValueTest, TextsAreWrittenInAnsiWithTheirZeroOtherTypesAsTheyAre) {
+TEST(RegistryWriteValueTest, TextsAreWrittenInUtf16WithTheirZeroOtherTypesAsTheirUnits) {
   struct Case {
     std::uint32_t type;
     std::string data, written;
   };
   const Case cases[] = {
-      {kRegSz, "J\xC3\xBCrgen", "J\xFCrgen\0"s},
-      {kRegExpandSz, "%TEMP%", "%TEMP%\0"s},
-      {kRegMultiSz, "a", "a\0"s},
-      {kRegSz, "", "\0"s},
-      {kRegBinary, "abc", "abc"},
-      {kRegDword, "abcd", "abcd"},
+      {kRegSz, "J\xC3\xBCrgen", Bytes(u"J\u00FCrgen\0"s)},
+      {kRegSz, "C:\\Users\\\xC5\x81ukasz", Bytes(u"C:\\Users\\\u0141ukasz\0"s)},  // Łukasz
+      {kRegExpandSz, "%TEMP%", Bytes(u"%TEMP%\0"s)},
+      {kRegMultiSz, "a", Bytes(u"a\0"s)},
+      {kRegSz, "", Bytes(u"\0"s)},
+      {kRegBinary, "abc", Bytes(u"abc")},
+      {kRegDword, "ab", Bytes(u"ab")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
     FakeRegistryCalls registry;
     RegistryWriteValue(registry, kUser, "Software\\New\\Key", "V\xC3\xA4", c.data, c.type);
-    const auto* value = registry.Get(kUser, "Software\\New\\Key", "V\xE4");
+    const auto* value = registry.Get(kUser, "Software\\New\\Key", "V\xC3\xA4");
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->type, c.type);
     EXPECT_EQ(value->data, c.written);
     RegistryDeleteValue(registry, kUser, "Software\\New\\Key", "V\xC3\xA4");
     RegistryDeleteValue(registry, kUser, "Software\\New\\Key", "V\xC3\xA4");  // gone: quiet
     RegistryDeleteValue(registry, kUser, "Software\\Nowhere", "V");
-    EXPECT_EQ(registry.Get(kUser, "Software\\New\\Key", "V\xE4"), nullptr);
+    EXPECT_EQ(registry.Get(kUser, "Software\\New\\Key", "V\xC3\xA4"), nullptr);
     EXPECT_TRUE(registry.open.empty());
   }
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The registry's "A" calls, texts converted between UTF-8 and the system's ANSI code page.
+// The registry's wide calls, key paths and value names converted from UTF-8.
 
 #include "platform/RegistryCalls.h"
 
@@ -11,14 +11,12 @@ class Win32RegistryCalls final : public RegistryCalls {
                             RegistryAccess access) override;
   RegistryKeyAnswer CreateKey(RegistryRoot root, std::string_view subkey) override;
   RegistryValueAnswer QueryValue(RegistryKey key, std::string_view name,
-                                 std::string* buffer) override;
+                                 std::u16string* buffer) override;
   RegistryLengthAnswer QueryInfoKeyMaxValueLen(RegistryKey key) override;
   std::int32_t SetValue(RegistryKey key, std::string_view name, std::uint32_t type,
-                        std::string_view data) override;
+                        std::u16string_view data) override;
   std::int32_t DeleteValue(RegistryKey key, std::string_view name) override;
   void CloseKey(RegistryKey key) override;
-  std::string ToAnsi(std::string_view utf8) override;
-  std::string FromAnsi(std::string_view ansi) override;
 };
 
 }  // namespace quenora::win32
