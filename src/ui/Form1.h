@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,7 +117,8 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
   void PlacePages();
   // Lays the window out again for another DPI (moved to a monitor of another scale).
   void OnDpiChanged(int dpi, const RECT& suggested);
-  void SizeWindowToClient(int x, int y);
+  // Sizes the window to its client area at the current DPI; moves it to `place` if given.
+  void SizeWindowToClient(std::optional<POINT> place);
   HWND CreateControl(const ControlSpec& row);
   void CreateFonts();
   void LoadPictures();

@@ -578,6 +578,26 @@ TEST_F(Form1Test, AnotherDpiLaysTheWindowOutAgainInTheSameTwips) {
   EXPECT_EQ(font.lfWeight, FW_BOLD);
 }
 
+TEST_F(Form1Test, ADpiChangeMovesTheWindowToTheSuggestedPlaceOnAnyMonitor) {
+  // Monitors left of and above the primary one have negative coordinates.
+  Store(kDoneBeforeKey, "1");
+  Form1& f = Load();
+  const POINT places[] = {{-900, 40}, {-1, -1}, {-1200, -300}, {10, 20}};
+  for (const bool built : {false, true}) {
+    if (built) ShowWindow(f.hWnd(), SW_SHOW);
+    ASSERT_EQ(f.PagesBuilt(), built);
+    for (const POINT at : places) {
+      RECT suggested{at.x, at.y, at.x + 800, at.y + 600};
+      SendMessageW(f.hWnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
+                   reinterpret_cast<LPARAM>(&suggested));
+      RECT frame{};
+      GetWindowRect(f.hWnd(), &frame);
+      EXPECT_EQ(frame.left, at.x) << "built " << built << ", at " << at.x << "," << at.y;
+      EXPECT_EQ(frame.top, at.y) << "built " << built << ", at " << at.x << "," << at.y;
+    }
+  }
+}
+
 TEST_F(Form1Test, CloseBoxKeepsIconsAndTimer) {
   Form1& f = Load();
   shell.requests.clear();
