@@ -497,6 +497,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SHOWWINDOW:
       if (wParam && !pagesBuilt_) BuildPages();
+      // A box over the shown window belongs to it: it stays in front of it and takes its
+      // input, so that repeated clicks can't stack boxes. Over the tray it stands alone.
+      services_.system.owner = wParam ? window : nullptr;
       break;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -594,6 +597,7 @@ bool Form1::Form_QueryUnload(UnloadMode mode) {
 void Form1::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  services_.system.owner = nullptr;
   SetTimer1Enabled(false);
   tray_.RemoveAllTrayIcons();
   hook_.UnhookTrayMessages();

@@ -18,6 +18,7 @@
 #include "platform/Shell.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/TrayMessageHook.h"
+#include "platform/win32/Win32System.h"
 #include "settings/Autostart.h"
 #include "settings/MonitorSettings.h"
 #include "settings/OptionsControls.h"
@@ -33,7 +34,7 @@ namespace quenora::win32 {
 struct Form1Services {
   DiskSpaceApi& disks;
   NotifyArea& notifyArea;
-  SystemServices& system;
+  Win32System& system;  // shows its message boxes over the window while it is shown
   Registry& registry;
   Shell& shell;
   RegistryCalls& registryCalls;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
@@ -25,16 +26,19 @@ namespace {
 
 using namespace form1;
 
-// The real system, but boxes and the end of the process are only recorded.
+// The real system, but boxes and the end of the process are only recorded; boxes are shown
+// too when a case asks for them.
 class CountingSystem : public Win32System {
  public:
   void Beep() override { ++beeps; }
   void ShowMessage(std::string_view text, std::string_view title) override {
     messages.push_back(std::string(title) + ": " + std::string(text));
+    if (realBoxes) Win32System::ShowMessage(text, title);
   }
   void EndProcessNow() override { ++processEnds; }
   int beeps = 0, processEnds = 0;
   std::vector<std::string> messages;
+  bool realBoxes = false;
 };
 
 // The options window on the real registry and the real controls, each case with an empty
@@ -437,6 +441,75 @@ TEST_F(Form1Test, InfoOpensTheAboutDialogOnce) {
   Click(3);
   EXPECT_EQ(f.Info()->hWnd(), about);
   EXPECT_EQ(GetWindow(about, GW_OWNER), f.hWnd());
+}
+
+// A message box as the user sees it while it is up: who owns it, whether the options window
+// still takes input. The box's own loop runs the timer that looks and then closes it.
+struct BoxSeen {
+  bool shown = false;
+  HWND owner = nullptr;
+  bool formEnabled = true;
+};
+BoxSeen g_box;
+HWND g_form = nullptr;
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (!IsWindowVisible(window) || std::wstring_view(name) != L"#32770") return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void CALLBACK LookAtTheBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&box));
+  if (!box || g_box.shown) return;
+  g_box = {true, GetWindow(box, GW_OWNER), IsWindowEnabled(g_form) != FALSE};
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(Form1Test, MessageBoxesBelongToTheOptionsWindowWhileItIsShown) {
+  // No help lies beside the test program: "&Hilfe" says so in a box.
+  system.realBoxes = true;
+  Form1& f = Load();
+  g_form = f.hWnd();
+  struct Case {
+    const char* what;
+    std::function<void()> open;
+    HWND owner;
+  };
+  const Case cases[] = {
+      {"the window's button", [&] { Click(2); }, f.hWnd()},
+      {"the tray menu, window hidden",
+       [&] {
+         Click(1);
+         f.pumxxx_Click(4);
+       },
+       nullptr},
+      {"the tray menu, window shown again",
+       [&] {
+         f.pumxxx_Click(3);
+         f.pumxxx_Click(4);
+       },
+       f.hWnd()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_box = {};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, LookAtTheBox);
+    c.open();
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(g_box.shown);
+    EXPECT_EQ(g_box.owner, c.owner);
+    // An owned box takes the window's input, so that a second click can't stack another.
+    EXPECT_EQ(g_box.formEnabled, c.owner == nullptr);
+    EXPECT_TRUE(IsWindowEnabled(f.hWnd()));
+  }
+  EXPECT_EQ(system.messages.size(), 3u);
+  // A window that is gone owns nothing: a later box would not show at all.
+  form.reset();
+  EXPECT_EQ(system.owner, nullptr);
 }
 
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
