@@ -173,7 +173,7 @@ int DialogWindow::RunModal() {
     }
     // Tab, access keys, Enter and Escape; everything else, also for the other windows of
     // the program (the timer, the tray), goes its usual way.
-    if (IsDialogMessageW(window, &message)) continue;
+    if (running_ && IsDialogMessageW(window, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -197,9 +197,18 @@ bool DialogWindow::PreTranslateMessage(MSG& message) {
   return IsDialogMessageW(window, &message) != FALSE;
 }
 
+void DialogWindow::StopModalLoop() {
+  // A message sent from another thread (a button pressed by an automation or accessibility
+  // tool) is handled inside GetMessage, which then goes on sleeping until something is
+  // posted: an empty thread message lets the modal loop see at once that the dialog is gone.
+  // A nested loop may swallow it, but then the modal loop isn't waiting and looks again.
+  if (running_) PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+  running_ = false;
+}
+
 void DialogWindow::Unload(int result) {
   result_ = result;
-  running_ = false;
+  StopModalLoop();
   // The owner is enabled before the dialog goes, so that it becomes the active window again.
   if (ownerDisabled_) EnableWindow(owner_, TRUE);
   ownerDisabled_ = false;
@@ -219,7 +228,7 @@ LRESULT CALLBACK DialogWindow::WindowProc(HWND window, UINT message, WPARAM wPar
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     // Destroyed along with its owner, or by Unload: either way the handle is gone.
     self->window_.release();
-    self->running_ = false;
+    self->StopModalLoop();
     return DefWindowProcW(window, message, wParam, lParam);
   }
   LRESULT result = 0;

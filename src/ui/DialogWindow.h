@@ -100,6 +100,8 @@ class DialogWindow {
   void CreateControl(const DialogControl& row);
   void DrawPicture(const DRAWITEMSTRUCT& item) const;
   HWND FirstTabStop() const;
+  // Ends RunModal's loop, waking it if it waits for a message.
+  void StopModalLoop();
   int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
   HINSTANCE instance_;

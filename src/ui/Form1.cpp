@@ -131,7 +131,7 @@ bool Form1::Load(HINSTANCE instance) {
   }
   HWND window = window_.get();
   dpi_ = WindowDpi(window);
-  SizeWindowToClient(-1, -1);
+  SizeWindowToClient(std::nullopt);
   KeepMoveAndCloseOnly(window);
 
   // The pages, with their fonts and pictures, are built when the window is first shown: a
@@ -154,14 +154,16 @@ IconHandle Form1::MakeTrayPicture(int index) {
   return reinterpret_cast<IconHandle>(icon.get());
 }
 
-void Form1::SizeWindowToClient(int x, int y) {
+void Form1::SizeWindowToClient(std::optional<POINT> place) {
   HWND window = window_.get();
   const DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
   RECT frame{0, 0, Px(kForm1ClientWidth), Px(kForm1ClientHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  const UINT keepPlace = x < 0 ? SWP_NOMOVE : 0;
-  SetWindowPos(window, nullptr, x, y, frame.right - frame.left, frame.bottom - frame.top,
+  // Any coordinate is a place: a monitor left of or above the primary one has negative ones.
+  const UINT keepPlace = place ? 0 : SWP_NOMOVE;
+  const POINT at = place.value_or(POINT{0, 0});
+  SetWindowPos(window, nullptr, at.x, at.y, frame.right - frame.left, frame.bottom - frame.top,
                keepPlace | SWP_NOZORDER | SWP_NOACTIVATE);
   // The frame at the window's DPI may differ from the estimate; the client area is what counts.
   FitClientArea(window, Px(kForm1ClientWidth), Px(kForm1ClientHeight));
@@ -171,7 +173,7 @@ void Form1::OnDpiChanged(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   if (!pagesBuilt_) {
     // Fonts, pictures and controls are made at this DPI when the pages are built.
-    SizeWindowToClient(suggested.left, suggested.top);
+    SizeWindowToClient(POINT{suggested.left, suggested.top});
     return;
   }
   // The old fonts and pictures stay alive until every control has the new ones.
@@ -205,7 +207,7 @@ void Form1::OnDpiChanged(int dpi, const RECT& suggested) {
   RECT listClient{};
   GetClientRect(list, &listClient);
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, listClient.right - GetSystemMetrics(SM_CXVSCROLL));
-  SizeWindowToClient(suggested.left, suggested.top);
+  SizeWindowToClient(POINT{suggested.left, suggested.top});
   InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
@@ -499,6 +501,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SHOWWINDOW:
       if (wParam && !pagesBuilt_) BuildPages();
+      // A box over the shown window belongs to it: it stays in front of it and takes its
+      // input, so that repeated clicks can't stack boxes. Over the tray it stands alone.
+      services_.system.owner = wParam ? window : nullptr;
       break;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -607,6 +612,7 @@ bool Form1::Form_QueryUnload(UnloadMode mode) {
 void Form1::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  services_.system.owner = nullptr;
   SetTimer1Enabled(false);
   tray_.RemoveAllTrayIcons();
   hook_.UnhookTrayMessages();

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "platform/Shell.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/TrayMessageHook.h"
+#include "platform/win32/Win32System.h"
 #include "settings/Autostart.h"
 #include "settings/MonitorSettings.h"
 #include "settings/OptionsControls.h"
@@ -33,7 +35,7 @@ namespace quenora::win32 {
 struct Form1Services {
   DiskSpaceApi& disks;
   NotifyArea& notifyArea;
-  SystemServices& system;
+  Win32System& system;  // shows its message boxes over the window while it is shown
   Registry& registry;
   Shell& shell;
   RegistryCalls& registryCalls;
@@ -118,7 +120,8 @@ class Form1 final : private OptionsControls, private TrayMenuHost, private TrayP
   void PlacePages();
   // Lays the window out again for another DPI (moved to a monitor of another scale).
   void OnDpiChanged(int dpi, const RECT& suggested);
-  void SizeWindowToClient(int x, int y);
+  // Sizes the window to its client area at the current DPI; moves it to `place` if given.
+  void SizeWindowToClient(std::optional<POINT> place);
   HWND CreateControl(const ControlSpec& row);
   void CreateFonts();
   void LoadPictures();

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 
 #include "Fakes.h"
 #include "ProcessCounters.h"
@@ -27,16 +28,19 @@ namespace {
 
 using namespace form1;
 
-// The real system, but boxes and the end of the process are only recorded.
+// The real system, but boxes and the end of the process are only recorded; boxes are shown
+// too when a case asks for them.
 class CountingSystem : public Win32System {
  public:
   void Beep() override { ++beeps; }
   void ShowMessage(std::string_view text, std::string_view title) override {
     messages.push_back(std::string(title) + ": " + std::string(text));
+    if (realBoxes) Win32System::ShowMessage(text, title);
   }
   void EndProcessNow() override { ++processEnds; }
   int beeps = 0, processEnds = 0;
   std::vector<std::string> messages;
+  bool realBoxes = false;
 };
 
 // The options window on the real registry and the real controls, each case with an empty
@@ -220,6 +224,191 @@ TEST_F(Form1Test, SlidersKeepToTheirRanges) {
   EXPECT_EQ(SendMessageW(f.Control(kMemLimitSlider), TBM_GETRANGEMAX, 0, 0), 1000);
   SendMessageW(slider, TBM_SETPOS, TRUE, 0);
   EXPECT_EQ(f.Controls().TimerIntervalSliderValue(), 1);
+}
+
+// What the user reads in the window, its tabs and the tray menu, and how the sliders move,
+// each written out as the window is meant to show it.
+struct ShownText {
+  int id;
+  const char* text;
+};
+constexpr ShownText kShownTexts[] = {
+    {kBtn + 0, "&OK"},
+    {kBtn + 1, "&Abbrechen"},
+    {kBtn + 2, "&Hilfe"},
+    {kBtn + 3, "&Info"},
+    {kBtn + 4, "&Beenden"},
+    {kLabel1 + 1, "Welche Laufwerke sollen überwacht werden?"},
+    {kLabel1 + 4, "In welchen Zeitabständen sollen die Datenträger überprüft werden?"},
+    {kLabel1 + 0, "Ab wieviel MByte Rest-Speicher soll ein Alarm ausgelöst werden?"},
+    {kLabel1 + 5, "Soll das Tool gleich zusammen mit Windows gestartet werden?"},
+    {kLabel1 + 2, "10 Sekunden"},  // the default values, as the labels show them
+    {kLabel1 + 3, "10 Mbyte"},
+    {kCheck1, "&Mit akustischer Warnung"},
+    {kAutoStartChk, "&Ja, automatisch starten lassen."},
+    {kFrame1 + 1, ""},
+    {kFrame1 + 2, ""},
+    {kFrame1 + 3, ""},
+    {kFrame1 + 4, ""},
+};
+struct TabText {
+  const char* caption;
+  const char* tooltip;
+};
+constexpr TabText kTabTexts[] = {
+    {"Laufwerke", "Welche Laufwerke sollen überwacht werden?"},
+    {"Testintervall", "In welchen Zeitabständen soll geprüft werden?"},
+    {"Alarm", "Ab wieviel Restspeicher soll es Alarm geben?"},
+    {"Autostart", "Soll das Tool beim Systemstart autom. starten?"},
+};
+constexpr const char* kLogoTooltip =
+    "Klicken Sie hier, um noch mehr interessante Tarnwick-Programme kennenzulernen ...";
+// By index, as the menu's choices are dispatched; "-" is a separator.
+constexpr const char* kMenuItems[] = {"Laufwerk &öffnen", "-", "&Optionen", "&Hilfe", "-",
+                                      "&Beenden",         "-", "&Abbrechen"};
+constexpr int kMenuDefault = 8;
+struct SliderRange {
+  int id, minimum, maximum, tickEvery, pageStep, lineStep;
+};
+constexpr SliderRange kSliderRanges[] = {
+    {kTimerIntervalSlider, 1, 60, 3, 10, 1},
+    {kMemLimitSlider, 1, 1000, 50, 10, 1},
+};
+
+// The items of the tray menu while it is up, read from its window, as "index text" lines.
+std::vector<std::string> g_menuSeen;
+int g_menuLooks = 0;
+
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM found) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (!IsWindowVisible(window) || std::wstring_view(name) != L"#32768") return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void CALLBACK ReadTheMenu(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_menuSeen.empty()) return;
+  HWND window = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&window));
+  if (!window) {
+    if (++g_menuLooks > 100) EndMenu();  // never seen: the case goes on and fails
+    return;
+  }
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+  const UINT defaultItem = GetMenuDefaultItem(menu, TRUE, 0);
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[64] = {};
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+    item.dwTypeData = text;
+    item.cch = 64;
+    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
+    std::string line = std::to_string(item.wID) + " ";
+    line += (item.fType & MFT_SEPARATOR) ? "-" : Narrow(text);
+    if (static_cast<UINT>(i) == defaultItem) line += " (default)";
+    g_menuSeen.push_back(line);
+  }
+  EndMenu();
+}
+
+// The text a tooltip shows for a tool: the control itself, or a part of it by number.
+std::string TooltipText(HWND tooltip, HWND owner, UINT_PTR tool) {
+  wchar_t text[1024] = {};
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.hwnd = owner;
+  info.uId = tool;
+  info.lpszText = text;
+  SendMessageW(tooltip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&info));
+  return Narrow(text);
+}
+
+// What the tab strip's tooltip shows over tab `tab`: it asks the window, as Windows' tab
+// control does for each tab (wine's registers no tools, so the question is put here).
+std::string TabTooltipText(HWND form, HWND tooltip, std::size_t tab) {
+  NMTTDISPINFOW ask{};
+  ask.hdr = {tooltip, tab, static_cast<UINT>(TTN_GETDISPINFOW)};
+  SendMessageW(form, WM_NOTIFY, tab, reinterpret_cast<LPARAM>(&ask));
+  return Narrow(ask.lpszText && ask.lpszText != LPSTR_TEXTCALLBACKW ? ask.lpszText : ask.szText);
+}
+
+// The texts that the program's tooltips show for one control of the window.
+struct ToolAsked {
+  HWND owner;
+  HWND control;
+  std::vector<std::string> texts;
+};
+
+BOOL CALLBACK AskTooltip(HWND window, LPARAM asked) {
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  if (std::wstring_view(name) != TOOLTIPS_CLASSW) return TRUE;
+  auto& tool = *reinterpret_cast<ToolAsked*>(asked);
+  const std::string text =
+      TooltipText(window, tool.owner, reinterpret_cast<UINT_PTR>(tool.control));
+  if (!text.empty()) tool.texts.push_back(text);
+  return TRUE;
+}
+
+TEST_F(Form1Test, TextsTabsMenuAndSlidersAreAsTheUserMeetsThem) {
+  Form1& f = Load();
+  for (const ShownText& shown : kShownTexts) EXPECT_EQ(Text(shown.id), shown.text) << shown.id;
+
+  HWND tabStrip = f.Control(kTabStrip1);
+  ASSERT_EQ(SendMessageW(tabStrip, TCM_GETITEMCOUNT, 0, 0), std::size(kTabTexts));
+  HWND tabTips = reinterpret_cast<HWND>(SendMessageW(tabStrip, TCM_GETTOOLTIPS, 0, 0));
+  for (std::size_t i = 0; i < std::size(kTabTexts); ++i) {
+    wchar_t caption[64] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = 64;
+    SendMessageW(tabStrip, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(Narrow(caption), kTabTexts[i].caption) << "tab " << i + 1;
+    EXPECT_EQ(TabTooltipText(f.hWnd(), tabTips, i), kTabTexts[i].tooltip) << "tab " << i + 1;
+  }
+  ToolAsked logo{f.hWnd(), f.Control(kImage1), {}};
+  EnumThreadWindows(GetCurrentThreadId(), AskTooltip, reinterpret_cast<LPARAM>(&logo));
+  EXPECT_EQ(logo.texts, std::vector<std::string>{kLogoTooltip});
+
+  // The menu as a right click on a tray icon pops it up; the timer reads it and closes it.
+  std::vector<std::string> menu;
+  for (std::size_t i = 0; i < std::size(kMenuItems); ++i) {
+    const int index = static_cast<int>(i) + 1;
+    menu.push_back(std::to_string(index) + " " + kMenuItems[i] +
+                   (index == kMenuDefault ? " (default)" : ""));
+  }
+  g_menuSeen.clear();
+  g_menuLooks = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, ReadTheMenu);
+  SendMessageW(f.hWnd(), WM_USER, 1, WM_RBUTTONDOWN);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(g_menuSeen, menu);
+
+  for (const SliderRange& range : kSliderRanges) {
+    SCOPED_TRACE(range.id);
+    HWND slider = f.Control(range.id);
+    // Horizontal, the ticks below it.
+    EXPECT_EQ(GetWindowLongW(slider, GWL_STYLE) & (TBS_VERT | TBS_TOP | TBS_BOTH | TBS_NOTICKS), 0);
+    EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0), range.minimum);
+    EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0), range.maximum);
+    EXPECT_EQ(SendMessageW(slider, TBM_GETPAGESIZE, 0, 0), range.pageStep);
+    EXPECT_EQ(SendMessageW(slider, TBM_GETLINESIZE, 0, 0), range.lineStep);
+    // The ticks between the ends, one every tickEvery from the minimum on.
+    std::vector<int> ticks, expected;
+    const auto* positions =
+        reinterpret_cast<const DWORD*>(SendMessageW(slider, TBM_GETPTICS, 0, 0));
+    const auto inner = SendMessageW(slider, TBM_GETNUMTICS, 0, 0) - 2;
+    for (LRESULT i = 0; positions && i < inner; ++i) {
+      ticks.push_back(static_cast<int>(positions[i]));
+    }
+    for (int at = range.minimum + range.tickEvery; at <= range.maximum; at += range.tickEvery) {
+      expected.push_back(at);
+    }
+    EXPECT_EQ(ticks, expected);
+  }
 }
 
 TEST_F(Form1Test, OnlyTheSelectedPageIsShownAndItStaysWhileHidden) {
@@ -441,6 +630,75 @@ TEST_F(Form1Test, InfoOpensTheAboutDialogOnce) {
   EXPECT_EQ(GetWindow(about, GW_OWNER), f.hWnd());
 }
 
+// A message box as the user sees it while it is up: who owns it, whether the options window
+// still takes input. The box's own loop runs the timer that looks and then closes it.
+struct BoxSeen {
+  bool shown = false;
+  HWND owner = nullptr;
+  bool formEnabled = true;
+};
+BoxSeen g_box;
+HWND g_form = nullptr;
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (!IsWindowVisible(window) || std::wstring_view(name) != L"#32770") return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void CALLBACK LookAtTheBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&box));
+  if (!box || g_box.shown) return;
+  g_box = {true, GetWindow(box, GW_OWNER), IsWindowEnabled(g_form) != FALSE};
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(Form1Test, MessageBoxesBelongToTheOptionsWindowWhileItIsShown) {
+  // No help lies beside the test program: "&Hilfe" says so in a box.
+  system.realBoxes = true;
+  Form1& f = Load();
+  g_form = f.hWnd();
+  struct Case {
+    const char* what;
+    std::function<void()> open;
+    HWND owner;
+  };
+  const Case cases[] = {
+      {"the window's button", [&] { Click(2); }, f.hWnd()},
+      {"the tray menu, window hidden",
+       [&] {
+         Click(1);
+         f.pumxxx_Click(4);
+       },
+       nullptr},
+      {"the tray menu, window shown again",
+       [&] {
+         f.pumxxx_Click(3);
+         f.pumxxx_Click(4);
+       },
+       f.hWnd()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_box = {};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, LookAtTheBox);
+    c.open();
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(g_box.shown);
+    EXPECT_EQ(g_box.owner, c.owner);
+    // An owned box takes the window's input, so that a second click can't stack another.
+    EXPECT_EQ(g_box.formEnabled, c.owner == nullptr);
+    EXPECT_TRUE(IsWindowEnabled(f.hWnd()));
+  }
+  EXPECT_EQ(system.messages.size(), 3u);
+  // A window that is gone owns nothing: a later box would not show at all.
+  form.reset();
+  EXPECT_EQ(system.owner, nullptr);
+}
+
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
   ++*reinterpret_cast<int*>(count);
   return TRUE;
@@ -619,6 +877,26 @@ TEST_F(Form1Test, AWindowThatGoesLeavesNoPicturesBehind) {
     if (i == 0) before = GdiObjectCount();  // the system's own caches are filled by now
   }
   EXPECT_EQ(GdiObjectCount(), before);
+}
+
+TEST_F(Form1Test, ADpiChangeMovesTheWindowToTheSuggestedPlaceOnAnyMonitor) {
+  // Monitors left of and above the primary one have negative coordinates.
+  Store(kDoneBeforeKey, "1");
+  Form1& f = Load();
+  const POINT places[] = {{-900, 40}, {-1, -1}, {-1200, -300}, {10, 20}};
+  for (const bool built : {false, true}) {
+    if (built) ShowWindow(f.hWnd(), SW_SHOW);
+    ASSERT_EQ(f.PagesBuilt(), built);
+    for (const POINT at : places) {
+      RECT suggested{at.x, at.y, at.x + 800, at.y + 600};
+      SendMessageW(f.hWnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
+                   reinterpret_cast<LPARAM>(&suggested));
+      RECT frame{};
+      GetWindowRect(f.hWnd(), &frame);
+      EXPECT_EQ(frame.left, at.x) << "built " << built << ", at " << at.x << "," << at.y;
+      EXPECT_EQ(frame.top, at.y) << "built " << built << ", at " << at.x << "," << at.y;
+    }
+  }
 }
 
 TEST_F(Form1Test, CloseBoxKeepsIconsAndTimer) {

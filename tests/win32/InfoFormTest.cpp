@@ -55,6 +55,21 @@ TEST_F(InfoFormTest, OpensOnceWithItsTextAndTheUpdateCheckFocused) {
   EXPECT_EQ(place.left, 5);
 }
 
+TEST_F(InfoFormTest, ADpiChangeLaysTheDialogOutAgainAtTheSuggestedPlace) {
+  info.ShowInfo();
+  HWND window = info.hWnd();
+  // A monitor of twice the scale, left of the primary one.
+  RECT suggested{-900, 40, -900 + 800, 40 + 600};
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  RECT frame{}, client{};
+  GetWindowRect(window, &frame);
+  GetClientRect(window, &client);
+  EXPECT_EQ(frame.left, -900);
+  EXPECT_EQ(frame.top, 40);
+  EXPECT_EQ(client.right, TwipsToPixels(kClientWidth, 192));
+  EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeight, 192));
+}
+
 TEST_F(InfoFormTest, BannerIsReadFromItsJpeg) {
   const UniqueBitmap banner = LoadJpegResource(GetModuleHandleW(nullptr), IDB_ABOUT_BANNER);
   ASSERT_TRUE(banner);

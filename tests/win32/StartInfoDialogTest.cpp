@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SettingsFakes.h"
@@ -207,6 +209,51 @@ TEST_F(StartInfoDialogTest, TickAndOkKeepTheHintAwayFromThisVersion) {
   }
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(registry.Get("_SID"), VersionText(VersionBare));
+}
+
+BOOL CALLBACK FindShownDialog(HWND window, LPARAM found) {
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  if (IsWindowVisible(window) && GetDlgItem(window, kOKButton) &&
+      std::wstring_view(name) == L"QuenoraDialog") {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+TEST_F(StartInfoDialogTest, OkSentFromAnotherThreadEndsTheShowAtOnce) {
+  // Automation and accessibility tools press a button with a message sent from their own
+  // thread. No timer runs here and nothing else is posted: only the unload can end the wait.
+  testing::FakeRegistry registry;
+  SettingsStore store(registry);
+  const DWORD uiThread = GetCurrentThreadId();
+  std::atomic<bool> returned{false};
+  bool found = false, late = false;
+  std::thread tool([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 500 && !dialog; ++i) {
+      EnumThreadWindows(uiThread, FindShownDialog, reinterpret_cast<LPARAM>(&dialog));
+      if (!dialog) Sleep(10);
+    }
+    found = dialog != nullptr;
+    if (found) {
+      SendMessageW(GetDlgItem(dialog, kNeverShowAgainChk), BM_CLICK, 0, 0);
+      SendMessageW(GetDlgItem(dialog, kOKButton), BM_CLICK, 0, 0);
+      for (int i = 0; i < 100 && !returned; ++i) Sleep(10);
+      late = !returned;
+    }
+    // Whatever went wrong, the case ends: a late show is woken, a dialog never found ended.
+    PostThreadMessageW(uiThread, found ? WM_NULL : WM_QUIT, 0, 0);
+  });
+  ShowStartInfo(GetModuleHandleW(nullptr), owner.get(), store, kTrayStartHint, "");
+  returned = true;
+  tool.join();
+  ASSERT_TRUE(found);
+  EXPECT_FALSE(late) << "the dialog was closed, but the show went on waiting for a message";
+  EXPECT_EQ(registry.Get("_SID"), VersionText(VersionBare));
+  MSG leftOver;
+  while (PeekMessageW(&leftOver, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&leftOver);
 }
 
 }  // namespace

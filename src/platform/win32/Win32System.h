@@ -19,7 +19,7 @@ class Win32System : public SystemServices {
   void EndProcessNow() override;
   WindowsVersionRecord WindowsVersion() override;
 
-  // Owner of the message boxes; none until the main window exists.
+  // Owner of the message boxes: the options window while it is shown, else none.
   HWND owner = nullptr;
 
  private:
