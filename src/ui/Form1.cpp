@@ -111,7 +111,7 @@ HWND Form1::BuiltControl(int id) const {
     return GetDlgItem(window_.get(), id);
   }
   if (!row) return nullptr;
-  return GetDlgItem(GetDlgItem(window_.get(), kLayer + row->layer), id);
+  return GetDlgItem(GetDlgItem(window_.get(), kLayerIdBase + row->layer), id);
 }
 
 bool Form1::Load(HINSTANCE instance) {
@@ -182,7 +182,7 @@ void Form1::OnDpiChanged(int dpi, const RECT& suggested) {
   std::array<UniqueIcon, 4> oldPictures = std::move(pagePictures_);
   CreateFonts();
   LoadPictures();
-  const ControlSpec* first = FindControl(kLayer + 1);
+  const ControlSpec* first = FindControl(kLayerIdBase + 1);
   const ControlSpec* frame = FindControl(kFrame1 + 1);
   for (const ControlSpec& row : Form1Controls()) {
     TwipsRect rect = row.rect;
@@ -275,7 +275,8 @@ void Form1::BuildPages() {
 }
 
 HWND Form1::CreateControl(const ControlSpec& row) {
-  HWND parent = IsPageControl(row) ? GetDlgItem(window_.get(), kLayer + row.layer) : window_.get();
+  HWND parent =
+      IsPageControl(row) ? GetDlgItem(window_.get(), kLayerIdBase + row.layer) : window_.get();
   const wchar_t* className = L"STATIC";
   DWORD style = WS_CHILD | WS_VISIBLE;
   DWORD exStyle = 0;
@@ -354,7 +355,7 @@ void Form1::CreateControls() {
   }
   // The pages lie on the tab strip.
   for (int page = 1; page <= kPageCount; ++page) {
-    SetWindowPos(GetDlgItem(window, kLayer + page), HWND_TOP, 0, 0, 0, 0,
+    SetWindowPos(GetDlgItem(window, kLayerIdBase + page), HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 
@@ -633,12 +634,12 @@ void Form1::AutoStartChk_Click() {
   autostart_.ApplyAutostartCheckbox(autoStartChk_);
 }
 
-int Form1::AutoStartCheckBox::Value() {
+int Form1::AutoStartChkControl::Value() {
   if (!form_.pagesBuilt_) return form_.unbuilt_.autoStart;
   return SendMessageW(form_.Control(kAutoStartChk), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 
-void Form1::AutoStartCheckBox::SetValue(int value) {
+void Form1::AutoStartChkControl::SetValue(int value) {
   if (!form_.pagesBuilt_) {
     form_.unbuilt_.autoStart = value ? 1 : 0;
     return;
@@ -745,7 +746,7 @@ void Form1::TabStrip1_Click() {
 void Form1::ShowLayer(int index) {
   if (!pagesBuilt_) BuildPages();
   for (int i = 1; i <= kPageCount; ++i) {
-    ShowWindow(GetDlgItem(window_.get(), kLayer + i), i == index ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(window_.get(), kLayerIdBase + i), i == index ? SW_SHOW : SW_HIDE);
   }
 }
 
@@ -754,7 +755,8 @@ int Form1::VisibleLayer() const {
   if (!pagesBuilt_) return shaped_ ? 1 : 0;
   // Asked of the pages' own visibility: the window itself may be hidden.
   for (int i = 1; i <= kPageCount; ++i) {
-    if (GetWindowLongW(GetDlgItem(window_.get(), kLayer + i), GWL_STYLE) & WS_VISIBLE) return i;
+    if (GetWindowLongW(GetDlgItem(window_.get(), kLayerIdBase + i), GWL_STYLE) & WS_VISIBLE)
+      return i;
   }
   return 0;
 }
@@ -768,14 +770,14 @@ void Form1::ShapeForm() {
 
 void Form1::PlacePages() {
   HWND window = window_.get();
-  HWND first = GetDlgItem(window, kLayer + 1);
+  HWND first = GetDlgItem(window, kLayerIdBase + 1);
   RECT place{};
   GetWindowRect(first, &place);
   MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
   const ControlSpec* frame = FindControl(kFrame1 + 1);
   for (int i = 1; i <= kPageCount; ++i) {
     // All pages on the place of the first, the size of its frame.
-    SetWindowPos(GetDlgItem(window, kLayer + i), nullptr, place.left, place.top,
+    SetWindowPos(GetDlgItem(window, kLayerIdBase + i), nullptr, place.left, place.top,
                  Px(frame->rect.width), Px(frame->rect.height), SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowLayer(1);

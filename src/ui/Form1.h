@@ -26,7 +26,7 @@
 #include "tray/TrayIconSet.h"
 #include "tray/TrayRouting.h"
 #include "ui/Form1Layout.h"
-#include "ui/InfoFormDialog.h"
+#include "ui/InfoForm.h"
 #include "ui/TrayView.h"
 
 namespace quenora::win32 {
@@ -152,9 +152,9 @@ class Form1 final : private OptionsControls, private TrayMenuHost, private TrayP
   void SetLVChecked(int index, bool checked) override;
 
   // AutoStartChk as the autostart code sees it: its value and its tag.
-  class AutoStartCheckBox final : public AutostartCheckbox {
+  class AutoStartChkControl final : public AutostartCheckbox {
    public:
-    explicit AutoStartCheckBox(Form1& form) : form_(form) {}
+    explicit AutoStartChkControl(Form1& form) : form_(form) {}
     int Value() override;
     void SetValue(int value) override;
     std::string Tag() override { return tag_; }
@@ -198,7 +198,7 @@ class Form1 final : private OptionsControls, private TrayMenuHost, private TrayP
   TrayMessageHook hook_;
   Autostart autostart_;
   HelpLinks help_;
-  AutoStartCheckBox autoStartChk_{*this};
+  AutoStartChkControl autoStartChk_{*this};
 
   HINSTANCE instance_ = nullptr;
   UniqueWindow owner_;   // hidden: keeps the window out of the taskbar

@@ -20,10 +20,10 @@ constexpr TwipsRect kPictureRect{240, 330, 720, 720};
 
 constexpr ControlSpec kControls[] = {
     {kTabStrip1, ControlKind::TabStrip, 0, "", {90, 60, 4155, 3495}},
-    {kLayer + 1, ControlKind::Layer, 0, "", LayerAsLoaded(1)},
-    {kLayer + 2, ControlKind::Layer, 0, "", LayerAsLoaded(2)},
-    {kLayer + 3, ControlKind::Layer, 0, "", LayerAsLoaded(3)},
-    {kLayer + 4, ControlKind::Layer, 0, "", LayerAsLoaded(4)},
+    {kLayerIdBase + 1, ControlKind::Layer, 0, "", LayerAsLoaded(1)},
+    {kLayerIdBase + 2, ControlKind::Layer, 0, "", LayerAsLoaded(2)},
+    {kLayerIdBase + 3, ControlKind::Layer, 0, "", LayerAsLoaded(3)},
+    {kLayerIdBase + 4, ControlKind::Layer, 0, "", LayerAsLoaded(4)},
 
     // Page 1 "Laufwerke".
     {kFrame1 + 1, ControlKind::Frame, 1, "", kFrameRect},

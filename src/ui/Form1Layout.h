@@ -42,7 +42,8 @@ struct ControlSpec {
 // Control identifiers: arrays keep their index in the low digits.
 namespace form1 {
 inline constexpr int kTabStrip1 = 100;
-inline constexpr int kLayer = 100;   // Layer(n) is kLayer + n
+// Layer(n) has the id kLayerIdBase + n, 101 to 104, just past the tab strip that shows it.
+inline constexpr int kLayerIdBase = kTabStrip1;
 inline constexpr int kFrame1 = 110;  // Frame1(n) is kFrame1 + n
 inline constexpr int kPicture1 = 120;
 inline constexpr int kLabel1 = 130;

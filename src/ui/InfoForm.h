@@ -1,23 +1,51 @@
 #pragma once
-// The About dialog's texts and placement, decided without the window.
+// InfoForm: the About dialog, modeless, with the vendor's banner and three buttons.
 
-#include <string>
-#include <string_view>
+#include <windows.h>
 
-namespace quenora {
+#include <span>
 
-inline constexpr std::string_view kVendorSupportMail = "support@tarnwick-software.de";
-// The vendor's address as the About text shows it, in capitals.
-inline constexpr std::string_view kVendorDisplayAddress = "WWW.TARNWICK-SOFTWARE.DE";
+#include "help/HelpLinks.h"
+#include "settings/SettingsStore.h"
+#include "ui/DialogWindow.h"
 
-// "Info über Quenora".
-std::string InfoFormCaption();
-// Name, version, slogan, an empty line, and the vendor's note with the web address.
-std::string InfoFormText();
-// The support mail with the program's and the Windows version in its subject.
-std::string SupportMailLink(std::string_view windowsVersionText);
-// A screen of at most 640 pixels wide or 480 high gets the dialog at its top-left corner;
-// larger ones get it centred.
-bool InfoFormAtScreenCorner(int screenWidthPixels, int screenHeightPixels);
+namespace quenora::win32 {
 
-}  // namespace quenora
+namespace infoform {
+inline constexpr int kImage1 = 300;
+inline constexpr int kLabel = 310;  // Label(0)
+inline constexpr int kLine1 = 320;
+inline constexpr int kBtn = 330;  // Btn(i) is kBtn + i
+inline constexpr int kClientWidth = 9390;
+inline constexpr int kClientHeight = 6360;
+}  // namespace infoform
+
+// A JPEG picture of the program's resources as a bitmap; null if it can't be read.
+UniqueBitmap LoadJpegResource(HINSTANCE instance, int id);
+
+// The dialog's controls in twips, in tab order.
+std::span<const DialogControl> InfoFormControls();
+
+class InfoForm final : public DialogWindow {
+ public:
+  InfoForm(HINSTANCE instance, HWND owner, HelpLinks& links);
+
+  // Shows the dialog; one that is open already only comes to the front.
+  void ShowInfo();
+
+  // Btn by element number: 0 the support mail, 1 the update check, 3 close.
+  void Btn_Click(int index);
+  void Image1_Click();
+
+ private:
+  void Form_Load() override;
+  void Control_Command(int id, int code) override;
+  bool Form_Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+  HelpLinks& links_;
+  UniqueBitmap banner_;
+  UniqueCursor pointer_;
+  UniqueWindow tooltip_;
+};
+
+}  // namespace quenora::win32

@@ -39,8 +39,8 @@ TEST(Form1LayoutTest, ControlsHaveUniqueIdsAndFitTheirContainers) {
     }
   }
   // Pages 2 to 4 lie below the client area until they are stacked on page 1, which fits.
-  EXPECT_EQ(outside, (std::vector<int>{kLayer + 2, kLayer + 3, kLayer + 4}));
-  const TwipsRect page1 = FindControl(kLayer + 1)->rect;
+  EXPECT_EQ(outside, (std::vector<int>{kLayerIdBase + 2, kLayerIdBase + 3, kLayerIdBase + 4}));
+  const TwipsRect page1 = FindControl(kLayerIdBase + 1)->rect;
   EXPECT_TRUE(Inside({page1.left, page1.top, 3792, 2952}, kForm1ClientWidth, kForm1ClientHeight));
   EXPECT_EQ(FindControl(999), nullptr);
 }

@@ -416,9 +416,9 @@ TEST_F(Form1Test, OnlyTheSelectedPageIsShownAndItStaysWhileHidden) {
   EXPECT_EQ(f.VisibleLayer(), 1);
   // All four pages share one place.
   RECT first{}, other{};
-  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 1), &first);
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 1), &first);
   for (int page = 2; page <= kPageCount; ++page) {
-    GetWindowRect(GetDlgItem(f.hWnd(), kLayer + page), &other);
+    GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + page), &other);
     EXPECT_TRUE(EqualRect(&first, &other)) << "page " << page;
   }
 
@@ -442,7 +442,7 @@ TEST_F(Form1Test, OnlyTheSelectedPageIsShownAndItStaysWhileHidden) {
 TEST_F(Form1Test, SliderLabelsFollowAtOnceButTheCycleWaitsForTheApply) {
   Form1& f = Load();
   SendMessageW(f.Control(kTimerIntervalSlider), TBM_SETPOS, TRUE, 30);
-  SendMessageW(GetDlgItem(f.hWnd(), kLayer + 2), WM_HSCROLL, TB_THUMBTRACK,
+  SendMessageW(GetDlgItem(f.hWnd(), kLayerIdBase + 2), WM_HSCROLL, TB_THUMBTRACK,
                reinterpret_cast<LPARAM>(f.Control(kTimerIntervalSlider)));
   EXPECT_EQ(Text(kLabel1 + 2), "30 Sekunden");
   EXPECT_EQ(f.TimerInterval(), 10000u);
@@ -767,8 +767,8 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
   EXPECT_EQ(checkedInList, 2);
   EXPECT_EQ(f.VisibleLayer(), 1);
   RECT first{}, fourth{};
-  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 1), &first);
-  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 4), &fourth);
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 1), &first);
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 4), &fourth);
   EXPECT_TRUE(EqualRect(&first, &fourth));
   EXPECT_NE(SendMessageW(f.Control(kPicture1 + 0), STM_GETICON, 0, 0), 0);
 
@@ -828,8 +828,8 @@ TEST_F(Form1Test, AnotherDpiLaysTheWindowOutAgainInTheSameTwips) {
   EXPECT_EQ(ok.bottom - ok.top, TwipsToPixels(420, 192));
   // The pages still lie on one another, and the font grew with the scale.
   RECT first{}, fourth{};
-  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 1), &first);
-  GetWindowRect(GetDlgItem(f.hWnd(), kLayer + 4), &fourth);
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 1), &first);
+  GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 4), &fourth);
   EXPECT_TRUE(EqualRect(&first, &fourth));
   LOGFONTW font{};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(f.Control(kBtn + 0), WM_GETFONT, 0, 0)),

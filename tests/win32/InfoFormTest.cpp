@@ -1,11 +1,11 @@
-#include "ui/InfoFormDialog.h"
+#include "ui/InfoForm.h"
 
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
-#include "ui/InfoForm.h"
+#include "ui/InfoFormTexts.h"
 
 namespace quenora::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/InfoForm.h"
+#include "ui/InfoFormTexts.h"
 
 #include <gtest/gtest.h>
 
