@@ -3,8 +3,9 @@
 // manager, pressing the right button pops up the tray menu; nothing else acts.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
-#include "monitor/DriveTable.h"
 #include "platform/Shell.h"
 
 namespace quenora {
@@ -12,6 +13,14 @@ namespace quenora {
 // Mouse messages as the shell reports them in the callback's lParam.
 inline constexpr std::uint32_t kLeftButtonDoubleClick = 0x203;
 inline constexpr std::uint32_t kRightButtonDown = 0x204;
+
+// The window's part: the drive an icon shows.
+class TrayIconDrives {
+ public:
+  virtual ~TrayIconDrives() = default;
+  // "E:" for the icon of the drive E:; nothing when no icon has that identifier.
+  virtual std::optional<std::string> DriveOfIcon(std::int32_t iconId) const = 0;
+};
 
 // The window's part: pops up the menu pum at the mouse and runs the chosen item.
 class TrayMenuHost {
@@ -22,7 +31,7 @@ class TrayMenuHost {
 
 class TrayRouting {
  public:
-  TrayRouting(const DriveTable& drives, Shell& shell, TrayMenuHost& menu)
+  TrayRouting(const TrayIconDrives& drives, Shell& shell, TrayMenuHost& menu)
       : drives_(drives), shell_(shell), menu_(menu) {}
 
   // The tray callback message: wParam is the icon's identifier, lParam the mouse message.
@@ -35,7 +44,7 @@ class TrayRouting {
   std::int32_t ClickedIconID = 0;
 
  private:
-  const DriveTable& drives_;
+  const TrayIconDrives& drives_;
   Shell& shell_;
   TrayMenuHost& menu_;
 };

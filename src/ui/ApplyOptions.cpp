@@ -21,13 +21,14 @@ class TimerPause {
 
 }  // namespace
 
-void DoOptionsUebernehmen(OptionsControls& controls, MonitorSettings& settings, TrayIconSet& tray,
-                          CheckCycle& cycle) {
+void DoOptionsUebernehmen(OptionsControls& controls, MonitorSettings& settings, DriveTable& drives,
+                          TrayIconSet& tray, CheckCycle& cycle) {
   // No tick may run on a half-built drive table or icon set; the interval set by the reload
   // counts from the moment the timer is switched on again.
   const TimerPause pause(controls);
   settings.WriteSettings();
-  tray.RemoveAllTrayIcons();
+  tray.RemoveAllTrayIcons(drives.DriveCount);
+  drives.DriveCount = 0;
   cycle.ClearVorigerFreierSpeicher();
   settings.ReadSettings();
   cycle.UpdateIcons();

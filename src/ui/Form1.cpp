@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-#include "platform/win32/TrayIcons.h"
 #include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
 #include "ui/ApplyOptions.h"
 #include "ui/StartInfoDialog.h"
+#include "ui/TrayIcons.h"
 #include "util/MessageTemplate.h"
 #include "util/Numbers.h"
 #include "util/ProgramIdentity.h"
@@ -86,11 +86,11 @@ Form1::Form1(Form1Services services)
     : services_(services),
       store_(services.registry),
       freeSpace_(services.disks, services.system),
-      tray_(services.notifyArea, services.system, drives_),
+      tray_(services.notifyArea, services.system),
       cycle_(drives_, freeSpace_, services.disks, tray_, services.system, icoImage_),
       settings_(store_, *this, cycle_, drives_, tray_, icoImage_),
-      routing_(drives_, services.shell, *this),
-      hook_(routing_, tray_),
+      routing_(*this, services.shell, *this),
+      hook_(routing_, tray_, drives_),
       autostart_(services.registryCalls, services.files, services.system),
       help_(services.shell, services.files, services.system) {}
 
@@ -607,7 +607,8 @@ void Form1::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   SetTimer1Enabled(false);
-  tray_.RemoveAllTrayIcons();
+  tray_.RemoveAllTrayIcons(drives_.DriveCount);
+  drives_.DriveCount = 0;
   hook_.UnhookTrayMessages();
   WindowGeometry geometry(window_.get());
   store_.SaveFormPosition(geometry);
@@ -617,7 +618,8 @@ void Form1::EndApp() {
   // Quitting applies the window's state as "&OK" would, unconfirmed changes included.
   DoOptionsUebernehmen();
   hook_.UnhookTrayMessages();
-  tray_.RemoveAllTrayIcons();
+  tray_.RemoveAllTrayIcons(drives_.DriveCount);
+  drives_.DriveCount = 0;
   if (!Form_QueryUnload(UnloadMode::FromCode)) DestroyWindow(window_.get());
 }
 
@@ -664,6 +666,10 @@ void Form1::ShowOptions() {
   if (!pagesBuilt_) BuildPages();
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
+}
+
+std::optional<std::string> Form1::DriveOfIcon(std::int32_t iconId) const {
+  return DriveNameAtPosition(drives_, iconId);
 }
 
 void Form1::PopUpTrayMenu() {
@@ -728,7 +734,7 @@ void Form1::Btn_Click(int index) {
 }
 
 void Form1::DoOptionsUebernehmen() {
-  quenora::DoOptionsUebernehmen(*this, settings_, tray_, cycle_);
+  quenora::DoOptionsUebernehmen(*this, settings_, drives_, tray_, cycle_);
 }
 
 void Form1::TabStrip1_Click() {

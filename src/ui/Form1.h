@@ -16,7 +16,6 @@
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/TrayMessageHook.h"
 #include "settings/Autostart.h"
 #include "settings/MonitorSettings.h"
 #include "settings/OptionsControls.h"
@@ -25,6 +24,7 @@
 #include "tray/TrayRouting.h"
 #include "ui/Form1Layout.h"
 #include "ui/InfoFormDialog.h"
+#include "ui/TrayMessageHook.h"
 
 namespace quenora::win32 {
 
@@ -42,7 +42,7 @@ struct Form1Services {
 // Why the window is being closed.
 enum class UnloadMode { CloseBox = 0, FromCode = 1, SessionEnd = 2, FromOutside = 3 };
 
-class Form1 final : private OptionsControls, private TrayMenuHost {
+class Form1 final : private OptionsControls, private TrayIconDrives, private TrayMenuHost {
  public:
   explicit Form1(Form1Services services);
   Form1(const Form1&) = delete;
@@ -172,6 +172,8 @@ class Form1 final : private OptionsControls, private TrayMenuHost {
     std::vector<Entry> lv;
   };
 
+  // TrayIconDrives: the drive at the icon's list position.
+  std::optional<std::string> DriveOfIcon(std::int32_t iconId) const override;
   // TrayMenuHost: the menu pum at the mouse, with "&Abbrechen" as its default item.
   void PopUpTrayMenu() override;
   void ShowOptions();

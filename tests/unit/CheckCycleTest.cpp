@@ -153,7 +153,7 @@ class CheckCycleTest : public ::testing::Test {
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
-  TrayIconSet tray{shell, system, drives};
+  TrayIconSet tray{shell, system};
   CheckCycle cycle{drives, freeSpace, disks, tray, system, icons};
 };
 

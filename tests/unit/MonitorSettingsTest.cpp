@@ -60,7 +60,7 @@ class MonitorSettingsTest : public ::testing::Test {
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
-  TrayIconSet tray{shell, system, drives};
+  TrayIconSet tray{shell, system};
   CheckCycle cycle{drives, freeSpace, disks, tray, system, icons};
   MonitorSettings settings{store, controls, cycle, drives, tray, icons};
 };

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -642,6 +643,10 @@ TEST_F(Form1Test, QuittingStoresChangesThatWereNotConfirmed) {
   EXPECT_FALSE(IsWindow(f.hWnd()));
   ASSERT_FALSE(shell.requests.empty());
   EXPECT_EQ(shell.requests.back().message, kNimDelete);
+  // C:'s icon goes once with the apply and once with the quit, not again with the window.
+  EXPECT_EQ(std::count_if(shell.requests.begin(), shell.requests.end(),
+                          [](const auto& request) { return request.message == kNimDelete; }),
+            2);
   MSG message;
   EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
@@ -664,6 +669,7 @@ TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].message, kNimDelete);
   EXPECT_EQ(shell.requests[0].record.uID, 1u);
+  EXPECT_EQ(f.Drives().DriveCount, 0);
   EXPECT_NE(Stored("_Top"), "<none>");
   // The routing is gone: the window's own procedure is back.
   EXPECT_EQ(GetWindowLongPtrW(f.hWnd(), GWLP_WNDPROC),

@@ -37,10 +37,11 @@
 #include "ProcessCounters.h"
 #include "monitor/CheckCycle.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/TrayIcons.h"
+#include "platform/win32/PictureIcon.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/Win32System.h"
+#include "ui/TrayIcons.h"
 
 namespace quenora::win32 {
 namespace {
@@ -105,8 +106,7 @@ class SoakDiskSpace : public DiskSpaceApi {
   // The table's drives answer from memory, as a local disk does; the real ones say what they
   // are, so the unreadable one is asked through its worker thread every cycle.
   DriveKind KindOfDrive(std::string_view rootPath) override {
-    return drives_[LetterSlot(rootPath)].real ? real_.KindOfDrive(rootPath)
-                                              : DriveKind::LocalDisk;
+    return drives_[LetterSlot(rootPath)].real ? real_.KindOfDrive(rootPath) : DriveKind::LocalDisk;
   }
 
   std::atomic<bool> realPass{true};
@@ -268,7 +268,7 @@ class SoakTest : public ::testing::Test {
     disks_.realQueries = 0;
   }
 
-  void TearDown() override { tray_.RemoveAllTrayIcons(); }
+  void TearDown() override { tray_.RemoveAllTrayIcons(drives_.DriveCount); }
 
   // One tick as the program's timer runs it, then whatever came in meanwhile.
   void Cycle(int index) {
@@ -290,7 +290,7 @@ class SoakTest : public ::testing::Test {
   CountingSystem system_;
   DriveTable drives_;
   FreeSpace freeSpace_{disks_, system_};
-  TrayIconSet tray_{shell_, system_, drives_};
+  TrayIconSet tray_{shell_, system_};
   CheckCycle cycle_{drives_, freeSpace_, disks_, tray_, system_, icons_};
 };
 

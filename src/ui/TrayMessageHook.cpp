@@ -1,4 +1,4 @@
-#include "platform/win32/TrayMessageHook.h"
+#include "ui/TrayMessageHook.h"
 
 #include <cstring>
 
@@ -48,7 +48,8 @@ LRESULT CALLBACK TrayMessageHook::TrayWindowProc(HWND window, UINT message, WPAR
     hook->routing_.OnTrayCallback(wParam, static_cast<std::uintptr_t>(lParam));
     return 0;
   }
-  if (message == TaskbarCreatedMessage()) hook->tray_.AddAllTrayIconsAgain();
+  if (message == TaskbarCreatedMessage())
+    hook->tray_.AddAllTrayIconsAgain(hook->drives_.DriveCount);
   WNDPROC previous = hook->PrevWindowProc;
   if (message == WM_NCDESTROY) {
     // The window goes: the hook lets go of it first.

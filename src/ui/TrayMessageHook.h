@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "monitor/DriveTable.h"
 #include "tray/TrayIconSet.h"
 #include "tray/TrayRouting.h"
 
@@ -10,7 +11,8 @@ namespace quenora::win32 {
 
 class TrayMessageHook {
  public:
-  TrayMessageHook(TrayRouting& routing, TrayIconSet& tray) : routing_(routing), tray_(tray) {}
+  TrayMessageHook(TrayRouting& routing, TrayIconSet& tray, const DriveTable& drives)
+      : routing_(routing), tray_(tray), drives_(drives) {}
   TrayMessageHook(const TrayMessageHook&) = delete;
   TrayMessageHook& operator=(const TrayMessageHook&) = delete;
   ~TrayMessageHook() { UnhookTrayMessages(); }
@@ -28,6 +30,7 @@ class TrayMessageHook {
 
   TrayRouting& routing_;
   TrayIconSet& tray_;
+  const DriveTable& drives_;
   HWND window_ = nullptr;
 };
 
