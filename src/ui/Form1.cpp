@@ -9,6 +9,7 @@
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
 #include "ui/ApplyOptions.h"
+#include "ui/DriveListBox.h"
 #include "ui/StartInfoDialog.h"
 #include "ui/TrayIcons.h"
 #include "util/MessageTemplate.h"
@@ -937,32 +938,9 @@ void Form1::SetTimer1Enabled(bool enabled) {
 }
 
 std::vector<std::string> Form1::RefreshDriveList() {
-  // The entries of a drive list box: "c: [SYSTEM]" for a labelled hard disk, "x: [Netzlaufwerk]"
-  // for a network drive, the bare letter for drives whose media may be slow or absent. Kept
-  // without a window of its own: a list box window would load the common controls into a
-  // program that sits in the tray.
-  std::vector<std::string> entries;
-  const DWORD drives = GetLogicalDrives();
-  for (int n = 0; n < 26; ++n) {
-    if (!(drives & (1u << n))) continue;
-    const wchar_t letter = static_cast<wchar_t>(L'a' + n);
-    const wchar_t root[] = {static_cast<wchar_t>(L'A' + n), L':', L'\\', 0};
-    std::wstring entry{letter, L':'};
-    const UINT type = GetDriveTypeW(root);
-    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
-      wchar_t label[MAX_PATH + 1] = {};
-      if (GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
-          label[0]) {
-        entry += L" [";
-        entry += label;
-        entry += L"]";
-      }
-    } else if (type == DRIVE_REMOTE) {
-      entry += L" [Netzlaufwerk]";
-    }
-    entries.push_back(Narrow(entry));
-  }
-  return entries;
+  // The drive list box's entries, kept without a window of its own: a list box window would
+  // load the common controls into a program that sits in the tray.
+  return DriveListEntries(services_.logicalDrives);
 }
 
 void Form1::ClearLV() {

@@ -13,6 +13,7 @@
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
+#include "platform/LogicalDrives.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/win32/Handles.h"
@@ -37,6 +38,7 @@ struct Form1Services {
   Shell& shell;
   RegistryCalls& registryCalls;
   Files& files;
+  LogicalDrives& logicalDrives;
 };
 
 // Why the window is being closed.

@@ -15,6 +15,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32LogicalDrives.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32RegistryCalls.h"
 #include "platform/win32/Win32System.h"
@@ -77,8 +78,8 @@ class Form1Test : public ::testing::Test {
 
   Form1& Load() {
     form.reset();  // an old window saves its position as it goes
-    form = std::make_unique<Form1>(
-        Form1Services{disks, shell, system, registry, starter, registryCalls, files});
+    form = std::make_unique<Form1>(Form1Services{disks, shell, system, registry, starter,
+                                                 registryCalls, files, logicalDrives});
     EXPECT_TRUE(form->Load(GetModuleHandleW(nullptr)));
     return *form;
   }
@@ -120,6 +121,7 @@ class Form1Test : public ::testing::Test {
   testing::FakeShell starter;
   Win32RegistryCalls registryCalls;
   Win32Files files;
+  Win32LogicalDrives logicalDrives;
   std::unique_ptr<Form1> form;
 };
 
@@ -342,7 +344,8 @@ TEST_F(Form1Test, SecondInstanceSaysSoAndTouchesNothing) {
   Load();
   CountingSystem secondSystem;
   testing::FakeNotifyArea secondShell;
-  Form1 second({disks, secondShell, secondSystem, registry, starter, registryCalls, files});
+  Form1 second(
+      {disks, secondShell, secondSystem, registry, starter, registryCalls, files, logicalDrives});
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
   EXPECT_FALSE(second.Load(GetModuleHandleW(nullptr)));
   EXPECT_EQ(secondSystem.messages,
