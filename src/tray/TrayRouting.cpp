@@ -4,6 +4,27 @@
 
 namespace quenora {
 
+void TrayRouting::HookTrayMessages(WindowHandle window) {
+  // The icons carry the window in their record: it must be known before the first is added.
+  tray_.TrayWindowHandle = window;
+  installed_ = true;
+}
+
+void TrayRouting::UnhookTrayMessages() {
+  installed_ = false;
+}
+
+bool TrayRouting::TrayWindowProc(std::uintptr_t wParam, std::uintptr_t lParam) {
+  if (!installed_) return false;
+  OnTrayCallback(wParam, lParam);
+  return true;
+}
+
+void TrayRouting::TaskbarCreated(std::int32_t driveCount) {
+  // Explorer restarted: its new taskbar knows none of the icons.
+  if (installed_) tray_.AddAllTrayIconsAgain(driveCount);
+}
+
 void TrayRouting::OnTrayCallback(std::uintptr_t iconId, std::uintptr_t mouseMessage) {
   // A single click does nothing; the menu opens on pressing the right button, not on
   // releasing it.

@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "platform/NotifyArea.h"
 #include "platform/Shell.h"
+#include "tray/TrayIconSet.h"
 
 namespace quenora {
 
@@ -31,8 +33,19 @@ class TrayMenuHost {
 
 class TrayRouting {
  public:
-  TrayRouting(const TrayIconDrives& drives, Shell& shell, TrayMenuHost& menu)
-      : drives_(drives), shell_(shell), menu_(menu) {}
+  TrayRouting(TrayIconSet& tray, const TrayIconDrives& drives, Shell& shell, TrayMenuHost& menu)
+      : tray_(tray), drives_(drives), shell_(shell), menu_(menu) {}
+
+  // Records the window for the tray icons; from now on their callback message acts.
+  void HookTrayMessages(WindowHandle window);
+  // From now on the callback message does nothing; a second call is harmless.
+  void UnhookTrayMessages();
+  // The callback message as the window receives it, wParam and lParam. False while the
+  // routing isn't installed: the window then handles it as any other message.
+  bool TrayWindowProc(std::uintptr_t wParam, std::uintptr_t lParam);
+  // The shell's taskbar was created anew: while the routing is installed, the icons
+  // 1..driveCount are added again.
+  void TaskbarCreated(std::int32_t driveCount);
 
   // The tray callback message: wParam is the icon's identifier, lParam the mouse message.
   void OnTrayCallback(std::uintptr_t iconId, std::uintptr_t mouseMessage);
@@ -44,9 +57,11 @@ class TrayRouting {
   std::int32_t ClickedIconID = 0;
 
  private:
+  TrayIconSet& tray_;
   const TrayIconDrives& drives_;
   Shell& shell_;
   TrayMenuHost& menu_;
+  bool installed_ = false;
 };
 
 }  // namespace quenora

@@ -30,6 +30,15 @@ constexpr std::string_view kAlreadyRunningTemplate =
     "%1 wird bereits ausgef\xC3\xBChrt. Klicken Sie auf das %1-Icon\\nin der Task-Leiste, um zu "
     "den die Optionen zu gelangen.";
 
+// The shell's tray record names the callback message as a number: WM_USER.
+static_assert(kTrayCallbackMessage == WM_USER);
+
+// Sent to every top-level window when the shell's taskbar is created anew (Explorer restarted).
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
 bool IsPageControl(const ControlSpec& row) {
   return row.layer != 0;
 }
@@ -90,8 +99,7 @@ Form1::Form1(Form1Services services)
       tray_(services.notifyArea, services.system),
       cycle_(drives_, freeSpace_, services.disks, tray_, services.system, icoImage_),
       settings_(store_, *this, cycle_, drives_, tray_, icoImage_),
-      routing_(*this, services.shell, *this),
-      hook_(routing_, tray_, drives_),
+      routing_(tray_, *this, services.shell, *this),
       autostart_(services.registryCalls, services.files, services.system),
       help_(services.shell, services.files, services.system) {}
 
@@ -439,7 +447,16 @@ LRESULT CALLBACK Form1::LayerProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_.get();
+  // A registered message can't be a case of the switch; 0 would be a failed registration.
+  if (const UINT taskbarCreated = TaskbarCreatedMessage();
+      taskbarCreated != 0 && message == taskbarCreated) {
+    routing_.TaskbarCreated(drives_.DriveCount);
+  }
   switch (message) {
+    case kTrayCallbackMessage:
+      // A mouse action on a tray icon: wParam the icon, lParam the mouse message.
+      if (routing_.TrayWindowProc(wParam, static_cast<std::uintptr_t>(lParam))) return 0;
+      break;
     case WM_TIMER:
       if (wParam == kTimer1Id) Timer1_Timer();
       return 0;
@@ -569,7 +586,7 @@ bool Form1::Form_Load() {
   }
   // 2. and 3.
   SetWindowTextW(window, L"Quenora");
-  hook_.HookTrayMessages(window);
+  routing_.HookTrayMessages(reinterpret_cast<WindowHandle>(window));
 
   // 4. Which free-space call the system offers; recorded, never read back.
   freeSpace_.OSFat32Support = freeSpace_.GetDiskFreeSpaceExSupported() ? -1 : 0;
@@ -610,7 +627,7 @@ void Form1::Form_Unload() {
   SetTimer1Enabled(false);
   tray_.RemoveAllTrayIcons(drives_.DriveCount);
   drives_.DriveCount = 0;
-  hook_.UnhookTrayMessages();
+  routing_.UnhookTrayMessages();
   WindowGeometry geometry(window_.get());
   store_.SaveFormPosition(geometry);
 }
@@ -618,7 +635,7 @@ void Form1::Form_Unload() {
 void Form1::EndApp() {
   // Quitting applies the window's state as "&OK" would, unconfirmed changes included.
   DoOptionsUebernehmen();
-  hook_.UnhookTrayMessages();
+  routing_.UnhookTrayMessages();
   tray_.RemoveAllTrayIcons(drives_.DriveCount);
   drives_.DriveCount = 0;
   if (!Form_QueryUnload(UnloadMode::FromCode)) DestroyWindow(window_.get());

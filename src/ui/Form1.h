@@ -25,7 +25,6 @@
 #include "tray/TrayRouting.h"
 #include "ui/Form1Layout.h"
 #include "ui/InfoFormDialog.h"
-#include "ui/TrayMessageHook.h"
 
 namespace quenora::win32 {
 
@@ -69,7 +68,6 @@ class Form1 final : private OptionsControls, private TrayIconDrives, private Tra
   OptionsControls& Controls() { return *this; }
   TrayRouting& Routing() { return routing_; }
   TrayIconSet& Tray() { return tray_; }
-  TrayMessageHook& Hook() { return hook_; }
   AutostartCheckbox& AutoStartChk() { return autoStartChk_; }
   HelpLinks& Help() { return help_; }
   // The About dialog while it is open, else null.
@@ -192,7 +190,6 @@ class Form1 final : private OptionsControls, private TrayIconDrives, private Tra
   CheckCycle cycle_;
   MonitorSettings settings_;
   TrayRouting routing_;
-  TrayMessageHook hook_;
   Autostart autostart_;
   HelpLinks help_;
   AutoStartCheckBox autoStartChk_{*this};

@@ -38,11 +38,44 @@ class TrayRoutingTest : public ::testing::Test {
     drives.drives = {{1, "C:"}, {2, "E:"}, {3, "Q:"}};
     menu.routing = &routing;
   }
+  testing::FakeNotifyArea notifyArea;
+  testing::FakeSystem system;
+  TrayIconSet tray{notifyArea, system};
   IconDrives drives;
   testing::FakeShell shell;
   ChoosingMenu menu;
-  TrayRouting routing{drives, shell, menu};
+  TrayRouting routing{tray, drives, shell, menu};
 };
+
+TEST_F(TrayRoutingTest, CallbackActsOnlyBetweenHookAndUnhook) {
+  EXPECT_FALSE(routing.TrayWindowProc(2, kLeftButtonDoubleClick));
+  routing.HookTrayMessages(0x1234);
+  EXPECT_EQ(tray.TrayWindowHandle, 0x1234u);
+  EXPECT_TRUE(routing.TrayWindowProc(2, kLeftButtonDoubleClick));
+  EXPECT_TRUE(routing.TrayWindowProc(2, 0x200));  // taken, though a mouse move does nothing
+  routing.UnhookTrayMessages();
+  routing.UnhookTrayMessages();
+  EXPECT_FALSE(routing.TrayWindowProc(3, kLeftButtonDoubleClick));
+  ASSERT_EQ(shell.starts.size(), 1u);
+  EXPECT_EQ(shell.starts[0].commandLine, "explorer E:");
+  EXPECT_EQ(routing.ClickedIconID, 2);
+}
+
+TEST_F(TrayRoutingTest, NewTaskbarGetsTheIconsAgainOnlyWhileHooked) {
+  tray.AddTrayIcon(1, 7, "Rest auf C: 1,0 GB = 50%");
+  notifyArea.requests.clear();
+  routing.TaskbarCreated(1);
+  EXPECT_TRUE(notifyArea.requests.empty());
+  routing.HookTrayMessages(0x1234);
+  routing.TaskbarCreated(1);
+  ASSERT_EQ(notifyArea.requests.size(), 1u);
+  EXPECT_EQ(notifyArea.requests[0].message, kNimAdd);
+  EXPECT_EQ(notifyArea.requests[0].record.hIcon, 7u);
+  EXPECT_EQ(notifyArea.requests[0].Tip(), "Rest auf C: 1,0 GB = 50%");
+  routing.UnhookTrayMessages();
+  routing.TaskbarCreated(1);
+  EXPECT_EQ(notifyArea.requests.size(), 1u);
+}
 
 TEST_F(TrayRoutingTest, OnlyLeftDoubleClickAndRightButtonDownAct) {
   for (const std::uintptr_t mouse : {0x200u, 0x201u, 0x202u, 0x205u, 0x206u, 0x207u, 0u}) {

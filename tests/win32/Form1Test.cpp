@@ -360,7 +360,8 @@ TEST_F(Form1Test, SecondInstanceSaysSoAndTouchesNothing) {
 TEST_F(Form1Test, DoubleClickOnATrayIconOpensItsDrive) {
   Store(kDriveListKey, "zc");
   Form1& f = Load();
-  // Through the window's procedure, as the shell sends it: icon 2 is drive C:.
+  // Through the window's own procedure, as the shell sends it: icon 2 is drive C:.
+  EXPECT_EQ(GetWindowLongPtrW(f.hWnd(), GWLP_WNDPROC), GetClassLongPtrW(f.hWnd(), GCLP_WNDPROC));
   EXPECT_EQ(SendMessageW(f.hWnd(), WM_USER, 2, WM_LBUTTONDBLCLK), 0);
   SendMessageW(f.hWnd(), WM_USER, 1, WM_LBUTTONUP);
   ASSERT_EQ(starter.starts.size(), 1u);
@@ -674,9 +675,9 @@ TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
   EXPECT_EQ(shell.requests[0].record.uID, 1u);
   EXPECT_EQ(f.Drives().DriveCount, 0);
   EXPECT_NE(Stored("_Top"), "<none>");
-  // The routing is gone: the window's own procedure is back.
-  EXPECT_EQ(GetWindowLongPtrW(f.hWnd(), GWLP_WNDPROC),
-            reinterpret_cast<LONG_PTR>(f.Hook().PrevWindowProc));
+  // The routing is gone: the icons' callback message does nothing any more.
+  SendMessageW(f.hWnd(), WM_USER, 1, WM_LBUTTONDBLCLK);
+  EXPECT_EQ(f.Routing().ClickedIconID, 0);
   DestroyWindow(f.hWnd());
   EXPECT_EQ(shell.requests.size(), 1u);
 }
