@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
   quenora::IconImages icons{};
   quenora::FreeSpace freeSpace(disks, system);
   freeSpace.OSFat32Support = freeSpace.GetDiskFreeSpaceExSupported() ? -1 : 0;
-  quenora::TrayIconSet tray(shell, system, drives);
+  quenora::TrayIconSet tray(shell, system);
 
   std::printf("check cycle over N quiet drives against the bare free-space calls (%d rounds)\n",
               rounds);

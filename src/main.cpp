@@ -7,6 +7,7 @@
 
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32LogicalDrives.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32RegistryCalls.h"
@@ -36,7 +37,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   quenora::win32::Win32Shell shell;
   quenora::win32::Win32RegistryCalls registryCalls;
   quenora::win32::Win32Files files;
-  quenora::win32::Form1 form({disks, notifyArea, system, registry, shell, registryCalls, files});
+  quenora::win32::Win32LogicalDrives logicalDrives;
+  quenora::win32::Form1 form(
+      {disks, notifyArea, system, registry, shell, registryCalls, files, logicalDrives});
   // Not loaded: the window couldn't be made, or another instance runs and said so.
   if (!form.Load(instance)) return 0;
 

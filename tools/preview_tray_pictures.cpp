@@ -15,10 +15,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s OUTPUT.pam\n", argv[0]);
     return 2;
   }
-  constexpr int kSize = quenora::TrayPicture::kSize;
+  constexpr int kSize = quenora::IconPicture::kSize;
   constexpr int kWidth = kSize * quenora::kTrayPictureCount;
 
-  std::vector<quenora::TrayPicture> pictures;
+  std::vector<quenora::IconPicture> pictures;
   for (int index = 0; index < quenora::kTrayPictureCount; ++index) {
     pictures.push_back(quenora::DrawTrayPicture(index));
   }
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   out << "P7\nWIDTH " << kWidth << "\nHEIGHT " << kSize
       << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
   for (int y = 0; y < kSize; ++y) {
-    for (const quenora::TrayPicture& picture : pictures) {
+    for (const quenora::IconPicture& picture : pictures) {
       for (int x = 0; x < kSize; ++x) {
         const quenora::Rgba& pixel = picture.At(x, y);
         const char bytes[] = {static_cast<char>(pixel.r), static_cast<char>(pixel.g),

@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/win32/TrayIcons.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/Win32System.h"
 #include "tray/TrayIconSet.h"
+#include "ui/TrayIcons.h"
 
 int main(int argc, char** argv) {
   std::vector<int> indexes;
@@ -23,18 +23,16 @@ int main(int argc, char** argv) {
   const auto icons = quenora::win32::CreateTrayIcons();
   quenora::win32::Win32NotifyArea shell;
   quenora::win32::Win32System system;
-  quenora::DriveTable drives;
-  quenora::TrayIconSet tray(shell, system, drives);
+  quenora::TrayIconSet tray(shell, system);
   tray.TrayWindowHandle = reinterpret_cast<quenora::WindowHandle>(window);
   for (std::size_t i = 0; i < indexes.size(); ++i) {
     const auto& icon = icons[static_cast<std::size_t>(indexes[i] % quenora::kTrayPictureCount)];
     tray.AddTrayIcon(static_cast<std::uint32_t>(i + 1),
                      reinterpret_cast<quenora::IconHandle>(icon.get()), "Quenora");
   }
-  drives.DriveCount = static_cast<std::int32_t>(indexes.size());
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-  tray.RemoveAllTrayIcons();
+  tray.RemoveAllTrayIcons(static_cast<std::int32_t>(indexes.size()));
   return 0;
 }

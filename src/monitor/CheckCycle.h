@@ -53,6 +53,8 @@ class CheckCycle {
   std::vector<IconUpdate> UpdateIcons();
   // Appends a monitored drive (1 = A ... 26 = Z); its list position, or 0 when the list is full.
   std::uint32_t AddDrive(std::int32_t driveNumber);
+  // The monitored drives, which only the cycle writes.
+  const DriveTable& Drives() const { return drives_; }
   // Empties the list of monitored drives.
   void RemoveAllDrives() { drives_.DriveCount = 0; }
   // Forgets every remembered free byte count, so the next cycle recomputes every drive.

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quenora {
@@ -21,6 +22,14 @@ struct DriveTable {
 // "C:" for drive number 3: the letter is the number with bit 0x40 set.
 inline std::string DriveName(std::int32_t driveNumber) {
   return {static_cast<char>(0x40 | (driveNumber & 0x3F)), ':'};
+}
+
+// The name of the drive at list position `position` ("C:"); nothing when no monitored drive
+// stands there.
+inline std::optional<std::string> DriveNameAtPosition(const DriveTable& drives,
+                                                      std::int32_t position) {
+  if (position < 1 || position > drives.DriveCount || position > kMaxDrives) return std::nullopt;
+  return DriveName(drives.DriveNumbers[static_cast<std::size_t>(position - 1)]);
 }
 
 }  // namespace quenora

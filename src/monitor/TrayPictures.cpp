@@ -57,15 +57,15 @@ constexpr int kBarTop = 2;
 constexpr int kBarBottom = 13;
 
 // Fills the rectangle with both corners included.
-void FillRect(TrayPicture& picture, int left, int top, int right, int bottom, Rgba colour) {
+void FillRect(IconPicture& picture, int left, int top, int right, int bottom, Rgba colour) {
   for (int y = top; y <= bottom; ++y) {
     for (int x = left; x <= right; ++x) picture.At(x, y) = colour;
   }
 }
 
-void FillDisc(TrayPicture& picture, Point centre, double radius, Rgba colour) {
-  for (int y = 0; y < TrayPicture::kSize; ++y) {
-    for (int x = 0; x < TrayPicture::kSize; ++x) {
+void FillDisc(IconPicture& picture, Point centre, double radius, Rgba colour) {
+  for (int y = 0; y < IconPicture::kSize; ++y) {
+    for (int x = 0; x < IconPicture::kSize; ++x) {
       const double dx = x + 0.5 - centre.x;
       const double dy = y + 0.5 - centre.y;
       if (dx * dx + dy * dy <= radius * radius) picture.At(x, y) = colour;
@@ -83,9 +83,9 @@ double EdgeDistance(Point a, Point b, Point p) {
 // Fills the pixels whose centres lie inside the clockwise triangle a, b, c and at least
 // `inset` away from each of its edges. The same triangle filled twice, the second time with
 // an inset, gets an outline of even width along all three edges.
-void FillTriangle(TrayPicture& picture, Point a, Point b, Point c, double inset, Rgba colour) {
-  for (int y = 0; y < TrayPicture::kSize; ++y) {
-    for (int x = 0; x < TrayPicture::kSize; ++x) {
+void FillTriangle(IconPicture& picture, Point a, Point b, Point c, double inset, Rgba colour) {
+  for (int y = 0; y < IconPicture::kSize; ++y) {
+    for (int x = 0; x < IconPicture::kSize; ++x) {
       const Point p{x + 0.5, y + 0.5};
       if (EdgeDistance(a, b, p) >= inset && EdgeDistance(b, c, p) >= inset &&
           EdgeDistance(c, a, p) >= inset) {
@@ -98,7 +98,7 @@ void FillTriangle(TrayPicture& picture, Point a, Point b, Point c, double inset,
 // Paints the 'X' cells of a small glyph with its top left cell at (left, top). A glyph is
 // drawn cell by cell because no formula gives a question mark that stays clean at 16 pixels.
 template <std::size_t kRows>
-void DrawGlyph(TrayPicture& picture, int left, int top,
+void DrawGlyph(IconPicture& picture, int left, int top,
                const std::array<std::string_view, kRows>& rows, Rgba colour) {
   for (std::size_t row = 0; row < kRows; ++row) {
     for (std::size_t column = 0; column < rows[row].size(); ++column) {
@@ -113,7 +113,7 @@ void DrawGlyph(TrayPicture& picture, int left, int top,
 // columns 1..29 and rows 17..28, a white top and left edge, a darker bottom and right edge,
 // and the same dark shadow to the right and below as the bar, so bar and drive read as one
 // object.
-void DrawDrive(TrayPicture& picture) {
+void DrawDrive(IconPicture& picture) {
   FillRect(picture, 2, 29, 30, 29, kShadow);
   FillRect(picture, 30, 18, 30, 29, kShadow);
   FillRect(picture, 1, 17, 29, 28, kDriveOutline);
@@ -129,7 +129,7 @@ void DrawDrive(TrayPicture& picture) {
   FillRect(picture, 22, 22, 25, 23, kLampGreen);
 }
 
-void DrawFillPicture(TrayPicture& picture, int fillLevel) {
+void DrawFillPicture(IconPicture& picture, int fillLevel) {
   FillRect(picture, 2, 15, 30, 15, kShadow);
   FillRect(picture, 30, 2, 30, 15, kShadow);
   FillRect(picture, 1, 1, 29, 14, kFrameGrey);
@@ -144,7 +144,7 @@ void DrawFillPicture(TrayPicture& picture, int fillLevel) {
 // The classic warning sign, as large as the picture allows, because it has to stand out
 // among the drive pictures beside it. The mark sits a little below the middle, where the
 // triangle is wide enough to leave yellow on both sides of it.
-void DrawAlarmPicture(TrayPicture& picture) {
+void DrawAlarmPicture(IconPicture& picture) {
   const Point apex{16, 0.5};
   const Point right{32, 32};
   const Point left{0, 32};
@@ -157,7 +157,7 @@ void DrawAlarmPicture(TrayPicture& picture) {
 // The drive with a red disc and a white question mark over its upper part. The disc's centre
 // lies on a pixel corner, which keeps its outline free of single stray pixels at the top,
 // bottom and sides.
-void DrawUnreadablePicture(TrayPicture& picture) {
+void DrawUnreadablePicture(IconPicture& picture) {
   DrawDrive(picture);
   const Point discCentre{16, 11};
   FillDisc(picture, discCentre, 10, kDiscRim);
@@ -183,8 +183,8 @@ void DrawUnreadablePicture(TrayPicture& picture) {
 
 }  // namespace
 
-TrayPicture DrawTrayPicture(int index) {
-  TrayPicture picture;
+IconPicture DrawTrayPicture(int index) {
+  IconPicture picture;
   if (index >= 0 && index <= kMaxFillLevel) {
     DrawFillPicture(picture, index);
   } else if (index == kIconAlarm) {

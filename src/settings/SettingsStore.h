@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FormGeometry.h"
 #include "platform/Registry.h"
 
 namespace quenora {
@@ -26,20 +27,6 @@ class SettingValue {
 
  private:
   std::string text_;
-};
-
-// A window as its placement sees it: edges and size in twips, and the screen it is on.
-class FormGeometry {
- public:
-  virtual ~FormGeometry() = default;
-  virtual double Left() const = 0;
-  virtual double Top() const = 0;
-  virtual double Width() const = 0;
-  virtual double Height() const = 0;
-  virtual void SetLeft(double twips) = 0;
-  virtual void SetTop(double twips) = 0;
-  virtual double ScreenWidth() const = 0;
-  virtual double ScreenHeight() const = 0;
 };
 
 class SettingsStore {

@@ -69,18 +69,12 @@ void TrayIconSet::DeleteTrayIcon(std::uint32_t id) {
   CallNotifyIcon(kNimDelete, id, 1, "");
 }
 
-void TrayIconSet::RemoveAllTrayIcons() {
-  const std::int32_t count = drives_.DriveCount;
-  for (std::int32_t id = 1; id <= count; ++id) DeleteTrayIcon(static_cast<std::uint32_t>(id));
-  drives_.DriveCount = 0;
+void TrayIconSet::RemoveAllTrayIcons(std::int32_t driveCount) {
+  for (std::int32_t id = 1; id <= driveCount; ++id) DeleteTrayIcon(static_cast<std::uint32_t>(id));
 }
 
-}  // namespace quenora
-
-namespace quenora {
-
-void TrayIconSet::AddAllTrayIconsAgain() {
-  const std::int32_t count = std::min<std::int32_t>(drives_.DriveCount, kMaxDrives);
+void TrayIconSet::AddAllTrayIconsAgain(std::int32_t driveCount) {
+  const std::int32_t count = std::min<std::int32_t>(driveCount, kMaxTrayIcons);
   for (std::int32_t id = 1; id <= count; ++id) {
     const Shown shown = shown_[static_cast<std::size_t>(id)];
     AddTrayIcon(static_cast<std::uint32_t>(id), shown.icon, shown.tip);

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/DriveTable.h"
 #include "platform/NotifyArea.h"
 #include "platform/SystemServices.h"
 
@@ -18,11 +17,12 @@ inline constexpr std::uint32_t kTrayCallbackMessage = 1024;
 inline constexpr std::uint32_t kTrayRecordFlags = 7;
 // The record holds 63 characters of tooltip and a terminating NUL.
 inline constexpr std::size_t kTrayTipCharacters = 63;
+// Identifiers are list positions of the monitored drives: 1..26.
+inline constexpr int kMaxTrayIcons = 26;
 
 class TrayIconSet {
  public:
-  TrayIconSet(NotifyArea& shell, SystemServices& system, DriveTable& drives)
-      : shell_(shell), system_(system), drives_(drives) {}
+  TrayIconSet(NotifyArea& shell, SystemServices& system) : shell_(shell), system_(system) {}
 
   // Fills the record the same way for every request and hands it to the shell.
   void CallNotifyIcon(std::uint32_t request, std::uint32_t id, IconHandle icon,
@@ -30,11 +30,12 @@ class TrayIconSet {
   void AddTrayIcon(std::uint32_t id, IconHandle icon, std::string_view tip);
   void ModifyTrayIcon(std::uint32_t id, IconHandle icon, std::string_view tip);
   void DeleteTrayIcon(std::uint32_t id);
-  // Deletes icons 1..DriveCount and sets DriveCount to 0.
-  void RemoveAllTrayIcons();
-  // Adds icons 1..DriveCount again, each with the picture and tooltip it showed last: the
+  // Deletes icons 1..driveCount, the icons of the monitored drives; the caller sets its
+  // DriveCount to 0 after it.
+  void RemoveAllTrayIcons(std::int32_t driveCount);
+  // Adds icons 1..driveCount again, each with the picture and tooltip it showed last: the
   // shell forgets every icon when its taskbar is created anew (Explorer restarted).
-  void AddAllTrayIconsAgain();
+  void AddAllTrayIconsAgain(std::int32_t driveCount);
 
   // The record as it is sent: tip cut to 63 characters, ANSI, NUL, then spaces.
   NotifyIconRecord BuildRecord(std::uint32_t id, IconHandle icon, std::string_view tip);
@@ -50,8 +51,7 @@ class TrayIconSet {
 
   NotifyArea& shell_;
   SystemServices& system_;
-  DriveTable& drives_;
-  std::array<Shown, kMaxDrives + 1> shown_;  // by identifier
+  std::array<Shown, kMaxTrayIcons + 1> shown_;  // by identifier
 };
 
 }  // namespace quenora

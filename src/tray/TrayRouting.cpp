@@ -4,6 +4,27 @@
 
 namespace quenora {
 
+void TrayRouting::HookTrayMessages(WindowHandle window) {
+  // The icons carry the window in their record: it must be known before the first is added.
+  tray_.TrayWindowHandle = window;
+  installed_ = true;
+}
+
+void TrayRouting::UnhookTrayMessages() {
+  installed_ = false;
+}
+
+bool TrayRouting::TrayWindowProc(std::uintptr_t wParam, std::uintptr_t lParam) {
+  if (!installed_) return false;
+  OnTrayCallback(wParam, lParam);
+  return true;
+}
+
+void TrayRouting::TaskbarCreated(std::int32_t driveCount) {
+  // Explorer restarted: its new taskbar knows none of the icons.
+  if (installed_) tray_.AddAllTrayIconsAgain(driveCount);
+}
+
 void TrayRouting::OnTrayCallback(std::uintptr_t iconId, std::uintptr_t mouseMessage) {
   // A single click does nothing; the menu opens on pressing the right button, not on
   // releasing it.
@@ -22,12 +43,12 @@ void TrayRouting::OnTrayCallback(std::uintptr_t iconId, std::uintptr_t mouseMess
 
 void TrayRouting::OpenClickedDrive() {
   // An icon the last apply took away has no drive any more.
-  if (ClickedIconID < 1 || ClickedIconID > drives_.DriveCount || ClickedIconID > kMaxDrives) return;
-  const std::int32_t number = drives_.DriveNumbers[static_cast<std::size_t>(ClickedIconID - 1)];
+  const std::optional<std::string> drive = drives_.DriveOfIcon(ClickedIconID);
+  if (!drive) return;
   // The file manager by its full path, so that no program of the same name in the current or
   // the program's directory is started instead; its command line is the classic one.
   const std::string application = shell_.WindowsDirectory() + "\\explorer.exe";
-  shell_.StartProcess(application, "explorer " + DriveName(number));
+  shell_.StartProcess(application, "explorer " + *drive);
 }
 
 void TrayRouting::ShowTrayMenu(std::int32_t iconId) {

@@ -27,7 +27,8 @@ void DoOptionsUebernehmen(OptionsControls& controls, MonitorSettings& settings, 
   // counts from the moment the timer is switched on again.
   const TimerPause pause(controls);
   settings.WriteSettings();
-  tray.RemoveAllTrayIcons();
+  tray.RemoveAllTrayIcons(cycle.Drives().DriveCount);
+  cycle.RemoveAllDrives();
   cycle.ClearVorigerFreierSpeicher();
   settings.ReadSettings();
   view.UpdateIcons();

@@ -4,13 +4,14 @@
 
 #include <algorithm>
 
-#include "platform/win32/TrayIcons.h"
 #include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
 #include "ui/ApplyOptions.h"
+#include "ui/DriveListBox.h"
 #include "ui/StartInfoDialog.h"
+#include "ui/TrayIcons.h"
 #include "util/MessageTemplate.h"
 #include "util/Numbers.h"
 #include "util/ProgramIdentity.h"
@@ -28,6 +29,15 @@ constexpr std::string_view kOSFat32SupportKey = "OSFat32Support";
 constexpr std::string_view kAlreadyRunningTemplate =
     "%1 wird bereits ausgef\xC3\xBChrt. Klicken Sie auf das %1-Icon\\nin der Task-Leiste, um zu "
     "den die Optionen zu gelangen.";
+
+// The shell's tray record names the callback message as a number: WM_USER.
+static_assert(kTrayCallbackMessage == WM_USER);
+
+// Sent to every top-level window when the shell's taskbar is created anew (Explorer restarted).
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
 
 bool IsPageControl(const ControlSpec& row) {
   return row.layer != 0;
@@ -86,12 +96,11 @@ Form1::Form1(Form1Services services)
     : services_(services),
       store_(services.registry),
       freeSpace_(services.disks, services.system),
-      tray_(services.notifyArea, services.system, drives_),
+      tray_(services.notifyArea, services.system),
       cycle_(drives_, freeSpace_, services.disks, services.system),
       view_(cycle_, tray_, services.system, icoImage_),
       settings_(store_, *this, view_),
-      routing_(drives_, services.shell, *this),
-      hook_(routing_, tray_),
+      routing_(tray_, *this, services.shell, *this),
       autostart_(services.registryCalls, services.files, services.system),
       help_(services.shell, services.files, services.system) {}
 
@@ -442,7 +451,16 @@ LRESULT CALLBACK Form1::LayerProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_.get();
+  // A registered message can't be a case of the switch; 0 would be a failed registration.
+  if (const UINT taskbarCreated = TaskbarCreatedMessage();
+      taskbarCreated != 0 && message == taskbarCreated) {
+    routing_.TaskbarCreated(drives_.DriveCount);
+  }
   switch (message) {
+    case kTrayCallbackMessage:
+      // A mouse action on a tray icon: wParam the icon, lParam the mouse message.
+      if (routing_.TrayWindowProc(wParam, static_cast<std::uintptr_t>(lParam))) return 0;
+      break;
     case WM_TIMER:
       if (wParam == kTimer1Id) Timer1_Timer();
       return 0;
@@ -575,7 +593,7 @@ bool Form1::Form_Load() {
   }
   // 2. and 3.
   SetWindowTextW(window, L"Quenora");
-  hook_.HookTrayMessages(window);
+  routing_.HookTrayMessages(reinterpret_cast<WindowHandle>(window));
 
   // 4. Which free-space call the system offers; recorded, never read back.
   freeSpace_.OSFat32Support = freeSpace_.GetDiskFreeSpaceExSupported() ? -1 : 0;
@@ -615,8 +633,9 @@ void Form1::Form_Unload() {
   unloaded_ = true;
   services_.system.owner = nullptr;
   SetTimer1Enabled(false);
-  tray_.RemoveAllTrayIcons();
-  hook_.UnhookTrayMessages();
+  tray_.RemoveAllTrayIcons(drives_.DriveCount);
+  cycle_.RemoveAllDrives();
+  routing_.UnhookTrayMessages();
   WindowGeometry geometry(window_.get());
   store_.SaveFormPosition(geometry);
 }
@@ -624,8 +643,9 @@ void Form1::Form_Unload() {
 void Form1::EndApp() {
   // Quitting applies the window's state as "&OK" would, unconfirmed changes included.
   DoOptionsUebernehmen();
-  hook_.UnhookTrayMessages();
-  tray_.RemoveAllTrayIcons();
+  routing_.UnhookTrayMessages();
+  tray_.RemoveAllTrayIcons(drives_.DriveCount);
+  cycle_.RemoveAllDrives();
   if (!Form_QueryUnload(UnloadMode::FromCode)) DestroyWindow(window_.get());
 }
 
@@ -672,6 +692,10 @@ void Form1::ShowOptions() {
   if (!pagesBuilt_) BuildPages();
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
+}
+
+std::optional<std::string> Form1::DriveOfIcon(std::int32_t iconId) const {
+  return DriveNameAtPosition(drives_, iconId);
 }
 
 void Form1::PopUpTrayMenu() {
@@ -940,32 +964,9 @@ void Form1::SetTimer1Enabled(bool enabled) {
 }
 
 std::vector<std::string> Form1::RefreshDriveList() {
-  // The entries of a drive list box: "c: [SYSTEM]" for a labelled hard disk, "x: [Netzlaufwerk]"
-  // for a network drive, the bare letter for drives whose media may be slow or absent. Kept
-  // without a window of its own: a list box window would load the common controls into a
-  // program that sits in the tray.
-  std::vector<std::string> entries;
-  const DWORD drives = GetLogicalDrives();
-  for (int n = 0; n < 26; ++n) {
-    if (!(drives & (1u << n))) continue;
-    const wchar_t letter = static_cast<wchar_t>(L'a' + n);
-    const wchar_t root[] = {static_cast<wchar_t>(L'A' + n), L':', L'\\', 0};
-    std::wstring entry{letter, L':'};
-    const UINT type = GetDriveTypeW(root);
-    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
-      wchar_t label[MAX_PATH + 1] = {};
-      if (GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
-          label[0]) {
-        entry += L" [";
-        entry += label;
-        entry += L"]";
-      }
-    } else if (type == DRIVE_REMOTE) {
-      entry += L" [Netzlaufwerk]";
-    }
-    entries.push_back(Narrow(entry));
-  }
-  return entries;
+  // The drive list box's entries, kept without a window of its own: a list box window would
+  // load the common controls into a program that sits in the tray.
+  return DriveListEntries(services_.logicalDrives);
 }
 
 void Form1::ClearLV() {

@@ -14,10 +14,10 @@
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
+#include "platform/LogicalDrives.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/TrayMessageHook.h"
 #include "platform/win32/Win32System.h"
 #include "settings/Autostart.h"
 #include "settings/MonitorSettings.h"
@@ -40,12 +40,16 @@ struct Form1Services {
   Shell& shell;
   RegistryCalls& registryCalls;
   Files& files;
+  LogicalDrives& logicalDrives;
 };
 
 // Why the window is being closed.
 enum class UnloadMode { CloseBox = 0, FromCode = 1, SessionEnd = 2, FromOutside = 3 };
 
-class Form1 final : private OptionsControls, private TrayMenuHost, private TrayPictureMaker {
+class Form1 final : private OptionsControls,
+                    private TrayIconDrives,
+                    private TrayMenuHost,
+                    private TrayPictureMaker {
  public:
   explicit Form1(Form1Services services);
   Form1(const Form1&) = delete;
@@ -71,7 +75,6 @@ class Form1 final : private OptionsControls, private TrayMenuHost, private TrayP
   OptionsControls& Controls() { return *this; }
   TrayRouting& Routing() { return routing_; }
   TrayIconSet& Tray() { return tray_; }
-  TrayMessageHook& Hook() { return hook_; }
   AutostartCheckbox& AutoStartChk() { return autoStartChk_; }
   HelpLinks& Help() { return help_; }
   // The About dialog while it is open, else null.
@@ -178,6 +181,8 @@ class Form1 final : private OptionsControls, private TrayMenuHost, private TrayP
     std::vector<Entry> lv;
   };
 
+  // TrayIconDrives: the drive at the icon's list position.
+  std::optional<std::string> DriveOfIcon(std::int32_t iconId) const override;
   // TrayMenuHost: the menu pum at the mouse, with "&Abbrechen" as its default item.
   void PopUpTrayMenu() override;
   void ShowOptions();
@@ -195,7 +200,6 @@ class Form1 final : private OptionsControls, private TrayMenuHost, private TrayP
   TrayView view_;
   MonitorSettings settings_;
   TrayRouting routing_;
-  TrayMessageHook hook_;
   Autostart autostart_;
   HelpLinks help_;
   AutoStartChkControl autoStartChk_{*this};

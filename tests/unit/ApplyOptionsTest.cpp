@@ -63,7 +63,7 @@ class ApplyOptionsTest : public ::testing::Test {
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
-  TrayIconSet tray{shell, system, drives};
+  TrayIconSet tray{shell, system};
   CheckCycle cycle{drives, freeSpace, disks, system};
   TrayView view{cycle, tray, system, icons};
   MonitorSettings settings{store, controls, view};
@@ -130,6 +130,17 @@ TEST_F(ApplyOptionsTest, ApplyThatFailsInAStepSwitchesTheTimerOnAgain) {
   EXPECT_THROW(Apply(), std::runtime_error);
   EXPECT_EQ(controls.timerSwitches, (std::vector<bool>{false, true}));
   EXPECT_EQ(Joined(journal), "timer off | timer on");
+}
+
+TEST_F(ApplyOptionsTest, ApplyThatFailsAfterRemovingTheIconsLeavesNoPositionsBehind) {
+  controls.throwOnDriveList = true;
+  EXPECT_THROW(Apply(), std::runtime_error);
+  // The icon is gone, and so is its position: nothing would add it again or open its drive.
+  EXPECT_EQ(Joined(journal),
+            "timer off | write DoneBefore=1 | write MemoryLimit=10 | "
+            "write TimerInterval=10 | write AlarmSoundEnabled=1 | "
+            "write DriveList=C | delete 1 | interval 10000 | timer on");
+  EXPECT_EQ(drives.DriveCount, 0);
 }
 
 }  // namespace

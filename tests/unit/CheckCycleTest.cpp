@@ -155,7 +155,7 @@ class CheckCycleTest : public ::testing::Test {
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
-  TrayIconSet tray{shell, system, drives};
+  TrayIconSet tray{shell, system};
   CheckCycle cycle{drives, freeSpace, disks, system};
   TrayView view{cycle, tray, system, icons};
 };

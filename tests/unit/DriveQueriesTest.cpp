@@ -313,7 +313,7 @@ class CheckCycleWithSlowDriveTest : public ::testing::Test {
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
-  TrayIconSet tray{shell, system, drives};
+  TrayIconSet tray{shell, system};
   CheckCycle cycle{drives, freeSpace, disks, system};
   TrayView view{cycle, tray, system, icons};
 };

@@ -103,7 +103,10 @@ class FakeOptionsControls : public OptionsControls {
     if (journal) journal->push_back(enabled ? "timer on" : "timer off");
   }
 
-  std::vector<std::string> RefreshDriveList() override { return driveListBox; }
+  std::vector<std::string> RefreshDriveList() override {
+    if (throwOnDriveList) throw std::runtime_error("drive list");
+    return driveListBox;
+  }
 
   void ClearLV() override { lv.clear(); }
   void AddLVEntry(std::string_view text) override { lv.push_back({std::string(text), false}); }
@@ -132,6 +135,7 @@ class FakeOptionsControls : public OptionsControls {
   unsigned timerInterval = 2000;
   bool timerEnabled = true;
   std::vector<bool> timerSwitches;  // every switching of Timer1, in order
+  bool throwOnDriveList = false;
   std::vector<std::string> driveListBox = {"c: [SYSTEM]", "d:", "e: [DATEN]"};
   std::vector<Entry> lv;
   Journal* journal = nullptr;

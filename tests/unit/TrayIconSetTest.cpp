@@ -28,8 +28,7 @@ class TrayIconSetTest : public ::testing::Test {
 
   FakeNotifyArea shell;
   FakeSystem system;
-  DriveTable drives;
-  TrayIconSet tray{shell, system, drives};
+  TrayIconSet tray{shell, system};
 };
 
 TEST_F(TrayIconSetTest, EveryRequestCarriesTheSameRecordFields) {
@@ -105,43 +104,33 @@ TEST_F(TrayIconSetTest, DoubleByteCodePageNeverOverrunsTheField) {
 }
 
 TEST_F(TrayIconSetTest, RemoveAllWithNoIconsAsksTheShellNothing) {
-  tray.RemoveAllTrayIcons();
+  tray.RemoveAllTrayIcons(0);
   EXPECT_TRUE(shell.requests.empty());
-  EXPECT_EQ(drives.DriveCount, 0);
 }
 
-TEST_F(TrayIconSetTest, RemoveAllDeletesEveryIconInOrderAndOnlyOnce) {
-  drives.DriveCount = 3;
-  tray.RemoveAllTrayIcons();
+TEST_F(TrayIconSetTest, RemoveAllDeletesEveryIconInOrder) {
+  tray.RemoveAllTrayIcons(3);
   ASSERT_EQ(shell.requests.size(), 3u);
   for (std::uint32_t i = 0; i < 3; ++i) {
     EXPECT_EQ(shell.requests[i].message, kNimDelete);
     EXPECT_EQ(shell.requests[i].record.uID, i + 1);
   }
-  EXPECT_EQ(drives.DriveCount, 0);
-  tray.RemoveAllTrayIcons();
-  EXPECT_EQ(shell.requests.size(), 3u);
 }
 
 TEST_F(TrayIconSetTest, NewTaskbarGetsEveryIconAgainAsItWasLastShown) {
-  drives.DriveCount = 2;
   tray.AddTrayIcon(1, 10, "");
   tray.AddTrayIcon(2, 10, "");
   tray.ModifyTrayIcon(1, 11, "Rest auf C: 1,0 GB = 50%");
   tray.ModifyTrayIcon(2, 12, "Fehler: Von D: kann nicht gelesen werden.");
   tray.ModifyTrayIcon(1, 13, "Rest auf C: 0,9 GB = 45%");
   shell.requests.clear();
-  tray.AddAllTrayIconsAgain();
+  tray.AddAllTrayIconsAgain(2);
   ASSERT_EQ(shell.requests.size(), 2u);
   EXPECT_EQ(shell.requests[0].message, kNimAdd);
   EXPECT_EQ(shell.requests[0].record.hIcon, 13u);
   EXPECT_EQ(shell.requests[0].Tip(), "Rest auf C: 0,9 GB = 45%");
   EXPECT_EQ(shell.requests[1].record.hIcon, 12u);
   EXPECT_EQ(shell.requests[1].Tip(), "Fehler: Von D: kann nicht gelesen werden.");
-  tray.RemoveAllTrayIcons();
-  shell.requests.clear();
-  tray.AddAllTrayIconsAgain();
-  EXPECT_TRUE(shell.requests.empty());
 }
 
 TEST_F(TrayIconSetTest, ARefusedRequestIsNotRepeated) {

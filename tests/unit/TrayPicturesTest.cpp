@@ -10,7 +10,7 @@
 namespace quenora {
 namespace {
 
-constexpr int kSize = TrayPicture::kSize;
+constexpr int kSize = IconPicture::kSize;
 
 // Where the bar and the drive sit in every fill picture: one bar column per fill level.
 constexpr int kBarLeft = 2;
@@ -54,7 +54,7 @@ bool IsRedOfDisc(const Rgba& p) {
   return IsOpaque(p) && p.r >= 96 && p.g <= 40 && p.b <= 40;
 }
 
-bool SameRows(const TrayPicture& a, const TrayPicture& b, int top, int bottom) {
+bool SameRows(const IconPicture& a, const IconPicture& b, int top, int bottom) {
   for (int y = top; y <= bottom; ++y) {
     for (int x = 0; x < kSize; ++x) {
       if (!(a.At(x, y) == b.At(x, y))) return false;
@@ -71,17 +71,17 @@ class TrayPicturesTest : public ::testing::Test {
     }
   }
 
-  const TrayPicture& Fill(int level) const { return pictures[static_cast<std::size_t>(level)]; }
-  const TrayPicture& Alarm() const { return pictures[kIconAlarm]; }
-  const TrayPicture& Unreadable() const { return pictures[kIconUnreadable]; }
+  const IconPicture& Fill(int level) const { return pictures[static_cast<std::size_t>(level)]; }
+  const IconPicture& Alarm() const { return pictures[kIconAlarm]; }
+  const IconPicture& Unreadable() const { return pictures[kIconUnreadable]; }
 
-  std::vector<TrayPicture> pictures;
+  std::vector<IconPicture> pictures;
 };
 
 TEST_F(TrayPicturesTest, FillBarShowsOneRedColumnPerLevelLeftOfTheGreen) {
   for (int level = 0; level <= kMaxFillLevel; ++level) {
     SCOPED_TRACE("fill level " + std::to_string(level));
-    const TrayPicture& picture = Fill(level);
+    const IconPicture& picture = Fill(level);
     int redColumns = 0;
     int greenColumns = 0;
     bool seenGreen = false;
@@ -108,7 +108,7 @@ TEST_F(TrayPicturesTest, FillBarShowsOneRedColumnPerLevelLeftOfTheGreen) {
 TEST_F(TrayPicturesTest, FillBarHasAGreyFrameAndADarkerShadow) {
   for (int level = 0; level <= kMaxFillLevel; ++level) {
     SCOPED_TRACE("fill level " + std::to_string(level));
-    const TrayPicture& picture = Fill(level);
+    const IconPicture& picture = Fill(level);
     std::vector<Rgba> frame;
     for (int x = 1; x <= 29; ++x) {
       frame.push_back(picture.At(x, 1));
@@ -137,7 +137,7 @@ TEST_F(TrayPicturesTest, FillBarHasAGreyFrameAndADarkerShadow) {
 TEST_F(TrayPicturesTest, FillPicturesLeaveTheBorderTransparent) {
   for (int level = 0; level <= kMaxFillLevel; ++level) {
     SCOPED_TRACE("fill level " + std::to_string(level));
-    const TrayPicture& picture = Fill(level);
+    const IconPicture& picture = Fill(level);
     for (int i = 0; i < kSize; ++i) {
       EXPECT_TRUE(IsTransparent(picture.At(i, 0))) << "row 0, column " << i;
       EXPECT_TRUE(IsTransparent(picture.At(0, i))) << "column 0, row " << i;

@@ -2,10 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "Fakes.h"
 
 namespace quenora {
 namespace {
+
+// The window's icons: identifier to drive.
+class IconDrives : public TrayIconDrives {
+ public:
+  std::optional<std::string> DriveOfIcon(std::int32_t iconId) const override {
+    const auto it = drives.find(iconId);
+    if (it == drives.end()) return std::nullopt;
+    return it->second;
+  }
+  std::map<std::int32_t, std::string> drives;
+};
 
 // The window's menu, which here "chooses" an item at once: 1 is "Laufwerk öffnen".
 class ChoosingMenu : public TrayMenuHost {
@@ -22,15 +35,47 @@ class ChoosingMenu : public TrayMenuHost {
 class TrayRoutingTest : public ::testing::Test {
  protected:
   TrayRoutingTest() {
-    drives.DriveCount = 3;
-    drives.DriveNumbers = {'C' % 64, 'E' % 64, 'Q' % 64};
+    drives.drives = {{1, "C:"}, {2, "E:"}, {3, "Q:"}};
     menu.routing = &routing;
   }
-  DriveTable drives;
+  testing::FakeNotifyArea notifyArea;
+  testing::FakeSystem system;
+  TrayIconSet tray{notifyArea, system};
+  IconDrives drives;
   testing::FakeShell shell;
   ChoosingMenu menu;
-  TrayRouting routing{drives, shell, menu};
+  TrayRouting routing{tray, drives, shell, menu};
 };
+
+TEST_F(TrayRoutingTest, CallbackActsOnlyBetweenHookAndUnhook) {
+  EXPECT_FALSE(routing.TrayWindowProc(2, kLeftButtonDoubleClick));
+  routing.HookTrayMessages(0x1234);
+  EXPECT_EQ(tray.TrayWindowHandle, 0x1234u);
+  EXPECT_TRUE(routing.TrayWindowProc(2, kLeftButtonDoubleClick));
+  EXPECT_TRUE(routing.TrayWindowProc(2, 0x200));  // taken, though a mouse move does nothing
+  routing.UnhookTrayMessages();
+  routing.UnhookTrayMessages();
+  EXPECT_FALSE(routing.TrayWindowProc(3, kLeftButtonDoubleClick));
+  ASSERT_EQ(shell.starts.size(), 1u);
+  EXPECT_EQ(shell.starts[0].commandLine, "explorer E:");
+  EXPECT_EQ(routing.ClickedIconID, 2);
+}
+
+TEST_F(TrayRoutingTest, NewTaskbarGetsTheIconsAgainOnlyWhileHooked) {
+  tray.AddTrayIcon(1, 7, "Rest auf C: 1,0 GB = 50%");
+  notifyArea.requests.clear();
+  routing.TaskbarCreated(1);
+  EXPECT_TRUE(notifyArea.requests.empty());
+  routing.HookTrayMessages(0x1234);
+  routing.TaskbarCreated(1);
+  ASSERT_EQ(notifyArea.requests.size(), 1u);
+  EXPECT_EQ(notifyArea.requests[0].message, kNimAdd);
+  EXPECT_EQ(notifyArea.requests[0].record.hIcon, 7u);
+  EXPECT_EQ(notifyArea.requests[0].Tip(), "Rest auf C: 1,0 GB = 50%");
+  routing.UnhookTrayMessages();
+  routing.TaskbarCreated(1);
+  EXPECT_EQ(notifyArea.requests.size(), 1u);
+}
 
 TEST_F(TrayRoutingTest, OnlyLeftDoubleClickAndRightButtonDownAct) {
   for (const std::uintptr_t mouse : {0x200u, 0x201u, 0x202u, 0x205u, 0x206u, 0x207u, 0u}) {
@@ -61,13 +106,11 @@ TEST_F(TrayRoutingTest, MenuOpensTheDriveOfTheIconItWasOpenedFor) {
 }
 
 TEST_F(TrayRoutingTest, IconsThatNoLongerExistOpenNothing) {
-  for (const std::int32_t id : {0, 4, 26, 27, -1}) {
+  drives.drives.erase(2);  // an apply took the icon away
+  for (const std::int32_t id : {0, 2, 4, -1}) {
     routing.ClickedIconID = id;
     routing.OpenClickedDrive();
   }
-  drives.DriveCount = 0;  // an apply took every icon away
-  routing.ClickedIconID = 1;
-  routing.OpenClickedDrive();
   EXPECT_TRUE(shell.starts.empty());
 }
 

@@ -109,7 +109,7 @@ class DriveScenarioTest : public ::testing::Test {
   DriveTable drives_;
   IconImages icons_{};
   FreeSpace freeSpace_{disks_, system_};
-  TrayIconSet tray_{shell_, system_, drives_};
+  TrayIconSet tray_{shell_, system_};
   CheckCycle cycle_{drives_, freeSpace_, disks_, system_};
   TrayView view_{cycle_, tray_, system_, icons_};
 };

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32LogicalDrives.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32RegistryCalls.h"
 #include "platform/win32/Win32System.h"
@@ -80,8 +82,8 @@ class Form1Test : public ::testing::Test {
 
   Form1& Load() {
     form.reset();  // an old window saves its position as it goes
-    form = std::make_unique<Form1>(
-        Form1Services{disks, shell, system, registry, starter, registryCalls, files});
+    form = std::make_unique<Form1>(Form1Services{disks, shell, system, registry, starter,
+                                                 registryCalls, files, logicalDrives});
     EXPECT_TRUE(form->Load(GetModuleHandleW(nullptr)));
     return *form;
   }
@@ -123,6 +125,7 @@ class Form1Test : public ::testing::Test {
   testing::FakeShell starter;
   Win32RegistryCalls registryCalls;
   Win32Files files;
+  Win32LogicalDrives logicalDrives;
   std::unique_ptr<Form1> form;
 };
 
@@ -530,7 +533,8 @@ TEST_F(Form1Test, SecondInstanceSaysSoAndTouchesNothing) {
   Load();
   CountingSystem secondSystem;
   testing::FakeNotifyArea secondShell;
-  Form1 second({disks, secondShell, secondSystem, registry, starter, registryCalls, files});
+  Form1 second(
+      {disks, secondShell, secondSystem, registry, starter, registryCalls, files, logicalDrives});
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
   EXPECT_FALSE(second.Load(GetModuleHandleW(nullptr)));
   EXPECT_EQ(secondSystem.messages,
@@ -545,7 +549,8 @@ TEST_F(Form1Test, SecondInstanceSaysSoAndTouchesNothing) {
 TEST_F(Form1Test, DoubleClickOnATrayIconOpensItsDrive) {
   Store(kDriveListKey, "zc");
   Form1& f = Load();
-  // Through the window's procedure, as the shell sends it: icon 2 is drive C:.
+  // Through the window's own procedure, as the shell sends it: icon 2 is drive C:.
+  EXPECT_EQ(GetWindowLongPtrW(f.hWnd(), GWLP_WNDPROC), GetClassLongPtrW(f.hWnd(), GCLP_WNDPROC));
   EXPECT_EQ(SendMessageW(f.hWnd(), WM_USER, 2, WM_LBUTTONDBLCLK), 0);
   SendMessageW(f.hWnd(), WM_USER, 1, WM_LBUTTONUP);
   ASSERT_EQ(starter.starts.size(), 1u);
@@ -920,6 +925,10 @@ TEST_F(Form1Test, QuittingStoresChangesThatWereNotConfirmed) {
   EXPECT_FALSE(IsWindow(f.hWnd()));
   ASSERT_FALSE(shell.requests.empty());
   EXPECT_EQ(shell.requests.back().message, kNimDelete);
+  // C:'s icon goes once with the apply and once with the quit, not again with the window.
+  EXPECT_EQ(std::count_if(shell.requests.begin(), shell.requests.end(),
+                          [](const auto& request) { return request.message == kNimDelete; }),
+            2);
   MSG message;
   EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
@@ -942,10 +951,11 @@ TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].message, kNimDelete);
   EXPECT_EQ(shell.requests[0].record.uID, 1u);
+  EXPECT_EQ(f.Drives().DriveCount, 0);
   EXPECT_NE(Stored("_Top"), "<none>");
-  // The routing is gone: the window's own procedure is back.
-  EXPECT_EQ(GetWindowLongPtrW(f.hWnd(), GWLP_WNDPROC),
-            reinterpret_cast<LONG_PTR>(f.Hook().PrevWindowProc));
+  // The routing is gone: the icons' callback message does nothing any more.
+  SendMessageW(f.hWnd(), WM_USER, 1, WM_LBUTTONDBLCLK);
+  EXPECT_EQ(f.Routing().ClickedIconID, 0);
   DestroyWindow(f.hWnd());
   EXPECT_EQ(shell.requests.size(), 1u);
 }

@@ -37,11 +37,12 @@
 #include "ProcessCounters.h"
 #include "monitor/CheckCycle.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/TrayIcons.h"
+#include "platform/win32/PictureIcon.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/Win32System.h"
 #include "ui/TrayView.h"
+#include "ui/TrayIcons.h"
 
 namespace quenora::win32 {
 namespace {
@@ -268,7 +269,7 @@ class SoakTest : public ::testing::Test {
     disks_.realQueries = 0;
   }
 
-  void TearDown() override { tray_.RemoveAllTrayIcons(); }
+  void TearDown() override { tray_.RemoveAllTrayIcons(drives_.DriveCount); }
 
   // One tick as the program's timer runs it, then whatever came in meanwhile.
   void Cycle(int index) {
@@ -290,7 +291,7 @@ class SoakTest : public ::testing::Test {
   CountingSystem system_;
   DriveTable drives_;
   FreeSpace freeSpace_{disks_, system_};
-  TrayIconSet tray_{shell_, system_, drives_};
+  TrayIconSet tray_{shell_, system_};
   CheckCycle cycle_{drives_, freeSpace_, disks_, system_};
   TrayView view_{cycle_, tray_, system_, icons_};
 };

@@ -1,4 +1,5 @@
-#include "platform/win32/TrayIcons.h"
+#include "platform/win32/PictureIcon.h"
+#include "ui/TrayIcons.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,7 @@ TEST(TrayIconsTest, FillIconsCarryTheirRedColumnsIntoTheSystem) {
 TEST(TrayIconsTest, TransparentPixelsAreMaskedAndDrawnOnesAreNot) {
   const UniqueIcon icon = CreateIconFromPicture(DrawTrayPicture(kIconAlarm));
   ASSERT_TRUE(icon);
-  const TrayPicture picture = DrawTrayPicture(kIconAlarm);
+  const IconPicture picture = DrawTrayPicture(kIconAlarm);
   const IconPixels pixels = ReadIcon(icon.get());
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 32; ++x) {

@@ -7,8 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "monitor/TrayPictures.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/TrayIcons.h"
+#include "platform/win32/PictureIcon.h"
 #include "platform/win32/Win32System.h"
 #include "tray/TrayIconSet.h"
 
@@ -27,8 +28,7 @@ class Win32NotifyAreaTest : public ::testing::Test {
   UniqueWindow window_;
   Win32NotifyArea shell;
   Win32System system;
-  DriveTable drives;
-  TrayIconSet tray{shell, system, drives};
+  TrayIconSet tray{shell, system};
 };
 
 TEST_F(Win32NotifyAreaTest, RecordIsTheEightyEightByteLayoutOnThe32BitBuild) {

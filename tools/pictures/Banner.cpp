@@ -94,7 +94,7 @@ Shape Glyph(char c, Point at) {
 }
 
 // The program's tray picture, pixel for pixel, with its top left corner at `origin`.
-Paint TrayIcon(const quenora::TrayPicture& picture, Point origin) {
+Paint TrayIcon(const quenora::IconPicture& picture, Point origin) {
   return [&picture, origin](Point p) {
     const int x = std::clamp(static_cast<int>(std::floor(p.x - origin.x)), 0, 31);
     const int y = std::clamp(static_cast<int>(std::floor(p.y - origin.y)), 0, 31);
@@ -182,7 +182,7 @@ Image DrawStartBanner() {
               kFace);
 
   // Our icons, as the program draws them.
-  std::vector<quenora::TrayPicture> icons;
+  std::vector<quenora::IconPicture> icons;
   for (const int level : kFillLevels) icons.push_back(quenora::DrawTrayPicture(level));
   for (std::size_t i = 0; i < icons.size(); ++i) {
     const Point origin{kFirstIconLeft + kIconStep * static_cast<double>(i), kIconTop};

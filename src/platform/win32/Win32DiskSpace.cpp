@@ -91,6 +91,10 @@ DiskFreeSpaceAnswer Win32DiskSpace::CallDiskFreeSpace(std::string_view rootPath)
 }
 
 std::string Win32DiskSpace::VolumeLabel(std::string_view rootPath) {
+  return ReadVolumeLabel(rootPath);
+}
+
+std::string ReadVolumeLabel(std::string_view rootPath) {
   wchar_t label[MAX_PATH + 1] = {};
   if (!GetVolumeInformationW(Widen(rootPath).c_str(), label, MAX_PATH + 1, nullptr, nullptr,
                              nullptr, nullptr, 0)) {

@@ -30,6 +30,9 @@ class Win32DiskSpace : public DiskSpaceApi {
 // raising the system's "no disk" box on every tick.
 void FailDriveErrorsQuietly();
 
+// The volume label of `rootPath` ("C:\"), UTF-8; empty when there is none or it can't be read.
+std::string ReadVolumeLabel(std::string_view rootPath);
+
 // The system's description of an error number, UTF-8, without the trailing line break.
 std::string SystemErrorText(DWORD error);
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "settings/SettingsStore.h"
+#include "platform/FormGeometry.h"
 
 namespace quenora::win32 {
 

@@ -1,5 +1,5 @@
 #pragma once
-// Turns the portable tray pictures into icons.
+// The tray pictures IcoImage(0)..IcoImage(29) as icons.
 
 #include <array>
 
@@ -7,9 +7,6 @@
 #include "platform/win32/Handles.h"
 
 namespace quenora::win32 {
-
-// A 32 x 32 icon with the picture's colours and its transparent pixels masked out.
-UniqueIcon CreateIconFromPicture(const TrayPicture& picture);
 
 // IcoImage(index), index 0..29.
 UniqueIcon CreateTrayIcon(int index);

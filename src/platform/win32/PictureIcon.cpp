@@ -1,4 +1,4 @@
-#include "platform/win32/TrayIcons.h"
+#include "platform/win32/PictureIcon.h"
 
 #include <cstdint>
 #include <cstring>
@@ -6,8 +6,8 @@
 
 namespace quenora::win32 {
 
-UniqueIcon CreateIconFromPicture(const TrayPicture& picture) {
-  constexpr int kSize = TrayPicture::kSize;
+UniqueIcon CreateIconFromPicture(const IconPicture& picture) {
+  constexpr int kSize = IconPicture::kSize;
 
   // Colour: a top-down 32-bit DIB (BGRA). Transparent pixels are black, so that the XOR
   // step of the classic icon drawing leaves the background untouched where there's no alpha.
@@ -51,16 +51,6 @@ UniqueIcon CreateIconFromPicture(const TrayPicture& picture) {
   iconInfo.hbmColor = color.get();
   // The icon keeps copies of both bitmaps; ours go when this returns.
   return UniqueIcon(CreateIconIndirect(&iconInfo));
-}
-
-UniqueIcon CreateTrayIcon(int index) { return CreateIconFromPicture(DrawTrayPicture(index)); }
-
-std::array<UniqueIcon, kTrayPictureCount> CreateTrayIcons() {
-  std::array<UniqueIcon, kTrayPictureCount> icons;
-  for (int i = 0; i < kTrayPictureCount; ++i) {
-    icons[static_cast<std::size_t>(i)] = CreateTrayIcon(i);
-  }
-  return icons;
 }
 
 }  // namespace quenora::win32
