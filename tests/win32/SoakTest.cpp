@@ -41,8 +41,8 @@
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/Win32System.h"
-#include "ui/TrayView.h"
 #include "ui/TrayIcons.h"
+#include "ui/TrayView.h"
 
 namespace quenora::win32 {
 namespace {
