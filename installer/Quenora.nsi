@@ -12,7 +12,8 @@
 ; Both end a running Quenora first, as Windows does at log-off: its main window gets WM_CLOSE,
 ; so that it takes its icons out of the notification area and saves its position. When it
 ; can't be ended, the user is asked to end it; a silent run stops with error level 2 instead
-; and changes nothing.
+; and changes nothing. A silent setup starts the Quenora it ended again when it is through
+; (the same program file, as the same user); the wizard offers it on its last page instead.
 
 Unicode true
 SetCompressor /SOLID /FINAL lzma
@@ -46,6 +47,9 @@ RequestExecutionLevel user
 !define SETTINGS_KEY "${VENDOR_KEY}\${PRODUCT}"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define SYNCHRONIZE 0x00100000
+!define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+; TOKEN_ASSIGN_PRIMARY, TOKEN_DUPLICATE and TOKEN_QUERY: what starting a process with it needs.
+!define TOKEN_START_ACCESS 0xB
 !define WAIT_SECONDS 5
 
 Name "${PRODUCT}"
@@ -167,8 +171,82 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "© ${VENDOR}"
 !insertmacro DEFINE_END_RUNNING_QUENORA ""
 !insertmacro DEFINE_END_RUNNING_QUENORA "un."
 
+; The Quenora that a silent setup ends, to be started again when it is through: its program
+; file ("" when none ran) and its access token (0 when it couldn't be had).
+Var RestartExe
+Var RestartToken
+
+; Remembers the running Quenora, if there is one. Its window is on this desktop, so it runs in
+; this session; its own token starts it again as its user even from a setup that an
+; administrator started elevated.
+Function RememberRunningQuenora
+  StrCpy $RestartExe ""
+  StrCpy $RestartToken 0
+  FindWindow $0 "${WINDOW_CLASS}"
+  ${If} $0 = 0
+    Return
+  ${EndIf}
+  StrCpy $RestartExe "$INSTDIR\${EXE}"
+  StrCpy $1 0
+  System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
+  StrCpy $2 0
+  ${If} $1 <> 0
+    System::Call "kernel32::OpenProcess(i ${PROCESS_QUERY_LIMITED_INFORMATION}, i 0, i r1) p .r2"
+  ${EndIf}
+  ${If} $2 P= 0
+    Return
+  ${EndIf}
+  System::Call "kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r4, \
+    *i ${NSIS_MAX_STRLEN} r3) i .r5"
+  ${If} $5 <> 0
+    StrCpy $RestartExe $4
+  ${EndIf}
+  System::Call "advapi32::OpenProcessToken(p r2, i ${TOKEN_START_ACCESS}, *p .r6) i .r5"
+  ${If} $5 <> 0
+    StrCpy $RestartToken $6
+  ${EndIf}
+  System::Call "kernel32::CloseHandle(p r2)"
+FunctionEnd
+
+; Starts the Quenora that RememberRunningQuenora found. With its own token when the setup may
+; do that (an elevated setup may, a setup without elevation may not: it then runs as that
+; user already), from its own folder, so that it keeps no other folder in use.
+Function StartQuenoraAgain
+  ${If} $RestartExe == ""
+    Return
+  ${EndIf}
+  StrCpy $5 $RestartExe
+  StrCpy $6 '"$RestartExe"'
+  ${GetParent} $RestartExe $7
+  StrCpy $0 0
+  ${If} $RestartToken P<> 0
+    System::Call "*(&l4, p 0, p 0, p 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, &i2 0, &i2 0, \
+      p 0, p 0, p 0, p 0) p .r1"
+    System::Call "*(p 0, p 0, i 0, i 0) p .r2"
+    System::Call "advapi32::CreateProcessWithTokenW(p $RestartToken, i 0, w r5, w r6, i 0, p 0, \
+      w r7, p r1, p r2) i .r0"
+    ${If} $0 <> 0
+      System::Call "*$2(p .r3, p .r4)"
+      System::Call "kernel32::CloseHandle(p r3)"
+      System::Call "kernel32::CloseHandle(p r4)"
+    ${EndIf}
+    System::Free $1
+    System::Free $2
+    System::Call "kernel32::CloseHandle(p $RestartToken)"
+    StrCpy $RestartToken 0
+  ${EndIf}
+  ${If} $0 = 0
+    SetOutPath $7
+    Exec '"$5"'
+  ${EndIf}
+  StrCpy $RestartExe ""
+FunctionEnd
+
 Section "${PRODUCT}" SectionProgram
   SectionIn RO
+  ${If} ${Silent}
+    Call RememberRunningQuenora
+  ${EndIf}
   Call EndRunningQuenora
   Pop $0
   ${If} $0 != "ok"
@@ -195,8 +273,20 @@ Section "${PRODUCT}" SectionProgram
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  ; In KB: what this setup wrote (the section's files, as makensis counted them, and the
+  ; uninstaller), not whatever else lies in the folder.
+  SectionGetSize ${SectionProgram} $0
+  FileOpen $1 "$INSTDIR\${UNINSTALLER}" r
+  FileSeek $1 0 END $2
+  FileClose $1
+  IntOp $2 $2 + 1023
+  IntOp $2 $2 / 1024
+  IntOp $0 $0 + $2
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  ${If} ${Silent}
+    Call StartQuenoraAgain
+  ${EndIf}
 SectionEnd
 
 Var RemoveSettings

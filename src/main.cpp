@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "platform/win32/SystemLibraries.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32LogicalDrives.h"
@@ -28,6 +29,7 @@ void __verbose_terminate_handler() {
 #endif
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  quenora::win32::KeepDllSearchInSystemFolder();
   quenora::win32::FailDriveErrorsQuietly();
 
   quenora::win32::Win32DiskSpace disks;

@@ -4,8 +4,9 @@
 #   - each zip holds Quenora\ with exactly the exe and the help of its build, and the program
 #     runs from wherever the zip was unpacked;
 #   - the setup installs silently for the user (files, Start-menu shortcut, entry in the list of
-#     installed programs), the installed program runs from there, and a setup over a running
-#     Quenora ends it first;
+#     installed programs, its size counting the installed files only), the installed program
+#     runs from there, and a silent setup over a running Quenora ends it first and starts it
+#     again when it is through (one that didn't run, it doesn't start);
 #   - the uninstaller ends a running Quenora and removes everything the setup and the program
 #     left, the settings only with /REMOVESETTINGS; a Quenora that doesn't end makes a silent
 #     uninstaller stop with an error and remove nothing.
@@ -142,6 +143,14 @@ quenora_processes() {
   local pid argv0
   while IFS=$'\t' read -r pid argv0; do
     [[ ${argv0,,} == *'\quenora.exe' ]] && printf '%s\n' "$argv0"
+  done < <(prefix_processes)
+  return 0
+}
+# Their process ids, one a line.
+quenora_process_ids() {
+  local pid argv0
+  while IFS=$'\t' read -r pid argv0; do
+    [[ ${argv0,,} == *'\quenora.exe' ]] && printf '%s\n' "$pid"
   done < <(prefix_processes)
   return 0
 }
@@ -391,11 +400,48 @@ expect_estimated_size() {
     echo "        EstimatedSize is '$data', not a number" >&2
     return 1
   fi
-  kib=$(du -sk --apparent-size "$inst_unix" | cut -f1)
-  # In KB; du counts a little differently (folders), so 10% either way.
+  # What the setup installed, whatever else lies in the folder; in KB, and du counts a little
+  # differently (folders), so 10% either way.
+  kib=$(du -skc --apparent-size "$inst_unix/Quenora.exe" "$inst_unix/Deinstallieren.exe" \
+    "$inst_unix/hilfe" | tail -n 1 | cut -f1)
   if ((data * 10 >= kib * 9 && data * 10 <= kib * 11)); then return 0; fi
-  echo "        EstimatedSize is $((data)) KB, the folder holds $kib KB" >&2
+  echo "        EstimatedSize is $((data)) KB, the installed files are $kib KB" >&2
   return 1
+}
+
+# A silent setup over the running Quenora, which it ends and starts again: the Quenora of
+# before is gone, and a new one runs from the installation folder (it wrote its start's
+# OSFat32Support again, which is removed here first).
+update_over_running_quenora() {
+  local before after
+  before=$(quenora_process_ids)
+  if [[ -z $before ]]; then
+    echo "        no Quenora runs before the setup" >&2
+    return 1
+  fi
+  w reg delete "$settings_key" /v OSFat32Support /f >/dev/null 2>&1 || true
+  install || return 1
+  if ! wait_until settings_written 30; then
+    echo "        no Quenora started within 30 s of the setup (it wrote no settings)" >&2
+    echo "        running: $(quenora_processes | tr '\n' ' ')" >&2
+    return 1
+  fi
+  after=$(quenora_process_ids)
+  if [[ $(quenora_processes) != "$inst\\Quenora.exe" ]]; then
+    echo "        expected $inst\\Quenora.exe to run," \
+      "running: $(quenora_processes | tr '\n' ' ')" >&2
+    return 1
+  fi
+  [[ $after != "$before" ]] && return 0
+  echo "        the Quenora of before the setup (process $before) still runs: it wasn't ended" >&2
+  return 1
+}
+
+# A big file of the user's own in the installation folder, which the setup must not count.
+foreign_file=""
+put_foreign_file() {
+  foreign_file="$inst_unix/Eigene Notizen.bin"
+  head -c $((4 * 1024 * 1024)) /dev/zero >"$foreign_file"
 }
 
 # Runs the uninstaller in place (`_?=`: no copy in the temp folder, the run waits and gives its
@@ -446,6 +492,7 @@ set_autostart_and_settings() {
 
 section "pass 1: setup, Quenora, uninstaller /REMOVESETTINGS while it runs"
 check "setup /S succeeds" install
+check "setup /S starts no Quenora when none ran" expect_not_running
 check_installation
 check "Quenora runs from the installation folder" start_quenora "$inst\\Quenora.exe"
 check "its help is next to it: hilfe\\index.htm" expect_exists "$inst_unix/hilfe/index.htm"
@@ -460,14 +507,15 @@ check_removed
 check "uninstaller: settings key removed" expect_no_key "$settings_key"
 check "uninstaller: the then empty vendor key removed" expect_no_key "$vendor_key"
 
-section "pass 2: setup over a running Quenora, uninstaller without /REMOVESETTINGS"
+section "pass 2: silent update over a running Quenora, uninstaller without /REMOVESETTINGS"
 check "setup /S succeeds" install
 check "Quenora runs from the installation folder" start_quenora "$inst\\Quenora.exe"
-check "setup /S over the running Quenora succeeds" install
-check "setup: the running Quenora was ended" expect_not_running
+check "a big file of the user's own lies in the installation folder" put_foreign_file
+check "setup /S over the running Quenora ends it and starts it again" update_over_running_quenora
 reap_quenora
 check_installation
-check "Quenora runs again" start_quenora "$inst\\Quenora.exe"
+check "setup: the user's own file is left alone" expect_exists "$foreign_file"
+rm -f "$foreign_file"
 check "autostart value and settings written" set_autostart_and_settings
 check "uninstaller /S, run as Windows does, succeeds" uninstall_as_windows_does
 reap_quenora

@@ -867,7 +867,9 @@ void Form1::DrawLogo(const DRAWITEMSTRUCT& item) {
       {rect.right, rect.bottom, 0xDC00, 0xE6FF, 0xF4FF, 0},
   };
   GRADIENT_RECT gradient{0, 1};
-  GradientFill(dc, vertices, 2, &gradient, 1, GRADIENT_FILL_RECT_V);
+  // gdi32's own gradient: msimg32's GradientFill would have the exe import msimg32, which is no
+  // known DLL and so is looked for beside the exe first.
+  GdiGradientFill(dc, vertices, 2, &gradient, 1, GRADIENT_FILL_RECT_V);
   FrameRect(dc, &rect, GetSysColorBrush(COLOR_3DSHADOW));
 
   const int margin = std::max(2, height / 8);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/SystemLibraries.h"
 
 namespace quenora::win32 {
 
@@ -45,12 +46,11 @@ UniqueBitmap LoadPngResource(HINSTANCE instance, int id);
 // A function of a system DLL, the DLL loaded on first use and kept; null if either is missing.
 // For DLLs that weigh much and serve only windows a program in the tray doesn't show: ole32,
 // oleaut32 and comctl32, with what they pull in, cost megabytes of memory and a good part of
-// the start under wine. ole32 and oleaut32 are known DLLs and comctl32 comes from the
-// manifest's side-by-side assembly: the name alone finds each in the system's folders, never
-// beside the exe.
+// the start under wine. Loaded from the system's folder (comctl32 from the manifest's
+// side-by-side assembly), never from beside the exe.
 template <typename Function>
 Function* SystemFunction(const wchar_t* dll, const char* name) {
-  HMODULE module = LoadLibraryW(dll);
+  HMODULE module = LoadSystemLibrary(dll);
   if (!module) return nullptr;
   // Through the generic function type: GetProcAddress can't know the real one.
   return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
