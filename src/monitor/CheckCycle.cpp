@@ -55,9 +55,14 @@ SizeUnit ChooseUnit(double freeBytes) {
   return {" TB", 40};
 }
 
+std::string FreeSpaceText(double freeBytes, std::string_view decimalSeparator) {
+  const SizeUnit unit = ChooseUnit(freeBytes);
+  return OneDecimalText(std::ldexp(freeBytes, -unit.exponent), decimalSeparator) +
+         std::string(unit.text);
+}
+
 std::string DriveTipText(std::string_view drive, std::string_view volumeLabel, double freeBytes,
                          double totalBytes, std::string_view decimalSeparator) {
-  const SizeUnit unit = ChooseUnit(freeBytes);
   std::string text = "Rest auf ";
   text += drive;
   if (!volumeLabel.empty()) {
@@ -65,8 +70,7 @@ std::string DriveTipText(std::string_view drive, std::string_view volumeLabel, d
     text += volumeLabel;
     text += "\xC2\xAB";  // «
   }
-  text += OneDecimalText(std::ldexp(freeBytes, -unit.exponent), decimalSeparator);
-  text += unit.text;
+  text += FreeSpaceText(freeBytes, decimalSeparator);
   text += " = ";
   text += WholeNumberText(RoundHalfAwayFromZero(freeBytes / totalBytes * 100));
   text += "%";
@@ -119,6 +123,8 @@ std::vector<IconUpdate> CheckCycle::UpdateIcons() {
     readings[slot] =
         firstOf[slot] == slot ? queries_.TakeSpaceAnswer(drive, deadline) : readings[firstOf[slot]];
     const DriveQueries::SpaceReading& reading = readings[slot];
+    DriveReading& seen = readings_[slot];
+    seen = {};
     bool update = false;
     int iconIndex = kIconUnreadable;
     std::string tip;
@@ -145,6 +151,9 @@ std::vector<IconUpdate> CheckCycle::UpdateIcons() {
     // A drive that reports no size at all can't be pictured; it counts as unreadable.
     if (space.ok && space.totalBytes > 0) {
       const bool below = space.freeBytes < limitBytes;
+      seen.state = DriveReading::State::Readable;
+      seen.freeBytes = space.freeBytes;
+      seen.totalBytes = space.totalBytes;
       // Below the limit the icon is sent in any case, so its picture and tooltip are computed
       // too; that only differs from "changed" in the first cycle, for a full drive whose
       // remembered count is still the initial 0.
@@ -170,9 +179,12 @@ std::vector<IconUpdate> CheckCycle::UpdateIcons() {
           sound = true;
           iconIndex = kIconAlarm;
         }
+        seen.label = label ? label->label : queries_.LastVolumeLabel(drive).label;
         ClearVorigerFreierSpeicher();
       }
     } else {
+      seen.state = DriveReading::State::Unreadable;
+      seen.label = queries_.LastVolumeLabel(drive).label;
       update = true;
       if (BlinkPhase != 0) {
         sound = true;

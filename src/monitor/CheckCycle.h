@@ -43,6 +43,19 @@ struct IconUpdate {
   bool beep = false;
 };
 
+// How a drive stood in the last cycle, for what watches the drives beyond their icons.
+struct DriveReading {
+  enum class State { Waiting, Readable, Unreadable };
+  State state = State::Waiting;
+  double freeBytes = 0;   // with Readable
+  double totalBytes = 0;  // with Readable
+  // The volume label last read; only where the drive is below the limit or unreadable.
+  std::string label;
+};
+
+// " 812,0 MB": the free bytes in the unit and format of the tooltips.
+std::string FreeSpaceText(double freeBytes, std::string_view decimalSeparator);
+
 class CheckCycle {
  public:
   CheckCycle(DriveTable& drives, FreeSpace& freeSpace, DiskSpaceApi& disks, SystemServices& system)
@@ -53,6 +66,8 @@ class CheckCycle {
   std::vector<IconUpdate> UpdateIcons();
   // Appends a monitored drive (1 = A ... 26 = Z); its list position, or 0 when the list is full.
   std::uint32_t AddDrive(std::int32_t driveNumber);
+  // How each monitored drive stood in the last cycle, by list position (slot 0 is position 1).
+  const std::array<DriveReading, kMaxDrives>& Readings() const { return readings_; }
   // The monitored drives, which only the cycle writes.
   const DriveTable& Drives() const { return drives_; }
   // Empties the list of monitored drives.
@@ -84,6 +99,7 @@ class CheckCycle {
   // and whether its tooltip was built before its label read came back.
   std::array<int, kMaxDrives> waitingCycles_{};
   std::array<bool, kMaxDrives> labelPending_{};
+  std::array<DriveReading, kMaxDrives> readings_{};
 };
 
 }  // namespace quenora

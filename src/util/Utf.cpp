@@ -94,4 +94,13 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
+std::string CutToUtf16Units(std::string_view text, std::size_t units) {
+  std::u16string wide = Utf8ToUtf16(text);
+  if (wide.size() <= units) return std::string(text);
+  // A high surrogate at the end would lose its partner.
+  if (units > 0 && wide[units - 1] >= 0xD800 && wide[units - 1] <= 0xDBFF) --units;
+  wide.resize(units);
+  return Utf16ToUtf8(wide);
+}
+
 }  // namespace quenora

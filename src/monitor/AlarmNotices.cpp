@@ -1,0 +1,141 @@
+#include "monitor/AlarmNotices.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "util/Utf.h"
+
+namespace quenora {
+
+namespace {
+
+constexpr double kBytesPerMegabyte = 1048576.0;
+constexpr std::string_view kOpenQuote = "\xC2\xBB";     // »
+constexpr std::string_view kCloseQuote = "\xC2\xAB";    // «
+constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // …
+
+std::size_t Utf16Units(std::string_view text) {
+  return Utf8ToUtf16(text).size();
+}
+
+// The megabytes of the limit: a whole number as the slider sets it, one decimal for a value
+// edited by hand.
+std::string LimitText(double megabytes, std::string_view decimalSeparator) {
+  char buffer[64];
+  if (megabytes == std::floor(megabytes)) {
+    std::snprintf(buffer, sizeof buffer, "%.0f", megabytes);
+    return buffer;
+  }
+  std::snprintf(buffer, sizeof buffer, "%.1f", megabytes);
+  std::string text = buffer;
+  const std::size_t point = text.find('.');
+  if (point != std::string::npos) text.replace(point, 1, decimalSeparator);
+  return text;
+}
+
+// "»label«" cut so that it leaves `room` UTF-16 units, with an ellipsis where it was cut.
+std::string QuotedLabel(std::string_view label, std::size_t room) {
+  const std::string whole = std::string(kOpenQuote) + std::string(label) + std::string(kCloseQuote);
+  if (Utf16Units(whole) <= room) return whole;
+  const std::size_t frame =
+      Utf16Units(kOpenQuote) + Utf16Units(kCloseQuote) + Utf16Units(kEllipsis);
+  if (room <= frame) return {};
+  return std::string(kOpenQuote) + CutToUtf16Units(label, room - frame) + std::string(kEllipsis) +
+         std::string(kCloseQuote);
+}
+
+// `before` + the quoted label + `after`, within `units`: the label gives way first.
+std::string WithLabel(std::string_view before, std::string_view label, std::string_view after,
+                      std::size_t units) {
+  std::string text(before);
+  const std::size_t fixed = Utf16Units(before) + Utf16Units(after);
+  if (!label.empty() && fixed < units) text += QuotedLabel(label, units - fixed);
+  text += after;
+  return CutToUtf16Units(text, units);
+}
+
+}  // namespace
+
+double RearmMarginBytes(double limitBytes) {
+  return std::max(limitBytes / 10, 50 * kBytesPerMegabyte);
+}
+
+Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
+                      double freeBytes, double memoryLimit, std::string_view decimalSeparator) {
+  Notice notice;
+  notice.iconId = iconId;
+  notice.title =
+      CutToUtf16Units("Laufwerk " + std::string(drive) + " ist fast voll", kNoticeTitleUnits);
+  // The free space as the tooltip says it, without its leading blank.
+  std::string free = FreeSpaceText(freeBytes, decimalSeparator);
+  if (!free.empty() && free[0] == ' ') free.erase(0, 1);
+  const std::string message = "Nur noch " + free +
+                              " frei (Alarmgrenze: " + LimitText(memoryLimit, decimalSeparator) +
+                              " MB).";
+  notice.text = label.empty() ? CutToUtf16Units(message, kNoticeTextUnits)
+                              : WithLabel("", label, ": " + message, kNoticeTextUnits);
+  return notice;
+}
+
+Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::string_view label) {
+  Notice notice;
+  notice.iconId = iconId;
+  notice.title = CutToUtf16Units("Laufwerk " + std::string(drive) + " ist nicht erreichbar",
+                                 kNoticeTitleUnits);
+  notice.text = WithLabel("Von " + std::string(drive) + (label.empty() ? "" : " "), label,
+                          " kann nicht gelesen werden.", kNoticeTextUnits);
+  return notice;
+}
+
+std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
+                                          const std::array<DriveReading, kMaxDrives>& readings,
+                                          double memoryLimit, std::string_view decimalSeparator) {
+  std::vector<Notice> notices;
+  const double limitBytes = memoryLimit * kBytesPerMegabyte;
+  const int count = std::clamp<int>(drives.DriveCount, 0, kMaxDrives);
+  for (int p = 1; p <= count; ++p) {
+    const std::size_t slot = static_cast<std::size_t>(p - 1);
+    const std::int32_t number = drives.DriveNumbers[slot];
+    if (number < 1 || number > 26) continue;
+    // A drive listed twice is watched once, at its first position.
+    if (std::find(drives.DriveNumbers.begin(), drives.DriveNumbers.begin() + slot, number) !=
+        drives.DriveNumbers.begin() + slot) {
+      continue;
+    }
+    Watch& watch = watches_[static_cast<std::size_t>(number - 1)];
+    const DriveReading& reading = readings[slot];
+    const std::string drive = DriveName(number);
+    switch (reading.state) {
+      case DriveReading::State::Waiting:
+        break;
+      case DriveReading::State::Readable:
+        watch.readSinceStart = true;
+        watch.unreachableNoticed = false;
+        if (reading.freeBytes < limitBytes) {
+          if (watch.lowNoticeDue) {
+            notices.push_back(LowSpaceNotice(static_cast<std::uint32_t>(p), drive, reading.label,
+                                             reading.freeBytes, memoryLimit, decimalSeparator));
+            watch.lowNoticeDue = false;
+          }
+        } else if (reading.freeBytes >= limitBytes + RearmMarginBytes(limitBytes)) {
+          // Hovering just above the limit doesn't count: only a drive clearly back notifies again.
+          watch.lowNoticeDue = true;
+        }
+        break;
+      case DriveReading::State::Unreadable:
+        if (watch.readSinceStart && !watch.unreachableNoticed) {
+          notices.push_back(UnreachableNotice(static_cast<std::uint32_t>(p), drive, reading.label));
+          watch.unreachableNoticed = true;
+        }
+        break;
+    }
+  }
+  return notices;
+}
+
+void AlarmNotices::Rearm() {
+  for (Watch& watch : watches_) watch.lowNoticeDue = true;
+}
+
+}  // namespace quenora

@@ -1,0 +1,57 @@
+#pragma once
+// When a drive's alarm is worth a notification, and what it says: once when a drive falls
+// below the limit, again only after it has been back above it by a margin, and once when a
+// drive that could be read can no longer be.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "monitor/CheckCycle.h"
+#include "monitor/DriveTable.h"
+
+namespace quenora {
+
+// The shell's notification holds a title of 63 and a text of 255 UTF-16 units.
+inline constexpr std::size_t kNoticeTitleUnits = 63;
+inline constexpr std::size_t kNoticeTextUnits = 255;
+
+struct Notice {
+  std::uint32_t iconId = 0;  // the tray icon it comes from: the drive's list position
+  std::string title;
+  std::string text;
+};
+
+// "Laufwerk C: ist fast voll" / "»SYSTEM«: Nur noch 812,0 MB frei (Alarmgrenze: 1000 MB)."
+Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
+                      double freeBytes, double memoryLimit, std::string_view decimalSeparator);
+// "Laufwerk N: ist nicht erreichbar" / "Von N: »NAS« kann nicht gelesen werden."
+Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::string_view label);
+
+// The margin above the limit a drive must climb back to before it notifies again: the larger of
+// a tenth of the limit and 50 MB.
+double RearmMarginBytes(double limitBytes);
+
+class AlarmNotices {
+ public:
+  // The notices the last cycle calls for, given the monitored drives by list position and how
+  // each of them stood; `memoryLimit` in megabytes of 2^20 bytes.
+  std::vector<Notice> Observe(const DriveTable& drives,
+                              const std::array<DriveReading, kMaxDrives>& readings,
+                              double memoryLimit, std::string_view decimalSeparator);
+  // Every drive may notify again at its next crossing (the limit was changed).
+  void Rearm();
+
+ private:
+  // By drive letter, A to Z: what a drive keeps between cycles, also across a new drive list.
+  struct Watch {
+    bool lowNoticeDue = true;     // the next alarm cycle notifies
+    bool readSinceStart = false;  // only a drive seen readable notifies when it goes away
+    bool unreachableNoticed = false;
+  };
+  std::array<Watch, 26> watches_{};
+};
+
+}  // namespace quenora

@@ -1,0 +1,130 @@
+#include "monitor/AlarmNotices.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "util/Utf.h"
+
+namespace quenora {
+namespace {
+
+constexpr double kMB = 1048576.0;
+
+// One drive, C:, watched over a series of cycles. Each step: free megabytes (negative: the
+// drive can't be read, NaN: it is waiting), and what it notifies ("" none, "low", "gone").
+struct Step {
+  double freeMegabytes;
+  const char* expected;
+};
+
+class AlarmNoticesTest : public ::testing::Test {
+ protected:
+  AlarmNoticesTest() {
+    drives.DriveCount = 1;
+    drives.DriveNumbers[0] = 3;
+  }
+  std::string Cycle(double freeMegabytes, double limit) {
+    DriveReading& reading = readings[0];
+    reading = {};
+    if (std::isnan(freeMegabytes)) {
+      reading.state = DriveReading::State::Waiting;
+    } else if (freeMegabytes < 0) {
+      reading.state = DriveReading::State::Unreadable;
+    } else {
+      reading.state = DriveReading::State::Readable;
+      reading.freeBytes = freeMegabytes * kMB;
+      reading.totalBytes = 100000 * kMB;
+    }
+    const std::vector<Notice> notices = notices_.Observe(drives, readings, limit, ",");
+    if (notices.empty()) return "";
+    EXPECT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].iconId, 1u);
+    return notices[0].title.find("fast voll") != std::string::npos ? "low" : "gone";
+  }
+  void Run(const std::vector<Step>& steps, double limit) {
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      EXPECT_EQ(Cycle(steps[i].freeMegabytes, limit), steps[i].expected)
+          << "step " << i << ": " << steps[i].freeMegabytes << " MB";
+    }
+  }
+
+  DriveTable drives;
+  std::array<DriveReading, kMaxDrives> readings{};
+  AlarmNotices notices_;
+};
+
+constexpr double kWaiting = std::numeric_limits<double>::quiet_NaN();
+
+TEST_F(AlarmNoticesTest, OncePerCrossingWithTheMarginOfATenthOfTheLimit) {
+  // Limit 1000 MB: back above it means 1100 MB.
+  Run({{2000, ""},
+       {999, "low"},
+       {990, ""},
+       {1001, ""},
+       {999, ""},
+       {1099, ""},
+       {999, ""},
+       {kWaiting, ""},
+       {1100, ""},
+       {1200, ""},
+       {999.9, "low"},
+       {500, ""}},
+      1000);
+}
+
+TEST_F(AlarmNoticesTest, SmallLimitsHaveAMarginOf50Megabytes) {
+  Run({{5, "low"}, {54, ""}, {9, ""}, {60, ""}, {9, "low"}}, 10);
+}
+
+TEST_F(AlarmNoticesTest, OnlyADriveThatWasReadableNotifiesThatItIsGoneAndOnceEachTime) {
+  // An empty card reader since the start says nothing.
+  Run({{-1, ""}, {-1, ""}, {kWaiting, ""}}, 10);
+  Run({{500, ""}, {-1, "gone"}, {-1, ""}, {kWaiting, ""}, {-1, ""}, {500, ""}, {-1, "gone"}}, 10);
+}
+
+TEST_F(AlarmNoticesTest, ANewLimitRearmsEveryDrive) {
+  Run({{5, "low"}, {5, ""}}, 10);
+  notices_.Rearm();
+  Run({{5, "low"}, {5, ""}}, 20);
+}
+
+TEST(NoticeTextTest, TitlesAndTextsInTheUnitsOfTheTooltips) {
+  const Notice low = LowSpaceNotice(2, "C:", "SYSTEM", 812 * kMB, 1000, ",");
+  EXPECT_EQ(low.iconId, 2u);
+  EXPECT_EQ(low.title, "Laufwerk C: ist fast voll");
+  EXPECT_EQ(low.text, "\xC2\xBBSYSTEM\xC2\xAB: Nur noch 812,0 MB frei (Alarmgrenze: 1000 MB).");
+  EXPECT_EQ(LowSpaceNotice(1, "D:", "", 512, 10.5, ".").text,
+            "Nur noch 512.0 Byte frei (Alarmgrenze: 10.5 MB).");
+  EXPECT_EQ(LowSpaceNotice(1, "D:", "", 1.5 * 1024 * kMB, 2000, ",").text,
+            "Nur noch 1,5 GB frei (Alarmgrenze: 2000 MB).");
+  const Notice gone = UnreachableNotice(3, "N:", "NAS");
+  EXPECT_EQ(gone.title, "Laufwerk N: ist nicht erreichbar");
+  EXPECT_EQ(gone.text, "Von N: \xC2\xBBNAS\xC2\xAB kann nicht gelesen werden.");
+  EXPECT_EQ(UnreachableNotice(3, "N:", "").text, "Von N: kann nicht gelesen werden.");
+}
+
+TEST(NoticeTextTest, ALongLabelGivesWayWithinTheFieldsAndNoCharacterIsCutInHalf) {
+  // 300 musical symbols (two UTF-16 units each) as a label: the message stays whole.
+  std::string label;
+  for (int i = 0; i < 300; ++i) label += "\xF0\x9D\x84\x9E";
+  for (const Notice& notice :
+       {LowSpaceNotice(1, "C:", label, kMB, 10, ","), UnreachableNotice(1, "C:", label)}) {
+    const std::u16string text = Utf8ToUtf16(notice.text);
+    EXPECT_LE(text.size(), kNoticeTextUnits);
+    EXPECT_GE(text.size(), kNoticeTextUnits - 1);
+    EXPECT_EQ(Utf16ToUtf8(text), notice.text) << "a surrogate pair was cut";
+    EXPECT_NE(notice.text.find("\xE2\x80\xA6\xC2\xAB"), std::string::npos);  // …«
+    EXPECT_TRUE(notice.text.ends_with("(Alarmgrenze: 10 MB).") ||
+                notice.text.ends_with(" kann nicht gelesen werden."));
+  }
+  EXPECT_EQ(CutToUtf16Units("ab\xF0\x9D\x84\x9E", 3), "ab");
+  EXPECT_EQ(CutToUtf16Units("ab\xF0\x9D\x84\x9E", 4), "ab\xF0\x9D\x84\x9E");
+  EXPECT_EQ(CutToUtf16Units("\xC3\xA4\xC3\xB6\xC3\xBC", 2), "\xC3\xA4\xC3\xB6");
+}
+
+}  // namespace
+}  // namespace quenora
