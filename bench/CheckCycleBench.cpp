@@ -28,6 +28,10 @@ class CountingNotifyArea : public quenora::NotifyArea {
     ++requests;
     return true;
   }
+  bool ShowNotice(const quenora::NoticeRecord&) override {
+    ++requests;
+    return true;
+  }
   long requests = 0;
 };
 

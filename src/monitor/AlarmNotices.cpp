@@ -66,15 +66,15 @@ Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_
   Notice notice;
   notice.iconId = iconId;
   notice.title =
-      CutToUtf16Units("Laufwerk " + std::string(drive) + " ist fast voll", kNoticeTitleUnits);
+      CutToUtf16Units("Laufwerk " + std::string(drive) + " ist fast voll", kNoticeTitleLength);
   // The free space as the tooltip says it, without its leading blank.
   std::string free = FreeSpaceText(freeBytes, decimalSeparator);
   if (!free.empty() && free[0] == ' ') free.erase(0, 1);
   const std::string message = "Nur noch " + free +
                               " frei (Alarmgrenze: " + LimitText(memoryLimit, decimalSeparator) +
                               " MB).";
-  notice.text = label.empty() ? CutToUtf16Units(message, kNoticeTextUnits)
-                              : WithLabel("", label, ": " + message, kNoticeTextUnits);
+  notice.text = label.empty() ? CutToUtf16Units(message, kNoticeTextLength)
+                              : WithLabel("", label, ": " + message, kNoticeTextLength);
   return notice;
 }
 
@@ -82,9 +82,9 @@ Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::stri
   Notice notice;
   notice.iconId = iconId;
   notice.title = CutToUtf16Units("Laufwerk " + std::string(drive) + " ist nicht erreichbar",
-                                 kNoticeTitleUnits);
+                                 kNoticeTitleLength);
   notice.text = WithLabel("Von " + std::string(drive) + (label.empty() ? "" : " "), label,
-                          " kann nicht gelesen werden.", kNoticeTextUnits);
+                          " kann nicht gelesen werden.", kNoticeTextLength);
   return notice;
 }
 

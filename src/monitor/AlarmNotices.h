@@ -15,8 +15,8 @@
 namespace quenora {
 
 // The shell's notification holds a title of 63 and a text of 255 UTF-16 units.
-inline constexpr std::size_t kNoticeTitleUnits = 63;
-inline constexpr std::size_t kNoticeTextUnits = 255;
+inline constexpr std::size_t kNoticeTitleLength = 63;
+inline constexpr std::size_t kNoticeTextLength = 255;
 
 struct Notice {
   std::uint32_t iconId = 0;  // the tray icon it comes from: the drive's list position

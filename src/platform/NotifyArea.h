@@ -2,6 +2,7 @@
 // The shell's notification area, reached with the classic ANSI icon record.
 
 #include <cstdint>
+#include <string>
 
 namespace quenora {
 
@@ -24,11 +25,23 @@ inline constexpr std::uint32_t kNimAdd = 0;
 inline constexpr std::uint32_t kNimModify = 1;
 inline constexpr std::uint32_t kNimDelete = 2;
 
+// A notification shown from one of the program's icons (a balloon, or a toast that stays in
+// the notification centre): its window and identifier, a title of at most 63 and a text of at
+// most 255 UTF-16 units. It carries a warning sign and keeps to the user's quiet hours.
+struct NoticeRecord {
+  WindowHandle hWnd = 0;
+  std::uint32_t uID = 0;
+  std::u16string title;
+  std::u16string text;
+};
+
 class NotifyArea {
  public:
   virtual ~NotifyArea() = default;
   // Hands one request and its record to the shell; true when the shell accepted it.
   virtual bool ShellNotifyIcon(std::uint32_t request, const NotifyIconRecord& record) = 0;
+  // Shows a notification from an icon that is there; true when the shell accepted it.
+  virtual bool ShowNotice(const NoticeRecord& notice) = 0;
 };
 
 }  // namespace quenora

@@ -57,6 +57,15 @@ void TrayIconSet::CallNotifyIcon(std::uint32_t request, std::uint32_t id, IconHa
   shell_.ShellNotifyIcon(request, BuildRecord(id, icon, tip));
 }
 
+void TrayIconSet::ShowNotice(std::uint32_t id, std::string_view title, std::string_view text) {
+  NoticeRecord notice;
+  notice.hWnd = TrayWindowHandle;
+  notice.uID = id;
+  notice.title = Utf8ToUtf16(CutToUtf16Units(title, kNoticeTitleUnits));
+  notice.text = Utf8ToUtf16(CutToUtf16Units(text, kNoticeTextUnits));
+  shell_.ShowNotice(notice);
+}
+
 void TrayIconSet::AddTrayIcon(std::uint32_t id, IconHandle icon, std::string_view tip) {
   CallNotifyIcon(kNimAdd, id, icon, tip);
 }

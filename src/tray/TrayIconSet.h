@@ -17,6 +17,9 @@ inline constexpr std::uint32_t kTrayCallbackMessage = 1024;
 inline constexpr std::uint32_t kTrayRecordFlags = 7;
 // The record holds 63 characters of tooltip and a terminating NUL.
 inline constexpr std::size_t kTrayTipCharacters = 63;
+// A notification holds a title of 63 and a text of 255 UTF-16 units.
+inline constexpr std::size_t kNoticeTitleUnits = 63;
+inline constexpr std::size_t kNoticeTextUnits = 255;
 // Identifiers are list positions of the monitored drives: 1..26.
 inline constexpr int kMaxTrayIcons = 26;
 
@@ -36,6 +39,9 @@ class TrayIconSet {
   // Adds icons 1..driveCount again, each with the picture and tooltip it showed last: the
   // shell forgets every icon when its taskbar is created anew (Explorer restarted).
   void AddAllTrayIconsAgain(std::int32_t driveCount);
+
+  // Shows a notification from icon `id`, the title and text cut to the shell's fields.
+  void ShowNotice(std::uint32_t id, std::string_view title, std::string_view text);
 
   // The record as it is sent: tip cut to 63 characters, ANSI, NUL, then spaces.
   NotifyIconRecord BuildRecord(std::uint32_t id, IconHandle icon, std::string_view tip);

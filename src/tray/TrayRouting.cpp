@@ -30,6 +30,7 @@ void TrayRouting::OnTrayCallback(std::uintptr_t iconId, std::uintptr_t mouseMess
   // releasing it.
   switch (mouseMessage) {
     case kLeftButtonDoubleClick:
+    case kNoticeClicked:  // a notification about the drive opens it, as its icon does
       ClickedIconID = static_cast<std::int32_t>(iconId);
       OpenClickedDrive();
       break;

@@ -15,6 +15,8 @@ namespace quenora {
 // Mouse messages as the shell reports them in the callback's lParam.
 inline constexpr std::uint32_t kLeftButtonDoubleClick = 0x203;
 inline constexpr std::uint32_t kRightButtonDown = 0x204;
+// The user clicked a notification of the icon (NIN_BALLOONUSERCLICK).
+inline constexpr std::uint32_t kNoticeClicked = 0x405;
 
 // The window's part: the drive an icon shows.
 class TrayIconDrives {

@@ -114,8 +114,8 @@ TEST(NoticeTextTest, ALongLabelGivesWayWithinTheFieldsAndNoCharacterIsCutInHalf)
   for (const Notice& notice :
        {LowSpaceNotice(1, "C:", label, kMB, 10, ","), UnreachableNotice(1, "C:", label)}) {
     const std::u16string text = Utf8ToUtf16(notice.text);
-    EXPECT_LE(text.size(), kNoticeTextUnits);
-    EXPECT_GE(text.size(), kNoticeTextUnits - 1);
+    EXPECT_LE(text.size(), kNoticeTextLength);
+    EXPECT_GE(text.size(), kNoticeTextLength - 1);
     EXPECT_EQ(Utf16ToUtf8(text), notice.text) << "a surrogate pair was cut";
     EXPECT_NE(notice.text.find("\xE2\x80\xA6\xC2\xAB"), std::string::npos);  // …«
     EXPECT_TRUE(notice.text.ends_with("(Alarmgrenze: 10 MB).") ||

@@ -94,8 +94,13 @@ class FakeNotifyArea : public NotifyArea {
     requests.push_back({message, record});
     return accept;
   }
+  bool ShowNotice(const NoticeRecord& notice) override {
+    notices.push_back(notice);
+    return accept;
+  }
   bool accept = true;
   std::vector<Request> requests;
+  std::vector<NoticeRecord> notices;
 };
 
 class FakeSystem : public SystemServices {

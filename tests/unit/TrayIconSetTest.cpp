@@ -139,5 +139,20 @@ TEST_F(TrayIconSetTest, ARefusedRequestIsNotRepeated) {
   EXPECT_EQ(shell.requests.size(), 1u);
 }
 
+TEST_F(TrayIconSetTest, NoticeGoesToItsIconWithinTheFieldsOfTheWideRecord) {
+  std::string longText(300, 'x');
+  tray.ShowNotice(3, "Laufwerk C: ist fast voll", longText + "\xC3\xA4");
+  ASSERT_EQ(shell.notices.size(), 1u);
+  EXPECT_TRUE(shell.requests.empty());  // picture and tooltip stay as they are
+  const NoticeRecord& notice = shell.notices[0];
+  EXPECT_EQ(notice.hWnd, 0x1234u);
+  EXPECT_EQ(notice.uID, 3u);
+  EXPECT_EQ(notice.title, u"Laufwerk C: ist fast voll");
+  EXPECT_EQ(notice.text, std::u16string(255, u'x'));
+  tray.ShowNotice(1, std::string(70, 'T'), "\xC3\xA4");
+  EXPECT_EQ(shell.notices[1].title.size(), 63u);
+  EXPECT_EQ(shell.notices[1].text, u"\u00E4");
+}
+
 }  // namespace
 }  // namespace quenora

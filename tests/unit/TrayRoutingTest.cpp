@@ -95,6 +95,14 @@ TEST_F(TrayRoutingTest, OnlyLeftDoubleClickAndRightButtonDownAct) {
   EXPECT_EQ(menu.shown, 1);
   EXPECT_EQ(routing.ClickedIconID, 1);
   EXPECT_EQ(shell.starts.size(), 1u);
+
+  // The other balloon messages (shown, hidden, timed out) do nothing; a click on the
+  // notification of icon 2 opens its drive, as a double-click does.
+  for (const std::uintptr_t balloon : {0x402u, 0x403u, 0x404u}) routing.OnTrayCallback(2, balloon);
+  EXPECT_EQ(shell.starts.size(), 1u);
+  routing.OnTrayCallback(2, 0x405);
+  ASSERT_EQ(shell.starts.size(), 2u);
+  EXPECT_EQ(shell.starts[1].commandLine, "explorer E:");
 }
 
 TEST_F(TrayRoutingTest, MenuOpensTheDriveOfTheIconItWasOpenedFor) {

@@ -151,8 +151,13 @@ class SoakNotifyArea : public NotifyArea {
     }
     return accepted;
   }
+  bool ShowNotice(const NoticeRecord&) override {
+    ++notices;
+    return true;
+  }
 
   std::uint32_t realId = 0;
+  long notices = 0;
   bool realPass = true, realAdded = false;
   long modifies = 0, realAccepted = 0, realPictureChanges = 0;
   IconHandle lastRealPicture = 0;

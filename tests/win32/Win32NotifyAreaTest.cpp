@@ -62,5 +62,18 @@ TEST_F(Win32NotifyAreaTest, GuillemetsReachTheRecordInTheAnsiCodePage) {
   EXPECT_STREQ(record.szTip, expected);
 }
 
+TEST_F(Win32NotifyAreaTest, ShellTakesANoticeForAnIconThatIsThere) {
+  const UniqueIcon icon = CreateIconFromPicture(DrawTrayPicture(kIconAlarm));
+  ASSERT_TRUE(icon);
+  EXPECT_TRUE(shell.ShellNotifyIcon(
+      kNimAdd, tray.BuildRecord(5, reinterpret_cast<IconHandle>(icon.get()), "")));
+  NoticeRecord notice{tray.TrayWindowHandle, 5, u"Laufwerk C: ist fast voll",
+                      u"Nur noch 812,0 MB frei (Alarmgrenze: 1000 MB)."};
+  EXPECT_TRUE(shell.ShowNotice(notice));
+  EXPECT_TRUE(shell.ShellNotifyIcon(kNimDelete, tray.BuildRecord(5, 0, "")));
+  // No icon, no notice.
+  EXPECT_FALSE(shell.ShowNotice(notice));
+}
+
 }  // namespace
 }  // namespace quenora::win32

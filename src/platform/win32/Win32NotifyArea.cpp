@@ -4,8 +4,10 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 
 namespace quenora::win32 {
 
@@ -28,6 +30,26 @@ bool Win32NotifyArea::ShellNotifyIcon(std::uint32_t request, const NotifyIconRec
   NOTIFYICONDATAA data{};
   std::memcpy(&data, &record, sizeof record);
   return Shell_NotifyIconA(request, &data) != FALSE;
+}
+
+bool Win32NotifyArea::ShowNotice(const NoticeRecord& notice) {
+  // A modify of the icon with NIF_INFO alone: picture, tooltip and callback stay as the ANSI
+  // record set them. The whole wide record, as Windows 7 and later read it, so that the quiet
+  // hours flag is understood.
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = reinterpret_cast<HWND>(notice.hWnd);
+  data.uID = notice.uID;
+  data.uFlags = NIF_INFO;
+  data.dwInfoFlags = NIIF_WARNING | NIIF_RESPECT_QUIET_TIME;
+  const auto copy = [](const std::u16string& from, wchar_t* to, std::size_t capacity) {
+    const std::size_t count = std::min(from.size(), capacity - 1);
+    std::memcpy(to, from.data(), count * sizeof(wchar_t));
+    to[count] = L'\0';
+  };
+  copy(notice.title, data.szInfoTitle, std::size(data.szInfoTitle));
+  copy(notice.text, data.szInfo, std::size(data.szInfo));
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 }  // namespace quenora::win32
