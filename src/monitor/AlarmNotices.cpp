@@ -90,7 +90,7 @@ Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::stri
 
 std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
                                           const std::array<DriveReading, kMaxDrives>& readings,
-                                          double memoryLimit, std::string_view decimalSeparator) {
+                                          double memoryLimit, SystemServices& system) {
   std::vector<Notice> notices;
   const double limitBytes = memoryLimit * kBytesPerMegabyte;
   const int count = std::clamp<int>(drives.DriveCount, 0, kMaxDrives);
@@ -115,7 +115,8 @@ std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
         if (reading.freeBytes < limitBytes) {
           if (watch.lowNoticeDue) {
             notices.push_back(LowSpaceNotice(static_cast<std::uint32_t>(p), drive, reading.label,
-                                             reading.freeBytes, memoryLimit, decimalSeparator));
+                                             reading.freeBytes, memoryLimit,
+                                             system.DecimalSeparator()));
             watch.lowNoticeDue = false;
           }
         } else if (reading.freeBytes >= limitBytes + RearmMarginBytes(limitBytes)) {

@@ -11,6 +11,7 @@
 
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveTable.h"
+#include "platform/SystemServices.h"
 
 namespace quenora {
 
@@ -37,10 +38,11 @@ double RearmMarginBytes(double limitBytes);
 class AlarmNotices {
  public:
   // The notices the last cycle calls for, given the monitored drives by list position and how
-  // each of them stood; `memoryLimit` in megabytes of 2^20 bytes.
+  // each of them stood; `memoryLimit` in megabytes of 2^20 bytes. The system is asked for the
+  // decimal separator only when a notice tells a number.
   std::vector<Notice> Observe(const DriveTable& drives,
                               const std::array<DriveReading, kMaxDrives>& readings,
-                              double memoryLimit, std::string_view decimalSeparator);
+                              double memoryLimit, SystemServices& system);
   // Every drive may notify again at its next crossing (the limit was changed).
   void Rearm();
 

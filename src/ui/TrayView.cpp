@@ -11,6 +11,12 @@ IconHandle IconImages::Picture(int index) {
 
 void TrayView::UpdateIcons() {
   Show(cycle_.UpdateIcons());
+  // The crossings are followed also while notifications are off, so switching them on doesn't
+  // bring up a notice for a drive that has long been low.
+  const std::vector<Notice> notices =
+      notices_.Observe(cycle_.Drives(), cycle_.Readings(), cycle_.MemoryLimit, system_);
+  if (!NotifyEnabled) return;
+  for (const Notice& notice : notices) tray_.ShowNotice(notice.iconId, notice.title, notice.text);
 }
 
 void TrayView::Show(const std::vector<IconUpdate>& updates) {
@@ -22,6 +28,8 @@ void TrayView::Show(const std::vector<IconUpdate>& updates) {
 }
 
 void TrayView::SetAlarm(double memoryLimit, bool soundEnabled) {
+  // Another limit: every drive may notify again at its next crossing.
+  if (memoryLimit != cycle_.MemoryLimit) notices_.Rearm();
   cycle_.MemoryLimit = memoryLimit;
   cycle_.AlarmSoundEnabled = soundEnabled ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "monitor/AlarmNotices.h"
 #include "monitor/CheckCycle.h"
 #include "monitor/TrayPictures.h"
 #include "platform/NotifyArea.h"
@@ -44,7 +45,8 @@ class TrayView final : public MonitoredDrives {
   TrayView(CheckCycle& cycle, TrayIconSet& tray, SystemServices& system, IconImages& icoImage)
       : cycle_(cycle), tray_(tray), system_(system), icoImage_(icoImage) {}
 
-  // One check cycle, its decisions carried out drive by drive: the icon sent, then the beep.
+  // One check cycle, its decisions carried out drive by drive: the icon sent, then the beep;
+  // then the notifications it calls for, when they are wanted.
   void UpdateIcons();
   // Sends the decisions of a check cycle.
   void Show(const std::vector<IconUpdate>& updates);
@@ -55,11 +57,15 @@ class TrayView final : public MonitoredDrives {
   void RemoveMonitoredDrives() override { cycle_.RemoveAllDrives(); }
   void AddMonitoredDrive(std::int32_t driveNumber) override;
 
+  // Whether a drive's alarm is also told by a notification.
+  bool NotifyEnabled = true;
+
  private:
   CheckCycle& cycle_;
   TrayIconSet& tray_;
   SystemServices& system_;
   IconImages& icoImage_;
+  AlarmNotices notices_;
 };
 
 }  // namespace quenora

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Fakes.h"
 #include "util/Utf.h"
 
 namespace quenora {
@@ -39,7 +40,7 @@ class AlarmNoticesTest : public ::testing::Test {
       reading.freeBytes = freeMegabytes * kMB;
       reading.totalBytes = 100000 * kMB;
     }
-    const std::vector<Notice> notices = notices_.Observe(drives, readings, limit, ",");
+    const std::vector<Notice> notices = notices_.Observe(drives, readings, limit, system);
     if (notices.empty()) return "";
     EXPECT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].iconId, 1u);
@@ -52,6 +53,7 @@ class AlarmNoticesTest : public ::testing::Test {
     }
   }
 
+  testing::FakeSystem system;
   DriveTable drives;
   std::array<DriveReading, kMaxDrives> readings{};
   AlarmNotices notices_;

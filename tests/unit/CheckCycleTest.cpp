@@ -265,6 +265,30 @@ TEST_F(CheckCycleTest, CycleReturnsWhatChangedInListOrderWithTheBeepAfterEachDri
   EXPECT_EQ(system.beeps, 0);  // the cycle decides; the view beeps
 }
 
+TEST_F(CheckCycleTest, ADriveFallingBelowTheLimitNotifiesOnceFromItsIconWhenWanted) {
+  Monitor("CD");
+  disks.Set("C:", 50 * kGB, 100 * kGB);
+  disks.Set("D:", 50 * kGB, 100 * kGB);
+  view.UpdateIcons();
+  disks.Set("D:", 5 * kMB, 100 * kGB, "DATEN");
+  view.UpdateIcons();
+  view.UpdateIcons();
+  ASSERT_EQ(shell.notices.size(), 1u);
+  EXPECT_EQ(shell.notices[0].uID, 2u);
+  EXPECT_EQ(shell.notices[0].title, u"Laufwerk D: ist fast voll");
+  EXPECT_EQ(shell.notices[0].text,
+            u"\u00BBDATEN\u00AB: Nur noch 5,0 MB frei (Alarmgrenze: 10 MB).");
+  // Notifications off: the crossing after a new limit is followed, but nothing is shown.
+  view.NotifyEnabled = false;
+  view.SetAlarm(20, true);
+  view.UpdateIcons();
+  EXPECT_EQ(shell.notices.size(), 1u);
+  // Back on: no late notice for the drive that has long been low.
+  view.NotifyEnabled = true;
+  view.UpdateIcons();
+  EXPECT_EQ(shell.notices.size(), 1u);
+}
+
 TEST_F(CheckCycleTest, AlarmWithoutSoundIsSilent) {
   cycle.AlarmSoundEnabled = 0;
   Monitor("CA");
