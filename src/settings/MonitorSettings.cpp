@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "settings/DriveListBox.h"
 #include "util/Numbers.h"
 #include "util/Rounding.h"
 
@@ -38,48 +39,37 @@ int DriveNumberOf(char letter) {
 
 }  // namespace
 
-std::string IntervalDisplayText(int seconds) {
-  return std::to_string(seconds) + " Sekunden";
-}
-std::string LimitDisplayText(int megabytes) {
-  return std::to_string(megabytes) + " Mbyte";
-}
-
-void MonitorSettings::ReadSettings() {
-  // 1. The check interval.
-  const int interval = SliderValue(
+void MonitorSettings::ReadSettings(OptionsValues& options) {
+  // 1. The check interval; the window sets its timer from it.
+  options.timerInterval = SliderValue(
       StoredNumber(store_.LoadValue(kTimerIntervalKey, kDefaultInterval), kDefaultInterval),
       kMinInterval, kMaxInterval);
-  controls_.SetTimerIntervalSliderValue(interval);
-  controls_.SetTimer1Interval(static_cast<unsigned>(controls_.TimerIntervalSliderValue()) * 1000);
-  controls_.RefreshIntervalDisplay();
 
   // 2. The alarm limit: the cycle keeps the stored megabytes (10.4 stays 10.4 until the next
   // apply writes the slider's 10), held within the slider's range.
   const double limit =
       std::clamp(StoredNumber(store_.LoadValue(kMemoryLimitKey, kDefaultLimit), kDefaultLimit),
                  static_cast<double>(kMinLimit), static_cast<double>(kMaxLimit));
-  controls_.SetMemLimitSliderValue(SliderValue(limit, kMinLimit, kMaxLimit));
-  controls_.RefreshLimitDisplay();
+  options.memLimit = SliderValue(limit, kMinLimit, kMaxLimit);
 
   // 3. The acoustic warning: any number but 0 switches it on.
   const double sound = StoredNumber(store_.LoadValue(kAlarmSoundEnabledKey, 1), 1);
   monitored_.SetAlarm(limit, sound != 0);
-  controls_.SetCheck1Value(sound != 0 ? 1 : 0);
+  options.alarmSound = sound != 0;
 
   // 4. The drive list: one entry per drive the system has now, unchecked.
-  std::array<std::optional<int>, kDriveLetters + 1> entryOfDrive{};
-  const std::vector<std::string> entries = controls_.RefreshDriveList();
-  controls_.ClearLV();
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::string text = entries[i];
+  std::array<std::optional<std::size_t>, kDriveLetters + 1> entryOfDrive{};
+  const std::vector<std::string> listed = DriveListEntries(drives_);
+  std::vector<DriveEntry> entries;
+  for (std::string text : listed) {
     if (text.empty()) continue;
     text[0] = ToUpper(text[0]);
-    controls_.AddLVEntry(text);
     if (IsDriveLetter(text[0])) {
-      entryOfDrive[static_cast<std::size_t>(DriveNumberOf(text[0]))] = controls_.LVCount() - 1;
+      entryOfDrive[static_cast<std::size_t>(DriveNumberOf(text[0]))] = entries.size();
     }
+    entries.push_back({std::move(text), false});
   }
+  options.drives = std::move(entries);
 
   // 5. The monitored drives, in the stored order. Characters that are no drive letters
   // (edited by hand) are passed over as if they weren't there.
@@ -94,24 +84,24 @@ void MonitorSettings::ReadSettings() {
   // 6. One position and one tray icon per letter of a drive that exists, at most 26.
   for (const char letter : letters) {
     const int number = DriveNumberOf(letter);
-    const std::optional<int> entry = entryOfDrive[static_cast<std::size_t>(number)];
+    const std::optional<std::size_t> entry = entryOfDrive[static_cast<std::size_t>(number)];
     if (!entry) continue;
     if (monitoredCount >= kDriveLetters) break;
     ++monitoredCount;
     monitored_.AddMonitoredDrive(number);
-    controls_.SetLVChecked(*entry, true);
+    options.drives[*entry].checked = true;
   }
 }
 
-void MonitorSettings::WriteSettings() {
+void MonitorSettings::WriteSettings(const OptionsValues& options) {
   store_.SaveValue(kDoneBeforeKey, 1);
-  store_.SaveValue(kMemoryLimitKey, controls_.MemLimitSliderValue());
-  store_.SaveValue(kTimerIntervalKey, controls_.TimerIntervalSliderValue());
-  store_.SaveValue(kAlarmSoundEnabledKey, controls_.Check1Value());
+  store_.SaveValue(kMemoryLimitKey, options.memLimit);
+  store_.SaveValue(kTimerIntervalKey, options.timerInterval);
+  store_.SaveValue(kAlarmSoundEnabledKey, options.alarmSound ? 1 : 0);
+  // The first letter of every checked entry, in the list's order.
   std::string letters;
-  for (int i = 0; i < controls_.LVCount(); ++i) {
-    const std::string text = controls_.LVText(i);
-    if (controls_.LVChecked(i) && !text.empty()) letters.push_back(text[0]);
+  for (const DriveEntry& entry : options.drives) {
+    if (entry.checked && !entry.text.empty()) letters.push_back(entry.text[0]);
   }
   store_.SaveValue(kDriveListKey, letters);
 }

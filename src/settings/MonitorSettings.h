@@ -1,12 +1,13 @@
 #pragma once
-// The monitor settings: loaded into the options window, the check cycle and the tray icons,
-// and saved from the window.
+// The monitor settings: loaded into the options the window shows, the check cycle and the tray
+// icons, and saved from those options.
 
 #include <string_view>
 
 #include <cstdint>
 
-#include "settings/OptionsControls.h"
+#include "platform/LogicalDrives.h"
+#include "settings/OptionsValues.h"
 #include "settings/SettingsStore.h"
 
 namespace quenora {
@@ -16,9 +17,6 @@ inline constexpr std::string_view kMemoryLimitKey = "MemoryLimit";
 inline constexpr std::string_view kAlarmSoundEnabledKey = "AlarmSoundEnabled";
 inline constexpr std::string_view kDriveListKey = "DriveList";
 inline constexpr std::string_view kDoneBeforeKey = "DoneBefore";
-
-inline constexpr int kMinInterval = 1, kMaxInterval = 60, kDefaultInterval = 10;
-inline constexpr int kMinLimit = 1, kMaxLimit = 1000, kDefaultLimit = 10;
 
 // Where the loaded settings take effect in the running program: the alarm of the check cycle,
 // and the monitored drives, each with its tray icon.
@@ -35,18 +33,19 @@ class MonitoredDrives {
 
 class MonitorSettings {
  public:
-  MonitorSettings(SettingsStore& store, OptionsControls& controls, MonitoredDrives& monitored)
-      : store_(store), controls_(controls), monitored_(monitored) {}
+  MonitorSettings(SettingsStore& store, LogicalDrives& drives, MonitoredDrives& monitored)
+      : store_(store), drives_(drives), monitored_(monitored) {}
 
-  // Loads every setting with its default into the controls and the check cycle, rebuilds the
-  // drive list and adds one tray icon per monitored drive (existing icons are not removed).
-  void ReadSettings();
-  // Stores the controls' values; changes nothing in the running program.
-  void WriteSettings();
+  // Loads every stored setting with its default into `options` and the check cycle, lists the
+  // system's drives afresh and adds one tray icon per monitored drive (existing icons are not
+  // removed). The autostart box isn't stored with these: it keeps its value.
+  void ReadSettings(OptionsValues& options);
+  // Stores `options`; changes nothing in the running program.
+  void WriteSettings(const OptionsValues& options);
 
  private:
   SettingsStore& store_;
-  OptionsControls& controls_;
+  LogicalDrives& drives_;
   MonitoredDrives& monitored_;
 };
 

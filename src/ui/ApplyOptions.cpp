@@ -8,29 +8,28 @@ namespace {
 // would silently stop watching the drives.
 class TimerPause {
  public:
-  explicit TimerPause(OptionsControls& controls) : controls_(controls) {
-    controls_.SetTimer1Enabled(false);
-  }
-  ~TimerPause() { controls_.SetTimer1Enabled(true); }
+  explicit TimerPause(CheckTimer& timer) : timer_(timer) { timer_.SetTimer1Enabled(false); }
+  ~TimerPause() { timer_.SetTimer1Enabled(true); }
   TimerPause(const TimerPause&) = delete;
   TimerPause& operator=(const TimerPause&) = delete;
 
  private:
-  OptionsControls& controls_;
+  CheckTimer& timer_;
 };
 
 }  // namespace
 
-void DoOptionsUebernehmen(OptionsControls& controls, MonitorSettings& settings, TrayIconSet& tray,
-                          CheckCycle& cycle, TrayView& view) {
-  // No tick may run on a half-built drive table or icon set; the interval set by the reload
+void DoOptionsUebernehmen(OptionsValues& options, CheckTimer& timer, MonitorSettings& settings,
+                          TrayIconSet& tray, CheckCycle& cycle, TrayView& view) {
+  // No tick may run on a half-built drive table or icon set; the interval set after the reload
   // counts from the moment the timer is switched on again.
-  const TimerPause pause(controls);
-  settings.WriteSettings();
+  const TimerPause pause(timer);
+  settings.WriteSettings(options);
   tray.RemoveAllTrayIcons(cycle.Drives().DriveCount);
   cycle.RemoveAllDrives();
   cycle.ClearVorigerFreierSpeicher();
-  settings.ReadSettings();
+  settings.ReadSettings(options);
+  timer.SetTimer1Interval(static_cast<unsigned>(options.timerInterval) * 1000);
   view.UpdateIcons();
 }
 

@@ -8,8 +8,6 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
-#include "ui/ApplyOptions.h"
-#include "ui/DriveListBox.h"
 #include "ui/StartInfoDialog.h"
 #include "ui/TrayIcons.h"
 #include "util/MessageTemplate.h"
@@ -23,7 +21,6 @@ using namespace form1;
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"QuenoraForm1";
-constexpr wchar_t kLayerClass[] = L"QuenoraLayer";
 constexpr wchar_t kOwnerClass[] = L"QuenoraOwner";
 constexpr std::string_view kOSFat32SupportKey = "OSFat32Support";
 constexpr std::string_view kAlreadyRunningTemplate =
@@ -39,35 +36,7 @@ UINT TaskbarCreatedMessage() {
   return message;
 }
 
-bool IsPageControl(const ControlSpec& row) {
-  return row.layer != 0;
-}
-
-// Where a slider would put `value`: within its range.
-int SliderPosition(int id, int value) {
-  for (const SliderSpec& slider : Form1Sliders()) {
-    if (slider.id == id) return std::clamp(value, slider.minimum, slider.maximum);
-  }
-  return value;
-}
-
-int PictureResource(PagePicture picture) {
-  switch (picture) {
-    case PagePicture::Drives:
-      return IDI_PAGE_DRIVES;
-    case PagePicture::Interval:
-      return IDI_PAGE_INTERVAL;
-    case PagePicture::Alarm:
-      return IDI_PAGE_ALARM;
-    case PagePicture::Autostart:
-      return IDI_PAGE_AUTOSTART;
-    case PagePicture::None:
-      break;
-  }
-  return 0;
-}
-
-void RegisterClasses(HINSTANCE instance, WNDPROC formProc, WNDPROC layerProc) {
+void RegisterClasses(HINSTANCE instance, WNDPROC formProc) {
   // Registering again in the same process fails harmlessly.
   WNDCLASSEXW form{};
   form.cbSize = sizeof form;
@@ -78,13 +47,7 @@ void RegisterClasses(HINSTANCE instance, WNDPROC formProc, WNDPROC layerProc) {
   form.lpszClassName = kWindowClass;
   RegisterClassExW(&form);
 
-  WNDCLASSEXW layer = form;
-  layer.lpfnWndProc = layerProc;
-  layer.hIcon = layer.hIconSm = nullptr;
-  layer.lpszClassName = kLayerClass;
-  RegisterClassExW(&layer);
-
-  WNDCLASSEXW owner = layer;
+  WNDCLASSEXW owner = form;
   owner.lpfnWndProc = DefWindowProcW;
   owner.lpszClassName = kOwnerClass;
   RegisterClassExW(&owner);
@@ -99,7 +62,7 @@ Form1::Form1(Form1Services services)
       tray_(services.notifyArea, services.system),
       cycle_(drives_, freeSpace_, services.disks, services.system),
       view_(cycle_, tray_, services.system, icoImage_),
-      settings_(store_, *this, view_),
+      settings_(store_, services.logicalDrives, view_),
       routing_(tray_, *this, services.shell, *this),
       autostart_(services.registryCalls, services.files, services.system),
       help_(services.shell, services.files, services.system) {}
@@ -109,23 +72,9 @@ Form1::~Form1() {
   window_.reset();
 }
 
-HWND Form1::Control(int id) {
-  if (!pagesBuilt_ && window_) BuildPages();
-  return BuiltControl(id);
-}
-
-HWND Form1::BuiltControl(int id) const {
-  const ControlSpec* row = FindControl(id);
-  if (row && !IsPageControl(*row)) {
-    return GetDlgItem(window_.get(), id);
-  }
-  if (!row) return nullptr;
-  return GetDlgItem(GetDlgItem(window_.get(), kLayerIdBase + row->layer), id);
-}
-
 bool Form1::Load(HINSTANCE instance) {
   instance_ = instance;
-  RegisterClasses(instance, &Form1::WindowProc, &Form1::LayerProc);
+  RegisterClasses(instance, &Form1::WindowProc);
 
   owner_.reset(CreateWindowExW(0, kOwnerClass, L"Quenora", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                instance, nullptr));
@@ -144,12 +93,7 @@ bool Form1::Load(HINSTANCE instance) {
   KeepMoveAndCloseOnly(window);
 
   // The pages, with their fonts and pictures, are built when the window is first shown: a
-  // start into the tray, as it happens every day, adds its icons without them. Until then
-  // the values the controls would hold are kept here, the sliders at the start of their range.
-  for (const SliderSpec& slider : Form1Sliders()) {
-    if (slider.id == kTimerIntervalSlider) unbuilt_.interval = slider.minimum;
-    if (slider.id == kMemLimitSlider) unbuilt_.limit = slider.minimum;
-  }
+  // start into the tray, as it happens every day, adds its icons without them.
   CreateTrayMenu();
   // Timer1 runs from the window's creation with its designed interval; the settings set the
   // real one before the first tick can come.
@@ -180,80 +124,13 @@ void Form1::SizeWindowToClient(std::optional<POINT> place) {
 
 void Form1::OnDpiChanged(int dpi, const RECT& suggested) {
   dpi_ = dpi;
-  if (!pagesBuilt_) {
-    // Fonts, pictures and controls are made at this DPI when the pages are built.
-    SizeWindowToClient(POINT{suggested.left, suggested.top});
-    return;
-  }
-  // The old fonts and pictures stay alive until every control has the new ones.
-  UniqueFont oldFont = std::move(font_), oldBold = std::move(boldFont_);
-  UniqueImageList oldImages = std::move(imageList1_);
-  std::array<UniqueIcon, 4> oldPictures = std::move(pagePictures_);
-  CreateFonts();
-  LoadPictures();
-  const ControlSpec* first = FindControl(kLayerIdBase + 1);
-  const ControlSpec* frame = FindControl(kFrame1 + 1);
-  for (const ControlSpec& row : Form1Controls()) {
-    TwipsRect rect = row.rect;
-    // After ShapeForm every page lies where the first one does.
-    if (row.kind == ControlKind::Layer && shaped_) {
-      rect = {first->rect.left, first->rect.top, frame->rect.width, frame->rect.height};
-    }
-    HWND control = Control(row.id);
-    SetWindowPos(control, nullptr, Px(rect.left), Px(rect.top), Px(rect.width), Px(rect.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(row.bold ? boldFont_.get() : font_.get()), TRUE);
-    if (row.kind == ControlKind::Picture) {
-      SendMessageW(
-          control, STM_SETICON,
-          reinterpret_cast<WPARAM>(pagePictures_[static_cast<std::size_t>(row.layer - 1)].get()),
-          0);
-    }
-  }
-  HWND list = Control(kLV);
-  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
-  RECT listClient{};
-  GetClientRect(list, &listClient);
-  SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, listClient.right - GetSystemMetrics(SM_CXVSCROLL));
+  pages_.OnDpiChanged(dpi);
   SizeWindowToClient(POINT{suggested.left, suggested.top});
   InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
-void Form1::CreateFonts() {
-  font_ = CreateUiFont(dpi_, false);
-  boldFont_ = CreateUiFont(dpi_, true);
-  logoFont_ = CreateUiFont(dpi_, true);
-  logoSmallFont_ = CreateUiFont(dpi_, true, kDialogFontFace, 700);
-  logoTaglineFont_ = CreateUiFont(dpi_, false, kDialogFontFace, 650);
-}
-
-void Form1::LoadPictures() {
-  const int pictureSize = Px(720);  // 48 pixels at 96 dpi
-  for (const ControlSpec& row : Form1Controls()) {
-    if (row.kind != ControlKind::Picture) continue;
-    pagePictures_[static_cast<std::size_t>(row.layer - 1)].reset(
-        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(PictureResource(row.picture)),
-                                      IMAGE_ICON, pictureSize, pictureSize, LR_DEFAULTCOLOR)));
-  }
-  const int emblemSize = Px(360);
-  emblem_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_EMBLEM), IMAGE_ICON,
-                                              emblemSize, emblemSize, LR_DEFAULTCOLOR)));
-  const int small = Px(240);  // 16 pixels at 96 dpi
-  imageList1_.reset(CreateImageList(small, small, ILC_COLOR32 | ILC_MASK, 1, 0));
-  if (HICON drive = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_DRIVE_SMALL),
-                                                  IMAGE_ICON, small, small, LR_DEFAULTCOLOR))) {
-    AddIconToImageList(imageList1_.get(), drive);
-    DestroyIcon(drive);
-  }
-  handPointer_.reset(static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER),
-                                                     IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
-}
-
 void Form1::BuildPages() {
-  // Set first: from here on the values go to the controls.
-  pagesBuilt_ = true;
-  LoadCommonControls();
+  if (PagesBuilt() || !window_) return;
   // The program's icon, for the caption, the task switcher and the dialogs this window owns.
   // Loaded here, not at the start: its pictures are PNG, and decoding them would load the
   // system's image codecs into a program that sits in the tray.
@@ -264,139 +141,12 @@ void Form1::BuildPages() {
                    reinterpret_cast<LONG_PTR>(LoadImageW(
                        instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-  CreateFonts();
-  LoadPictures();
-  CreateControls();
-  if (shaped_) PlacePages();
-
-  const UnbuiltControls held = std::move(unbuilt_);
-  unbuilt_ = {};
-  SetTimerIntervalSliderValue(held.interval);
-  SetMemLimitSliderValue(held.limit);
-  RefreshIntervalDisplay();
-  RefreshLimitDisplay();
-  SetCheck1Value(held.check1);
-  autoStartChk_.SetValue(held.autoStart);
-  for (const UnbuiltControls::Entry& entry : held.lv) {
-    AddLVEntry(entry.text);
-    if (entry.checked) SetLVChecked(LVCount() - 1, true);
-  }
+  pages_.Build(window, instance_, dpi_, options_);
 }
 
-HWND Form1::CreateControl(const ControlSpec& row) {
-  HWND parent =
-      IsPageControl(row) ? GetDlgItem(window_.get(), kLayerIdBase + row.layer) : window_.get();
-  const wchar_t* className = L"STATIC";
-  DWORD style = WS_CHILD | WS_VISIBLE;
-  DWORD exStyle = 0;
-  switch (row.kind) {
-    case ControlKind::TabStrip:
-      className = WC_TABCONTROLW;
-      // Clipped by the pages lying on it, so it never paints over them.
-      style |= WS_TABSTOP | WS_CLIPSIBLINGS | TCS_TOOLTIPS;
-      break;
-    case ControlKind::Layer:
-      // Not clipping its children: the page's frame is a group box, which leaves its inside
-      // for the page to paint.
-      className = kLayerClass;
-      style = WS_CHILD;
-      exStyle = WS_EX_CONTROLPARENT;
-      break;
-    case ControlKind::Frame:
-      className = L"BUTTON";
-      style |= BS_GROUPBOX;
-      break;
-    case ControlKind::Picture:
-      style |= SS_ICON | SS_REALSIZEIMAGE;
-      break;
-    case ControlKind::Label:
-      style |= SS_LEFT | SS_NOPREFIX;
-      break;
-    case ControlKind::CenteredLabel:
-      style |= SS_CENTER | SS_NOPREFIX;
-      break;
-    case ControlKind::ListView:
-      className = WC_LISTVIEWW;
-      // Shared: ImageList1 belongs to the window, which replaces it on a DPI change and
-      // destroys it once, after the list has gone.
-      style |= WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-               LVS_SHAREIMAGELISTS;
-      exStyle = WS_EX_CLIENTEDGE;
-      break;
-    case ControlKind::Slider:
-      className = TRACKBAR_CLASSW;
-      style |= WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS;
-      break;
-    case ControlKind::CheckBox:
-      className = L"BUTTON";
-      style |= WS_TABSTOP | BS_AUTOCHECKBOX;
-      break;
-    case ControlKind::Button:
-      className = L"BUTTON";
-      style |= WS_TABSTOP | BS_PUSHBUTTON;
-      break;
-    case ControlKind::Logo:
-      style |= SS_OWNERDRAW | SS_NOTIFY;
-      break;
-  }
-  // Page controls are placed within their page.
-  HWND control =
-      CreateWindowExW(exStyle, className, Widen(row.text).c_str(), style, Px(row.rect.left),
-                      Px(row.rect.top), Px(row.rect.width), Px(row.rect.height), parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
-  SendMessageW(control, WM_SETFONT,
-               reinterpret_cast<WPARAM>(row.bold ? boldFont_.get() : font_.get()), FALSE);
-  return control;
-}
-
-void Form1::CreateControls() {
-  HWND window = window_.get();
-  for (const ControlSpec& row : Form1Controls()) CreateControl(row);
-
-  HWND tabStrip = Control(kTabStrip1);
-  for (int i = 0; i < kPageCount; ++i) {
-    std::wstring caption = Widen(Form1Tabs()[static_cast<std::size_t>(i)].caption);
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = caption.data();
-    SendMessageW(tabStrip, TCM_INSERTITEMW, static_cast<WPARAM>(i),
-                 reinterpret_cast<LPARAM>(&item));
-  }
-  // The pages lie on the tab strip.
-  for (int page = 1; page <= kPageCount; ++page) {
-    SetWindowPos(GetDlgItem(window, kLayerIdBase + page), HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-
-  for (const ControlSpec& row : Form1Controls()) {
-    if (row.kind == ControlKind::Picture) {
-      SendMessageW(
-          Control(row.id), STM_SETICON,
-          reinterpret_cast<WPARAM>(pagePictures_[static_cast<std::size_t>(row.layer - 1)].get()),
-          0);
-    }
-  }
-  for (const SliderSpec& slider : Form1Sliders()) {
-    HWND control = Control(slider.id);
-    SendMessageW(control, TBM_SETRANGEMIN, FALSE, slider.minimum);
-    SendMessageW(control, TBM_SETRANGEMAX, TRUE, slider.maximum);
-    SendMessageW(control, TBM_SETTICFREQ, static_cast<WPARAM>(slider.tickEvery), 0);
-    SendMessageW(control, TBM_SETPAGESIZE, 0, slider.pageStep);
-    SendMessageW(control, TBM_SETLINESIZE, 0, slider.lineStep);
-  }
-
-  HWND list = Control(kLV);
-  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
-               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
-  RECT listClient{};
-  GetClientRect(list, &listClient);
-  LVCOLUMNW column{};
-  column.mask = LVCF_WIDTH;
-  column.cx = listClient.right - GetSystemMetrics(SM_CXVSCROLL);
-  SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-
-  tooltip_ = CreateControlTooltip(window, Control(kImage1), kImage1Tooltip, Px(5000));
+const OptionsValues& Form1::Options() {
+  pages_.ReadBack(options_);
+  return options_;
 }
 
 void Form1::CreateTrayMenu() {
@@ -434,21 +184,6 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
   }
 }
 
-LRESULT CALLBACK Form1::LayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  // A page is a plain container: what its controls report goes to the window.
-  switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_HSCROLL:
-    case WM_DRAWITEM:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return SendMessageW(GetParent(window), message, wParam, lParam);
-    default:
-      return DefWindowProcW(window, message, wParam, lParam);
-  }
-}
-
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_.get();
   // A registered message can't be a case of the switch; 0 would be a failed registration.
@@ -476,18 +211,18 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL: {
       // The labels follow the sliders at once; the values take effect at the next apply.
       const HWND slider = reinterpret_cast<HWND>(lParam);
-      if (slider == BuiltControl(kTimerIntervalSlider)) RefreshIntervalDisplay();
-      if (slider == BuiltControl(kMemLimitSlider)) RefreshLimitDisplay();
+      if (slider && slider == Control(kTimerIntervalSlider)) pages_.RefreshIntervalDisplay();
+      if (slider && slider == Control(kMemLimitSlider)) pages_.RefreshLimitDisplay();
       return 0;
     }
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (item.CtlID == static_cast<UINT>(kImage1)) DrawLogo(item);
+      if (item.CtlID == static_cast<UINT>(kImage1)) pages_.DrawLogo(item);
       return TRUE;
     }
     case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == BuiltControl(kImage1) && handPointer_) {
-        SetCursor(handPointer_.get());
+      if (reinterpret_cast<HWND>(wParam) == Control(kImage1) && pages_.HandPointer()) {
+        SetCursor(pages_.HandPointer());
         return TRUE;
       }
       break;
@@ -499,7 +234,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       } else {
         HWND focus = lastFocus_ && IsChild(window, lastFocus_) && IsWindowVisible(lastFocus_)
                          ? lastFocus_
-                         : BuiltControl(kTabStrip1);
+                         : Control(kTabStrip1);
         if (focus) SetFocus(focus);
       }
       return 0;
@@ -519,7 +254,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_SHOWWINDOW:
-      if (wParam && !pagesBuilt_) BuildPages();
+      if (wParam) BuildPages();
       // A box over the shown window belongs to it: it stays in front of it and takes its
       // input, so that repeated clicks can't stack boxes. Over the tray it stands alone.
       services_.system.owner = wParam ? window : nullptr;
@@ -538,12 +273,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       Form_Unload();
-      // The drive list shares its image lists, so the check box pictures it made for itself
-      // are left to the window too: taken from it, they can't be destroyed twice.
-      if (HWND list = BuiltControl(kLV)) {
-        DestroyImageList(
-            reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_SETIMAGELIST, LVSIL_STATE, 0)));
-      }
+      pages_.OnDestroy();
       PostQuitMessage(0);
       return 0;
     default:
@@ -562,7 +292,7 @@ LRESULT Form1::OnNotify(const NMHDR& header) {
     if (!(hit.flags & LVHT_ONITEMSTATEICON)) LV_DblClick();
     return 0;
   }
-  HWND tabStrip = BuiltControl(kTabStrip1);
+  HWND tabStrip = Control(kTabStrip1);
   if (tabStrip && header.hwndFrom == tabStrip && header.code == TCN_SELCHANGE) {
     TabStrip1_Click();
     return 0;
@@ -603,7 +333,8 @@ bool Form1::Form_Load() {
   autostart_.SyncAutostartCheckbox(autoStartChk_);
 
   // 6. to 8.
-  settings_.ReadSettings();
+  settings_.ReadSettings(options_);
+  SetTimer1Interval(static_cast<unsigned>(options_.timerInterval) * 1000);
   ShapeForm();
   // The first cycle runs in the alarm phase, with every remembered count at 0.
   view_.UpdateIcons();
@@ -655,32 +386,21 @@ void Form1::AutoStartChk_Click() {
 }
 
 int Form1::AutoStartChkControl::Value() {
-  if (!form_.pagesBuilt_) return form_.unbuilt_.autoStart;
-  return SendMessageW(form_.Control(kAutoStartChk), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  return form_.Options().autoStart ? 1 : 0;
 }
 
 void Form1::AutoStartChkControl::SetValue(int value) {
-  if (!form_.pagesBuilt_) {
-    form_.unbuilt_.autoStart = value ? 1 : 0;
-    return;
-  }
-  SendMessageW(form_.Control(kAutoStartChk), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+  form_.options_.autoStart = value != 0;
+  form_.pages_.ShowAutoStartChk(form_.options_.autoStart);
 }
 
 void Form1::LV_DblClick() {
-  ToggleSelectedDrive();
+  pages_.ToggleSelectedDrive();
 }
 
 void Form1::LV_KeyPress(int keyAscii) {
   // Enter toggles the selected drive and presses no button; other keys are the list's own.
-  if (keyAscii == 13) ToggleSelectedDrive();
-}
-
-void Form1::ToggleSelectedDrive() {
-  const int selected = static_cast<int>(
-      SendMessageW(Control(kLV), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  if (selected < 0) return;  // nothing selected, nothing to toggle
-  SetLVChecked(selected, !LVChecked(selected));
+  if (keyAscii == 13) pages_.ToggleSelectedDrive();
 }
 
 void Form1::Image1_Click() {
@@ -689,7 +409,7 @@ void Form1::Image1_Click() {
 
 void Form1::ShowOptions() {
   HWND window = window_.get();
-  if (!pagesBuilt_) BuildPages();
+  BuildPages();
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
 }
@@ -760,7 +480,11 @@ void Form1::Btn_Click(int index) {
 }
 
 void Form1::DoOptionsUebernehmen() {
-  quenora::DoOptionsUebernehmen(*this, settings_, tray_, cycle_, view_);
+  // What the user set in the pages is what the apply stores; the pages then show what was
+  // stored, as the reload read it.
+  pages_.ReadBack(options_);
+  quenora::DoOptionsUebernehmen(options_, *this, settings_, tray_, cycle_, view_);
+  pages_.Show(options_);
 }
 
 void Form1::TabStrip1_Click() {
@@ -768,43 +492,18 @@ void Form1::TabStrip1_Click() {
 }
 
 void Form1::ShowLayer(int index) {
-  if (!pagesBuilt_) BuildPages();
-  for (int i = 1; i <= kPageCount; ++i) {
-    ShowWindow(GetDlgItem(window_.get(), kLayerIdBase + i), i == index ? SW_SHOW : SW_HIDE);
-  }
+  pages_.ShowLayer(index);
 }
 
 int Form1::VisibleLayer() const {
-  // Unbuilt pages show the first one once they are built.
-  if (!pagesBuilt_) return shaped_ ? 1 : 0;
-  // Asked of the pages' own visibility: the window itself may be hidden.
-  for (int i = 1; i <= kPageCount; ++i) {
-    if (GetWindowLongW(GetDlgItem(window_.get(), kLayerIdBase + i), GWL_STYLE) & WS_VISIBLE)
-      return i;
-  }
-  return 0;
+  return pages_.VisibleLayer();
 }
 
 void Form1::ShapeForm() {
-  shaped_ = true;
-  if (pagesBuilt_) PlacePages();
+  // The pages lie on one another with the first one shown as they are built, when the window
+  // is first shown, after this.
   WindowGeometry geometry(window_.get());
   store_.RestoreFormPosition(geometry);
-}
-
-void Form1::PlacePages() {
-  HWND window = window_.get();
-  HWND first = GetDlgItem(window, kLayerIdBase + 1);
-  RECT place{};
-  GetWindowRect(first, &place);
-  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
-  const ControlSpec* frame = FindControl(kFrame1 + 1);
-  for (int i = 1; i <= kPageCount; ++i) {
-    // All pages on the place of the first, the size of its frame.
-    SetWindowPos(GetDlgItem(window, kLayerIdBase + i), nullptr, place.left, place.top,
-                 Px(frame->rect.width), Px(frame->rect.height), SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  ShowLayer(1);
 }
 
 bool Form1::PreTranslateMessage(MSG& message) {
@@ -857,94 +556,6 @@ void Form1::MoveFocus(bool backwards) {
   }
 }
 
-void Form1::DrawLogo(const DRAWITEMSTRUCT& item) {
-  // The vendor's logo: its emblem and name on a light panel with a thin frame.
-  HDC dc = item.hDC;
-  RECT rect = item.rcItem;
-  const int height = rect.bottom - rect.top;
-  TRIVERTEX vertices[2] = {
-      {rect.left, rect.top, 0xFF00, 0xFF00, 0xFF00, 0},
-      {rect.right, rect.bottom, 0xDC00, 0xE6FF, 0xF4FF, 0},
-  };
-  GRADIENT_RECT gradient{0, 1};
-  // gdi32's own gradient: msimg32's GradientFill would have the exe import msimg32, which is no
-  // known DLL and so is looked for beside the exe first.
-  GdiGradientFill(dc, vertices, 2, &gradient, 1, GRADIENT_FILL_RECT_V);
-  FrameRect(dc, &rect, GetSysColorBrush(COLOR_3DSHADOW));
-
-  const int margin = std::max(2, height / 8);
-  const int emblemSize = height - 2 * margin;
-  if (emblem_) {
-    DrawIconEx(dc, rect.left + margin, rect.top + margin, emblem_.get(), emblemSize, emblemSize, 0,
-               nullptr, DI_NORMAL);
-  }
-  RECT text = rect;
-  text.left += margin + emblemSize + margin / 2;
-  text.right -= margin / 2;
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(0x10, 0x3A, 0x7A));
-  // The name in the largest of the logo's sizes that fits beside the emblem.
-  HGDIOBJ old = SelectObject(dc, logoFont_.get());
-  SIZE extent{};
-  GetTextExtentPoint32W(dc, L"Tarnwick", 8, &extent);
-  if (extent.cx > text.right - text.left) SelectObject(dc, logoSmallFont_.get());
-  RECT name = text;
-  name.bottom = rect.top + height * 11 / 20;
-  DrawTextW(dc, L"Tarnwick", -1, &name, DT_SINGLELINE | DT_BOTTOM | DT_LEFT | DT_NOPREFIX);
-  SelectObject(dc, logoTaglineFont_.get());
-  SetTextColor(dc, RGB(0x50, 0x60, 0x78));
-  RECT tagline = text;
-  tagline.top = name.bottom;
-  DrawTextW(dc, L"Software", -1, &tagline, DT_SINGLELINE | DT_TOP | DT_LEFT | DT_NOPREFIX);
-  SelectObject(dc, old);
-}
-
-// The controls that hold the settings between two applies.
-
-int Form1::TimerIntervalSliderValue() const {
-  if (!pagesBuilt_) return unbuilt_.interval;
-  return static_cast<int>(SendMessageW(BuiltControl(kTimerIntervalSlider), TBM_GETPOS, 0, 0));
-}
-void Form1::SetTimerIntervalSliderValue(int seconds) {
-  if (!pagesBuilt_) {
-    unbuilt_.interval = SliderPosition(kTimerIntervalSlider, seconds);
-    return;
-  }
-  SendMessageW(BuiltControl(kTimerIntervalSlider), TBM_SETPOS, TRUE, seconds);
-}
-int Form1::MemLimitSliderValue() const {
-  if (!pagesBuilt_) return unbuilt_.limit;
-  return static_cast<int>(SendMessageW(BuiltControl(kMemLimitSlider), TBM_GETPOS, 0, 0));
-}
-void Form1::SetMemLimitSliderValue(int megabytes) {
-  if (!pagesBuilt_) {
-    unbuilt_.limit = SliderPosition(kMemLimitSlider, megabytes);
-    return;
-  }
-  SendMessageW(BuiltControl(kMemLimitSlider), TBM_SETPOS, TRUE, megabytes);
-}
-int Form1::Check1Value() const {
-  if (!pagesBuilt_) return unbuilt_.check1;
-  return SendMessageW(BuiltControl(kCheck1), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-}
-void Form1::SetCheck1Value(int value) {
-  if (!pagesBuilt_) {
-    unbuilt_.check1 = value ? 1 : 0;
-    return;
-  }
-  SendMessageW(BuiltControl(kCheck1), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-// Unbuilt labels get their texts when the pages are built.
-void Form1::RefreshIntervalDisplay() {
-  if (!pagesBuilt_) return;
-  SetWindowTextW(BuiltControl(kLabel1 + 2),
-                 Widen(IntervalDisplayText(TimerIntervalSliderValue())).c_str());
-}
-void Form1::RefreshLimitDisplay() {
-  if (!pagesBuilt_) return;
-  SetWindowTextW(BuiltControl(kLabel1 + 3), Widen(LimitDisplayText(MemLimitSliderValue())).c_str());
-}
-
 void Form1::SetTimer1Interval(unsigned milliseconds) {
   timerInterval_ = milliseconds;
   // A new interval counts from now, as a restarted timer does.
@@ -963,77 +574,6 @@ void Form1::SetTimer1Enabled(bool enabled) {
     while (PeekMessageW(&pending, window_.get(), WM_TIMER, WM_TIMER, PM_REMOVE)) {
     }
   }
-}
-
-std::vector<std::string> Form1::RefreshDriveList() {
-  // The drive list box's entries, kept without a window of its own: a list box window would
-  // load the common controls into a program that sits in the tray.
-  return DriveListEntries(services_.logicalDrives);
-}
-
-void Form1::ClearLV() {
-  if (!pagesBuilt_) {
-    unbuilt_.lv.clear();
-    return;
-  }
-  SendMessageW(BuiltControl(kLV), LVM_DELETEALLITEMS, 0, 0);
-}
-
-void Form1::AddLVEntry(std::string_view text) {
-  if (!pagesBuilt_) {
-    unbuilt_.lv.push_back({std::string(text), false});
-    return;
-  }
-  HWND list = BuiltControl(kLV);
-  std::wstring caption = Widen(text);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  item.pszText = caption.data();
-  item.iImage = 0;  // the one drive picture of ImageList1
-  SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-int Form1::LVCount() const {
-  if (!pagesBuilt_) return static_cast<int>(unbuilt_.lv.size());
-  return static_cast<int>(SendMessageW(BuiltControl(kLV), LVM_GETITEMCOUNT, 0, 0));
-}
-
-std::string Form1::LVText(int index) const {
-  if (!pagesBuilt_) {
-    return index >= 0 && index < LVCount() ? unbuilt_.lv[static_cast<std::size_t>(index)].text
-                                           : std::string();
-  }
-  wchar_t buffer[512] = {};
-  LVITEMW item{};
-  item.iSubItem = 0;
-  item.pszText = buffer;
-  item.cchTextMax = 512;
-  SendMessageW(BuiltControl(kLV), LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(&item));
-  return Narrow(buffer);
-}
-
-bool Form1::LVChecked(int index) const {
-  if (!pagesBuilt_) {
-    return index >= 0 && index < LVCount() && unbuilt_.lv[static_cast<std::size_t>(index)].checked;
-  }
-  const auto state = SendMessageW(BuiltControl(kLV), LVM_GETITEMSTATE, static_cast<WPARAM>(index),
-                                  LVIS_STATEIMAGEMASK);
-  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
-}
-
-void Form1::SetLVChecked(int index, bool checked) {
-  if (!pagesBuilt_) {
-    if (index >= 0 && index < LVCount())
-      unbuilt_.lv[static_cast<std::size_t>(index)].checked = checked;
-    return;
-  }
-  LVITEMW item{};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-  SendMessageW(BuiltControl(kLV), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(&item));
 }
 
 }  // namespace quenora::win32

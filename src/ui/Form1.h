@@ -21,12 +21,14 @@
 #include "platform/win32/Win32System.h"
 #include "settings/Autostart.h"
 #include "settings/MonitorSettings.h"
-#include "settings/OptionsControls.h"
+#include "settings/OptionsValues.h"
 #include "settings/SettingsStore.h"
 #include "tray/TrayIconSet.h"
 #include "tray/TrayRouting.h"
+#include "ui/ApplyOptions.h"
 #include "ui/Form1Layout.h"
 #include "ui/InfoForm.h"
+#include "ui/OptionsPages.h"
 #include "ui/TrayView.h"
 
 namespace quenora::win32 {
@@ -46,7 +48,7 @@ struct Form1Services {
 // Why the window is being closed.
 enum class UnloadMode { CloseBox = 0, FromCode = 1, SessionEnd = 2, FromOutside = 3 };
 
-class Form1 final : private OptionsControls,
+class Form1 final : private CheckTimer,
                     private TrayIconDrives,
                     private TrayMenuHost,
                     private TrayPictureMaker {
@@ -63,16 +65,18 @@ class Form1 final : private OptionsControls,
   bool PreTranslateMessage(MSG& message);
 
   HWND hWnd() const { return window_.get(); }
-  // A control of the window; the pages are built first if they aren't yet.
-  HWND Control(int id);
-  // Whether the window's controls exist: a start into the tray leaves them unbuilt until the
-  // window is first shown.
-  bool PagesBuilt() const { return pagesBuilt_; }
+  // Builds the window's controls with their fonts and pictures, showing the options held. The
+  // window builds them itself when it is first shown; a start into the tray leaves them unbuilt.
+  void BuildPages();
+  bool PagesBuilt() const { return pages_.Built(); }
+  // A control of the window; null while the pages aren't built.
+  HWND Control(int id) const { return pages_.Control(id); }
+  // The options between two applies: those held, with what the user set in the pages.
+  const OptionsValues& Options();
   CheckCycle& Cycle() { return cycle_; }
   const DriveTable& Drives() const { return drives_; }
   IconImages& IcoImage() { return icoImage_; }
   TrayView& View() { return view_; }
-  OptionsControls& Controls() { return *this; }
   TrayRouting& Routing() { return routing_; }
   TrayIconSet& Tray() { return tray_; }
   AutostartCheckbox& AutoStartChk() { return autoStartChk_; }
@@ -112,47 +116,20 @@ class Form1 final : private OptionsControls,
   bool Form_QueryUnload(UnloadMode mode);
   void Form_Unload();
 
-  // Builds the controls with their fonts and pictures and hands them the values held so far.
-  void BuildPages();
-  // The control if the pages are built, else null.
-  HWND BuiltControl(int id) const;
-  void CreateControls();
   // The tray icons' menu: a window in the tray needs it.
   void CreateTrayMenu();
-  // All pages on the place of the first, the first one shown.
-  void PlacePages();
   // Lays the window out again for another DPI (moved to a monitor of another scale).
   void OnDpiChanged(int dpi, const RECT& suggested);
   // Sizes the window to its client area at the current DPI; moves it to `place` if given.
   void SizeWindowToClient(std::optional<POINT> place);
-  HWND CreateControl(const ControlSpec& row);
-  void CreateFonts();
-  void LoadPictures();
   // TrayPictureMaker: the picture made as an icon the window owns.
   IconHandle MakeTrayPicture(int index) override;
   void MoveFocus(bool backwards);
-  void ToggleSelectedDrive();
-  void DrawLogo(const DRAWITEMSTRUCT& item);
   int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
-  // OptionsControls: the controls that hold the settings between two applies.
-  int TimerIntervalSliderValue() const override;
-  void SetTimerIntervalSliderValue(int seconds) override;
-  int MemLimitSliderValue() const override;
-  void SetMemLimitSliderValue(int megabytes) override;
-  int Check1Value() const override;
-  void SetCheck1Value(int value) override;
-  void RefreshIntervalDisplay() override;
-  void RefreshLimitDisplay() override;
+  // CheckTimer: Timer1, on the window.
   void SetTimer1Interval(unsigned milliseconds) override;
   void SetTimer1Enabled(bool enabled) override;
-  std::vector<std::string> RefreshDriveList() override;
-  void ClearLV() override;
-  void AddLVEntry(std::string_view text) override;
-  int LVCount() const override;
-  std::string LVText(int index) const override;
-  bool LVChecked(int index) const override;
-  void SetLVChecked(int index, bool checked) override;
 
   // AutoStartChk as the autostart code sees it: its value and its tag.
   class AutoStartChkControl final : public AutostartCheckbox {
@@ -166,19 +143,6 @@ class Form1 final : private OptionsControls,
    private:
     Form1& form_;
     std::string tag_;
-  };
-
-  // What the controls hold while they aren't built yet; handed to them when they are.
-  struct UnbuiltControls {
-    int interval = 0;
-    int limit = 0;
-    int check1 = 0;
-    int autoStart = 0;
-    struct Entry {
-      std::string text;
-      bool checked = false;
-    };
-    std::vector<Entry> lv;
   };
 
   // TrayIconDrives: the drive at the icon's list position.
@@ -207,22 +171,15 @@ class Form1 final : private OptionsControls,
   HINSTANCE instance_ = nullptr;
   UniqueWindow owner_;   // hidden: keeps the window out of the taskbar
   UniqueWindow window_;  // takes the handle at WM_NCCREATE
-  UniqueWindow tooltip_;
   int dpi_ = 96;
-  UniqueFont font_, boldFont_, logoFont_, logoSmallFont_, logoTaglineFont_;
-  std::array<UniqueIcon, 4> pagePictures_;
-  UniqueIcon emblem_;
-  UniqueImageList imageList1_;
-  UniqueCursor handPointer_;
+  OptionsValues options_;
+  OptionsPages pages_;
   UniqueMenu pum_;
   std::unique_ptr<InfoForm> info_;
   HWND lastFocus_ = nullptr;
   UINT timerInterval_ = 2000;  // as designed, until the settings set it
   bool timerEnabled_ = false;
   bool unloaded_ = false;
-  bool shaped_ = false;
-  bool pagesBuilt_ = false;
-  UnbuiltControls unbuilt_;
 };
 
 }  // namespace quenora::win32

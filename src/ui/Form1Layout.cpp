@@ -146,6 +146,13 @@ const std::array<std::string_view, 8>& PumItems() {
   return kPumItems;
 }
 
+std::string IntervalDisplayText(int seconds) {
+  return std::to_string(seconds) + " Sekunden";
+}
+std::string LimitDisplayText(int megabytes) {
+  return std::to_string(megabytes) + " Mbyte";
+}
+
 int TwipsToPixels(int twips, int dpi) {
   // Rounded half away from zero, in 64 bits: no overflow for any twips value.
   const std::int64_t scaled = std::int64_t{twips} * dpi;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace quenora {
@@ -77,6 +78,10 @@ struct SliderSpec {
   int id, minimum, maximum, tickEvery, pageStep, lineStep;
 };
 std::span<const SliderSpec> Form1Sliders();
+
+// The texts of the sliders' value labels: "10 Sekunden", "10 Mbyte".
+std::string IntervalDisplayText(int seconds);
+std::string LimitDisplayText(int megabytes);
 
 // The tray icons' pop-up menu pum: items 1..8 by index; "-" is a separator.
 const std::array<std::string_view, 8>& PumItems();

@@ -101,14 +101,15 @@ bool IsInt32(double value) {
 struct Program {
   explicit Program(const std::string& systemDrives) {
     for (std::size_t i = 0; i < icons.size(); ++i) icons[i] = 1000 + i;
-    controls.driveListBox.clear();
     for (char letter = 'a'; letter <= 'z'; ++letter) {
       const bool exists = std::any_of(systemDrives.begin(), systemDrives.end(),
                                       [&](char c) { return Upper(c) == Upper(letter); });
       if (!exists) continue;
-      // The system's list box: lower-case letter, colon, sometimes a description.
-      controls.driveListBox.push_back(std::string(1, letter) + ":" +
-                                      (letter % 2 ? " [DATEN]" : ""));
+      // Local disks, some with a label: the list's entries are the letter, a colon and the
+      // label in brackets.
+      const std::string label = letter % 2 ? "DATEN" : "";
+      logicalDrives.drives[Upper(letter)] = {DriveType::Fixed, label};
+      driveList.push_back(std::string(1, Upper(letter)) + ":" + (label.empty() ? "" : " [DATEN]"));
       drivesThatExist.push_back(Upper(letter));
     }
   }
@@ -125,9 +126,11 @@ struct Program {
   }
 
   std::string drivesThatExist;
+  std::vector<std::string> driveList;  // the entries the drive list should show, in order
   testing::FakeRegistry registry;
   SettingsStore store{registry};
-  testing::FakeOptionsControls controls;
+  OptionsValues options;
+  testing::FakeLogicalDrives logicalDrives;
   testing::FakeDiskSpace disks;
   testing::FakeNotifyArea shell;
   testing::FakeSystem system;
@@ -137,7 +140,7 @@ struct Program {
   TrayIconSet tray{shell, system};
   CheckCycle cycle{drives, freeSpace, disks, system};
   TrayView view{cycle, tray, system, icons};
-  MonitorSettings settings{store, controls, view};
+  MonitorSettings settings{store, logicalDrives, view};
 };
 
 // The drives ReadSettings should monitor for a stored list: its letters in its order, upper
@@ -160,22 +163,19 @@ std::string ExpectedMonitored(const Program& program, const std::optional<std::s
 void CheckRead(Program& program, const std::optional<std::string>& interval,
                const std::optional<std::string>& limit, const std::optional<std::string>& sound,
                const std::optional<std::string>& driveList) {
-  const auto& controls = program.controls;
+  const OptionsValues& options = program.options;
 
   const double expectedInterval = std::clamp(std::nearbyint(Stored(interval, 10)), 1.0, 60.0);
-  CHECK(controls.intervalSlider == expectedInterval);
-  CHECK(controls.timerInterval == static_cast<unsigned>(controls.intervalSlider) * 1000u);
-  CHECK(controls.intervalLabel == std::to_string(controls.intervalSlider) + " Sekunden");
+  CHECK(options.timerInterval == expectedInterval);
 
   const double expectedLimit = std::clamp(Stored(limit, 10), 1.0, 1000.0);
   CHECK(program.cycle.MemoryLimit == expectedLimit);
-  CHECK(controls.limitSlider == std::nearbyint(expectedLimit));
-  CHECK(controls.limitSlider >= 1 && controls.limitSlider <= 1000);
-  CHECK(controls.limitLabel == std::to_string(controls.limitSlider) + " Mbyte");
+  CHECK(options.memLimit == std::nearbyint(expectedLimit));
+  CHECK(options.memLimit >= 1 && options.memLimit <= 1000);
 
   const int expectedSound = Stored(sound, 1) != 0 ? 1 : 0;
   CHECK(program.cycle.AlarmSoundEnabled == expectedSound);
-  CHECK(controls.check1 == expectedSound);
+  CHECK(options.alarmSound == (expectedSound == 1));
 
   // Positions: dense, 1..26 each, only drives that exist, in the stored order.
   const std::string monitored = ExpectedMonitored(program, driveList);
@@ -197,12 +197,11 @@ void CheckRead(Program& program, const std::optional<std::string>& interval,
   }
 
   // The LV: the system's drives in their order, letter in upper case, the monitored checked.
-  CHECK(controls.lv.size() == controls.driveListBox.size());
-  for (std::size_t i = 0; i < controls.lv.size(); ++i) {
-    std::string text = controls.driveListBox[i];
-    text[0] = Upper(text[0]);
-    CHECK(controls.lv[i].text == text);
-    CHECK(controls.lv[i].checked == (monitored.find(text[0]) != std::string::npos));
+  CHECK(options.drives.size() == program.driveList.size());
+  for (std::size_t i = 0; i < options.drives.size(); ++i) {
+    const std::string& text = program.driveList[i];
+    CHECK(options.drives[i].text == text);
+    CHECK(options.drives[i].checked == (monitored.find(text[0]) != std::string::npos));
   }
 }
 
@@ -253,19 +252,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (left) program.registry.Set("_Left", *left);
 
   // 1. Reading what is stored.
-  program.settings.ReadSettings();
+  program.settings.ReadSettings(program.options);
   CheckRead(program, interval, limit, sound, driveList);
   CHECK(program.registry.writes == 0);
 
   // 2. Saving: the sliders' whole numbers, "1"/"0", and the monitored drives once each in
   // ascending order.
   const std::string monitored = program.Monitored();
-  program.settings.WriteSettings();
+  program.settings.WriteSettings(program.options);
   const auto saved = [&](std::string_view key) { return program.registry.Get(key); };
   CHECK(saved(kDoneBeforeKey) == "1");
-  CHECK(saved(kTimerIntervalKey) == std::to_string(program.controls.intervalSlider));
-  CHECK(saved(kMemoryLimitKey) == std::to_string(program.controls.limitSlider));
-  CHECK(saved(kAlarmSoundEnabledKey) == std::to_string(program.controls.check1));
+  CHECK(saved(kTimerIntervalKey) == std::to_string(program.options.timerInterval));
+  CHECK(saved(kMemoryLimitKey) == std::to_string(program.options.memLimit));
+  CHECK(saved(kAlarmSoundEnabledKey) == (program.options.alarmSound ? "1" : "0"));
   std::string ascending;
   for (const char letter : program.drivesThatExist) {
     if (monitored.find(letter) != std::string::npos) ascending.push_back(letter);
@@ -273,16 +272,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CHECK(saved(kDriveListKey) == ascending);
 
   // 3. What was saved reads back as itself.
-  const int savedInterval = program.controls.intervalSlider;
-  const int savedLimit = program.controls.limitSlider;
-  const int savedSound = program.controls.check1;
+  const int savedInterval = program.options.timerInterval;
+  const int savedLimit = program.options.memLimit;
+  const bool savedSound = program.options.alarmSound;
   program.shell.requests.clear();
-  program.settings.ReadSettings();
+  program.settings.ReadSettings(program.options);
   CheckRead(program, saved(kTimerIntervalKey), saved(kMemoryLimitKey), saved(kAlarmSoundEnabledKey),
             saved(kDriveListKey));
-  CHECK(program.controls.intervalSlider == savedInterval);
+  CHECK(program.options.timerInterval == savedInterval);
   CHECK(program.cycle.MemoryLimit == savedLimit);
-  CHECK(program.controls.check1 == savedSound);
+  CHECK(program.options.alarmSound == savedSound);
   if (!ascending.empty()) CHECK(program.Monitored() == ascending);
 
   // 4. The window's position.

@@ -12,8 +12,8 @@ namespace quenora {
 namespace {
 
 using testing::FakeDiskSpace;
+using testing::FakeLogicalDrives;
 using testing::FakeNotifyArea;
-using testing::FakeOptionsControls;
 using testing::FakeRegistry;
 using testing::FakeSystem;
 using testing::Joined;
@@ -35,6 +35,28 @@ class JournalNotifyArea : public FakeNotifyArea {
   Journal& journal_;
 };
 
+// Timer1 as plain values; every switching and interval goes to the journal.
+class FakeCheckTimer : public CheckTimer {
+ public:
+  explicit FakeCheckTimer(Journal& journal) : journal_(journal) {}
+  void SetTimer1Interval(unsigned milliseconds) override {
+    interval = milliseconds;
+    journal_.push_back("interval " + std::to_string(milliseconds));
+  }
+  void SetTimer1Enabled(bool enabled) override {
+    this->enabled = enabled;
+    switches.push_back(enabled);
+    journal_.push_back(enabled ? "timer on" : "timer off");
+  }
+
+  unsigned interval = 10000;
+  bool enabled = true;
+  std::vector<bool> switches;  // every switching, in order
+
+ private:
+  Journal& journal_;
+};
+
 class ApplyOptionsTest : public ::testing::Test {
  protected:
   // The program as it runs after its start: C: monitored, one cycle done.
@@ -44,19 +66,23 @@ class ApplyOptionsTest : public ::testing::Test {
     disks.Set("C:", 50 * kGB, 100 * kGB, "SYSTEM");
     disks.Set("D:", 3 * kGB, 4 * kGB);
     disks.Set("E:", 1 * kGB, 4 * kGB);
-    settings.ReadSettings();
+    logicalDrives.drives = {{'C', {DriveType::Fixed, "SYSTEM"}},
+                            {'D', {DriveType::Fixed, ""}},
+                            {'E', {DriveType::Fixed, "DATEN"}}};
+    settings.ReadSettings(options);
     view.UpdateIcons();
     registry.journal = &journal;
-    controls.journal = &journal;
     journal.clear();
   }
 
-  void Apply() { DoOptionsUebernehmen(controls, settings, tray, cycle, view); }
+  void Apply() { DoOptionsUebernehmen(options, timer, settings, tray, cycle, view); }
 
   Journal journal;
   FakeRegistry registry;
   SettingsStore store{registry};
-  FakeOptionsControls controls;
+  OptionsValues options;
+  FakeCheckTimer timer{journal};
+  FakeLogicalDrives logicalDrives;
   FakeDiskSpace disks;
   JournalNotifyArea shell{journal};
   FakeSystem system;
@@ -66,23 +92,23 @@ class ApplyOptionsTest : public ::testing::Test {
   TrayIconSet tray{shell, system};
   CheckCycle cycle{drives, freeSpace, disks, system};
   TrayView view{cycle, tray, system, icons};
-  MonitorSettings settings{store, controls, view};
+  MonitorSettings settings{store, logicalDrives, view};
 };
 
 TEST_F(ApplyOptionsTest, NewOptionsAreStoredThenTheIconsRebuiltWhileTheTimerIsOff) {
-  controls.intervalSlider = 30;
-  controls.lv[1].checked = true;  // D: added
+  options.timerInterval = 30;
+  options.drives[1].checked = true;  // D: added
   Apply();
   EXPECT_EQ(Joined(journal),
             "timer off | "
             "write DoneBefore=1 | write MemoryLimit=10 | write TimerInterval=30 | "
             "write AlarmSoundEnabled=1 | write DriveList=CD | "
             "delete 1 | "
-            "interval 30000 | add 1 | add 2 | "
+            "add 1 | add 2 | interval 30000 | "
             "modify 1 | modify 2 | "
             "timer on");
-  EXPECT_TRUE(controls.timerEnabled);
-  EXPECT_EQ(controls.timerInterval, 30000u);
+  EXPECT_TRUE(timer.enabled);
+  EXPECT_EQ(timer.interval, 30000u);
   // Right after the apply every icon shows its drive's real state.
   const auto& requests = shell.requests;
   ASSERT_GE(requests.size(), 2u);
@@ -93,7 +119,7 @@ TEST_F(ApplyOptionsTest, NewOptionsAreStoredThenTheIconsRebuiltWhileTheTimerIsOf
 }
 
 TEST_F(ApplyOptionsTest, UnchangedOptionsAreStoredAgainAndEveryIconRebuilt) {
-  controls.lv[2].checked = true;
+  options.drives[2].checked = true;
   Apply();
   view.UpdateIcons();  // a quiet tick: nothing changed on the drives
   journal.clear();
@@ -104,42 +130,43 @@ TEST_F(ApplyOptionsTest, UnchangedOptionsAreStoredAgainAndEveryIconRebuilt) {
             "write DoneBefore=1 | write MemoryLimit=10 | write TimerInterval=10 | "
             "write AlarmSoundEnabled=1 | write DriveList=CE | "
             "delete 1 | delete 2 | "
-            "interval 10000 | add 1 | add 2 | "
+            "add 1 | add 2 | interval 10000 | "
             "modify 1 | modify 2 | "
             "timer on");
 }
 
 TEST_F(ApplyOptionsTest, RefusedWritesStillEndWithTheStoredIconsAndTheTimerOn) {
   registry.failWrites = true;
-  controls.intervalSlider = 30;
-  controls.lv[0].checked = false;
-  controls.lv[1].checked = true;
+  options.timerInterval = 30;
+  options.drives[0].checked = false;
+  options.drives[1].checked = true;
   Apply();
   // Nothing could be stored, so the reload brings back what was stored before.
-  EXPECT_EQ(controls.timerSwitches, (std::vector<bool>{false, true}));
-  EXPECT_EQ(controls.intervalSlider, 10);
-  EXPECT_EQ(controls.timerInterval, 10000u);
+  EXPECT_EQ(timer.switches, (std::vector<bool>{false, true}));
+  EXPECT_EQ(options.timerInterval, 10);
+  EXPECT_EQ(timer.interval, 10000u);
   EXPECT_EQ(drives.DriveCount, 1);
   EXPECT_EQ(journal.back(), "timer on");
-  EXPECT_EQ(journal[journal.size() - 3], "add 1");
+  EXPECT_EQ(journal[journal.size() - 4], "add 1");
+  EXPECT_EQ(journal[journal.size() - 3], "interval 10000");
   EXPECT_EQ(journal[journal.size() - 2], "modify 1");
 }
 
 TEST_F(ApplyOptionsTest, ApplyThatFailsInAStepSwitchesTheTimerOnAgain) {
   registry.throwOnWrite = true;
   EXPECT_THROW(Apply(), std::runtime_error);
-  EXPECT_EQ(controls.timerSwitches, (std::vector<bool>{false, true}));
+  EXPECT_EQ(timer.switches, (std::vector<bool>{false, true}));
   EXPECT_EQ(Joined(journal), "timer off | timer on");
 }
 
 TEST_F(ApplyOptionsTest, ApplyThatFailsAfterRemovingTheIconsLeavesNoPositionsBehind) {
-  controls.throwOnDriveList = true;
+  logicalDrives.throwOnList = true;
   EXPECT_THROW(Apply(), std::runtime_error);
   // The icon is gone, and so is its position: nothing would add it again or open its drive.
   EXPECT_EQ(Joined(journal),
             "timer off | write DoneBefore=1 | write MemoryLimit=10 | "
             "write TimerInterval=10 | write AlarmSoundEnabled=1 | "
-            "write DriveList=C | delete 1 | interval 10000 | timer on");
+            "write DriveList=C | delete 1 | timer on");
   EXPECT_EQ(drives.DriveCount, 0);
 }
 

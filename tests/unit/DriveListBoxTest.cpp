@@ -1,39 +1,15 @@
-#include "ui/DriveListBox.h"
+#include "settings/DriveListBox.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include "Fakes.h"
 
 namespace quenora {
 namespace {
 
-// Drives by letter, with the labels that were asked for.
-class FakeLogicalDrives : public LogicalDrives {
- public:
-  struct Drive {
-    DriveType type = DriveType::Fixed;
-    std::string label;
-  };
-
-  std::uint32_t LogicalDriveMask() override {
-    std::uint32_t mask = extraBits;
-    for (const auto& [letter, drive] : drives) mask |= 1u << (letter - 'A');
-    return mask;
-  }
-  DriveType TypeOfDrive(std::string_view rootPath) override { return drives.at(rootPath[0]).type; }
-  std::string VolumeLabel(std::string_view rootPath) override {
-    labelsAsked.emplace_back(rootPath);
-    return drives.at(rootPath[0]).label;
-  }
-
-  std::map<char, Drive> drives;
-  std::uint32_t extraBits = 0;
-  std::vector<std::string> labelsAsked;
-};
-
 class DriveListBoxTest : public ::testing::Test {
  protected:
-  FakeLogicalDrives drives;
+  testing::FakeLogicalDrives drives;
 };
 
 TEST_F(DriveListBoxTest, EachKindOfDriveHasItsEntry) {

@@ -3,10 +3,12 @@
 
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/DiskSpace.h"
+#include "platform/LogicalDrives.h"
 #include "platform/NotifyArea.h"
 #include "platform/Shell.h"
 #include "platform/SystemServices.h"
@@ -18,6 +20,32 @@ inline Int64Bytes BytesOf(std::uint64_t value) {
   for (std::size_t k = 0; k < 8; ++k) bytes[k] = static_cast<std::uint8_t>(value >> (8 * k));
   return bytes;
 }
+
+// Drives by letter, with the labels that were asked for.
+class FakeLogicalDrives : public LogicalDrives {
+ public:
+  struct Drive {
+    DriveType type = DriveType::Fixed;
+    std::string label;
+  };
+
+  std::uint32_t LogicalDriveMask() override {
+    if (throwOnList) throw std::runtime_error("drive list");
+    std::uint32_t mask = extraBits;
+    for (const auto& [letter, drive] : drives) mask |= 1u << (letter - 'A');
+    return mask;
+  }
+  DriveType TypeOfDrive(std::string_view rootPath) override { return drives.at(rootPath[0]).type; }
+  std::string VolumeLabel(std::string_view rootPath) override {
+    labelsAsked.emplace_back(rootPath);
+    return drives.at(rootPath[0]).label;
+  }
+
+  std::map<char, Drive> drives;
+  std::uint32_t extraBits = 0;
+  std::vector<std::string> labelsAsked;
+  bool throwOnList = false;
+};
 
 // Drives by name ("C:"); a drive that isn't scripted fails like a letter without a drive.
 // The check cycle asks its drives side by side, so the calls record under a lock.

@@ -62,6 +62,13 @@ TEST(Form1LayoutTest, TabOrderVisitsEveryFocusableControlOnceButtonsOkFirst) {
             (std::vector<std::string>{"&OK", "&Beenden", "&Abbrechen", "&Info", "&Hilfe"}));
 }
 
+TEST(Form1LayoutTest, SliderLabelsShowTheValueWithItsUnit) {
+  EXPECT_EQ(IntervalDisplayText(10), "10 Sekunden");
+  EXPECT_EQ(IntervalDisplayText(1), "1 Sekunden");
+  EXPECT_EQ(LimitDisplayText(10), "10 Mbyte");
+  EXPECT_EQ(LimitDisplayText(1000), "1000 Mbyte");
+}
+
 TEST(Form1LayoutTest, TwipsToPixelsRoundsToTheNearestPixel) {
   EXPECT_EQ(TwipsToPixels(1440, 96), 96);
   EXPECT_EQ(TwipsToPixels(15, 96), 1);

@@ -13,8 +13,8 @@ namespace quenora {
 namespace {
 
 using testing::FakeDiskSpace;
+using testing::FakeLogicalDrives;
 using testing::FakeNotifyArea;
-using testing::FakeOptionsControls;
 using testing::FakeRegistry;
 using testing::FakeSystem;
 
@@ -22,6 +22,18 @@ class MonitorSettingsTest : public ::testing::Test {
  protected:
   MonitorSettingsTest() {
     for (int i = 0; i < kTrayPictureCount; ++i) icons[static_cast<std::size_t>(i)] = 1000 + i;
+    logicalDrives.drives = {{'C', {DriveType::Fixed, "SYSTEM"}},
+                            {'D', {DriveType::Fixed, ""}},
+                            {'E', {DriveType::Fixed, "DATEN"}}};
+  }
+
+  // The drive list's checked entries by first letter, in list order ("CD").
+  std::string CheckedLetters() const {
+    std::string letters;
+    for (const DriveEntry& entry : options.drives) {
+      if (entry.checked) letters.push_back(entry.text.empty() ? '?' : entry.text[0]);
+    }
+    return letters;
   }
 
   // The monitored drives by position ("DC").
@@ -47,14 +59,15 @@ class MonitorSettingsTest : public ::testing::Test {
 
   // Reads with DriveList as stored (or absent), saves at once and returns what was saved.
   std::string ReadThenSavedDriveList() {
-    settings.ReadSettings();
-    settings.WriteSettings();
+    settings.ReadSettings(options);
+    settings.WriteSettings(options);
     return registry.Get("DriveList").value_or("(absent)");
   }
 
   FakeRegistry registry;
   SettingsStore store{registry};
-  FakeOptionsControls controls;
+  OptionsValues options;
+  FakeLogicalDrives logicalDrives;
   FakeDiskSpace disks;
   FakeNotifyArea shell;
   FakeSystem system;
@@ -64,30 +77,28 @@ class MonitorSettingsTest : public ::testing::Test {
   TrayIconSet tray{shell, system};
   CheckCycle cycle{drives, freeSpace, disks, system};
   TrayView view{cycle, tray, system, icons};
-  MonitorSettings settings{store, controls, view};
+  MonitorSettings settings{store, logicalDrives, view};
 };
 
 TEST_F(MonitorSettingsTest, EmptyStoreGivesTheDefaultsAndMonitorsC) {
   cycle.MemoryLimit = 0;
   cycle.AlarmSoundEnabled = 0;
-  settings.ReadSettings();
-  EXPECT_EQ(controls.intervalSlider, 10);
-  EXPECT_EQ(controls.timerInterval, 10000u);
-  EXPECT_EQ(controls.intervalLabel, "10 Sekunden");
-  EXPECT_EQ(controls.limitSlider, 10);
-  EXPECT_EQ(controls.limitLabel, "10 Mbyte");
+  options = {0, 0, false, {{"X:", true}}, true};
+  settings.ReadSettings(options);
+  EXPECT_EQ(options.timerInterval, 10);
+  EXPECT_EQ(options.memLimit, 10);
   EXPECT_EQ(cycle.MemoryLimit, 10);
   EXPECT_EQ(cycle.AlarmSoundEnabled, 1);
-  EXPECT_EQ(controls.check1, 1);
+  EXPECT_TRUE(options.alarmSound);
   EXPECT_EQ(Monitored(), "C");
   ExpectAddsForEveryPosition();
-  ASSERT_EQ(controls.lv.size(), 3u);
-  EXPECT_EQ(controls.lv[0].text, "C: [SYSTEM]");
-  EXPECT_EQ(controls.lv[1].text, "D:");
-  EXPECT_EQ(controls.lv[2].text, "E: [DATEN]");
-  EXPECT_EQ(controls.CheckedLetters(), "C");
+  ASSERT_EQ(options.drives.size(), 3u);
+  EXPECT_EQ(options.drives[0].text, "C: [SYSTEM]");
+  EXPECT_EQ(options.drives[1].text, "D:");
+  EXPECT_EQ(options.drives[2].text, "E: [DATEN]");
+  EXPECT_EQ(CheckedLetters(), "C");
   EXPECT_EQ(registry.writes, 0);
-  EXPECT_TRUE(controls.timerSwitches.empty());  // the timer is the apply's business
+  EXPECT_TRUE(options.autoStart);  // the autostart box isn't a stored setting
 }
 
 TEST_F(MonitorSettingsTest, StoredOrderFixesPositionsAndSavingWritesListOrder) {
@@ -95,7 +106,7 @@ TEST_F(MonitorSettingsTest, StoredOrderFixesPositionsAndSavingWritesListOrder) {
   EXPECT_EQ(ReadThenSavedDriveList(), "CD");
   EXPECT_EQ(Monitored(), "DC");
   ExpectAddsForEveryPosition();
-  EXPECT_EQ(controls.CheckedLetters(), "CD");
+  EXPECT_EQ(CheckedLetters(), "CD");
 }
 
 TEST_F(MonitorSettingsTest, RepeatedLetterIsMonitoredTwiceAndSavedOnce) {
@@ -103,7 +114,7 @@ TEST_F(MonitorSettingsTest, RepeatedLetterIsMonitoredTwiceAndSavedOnce) {
   EXPECT_EQ(ReadThenSavedDriveList(), "C");
   EXPECT_EQ(Monitored(), "CC");
   ExpectAddsForEveryPosition();
-  EXPECT_EQ(controls.CheckedLetters(), "C");
+  EXPECT_EQ(CheckedLetters(), "C");
 }
 
 TEST_F(MonitorSettingsTest, LetterOfAnAbsentDriveIsDroppedAtTheNextSave) {
@@ -115,38 +126,38 @@ TEST_F(MonitorSettingsTest, LetterOfAnAbsentDriveIsDroppedAtTheNextSave) {
 
 TEST_F(MonitorSettingsTest, NoDriveCheckedIsStoredEmptyAndReadBackAsC) {
   registry.Set("DriveList", "DE");
-  settings.ReadSettings();
-  for (auto& entry : controls.lv) entry.checked = false;
-  settings.WriteSettings();
+  settings.ReadSettings(options);
+  for (auto& entry : options.drives) entry.checked = false;
+  settings.WriteSettings(options);
   EXPECT_EQ(registry.Get("DriveList"), "");
   shell.requests.clear();
-  settings.ReadSettings();
+  settings.ReadSettings(options);
   EXPECT_EQ(Monitored(), "C");
   ExpectAddsForEveryPosition();
-  EXPECT_EQ(controls.CheckedLetters(), "C");
+  EXPECT_EQ(CheckedLetters(), "C");
 }
 
 TEST_F(MonitorSettingsTest, WithoutDriveCNothingIsMonitoredByDefault) {
-  controls.driveListBox = {"a:", "d: [DATEN]"};
+  logicalDrives.drives = {{'A', {DriveType::Removable, ""}}, {'D', {DriveType::Fixed, "DATEN"}}};
   for (const char* stored : {"(absent)", "", "C"}) {
     SCOPED_TRACE(stored);
     registry.values.clear();
     if (std::string(stored) != "(absent)") registry.Set("DriveList", stored);
-    settings.ReadSettings();
+    settings.ReadSettings(options);
     EXPECT_EQ(drives.DriveCount, 0);
     EXPECT_TRUE(shell.requests.empty());
-    EXPECT_EQ(controls.CheckedLetters(), "");
-    EXPECT_EQ(controls.lv.size(), 2u);
+    EXPECT_EQ(CheckedLetters(), "");
+    EXPECT_EQ(options.drives.size(), 2u);
   }
 }
 
 TEST_F(MonitorSettingsTest, EachReadRebuildsTheListAndAddsWithoutRemoving) {
   registry.Set("DriveList", "CD");
-  settings.ReadSettings();
+  settings.ReadSettings(options);
   registry.Set("DriveList", "E");
-  settings.ReadSettings();
-  EXPECT_EQ(controls.lv.size(), 3u);
-  EXPECT_EQ(controls.CheckedLetters(), "E");
+  settings.ReadSettings(options);
+  EXPECT_EQ(options.drives.size(), 3u);
+  EXPECT_EQ(CheckedLetters(), "E");
   EXPECT_EQ(Monitored(), "E");
   // Removing the old icons is left to the caller: three adds, no delete.
   ASSERT_EQ(shell.requests.size(), 3u);
@@ -156,22 +167,22 @@ TEST_F(MonitorSettingsTest, EachReadRebuildsTheListAndAddsWithoutRemoving) {
 
 TEST_F(MonitorSettingsTest, SavingStoresTheControlsAndChangesNothingElse) {
   registry.Set("MemoryLimit", "10.4");
-  settings.ReadSettings();
+  settings.ReadSettings(options);
   EXPECT_EQ(cycle.MemoryLimit, 10.4);
-  EXPECT_EQ(controls.limitSlider, 10);
+  EXPECT_EQ(options.memLimit, 10);
   registry.Set("DoneBefore", "0");
-  settings.WriteSettings();
+  settings.WriteSettings(options);
   EXPECT_EQ(registry.Get("MemoryLimit"), "10");
   EXPECT_EQ(registry.Get("DoneBefore"), "1");
 
-  controls.intervalSlider = 30;
-  controls.limitSlider = 500;
-  controls.check1 = 0;
-  controls.lv[0].checked = false;
-  controls.lv[2].checked = true;
+  options.timerInterval = 30;
+  options.memLimit = 500;
+  options.alarmSound = false;
+  options.drives[0].checked = false;
+  options.drives[2].checked = true;
   shell.requests.clear();
   const int reads = registry.reads;
-  settings.WriteSettings();
+  settings.WriteSettings(options);
   EXPECT_EQ(registry.Get("TimerInterval"), "30");
   EXPECT_EQ(registry.Get("MemoryLimit"), "500");
   EXPECT_EQ(registry.Get("AlarmSoundEnabled"), "0");
@@ -182,7 +193,6 @@ TEST_F(MonitorSettingsTest, SavingStoresTheControlsAndChangesNothingElse) {
   // The running program goes on with the values of the last read.
   EXPECT_EQ(cycle.MemoryLimit, 10.4);
   EXPECT_EQ(cycle.AlarmSoundEnabled, 1);
-  EXPECT_EQ(controls.timerInterval, 10000u);
   EXPECT_EQ(Monitored(), "C");
   EXPECT_TRUE(shell.requests.empty());
 }
@@ -212,20 +222,17 @@ TEST_F(MonitorSettingsTest, NumbersEditedByHandAreClampedOrDefaulted) {
     SCOPED_TRACE(std::string(c.key) + " \"" + c.text + "\"");
     registry.values.clear();
     registry.Set(c.key, c.text);
-    settings.ReadSettings();
-    EXPECT_EQ(controls.intervalSlider, c.interval);
-    EXPECT_EQ(controls.timerInterval, 1000u * static_cast<unsigned>(c.interval));
-    EXPECT_EQ(controls.intervalLabel, IntervalDisplayText(c.interval));
+    settings.ReadSettings(options);
+    EXPECT_EQ(options.timerInterval, c.interval);
     EXPECT_EQ(cycle.MemoryLimit, c.limit);
-    EXPECT_EQ(controls.limitSlider, c.limitSlider);
-    EXPECT_EQ(controls.limitLabel, LimitDisplayText(c.limitSlider));
+    EXPECT_EQ(options.memLimit, c.limitSlider);
     EXPECT_EQ(cycle.AlarmSoundEnabled, c.sound);
-    EXPECT_EQ(controls.check1, c.sound);
+    EXPECT_EQ(options.alarmSound, c.sound != 0);
   }
 }
 
 TEST_F(MonitorSettingsTest, DriveListEditedByHandKeepsOnlyItsDriveLetters) {
-  controls.driveListBox = {"c:", "d:", "e:"};
+  logicalDrives.drives = {{'C', {}}, {'D', {}}, {'E', {}}};
   struct Case {
     std::string stored, monitored, checked;
   };
@@ -245,10 +252,10 @@ TEST_F(MonitorSettingsTest, DriveListEditedByHandKeepsOnlyItsDriveLetters) {
     registry.values.clear();
     registry.Set("DriveList", c.stored);
     shell.requests.clear();
-    settings.ReadSettings();
+    settings.ReadSettings(options);
     EXPECT_EQ(Monitored(), c.monitored);
     ExpectAddsForEveryPosition();
-    EXPECT_EQ(controls.CheckedLetters(), c.checked);
+    EXPECT_EQ(CheckedLetters(), c.checked);
   }
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Fakes of the registry and of the options window's controls; they record what was asked.
+// A fake of the registry; it records what was asked.
 
 #include <algorithm>
 #include <cctype>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/Registry.h"
-#include "settings/OptionsControls.h"
 #include "settings/SettingsStore.h"
 
 namespace quenora::testing {
@@ -73,72 +72,6 @@ class FakeRegistry : public Registry {
   static std::string Key(std::string_view subkey, std::string_view name) {
     return std::string(subkey) + '\n' + std::string(name);
   }
-};
-
-// The options window's controls as plain values. The sliders keep whatever they are given,
-// without the trackbar's clamping, so a test sees the value the code chose.
-class FakeOptionsControls : public OptionsControls {
- public:
-  struct Entry {
-    std::string text;
-    bool checked = false;
-  };
-
-  int TimerIntervalSliderValue() const override { return intervalSlider; }
-  void SetTimerIntervalSliderValue(int seconds) override { intervalSlider = seconds; }
-  int MemLimitSliderValue() const override { return limitSlider; }
-  void SetMemLimitSliderValue(int megabytes) override { limitSlider = megabytes; }
-  int Check1Value() const override { return check1; }
-  void SetCheck1Value(int value) override { check1 = value; }
-  void RefreshIntervalDisplay() override { intervalLabel = IntervalDisplayText(intervalSlider); }
-  void RefreshLimitDisplay() override { limitLabel = LimitDisplayText(limitSlider); }
-
-  void SetTimer1Interval(unsigned milliseconds) override {
-    timerInterval = milliseconds;
-    if (journal) journal->push_back("interval " + std::to_string(milliseconds));
-  }
-  void SetTimer1Enabled(bool enabled) override {
-    timerEnabled = enabled;
-    timerSwitches.push_back(enabled);
-    if (journal) journal->push_back(enabled ? "timer on" : "timer off");
-  }
-
-  std::vector<std::string> RefreshDriveList() override {
-    if (throwOnDriveList) throw std::runtime_error("drive list");
-    return driveListBox;
-  }
-
-  void ClearLV() override { lv.clear(); }
-  void AddLVEntry(std::string_view text) override { lv.push_back({std::string(text), false}); }
-  int LVCount() const override { return static_cast<int>(lv.size()); }
-  std::string LVText(int index) const override {
-    return lv.at(static_cast<std::size_t>(index)).text;
-  }
-  bool LVChecked(int index) const override {
-    return lv.at(static_cast<std::size_t>(index)).checked;
-  }
-  void SetLVChecked(int index, bool checked) override {
-    lv.at(static_cast<std::size_t>(index)).checked = checked;
-  }
-
-  // The LV's checked entries by first letter, in list order ("CD").
-  std::string CheckedLetters() const {
-    std::string letters;
-    for (const Entry& entry : lv) {
-      if (entry.checked) letters.push_back(entry.text.empty() ? '?' : entry.text[0]);
-    }
-    return letters;
-  }
-
-  int intervalSlider = 0, limitSlider = 0, check1 = 0;
-  std::string intervalLabel, limitLabel;
-  unsigned timerInterval = 2000;
-  bool timerEnabled = true;
-  std::vector<bool> timerSwitches;  // every switching of Timer1, in order
-  bool throwOnDriveList = false;
-  std::vector<std::string> driveListBox = {"c: [SYSTEM]", "d:", "e: [DATEN]"};
-  std::vector<Entry> lv;
-  Journal* journal = nullptr;
 };
 
 }  // namespace quenora::testing

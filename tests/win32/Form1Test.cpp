@@ -111,6 +111,23 @@ class Form1Test : public ::testing::Test {
                  reinterpret_cast<LPARAM>(form->Control(kBtn + button)));
   }
 
+  // Sets the check mark of the drive list's entry `index` in the list itself.
+  void CheckDrive(int index, bool checked) {
+    LVITEMW item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    SendMessageW(form->Control(kLV), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
+  }
+  // The entry of the drive list that begins with `prefix` ("Z:"), or -1.
+  int EntryOf(std::string_view prefix) {
+    const std::vector<quenora::DriveEntry>& drives = form->Options().drives;
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+      if (drives[i].text.rfind(prefix, 0) == 0) return static_cast<int>(i);
+    }
+    return -1;
+  }
+
   void SelectTab(int page) {
     SendMessageW(form->Control(kTabStrip1), TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
     NMHDR header{form->Control(kTabStrip1), static_cast<UINT_PTR>(kTabStrip1),
@@ -135,15 +152,15 @@ TEST_F(Form1Test, EmptyStoreGivesTheDefaultsAndShowsTheWindowOnce) {
   wchar_t caption[32] = {};
   GetWindowTextW(f.hWnd(), caption, 32);
   EXPECT_STREQ(caption, L"Quenora");
-  EXPECT_EQ(f.Controls().TimerIntervalSliderValue(), 10);
+  EXPECT_EQ(f.Options().timerInterval, 10);
   EXPECT_EQ(f.TimerInterval(), 10000u);
   EXPECT_TRUE(f.TimerEnabled());
   EXPECT_EQ(Text(kLabel1 + 2), "10 Sekunden");
-  EXPECT_EQ(f.Controls().MemLimitSliderValue(), 10);
+  EXPECT_EQ(f.Options().memLimit, 10);
   EXPECT_EQ(Text(kLabel1 + 3), "10 Mbyte");
   EXPECT_EQ(f.Cycle().MemoryLimit, 10);
   EXPECT_NE(f.Cycle().AlarmSoundEnabled, 0);
-  EXPECT_EQ(f.Controls().Check1Value(), 1);
+  EXPECT_TRUE(f.Options().alarmSound);
 
   // C: as icon 1, added with the question mark and no tooltip, then the first cycle.
   ASSERT_GE(shell.requests.size(), 2u);
@@ -153,9 +170,8 @@ TEST_F(Form1Test, EmptyStoreGivesTheDefaultsAndShowsTheWindowOnce) {
   EXPECT_EQ(shell.requests[1].message, kNimModify);
   EXPECT_EQ(shell.requests[1].Tip().rfind("Rest auf C: ", 0), 0u);
   EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}}));
-  for (int i = 0; i < f.Controls().LVCount(); ++i) {
-    const std::string entry = f.Controls().LVText(i);
-    EXPECT_EQ(f.Controls().LVChecked(i), entry.rfind("C:", 0) == 0) << entry;
+  for (const quenora::DriveEntry& entry : f.Options().drives) {
+    EXPECT_EQ(entry.checked, entry.text.rfind("C:", 0) == 0) << entry.text;
   }
   EXPECT_EQ(Stored("OSFat32Support"), "True");
 
@@ -172,7 +188,7 @@ TEST_F(Form1Test, StoredOrderNumbersTheIconsAndTheNextSaveWritesLetterOrder) {
   Form1& f = Load();
   EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "Z:"}, {2, "C:"}}));
   int checked = 0;
-  for (int i = 0; i < f.Controls().LVCount(); ++i) checked += f.Controls().LVChecked(i);
+  for (const quenora::DriveEntry& entry : f.Options().drives) checked += entry.checked;
   EXPECT_EQ(checked, 2);
   Click(0);
   EXPECT_EQ(Stored(kDriveListKey), "CZ");
@@ -192,11 +208,16 @@ TEST_F(Form1Test, RepeatedAndAbsentLettersAreDroppedAtTheNextSave) {
 
 TEST_F(Form1Test, NothingCheckedMonitorsCAgainAfterTheApply) {
   Form1& f = Load();
-  for (int i = 0; i < f.Controls().LVCount(); ++i) f.Controls().SetLVChecked(i, false);
+  for (std::size_t i = 0; i < f.Options().drives.size(); ++i)
+    CheckDrive(static_cast<int>(i), false);
   shell.requests.clear();
   Click(0);
   EXPECT_EQ(Stored(kDriveListKey), "");
   EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}}));
+  // The list shows what the reload made of it: C: checked again.
+  const int c = EntryOf("C:");
+  ASSERT_GE(c, 0);
+  EXPECT_TRUE(f.Options().drives[static_cast<std::size_t>(c)].checked);
 }
 
 TEST_F(Form1Test, FractionalLimitBecomesTheSlidersWholeNumberAtTheNextApply) {
@@ -205,9 +226,9 @@ TEST_F(Form1Test, FractionalLimitBecomesTheSlidersWholeNumberAtTheNextApply) {
   Store(kAlarmSoundEnabledKey, "0");
   Form1& f = Load();
   EXPECT_EQ(f.Cycle().MemoryLimit, 10.4);
-  EXPECT_EQ(f.Controls().MemLimitSliderValue(), 10);
-  EXPECT_EQ(f.Controls().TimerIntervalSliderValue(), 10);
-  EXPECT_EQ(f.Controls().Check1Value(), 0);
+  EXPECT_EQ(f.Options().memLimit, 10);
+  EXPECT_EQ(f.Options().timerInterval, 10);
+  EXPECT_FALSE(f.Options().alarmSound);
   Click(0);
   EXPECT_EQ(Stored(kMemoryLimitKey), "10");
   EXPECT_EQ(Stored(kTimerIntervalKey), "10");
@@ -219,14 +240,14 @@ TEST_F(Form1Test, SlidersKeepToTheirRanges) {
   Store(kTimerIntervalKey, "999");
   Store(kMemoryLimitKey, "-5");
   Form1& f = Load();
-  EXPECT_EQ(f.Controls().TimerIntervalSliderValue(), 60);
-  EXPECT_EQ(f.Controls().MemLimitSliderValue(), 1);
+  EXPECT_EQ(f.Options().timerInterval, 60);
+  EXPECT_EQ(f.Options().memLimit, 1);
   HWND slider = f.Control(kTimerIntervalSlider);
   EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0), 1);
   EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0), 60);
   EXPECT_EQ(SendMessageW(f.Control(kMemLimitSlider), TBM_GETRANGEMAX, 0, 0), 1000);
   SendMessageW(slider, TBM_SETPOS, TRUE, 0);
-  EXPECT_EQ(f.Controls().TimerIntervalSliderValue(), 1);
+  EXPECT_EQ(f.Options().timerInterval, 1);
 }
 
 // What the user reads in the window, its tabs and the tray menu, and how the sliders move,
@@ -580,9 +601,7 @@ TEST_F(Form1Test, AutostartActsAtOnceAndCancelDoesNotUndoIt) {
 TEST_F(Form1Test, CheckedDriveAfterCancelIsStoredWhenQuittingFromTheMenu) {
   Form1& f = Load();
   // Z: checked, the window cancelled, then "&Beenden" from the tray menu.
-  for (int i = 0; i < f.Controls().LVCount(); ++i) {
-    if (f.Controls().LVText(i).rfind("Z:", 0) == 0) f.Controls().SetLVChecked(i, true);
-  }
+  CheckDrive(EntryOf("Z:"), true);
   Click(1);
   f.pumxxx_Click(8);  // the menu's "&Abbrechen" changes nothing
   EXPECT_EQ(Stored(kDriveListKey), "<none>");
@@ -596,10 +615,7 @@ TEST_F(Form1Test, CheckedDriveAfterCancelIsStoredWhenQuittingFromTheMenu) {
 TEST_F(Form1Test, SecondDriveGetsTheSecondIconAndEnterTogglesWithoutPressingOk) {
   Form1& f = Load();
   HWND list = f.Control(kLV);
-  int z = -1;
-  for (int i = 0; i < f.Controls().LVCount(); ++i) {
-    if (f.Controls().LVText(i).rfind("Z:", 0) == 0) z = i;
-  }
+  const int z = EntryOf("Z:");
   ASSERT_GE(z, 0);
   LVITEMW select{};
   select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -607,11 +623,11 @@ TEST_F(Form1Test, SecondDriveGetsTheSecondIconAndEnterTogglesWithoutPressingOk) 
   SetFocus(list);
   MSG enter{list, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
   EXPECT_TRUE(f.PreTranslateMessage(enter));
-  EXPECT_TRUE(f.Controls().LVChecked(z));
+  EXPECT_TRUE(f.Options().drives[static_cast<std::size_t>(z)].checked);
   EXPECT_TRUE(IsWindowVisible(f.hWnd()));  // no button was pressed
   EXPECT_EQ(Stored(kDoneBeforeKey), "<none>");
   f.LV_DblClick();
-  EXPECT_FALSE(f.Controls().LVChecked(z));
+  EXPECT_FALSE(f.Options().drives[static_cast<std::size_t>(z)].checked);
   f.LV_DblClick();
 
   SendMessageW(f.Control(kMemLimitSlider), TBM_SETPOS, TRUE, 1000);
@@ -729,22 +745,23 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
   EnumChildWindows(f.hWnd(), CountChild, reinterpret_cast<LPARAM>(&children));
   EXPECT_EQ(children, 0);
 
-  // Unbuilt, the window holds what the controls would.
-  OptionsControls& controls = f.Controls();
-  EXPECT_EQ(controls.TimerIntervalSliderValue(), 25);
+  // Unbuilt, the window holds the options the pages will show; asking for a control or for
+  // the options builds nothing.
+  const OptionsValues held = f.Options();
+  EXPECT_EQ(held.timerInterval, 25);
   EXPECT_EQ(f.TimerInterval(), 25000u);
-  EXPECT_EQ(controls.MemLimitSliderValue(), 300);
-  EXPECT_EQ(controls.Check1Value(), 1);
+  EXPECT_EQ(held.memLimit, 300);
+  EXPECT_TRUE(held.alarmSound);
+  EXPECT_TRUE(held.autoStart);
   EXPECT_EQ(f.AutoStartChk().Value(), 1);
-  EXPECT_EQ(f.VisibleLayer(), 1);
+  EXPECT_EQ(f.VisibleLayer(), 0);  // no page exists yet
   std::vector<std::string> checked;
-  for (int i = 0; i < controls.LVCount(); ++i) {
-    if (controls.LVChecked(i)) checked.push_back(controls.LVText(i).substr(0, 2));
+  for (const quenora::DriveEntry& entry : held.drives) {
+    if (entry.checked) checked.push_back(entry.text.substr(0, 2));
   }
   EXPECT_EQ(checked, (std::vector<std::string>{"C:", "Z:"}));
-  EXPECT_FALSE(controls.LVChecked(controls.LVCount()));  // past the end: nothing
-  controls.SetMemLimitSliderValue(5000);                 // held within the slider's range
-  EXPECT_EQ(controls.MemLimitSliderValue(), 1000);
+  EXPECT_EQ(f.Control(kTimerIntervalSlider), nullptr);
+  EXPECT_EQ(f.Control(kBtn + 0), nullptr);
   EXPECT_FALSE(f.PagesBuilt());
 
   // "&Optionen" from the tray menu: the controls are made and show those values.
@@ -756,13 +773,13 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
   EXPECT_NE(GetClassLongPtrW(f.hWnd(), GCLP_HICONSM), 0);
   EXPECT_EQ(SendMessageW(f.Control(kTimerIntervalSlider), TBM_GETPOS, 0, 0), 25);
   EXPECT_EQ(Text(kLabel1 + 2), "25 Sekunden");
-  EXPECT_EQ(SendMessageW(f.Control(kMemLimitSlider), TBM_GETPOS, 0, 0), 1000);
-  EXPECT_EQ(Text(kLabel1 + 3), "1000 Mbyte");
+  EXPECT_EQ(SendMessageW(f.Control(kMemLimitSlider), TBM_GETPOS, 0, 0), 300);
+  EXPECT_EQ(Text(kLabel1 + 3), "300 Mbyte");
   EXPECT_EQ(SendMessageW(f.Control(kCheck1), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(SendMessageW(f.Control(kAutoStartChk), BM_GETCHECK, 0, 0), BST_CHECKED);
   HWND list = f.Control(kLV);
   const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  EXPECT_EQ(count, controls.LVCount());
+  EXPECT_EQ(count, static_cast<int>(held.drives.size()));
   int checkedInList = 0;
   for (int i = 0; i < count; ++i) {
     const auto state =
@@ -780,7 +797,7 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
   // The apply writes what the user saw, no icon changes the tray twice.
   Click(0);
   EXPECT_EQ(Stored(kTimerIntervalKey), "25");
-  EXPECT_EQ(Stored(kMemoryLimitKey), "1000");
+  EXPECT_EQ(Stored(kMemoryLimitKey), "300");
   EXPECT_EQ(Stored(kAlarmSoundEnabledKey), "1");
   EXPECT_EQ(Stored(kDriveListKey), "CZ");
 }
@@ -1114,21 +1131,20 @@ class Form1BadSettingsTest : public Form1Test, public ::testing::WithParamInterf
   // What the program made of the key under test.
   std::string Shown(std::string_view key) {
     Form1& f = *form;
-    const OptionsControls& controls = f.Controls();
+    const OptionsValues& options = f.Options();
     if (key == kTimerIntervalKey) {
-      EXPECT_EQ(f.TimerInterval(), static_cast<UINT>(controls.TimerIntervalSliderValue()) * 1000);
-      EXPECT_EQ(Text(kLabel1 + 2),
-                std::to_string(controls.TimerIntervalSliderValue()) + " Sekunden");
-      return std::to_string(controls.TimerIntervalSliderValue());
+      EXPECT_EQ(f.TimerInterval(), static_cast<UINT>(options.timerInterval) * 1000);
+      EXPECT_EQ(Text(kLabel1 + 2), std::to_string(options.timerInterval) + " Sekunden");
+      return std::to_string(options.timerInterval);
     }
     if (key == kMemoryLimitKey) {
-      EXPECT_EQ(controls.MemLimitSliderValue(), std::lround(f.Cycle().MemoryLimit));
-      EXPECT_EQ(Text(kLabel1 + 3), std::to_string(controls.MemLimitSliderValue()) + " Mbyte");
+      EXPECT_EQ(options.memLimit, std::lround(f.Cycle().MemoryLimit));
+      EXPECT_EQ(Text(kLabel1 + 3), std::to_string(options.memLimit) + " Mbyte");
       return NumberText(f.Cycle().MemoryLimit);
     }
     if (key == kAlarmSoundEnabledKey) {
-      EXPECT_EQ(f.Cycle().AlarmSoundEnabled != 0, controls.Check1Value() == 1);
-      return std::to_string(controls.Check1Value());
+      EXPECT_EQ(f.Cycle().AlarmSoundEnabled != 0, options.alarmSound);
+      return options.alarmSound ? "1" : "0";
     }
     if (key == kDriveListKey) {
       std::string letters;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <bitset>
 
-#include "ui/DriveListBox.h"
+#include "settings/DriveListBox.h"
 
 namespace quenora::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/DriveListBox.h"
+#include "settings/DriveListBox.h"
 
 namespace quenora {
 

@@ -1,0 +1,27 @@
+#pragma once
+// The options between two applies: what the options window shows, and what the next apply
+// stores.
+
+#include <string>
+#include <vector>
+
+namespace quenora {
+
+inline constexpr int kMinInterval = 1, kMaxInterval = 60, kDefaultInterval = 10;
+inline constexpr int kMinLimit = 1, kMaxLimit = 1000, kDefaultLimit = 10;
+
+// An entry of the drive list LV: "C: [SYSTEM]", the letter in upper case, and its check mark.
+struct DriveEntry {
+  std::string text;
+  bool checked = false;
+};
+
+struct OptionsValues {
+  int timerInterval = kDefaultInterval;  // TimerIntervalSlider: seconds between two cycles
+  int memLimit = kDefaultLimit;          // MemLimitSlider: the alarm limit in megabytes
+  bool alarmSound = true;                // Check1(0): the acoustic warning
+  std::vector<DriveEntry> drives;        // LV: the system's drives, the monitored ones checked
+  bool autoStart = false;                // AutoStartChk: mirrors the autostart entry, not stored
+};
+
+}  // namespace quenora
