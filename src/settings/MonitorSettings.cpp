@@ -54,8 +54,11 @@ void MonitorSettings::ReadSettings(OptionsValues& options) {
 
   // 3. The acoustic warning: any number but 0 switches it on.
   const double sound = StoredNumber(store_.LoadValue(kAlarmSoundEnabledKey, 1), 1);
-  monitored_.SetAlarm(limit, sound != 0);
   options.alarmSound = sound != 0;
+  // The notification: "1" or "0"; anything else (edited by hand) gets the default, on.
+  const double notify = StoredNumber(store_.LoadValue(kAlarmNotifyEnabledKey, 1), 1);
+  options.alarmNotify = notify != 0;
+  monitored_.SetAlarm(limit, options.alarmSound, options.alarmNotify);
 
   // 4. The drive list: one entry per drive the system has now, unchecked.
   std::array<std::optional<std::size_t>, kDriveLetters + 1> entryOfDrive{};
@@ -98,6 +101,7 @@ void MonitorSettings::WriteSettings(const OptionsValues& options) {
   store_.SaveValue(kMemoryLimitKey, options.memLimit);
   store_.SaveValue(kTimerIntervalKey, options.timerInterval);
   store_.SaveValue(kAlarmSoundEnabledKey, options.alarmSound ? 1 : 0);
+  store_.SaveValue(kAlarmNotifyEnabledKey, options.alarmNotify ? 1 : 0);
   // The first letter of every checked entry, in the list's order.
   std::string letters;
   for (const DriveEntry& entry : options.drives) {

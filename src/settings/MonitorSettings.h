@@ -17,14 +17,17 @@ inline constexpr std::string_view kMemoryLimitKey = "MemoryLimit";
 inline constexpr std::string_view kAlarmSoundEnabledKey = "AlarmSoundEnabled";
 inline constexpr std::string_view kDriveListKey = "DriveList";
 inline constexpr std::string_view kDoneBeforeKey = "DoneBefore";
+// "1" or "0": whether a drive's alarm is also told by a notification.
+inline constexpr std::string_view kAlarmNotifyEnabledKey = "AlarmNotifyEnabled";
 
 // Where the loaded settings take effect in the running program: the alarm of the check cycle,
 // and the monitored drives, each with its tray icon.
 class MonitoredDrives {
  public:
   virtual ~MonitoredDrives() = default;
-  // The alarm limit in megabytes of 2^20 bytes, and whether the beep sounds.
-  virtual void SetAlarm(double memoryLimit, bool soundEnabled) = 0;
+  // The alarm limit in megabytes of 2^20 bytes, whether the beep sounds and whether a
+  // notification tells the alarm.
+  virtual void SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnabled) = 0;
   // Forgets the monitored drives (their tray icons are not touched).
   virtual void RemoveMonitoredDrives() = 0;
   // Appends a monitored drive, 1 = A ... 26 = Z, and adds its tray icon.

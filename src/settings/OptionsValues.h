@@ -20,6 +20,7 @@ struct OptionsValues {
   int timerInterval = kDefaultInterval;  // TimerIntervalSlider: seconds between two cycles
   int memLimit = kDefaultLimit;          // MemLimitSlider: the alarm limit in megabytes
   bool alarmSound = true;                // Check1(0): the acoustic warning
+  bool alarmNotify = true;               // NotifyChk: a notification with the alarm
   std::vector<DriveEntry> drives;        // LV: the system's drives, the monitored ones checked
   bool autoStart = false;                // AutoStartChk: mirrors the autostart entry, not stored
 };

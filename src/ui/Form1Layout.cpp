@@ -60,6 +60,8 @@ constexpr ControlSpec kControls[] = {
      {1110, 330, 1905, 735}},
     {kMemLimitSlider, ControlKind::Slider, 3, "", {90, 1260, 3615, 495}},
     {kLabel1 + 3, ControlKind::CenteredLabel, 3, "10 MByte", {330, 1800, 3255, 315}},
+    // Between the limit's value and the acoustic warning, neither of them moved.
+    {kNotifyChk, ControlKind::CheckBox, 3, "Mit &Benachrichtigung", {150, 2115, 2595, 255}},
     {kCheck1, ControlKind::CheckBox, 3, "&Mit akustischer Warnung", {150, 2370, 2595, 375}},
 
     // Page 4 "Autostart".
@@ -97,10 +99,10 @@ constexpr std::array<TabSpec, kPageCount> kTabs = {{
 }};
 
 constexpr int kTabOrder[] = {
-    kTabStrip1,      kLV,      kTimerIntervalSlider,
-    kMemLimitSlider, kCheck1,  kAutoStartChk,
-    kBtn + 0,        kBtn + 4, kBtn + 1,
-    kBtn + 3,        kBtn + 2,
+    kTabStrip1,      kLV,        kTimerIntervalSlider,
+    kMemLimitSlider, kNotifyChk, kCheck1,
+    kAutoStartChk,   kBtn + 0,   kBtn + 4,
+    kBtn + 1,        kBtn + 3,   kBtn + 2,
 };
 
 constexpr SliderSpec kSliders[] = {

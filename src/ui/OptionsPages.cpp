@@ -325,6 +325,7 @@ void OptionsPages::Show(const OptionsValues& options) {
   SetTrackbarPosition(Control(kMemLimitSlider), options.memLimit);
   RefreshLimitDisplay();
   SetChecked(Control(kCheck1), options.alarmSound);
+  SetChecked(Control(kNotifyChk), options.alarmNotify);
   ShowAutoStartChk(options.autoStart);
 
   HWND list = Control(kLV);
@@ -347,6 +348,7 @@ void OptionsPages::ReadBack(OptionsValues& options) const {
   options.timerInterval = TrackbarPosition(Control(kTimerIntervalSlider));
   options.memLimit = TrackbarPosition(Control(kMemLimitSlider));
   options.alarmSound = IsChecked(Control(kCheck1));
+  options.alarmNotify = IsChecked(Control(kNotifyChk));
   options.autoStart = IsChecked(Control(kAutoStartChk));
   HWND list = Control(kLV);
   const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));

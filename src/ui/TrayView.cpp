@@ -27,7 +27,8 @@ void TrayView::Show(const std::vector<IconUpdate>& updates) {
   }
 }
 
-void TrayView::SetAlarm(double memoryLimit, bool soundEnabled) {
+void TrayView::SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnabled) {
+  NotifyEnabled = notifyEnabled;
   // Another limit: every drive may notify again at its next crossing.
   if (memoryLimit != cycle_.MemoryLimit) notices_.Rearm();
   cycle_.MemoryLimit = memoryLimit;

@@ -279,8 +279,7 @@ TEST_F(CheckCycleTest, ADriveFallingBelowTheLimitNotifiesOnceFromItsIconWhenWant
   EXPECT_EQ(shell.notices[0].text,
             u"\u00BBDATEN\u00AB: Nur noch 5,0 MB frei (Alarmgrenze: 10 MB).");
   // Notifications off: the crossing after a new limit is followed, but nothing is shown.
-  view.NotifyEnabled = false;
-  view.SetAlarm(20, true);
+  view.SetAlarm(20, true, false);
   view.UpdateIcons();
   EXPECT_EQ(shell.notices.size(), 1u);
   // Back on: no late notice for the drive that has long been low.

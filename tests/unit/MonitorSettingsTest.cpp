@@ -83,13 +83,14 @@ class MonitorSettingsTest : public ::testing::Test {
 TEST_F(MonitorSettingsTest, EmptyStoreGivesTheDefaultsAndMonitorsC) {
   cycle.MemoryLimit = 0;
   cycle.AlarmSoundEnabled = 0;
-  options = {0, 0, false, {{"X:", true}}, true};
+  options = {0, 0, false, false, {{"X:", true}}, true};
   settings.ReadSettings(options);
   EXPECT_EQ(options.timerInterval, 10);
   EXPECT_EQ(options.memLimit, 10);
   EXPECT_EQ(cycle.MemoryLimit, 10);
   EXPECT_EQ(cycle.AlarmSoundEnabled, 1);
   EXPECT_TRUE(options.alarmSound);
+  EXPECT_TRUE(options.alarmNotify);
   EXPECT_EQ(Monitored(), "C");
   ExpectAddsForEveryPosition();
   ASSERT_EQ(options.drives.size(), 3u);
@@ -178,6 +179,7 @@ TEST_F(MonitorSettingsTest, SavingStoresTheControlsAndChangesNothingElse) {
   options.timerInterval = 30;
   options.memLimit = 500;
   options.alarmSound = false;
+  options.alarmNotify = false;
   options.drives[0].checked = false;
   options.drives[2].checked = true;
   shell.requests.clear();
@@ -186,9 +188,10 @@ TEST_F(MonitorSettingsTest, SavingStoresTheControlsAndChangesNothingElse) {
   EXPECT_EQ(registry.Get("TimerInterval"), "30");
   EXPECT_EQ(registry.Get("MemoryLimit"), "500");
   EXPECT_EQ(registry.Get("AlarmSoundEnabled"), "0");
+  EXPECT_EQ(registry.Get("AlarmNotifyEnabled"), "0");
   EXPECT_EQ(registry.Get("DriveList"), "E");
   EXPECT_EQ(registry.Get("DoneBefore"), "1");
-  EXPECT_EQ(registry.values.size(), 5u);
+  EXPECT_EQ(registry.values.size(), 6u);
   EXPECT_EQ(registry.reads, reads);
   // The running program goes on with the values of the last read.
   EXPECT_EQ(cycle.MemoryLimit, 10.4);
@@ -228,6 +231,23 @@ TEST_F(MonitorSettingsTest, NumbersEditedByHandAreClampedOrDefaulted) {
     EXPECT_EQ(options.memLimit, c.limitSlider);
     EXPECT_EQ(cycle.AlarmSoundEnabled, c.sound);
     EXPECT_EQ(options.alarmSound, c.sound != 0);
+  }
+}
+
+TEST_F(MonitorSettingsTest, NotificationSwitchIsOnUnlessStoredAsZeroAndWrittenAsOneOrZero) {
+  const std::pair<std::string, bool> cases[] = {
+      {"1", true},  {"0", false},    {"", true},     {"abc", true},
+      {"-1", true}, {"1e400", true}, {" 0 ", false}, {std::string(1000, '0'), false},
+  };
+  for (const auto& [text, on] : cases) {
+    SCOPED_TRACE(text.substr(0, 10));
+    registry.values.clear();
+    registry.Set("AlarmNotifyEnabled", text);
+    settings.ReadSettings(options);
+    EXPECT_EQ(options.alarmNotify, on);
+    EXPECT_EQ(view.NotifyEnabled, on);
+    settings.WriteSettings(options);
+    EXPECT_EQ(registry.Get("AlarmNotifyEnabled"), on ? "1" : "0");
   }
 }
 

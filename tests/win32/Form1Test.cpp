@@ -269,6 +269,7 @@ constexpr ShownText kShownTexts[] = {
     {kLabel1 + 2, "10 Sekunden"},  // the default values, as the labels show them
     {kLabel1 + 3, "10 Mbyte"},
     {kCheck1, "&Mit akustischer Warnung"},
+    {kNotifyChk, "Mit &Benachrichtigung"},
     {kAutoStartChk, "&Ja, automatisch starten lassen."},
     {kFrame1 + 1, ""},
     {kFrame1 + 2, ""},
@@ -1071,6 +1072,10 @@ const BadKey kBadKeys[] = {
       TextValue(L"\x01", "1", "1"), TextValue(L"0,0", "0", "0"),
       NumberValue(REG_DWORD, 0, "0", "0"), NumberValue(REG_DWORD, 0xFFFFFFFF, "1", "1"),
       NumberValue(REG_BINARY, 0, "1", "1")}},
+    {kAlarmNotifyEnabledKey,
+     {TextValue(L"", "1", "1"), TextValue(L"abc", "1", "1"), TextValue(L"1e400", "1", "1"),
+      TextValue(Repeated(L"0", 1000), "0", "0"), TextValue(L"\x01", "1", "1"),
+      NumberValue(REG_DWORD, 0, "0", "0"), NumberValue(REG_BINARY, 0, "1", "1")}},
     {kDriveListKey,
      {TextValue(L"", "C", "C"), TextValue(L"-5", "C", "C"), TextValue(L"abc", "C", "C"),
       TextValue(L"1e400", "", ""),  // E: isn't there: no drive is monitored, none written
@@ -1146,6 +1151,10 @@ class Form1BadSettingsTest : public Form1Test, public ::testing::WithParamInterf
       EXPECT_EQ(f.Cycle().AlarmSoundEnabled != 0, options.alarmSound);
       return options.alarmSound ? "1" : "0";
     }
+    if (key == kAlarmNotifyEnabledKey) {
+      EXPECT_EQ(f.View().NotifyEnabled, options.alarmNotify);
+      return options.alarmNotify ? "1" : "0";
+    }
     if (key == kDriveListKey) {
       std::string letters;
       for (int p = 0; p < f.Drives().DriveCount; ++p) {
@@ -1180,6 +1189,8 @@ class Form1BadSettingsTest : public Form1Test, public ::testing::WithParamInterf
     inRange(kMemoryLimitKey, kMinLimit, kMaxLimit);
     const std::string sound = StoredText(kAlarmSoundEnabledKey);
     EXPECT_TRUE(sound == "0" || sound == "1") << sound;
+    const std::string notify = StoredText(kAlarmNotifyEnabledKey);
+    EXPECT_TRUE(notify == "0" || notify == "1") << notify;
     EXPECT_EQ(StoredText(kDoneBeforeKey), "1");
     const std::string drives = StoredText(kDriveListKey);
     for (std::size_t i = 0; i < drives.size(); ++i) {
