@@ -1,0 +1,39 @@
+#include "ui/DriveListRefresh.h"
+
+#include <algorithm>
+
+namespace quenora {
+
+namespace {
+
+char UpperLetter(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
+std::vector<DriveEntry> RefreshedDriveEntries(const std::vector<DriveEntry>& shown,
+                                              const std::vector<std::string>& listed,
+                                              const DriveTable& monitored) {
+  std::vector<DriveEntry> entries;
+  const int count = std::clamp<int>(monitored.DriveCount, 0, kMaxDrives);
+  for (std::string text : listed) {
+    if (text.empty()) continue;
+    text[0] = UpperLetter(text[0]);
+    const char letter = text[0];
+    const auto before = std::find_if(shown.begin(), shown.end(), [&](const DriveEntry& entry) {
+      return !entry.text.empty() && entry.text[0] == letter;
+    });
+    bool checked = false;
+    if (before != shown.end()) {
+      checked = before->checked;
+    } else {
+      const auto end = monitored.DriveNumbers.begin() + count;
+      checked = std::find(monitored.DriveNumbers.begin(), end, letter % 64) != end;
+    }
+    entries.push_back({std::move(text), checked});
+  }
+  return entries;
+}
+
+}  // namespace quenora

@@ -1,0 +1,28 @@
+#include "ui/DriveListRefresh.h"
+
+#include <gtest/gtest.h>
+
+namespace quenora {
+namespace {
+
+TEST(DriveListRefreshTest, ChecksStayWithTheirLettersAndAMonitoredNewcomerIsChecked) {
+  const std::vector<DriveEntry> shown = {{"C: [SYSTEM]", true}, {"D:", false}, {"E:", true}};
+  DriveTable monitored;
+  monitored.DriveCount = 2;
+  monitored.DriveNumbers = {3, 7};  // C: and the stick G:, which just arrived
+  // E: left, F: and G: arrived, D:'s label changed.
+  const std::vector<DriveEntry> entries =
+      RefreshedDriveEntries(shown, {"c: [SYSTEM]", "d: [NEU]", "f:", "g: [STICK]", ""}, monitored);
+  ASSERT_EQ(entries.size(), 4u);
+  const std::vector<std::pair<std::string, bool>> expected = {
+      {"C: [SYSTEM]", true}, {"D: [NEU]", false}, {"F:", false}, {"G: [STICK]", true}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(entries[i].text, expected[i].first);
+    EXPECT_EQ(entries[i].checked, expected[i].second) << entries[i].text;
+  }
+  // The user's own uncheck of a monitored drive is kept.
+  EXPECT_FALSE(RefreshedDriveEntries({{"C:", false}}, {"c:"}, monitored)[0].checked);
+}
+
+}  // namespace
+}  // namespace quenora
