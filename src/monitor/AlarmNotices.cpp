@@ -19,9 +19,9 @@ std::size_t Utf16Units(std::string_view text) {
   return Utf8ToUtf16(text).size();
 }
 
-// The megabytes of the limit: a whole number as the slider sets it, one decimal for a value
-// edited by hand.
-std::string LimitText(double megabytes, std::string_view decimalSeparator) {
+}  // namespace
+
+std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator) {
   char buffer[64];
   if (megabytes == std::floor(megabytes)) {
     std::snprintf(buffer, sizeof buffer, "%.0f", megabytes);
@@ -33,6 +33,8 @@ std::string LimitText(double megabytes, std::string_view decimalSeparator) {
   if (point != std::string::npos) text.replace(point, 1, decimalSeparator);
   return text;
 }
+
+namespace {
 
 // "»label«" cut so that it leaves `room` UTF-16 units, with an ellipsis where it was cut.
 std::string QuotedLabel(std::string_view label, std::size_t room) {
@@ -70,9 +72,9 @@ Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_
   // The free space as the tooltip says it, without its leading blank.
   std::string free = FreeSpaceText(freeBytes, decimalSeparator);
   if (!free.empty() && free[0] == ' ') free.erase(0, 1);
-  const std::string message = "Nur noch " + free +
-                              " frei (Alarmgrenze: " + LimitText(memoryLimit, decimalSeparator) +
-                              " MB).";
+  const std::string message =
+      "Nur noch " + free + " frei (Alarmgrenze: " + AlarmLimitText(memoryLimit, decimalSeparator) +
+      " MB).";
   notice.text = label.empty() ? CutToUtf16Units(message, kNoticeTextLength)
                               : WithLabel("", label, ": " + message, kNoticeTextLength);
   return notice;

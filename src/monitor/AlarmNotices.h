@@ -31,6 +31,10 @@ Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_
 // "Laufwerk N: ist nicht erreichbar" / "Von N: »NAS« kann nicht gelesen werden."
 Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::string_view label);
 
+// The megabytes of the limit: a whole number as the slider sets it, one decimal for a value
+// edited by hand ("1000", "10,5").
+std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator);
+
 // The margin above the limit a drive must climb back to before it notifies again: the larger of
 // a tenth of the limit and 50 MB.
 double RearmMarginBytes(double limitBytes);

@@ -154,6 +154,7 @@ std::vector<IconUpdate> CheckCycle::UpdateIcons() {
       seen.state = DriveReading::State::Readable;
       seen.freeBytes = space.freeBytes;
       seen.totalBytes = space.totalBytes;
+      seen.label = queries_.LastVolumeLabel(drive).label;
       // Below the limit the icon is sent in any case, so its picture and tooltip are computed
       // too; that only differs from "changed" in the first cycle, for a full drive whose
       // remembered count is still the initial 0.
@@ -179,7 +180,7 @@ std::vector<IconUpdate> CheckCycle::UpdateIcons() {
           sound = true;
           iconIndex = kIconAlarm;
         }
-        seen.label = label ? label->label : queries_.LastVolumeLabel(drive).label;
+        if (label) seen.label = label->label;
         ClearVorigerFreierSpeicher();
       }
     } else {

@@ -49,7 +49,7 @@ struct DriveReading {
   State state = State::Waiting;
   double freeBytes = 0;   // with Readable
   double totalBytes = 0;  // with Readable
-  // The volume label last read; only where the drive is below the limit or unreadable.
+  // The volume label last read.
   std::string label;
 };
 

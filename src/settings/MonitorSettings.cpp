@@ -44,6 +44,7 @@ void MonitorSettings::ReadSettings(OptionsValues& options) {
   options.timerInterval = SliderValue(
       StoredNumber(store_.LoadValue(kTimerIntervalKey, kDefaultInterval), kDefaultInterval),
       kMinInterval, kMaxInterval);
+  monitored_.SetCheckInterval(options.timerInterval);
 
   // 2. The alarm limit: the cycle keeps the stored megabytes (10.4 stays 10.4 until the next
   // apply writes the slider's 10), held within the slider's range.

@@ -28,6 +28,8 @@ class MonitoredDrives {
   // The alarm limit in megabytes of 2^20 bytes, whether the beep sounds and whether a
   // notification tells the alarm.
   virtual void SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnabled) = 0;
+  // The seconds between two check cycles.
+  virtual void SetCheckInterval(int seconds) = 0;
   // Forgets the monitored drives (their tray icons are not touched).
   virtual void RemoveMonitoredDrives() = 0;
   // Appends a monitored drive, 1 = A ... 26 = Z, and adds its tray icon.

@@ -13,8 +13,14 @@ void TrayView::UpdateIcons() {
   Show(cycle_.UpdateIcons());
   // The crossings are followed also while notifications are off, so switching them on doesn't
   // bring up a notice for a drive that has long been low.
-  const std::vector<Notice> notices =
+  std::vector<Notice> notices =
       notices_.Observe(cycle_.Drives(), cycle_.Readings(), cycle_.MemoryLimit, system_);
+  // The cycle's time from the monotonic clock: a clock put forward or back changes nothing, a
+  // sleep shows as a gap.
+  const std::vector<Notice> ahead =
+      forecasts_->Observe(DriveForecasts::Clock::now(), checkInterval_, cycle_.Drives(),
+                          cycle_.Readings(), cycle_.MemoryLimit, system_);
+  notices.insert(notices.end(), ahead.begin(), ahead.end());
   if (!NotifyEnabled) return;
   for (const Notice& notice : notices) tray_.ShowNotice(notice.iconId, notice.title, notice.text);
 }
@@ -25,6 +31,10 @@ void TrayView::Show(const std::vector<IconUpdate>& updates) {
       tray_.ModifyTrayIcon(update.iconId, icoImage_.Picture(update.picture), update.tip);
     if (update.beep) system_.Beep();
   }
+}
+
+const DriveForecasts& TrayView::Forecasts() {
+  return *forecasts_;
 }
 
 void TrayView::SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnabled) {

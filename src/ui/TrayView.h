@@ -3,10 +3,13 @@
 // decided, carried out on the tray icon set and the beep.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 
 #include "monitor/AlarmNotices.h"
 #include "monitor/CheckCycle.h"
+#include "monitor/DriveForecasts.h"
 #include "monitor/TrayPictures.h"
 #include "platform/NotifyArea.h"
 #include "platform/SystemServices.h"
@@ -54,11 +57,15 @@ class TrayView final : public MonitoredDrives {
   // MonitoredDrives: the drives go to the check cycle, each with a tray icon that shows the
   // question mark and no tooltip until the first cycle.
   void SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnabled) override;
+  void SetCheckInterval(int seconds) override { checkInterval_ = std::chrono::seconds(seconds); }
   void RemoveMonitoredDrives() override { cycle_.RemoveAllDrives(); }
   void AddMonitoredDrive(std::int32_t driveNumber) override;
 
   // Whether a drive's alarm is also told by a notification.
   bool NotifyEnabled = true;
+
+  // The monitored drives' histories and forecasts, fed by every cycle.
+  const DriveForecasts& Forecasts();
 
  private:
   CheckCycle& cycle_;
@@ -66,6 +73,9 @@ class TrayView final : public MonitoredDrives {
   SystemServices& system_;
   IconImages& icoImage_;
   AlarmNotices notices_;
+  // 53 KB of history: kept apart from the window object.
+  std::unique_ptr<DriveForecasts> forecasts_ = std::make_unique<DriveForecasts>();
+  std::chrono::seconds checkInterval_{10};
 };
 
 }  // namespace quenora

@@ -102,7 +102,7 @@ TEST_F(ApplyOptionsTest, NewOptionsAreStoredThenTheIconsRebuiltWhileTheTimerIsOf
   EXPECT_EQ(Joined(journal),
             "timer off | "
             "write DoneBefore=1 | write MemoryLimit=10 | write TimerInterval=30 | "
-            "write AlarmSoundEnabled=1 | write DriveList=CD | "
+            "write AlarmSoundEnabled=1 | write AlarmNotifyEnabled=1 | write DriveList=CD | "
             "delete 1 | "
             "add 1 | add 2 | interval 30000 | "
             "modify 1 | modify 2 | "
@@ -128,7 +128,7 @@ TEST_F(ApplyOptionsTest, UnchangedOptionsAreStoredAgainAndEveryIconRebuilt) {
   EXPECT_EQ(Joined(journal),
             "timer off | "
             "write DoneBefore=1 | write MemoryLimit=10 | write TimerInterval=10 | "
-            "write AlarmSoundEnabled=1 | write DriveList=CE | "
+            "write AlarmSoundEnabled=1 | write AlarmNotifyEnabled=1 | write DriveList=CE | "
             "delete 1 | delete 2 | "
             "add 1 | add 2 | interval 10000 | "
             "modify 1 | modify 2 | "
@@ -165,7 +165,7 @@ TEST_F(ApplyOptionsTest, ApplyThatFailsAfterRemovingTheIconsLeavesNoPositionsBeh
   // The icon is gone, and so is its position: nothing would add it again or open its drive.
   EXPECT_EQ(Joined(journal),
             "timer off | write DoneBefore=1 | write MemoryLimit=10 | "
-            "write TimerInterval=10 | write AlarmSoundEnabled=1 | "
+            "write TimerInterval=10 | write AlarmSoundEnabled=1 | write AlarmNotifyEnabled=1 | "
             "write DriveList=C | delete 1 | timer on");
   EXPECT_EQ(drives.DriveCount, 0);
 }

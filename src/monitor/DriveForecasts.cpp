@@ -1,0 +1,106 @@
+#include "monitor/DriveForecasts.h"
+
+#include <algorithm>
+
+#include "util/Utf.h"
+
+namespace quenora {
+
+namespace {
+
+constexpr double kBytesPerMegabyte = 1048576.0;
+constexpr std::size_t kTitleUnits = 63;
+constexpr std::size_t kTextUnits = 255;
+
+std::size_t LetterIndex(std::int32_t driveNumber) {
+  return static_cast<std::size_t>(std::clamp(driveNumber, 1, 26) - 1);
+}
+
+std::string WithoutLeadingBlank(std::string text) {
+  if (!text.empty() && text[0] == ' ') text.erase(0, 1);
+  return text;
+}
+
+}  // namespace
+
+Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
+                      std::chrono::seconds left, double freeBytes, double bytesPerSecond,
+                      double memoryLimit, std::string_view decimalSeparator) {
+  Notice notice;
+  notice.iconId = iconId;
+  notice.title =
+      "Laufwerk " + std::string(drive) + " ist voraussichtlich " + TimeLeftText(left) + " voll";
+  // The longest way of saying the time doesn't fit the shell's title.
+  if (Utf8ToUtf16(notice.title).size() > kTitleUnits) {
+    notice.title = "Laufwerk " + std::string(drive) + " ist bald voll";
+  }
+  std::string text;
+  if (!label.empty()) text = "\xC2\xBB" + std::string(label) + "\xC2\xAB: ";
+  text += "Noch " + WithoutLeadingBlank(FreeSpaceText(freeBytes, decimalSeparator)) +
+          " frei, es werden etwa " +
+          WithoutLeadingBlank(FreeSpaceText(bytesPerSecond * 60, decimalSeparator)) +
+          " weniger pro Minute (Alarmgrenze: " + AlarmLimitText(memoryLimit, decimalSeparator) +
+          " MB).";
+  notice.text = CutToUtf16Units(text, kTextUnits);
+  return notice;
+}
+
+std::vector<Notice> DriveForecasts::Observe(Clock::time_point now, std::chrono::seconds interval,
+                                            const DriveTable& drives,
+                                            const std::array<DriveReading, kMaxDrives>& readings,
+                                            double memoryLimit, SystemServices& system) {
+  std::vector<Notice> notices;
+  const double limitBytes = memoryLimit * kBytesPerMegabyte;
+  const int count = std::clamp<int>(drives.DriveCount, 0, kMaxDrives);
+  for (int p = 1; p <= count; ++p) {
+    const std::size_t slot = static_cast<std::size_t>(p - 1);
+    const std::int32_t number = drives.DriveNumbers[slot];
+    if (number < 1 || number > 26) continue;
+    // A drive listed twice is one history, fed once.
+    if (std::find(drives.DriveNumbers.begin(), drives.DriveNumbers.begin() + slot, number) !=
+        drives.DriveNumbers.begin() + slot) {
+      continue;
+    }
+    FillForecast& forecast = forecasts_[LetterIndex(number)];
+    Approach& approach = approaches_[LetterIndex(number)];
+    const DriveReading& reading = readings[slot];
+    if (reading.state == DriveReading::State::Waiting) continue;
+    if (reading.state == DriveReading::State::Unreadable) {
+      forecast.Clear();
+      continue;
+    }
+    forecast.Observe(now, reading.freeBytes, reading.totalBytes, interval);
+
+    const std::optional<std::chrono::seconds> left = forecast.TimeUntilBelow(limitBytes);
+    if (!left) {
+      if (!approach.forecastGoneSince) approach.forecastGoneSince = now;
+      if (now - *approach.forecastGoneSince >= kQuietAfterForecastGone) approach.noticeDue = true;
+    } else {
+      approach.forecastGoneSince.reset();
+    }
+    // Space freed clearly beyond where it stood at the notice: the next approach is a new one.
+    if (!approach.noticeDue &&
+        reading.freeBytes >= approach.freeAtNotice + RearmMarginBytes(limitBytes)) {
+      approach.noticeDue = true;
+    }
+    if (left && *left <= kNoticeAhead && approach.noticeDue) {
+      notices.push_back(ApproachNotice(
+          static_cast<std::uint32_t>(p), DriveName(number), reading.label, *left, reading.freeBytes,
+          forecast.ShrinkRate().value_or(0), memoryLimit, system.DecimalSeparator()));
+      approach.noticeDue = false;
+      approach.freeAtNotice = reading.freeBytes;
+    }
+  }
+  return notices;
+}
+
+std::optional<std::chrono::seconds> DriveForecasts::TimeUntilBelow(std::int32_t driveNumber,
+                                                                   double memoryLimit) const {
+  return forecasts_[LetterIndex(driveNumber)].TimeUntilBelow(memoryLimit * kBytesPerMegabyte);
+}
+
+const FillForecast& DriveForecasts::Of(std::int32_t driveNumber) const {
+  return forecasts_[LetterIndex(driveNumber)];
+}
+
+}  // namespace quenora
