@@ -1,6 +1,10 @@
 #include "ui/DriveListRefresh.h"
 
 #include <algorithm>
+#include <cstdio>
+
+#include "monitor/FillForecast.h"
+#include "util/Rounding.h"
 
 namespace quenora {
 
@@ -34,6 +38,28 @@ std::vector<DriveEntry> RefreshedDriveEntries(const std::vector<DriveEntry>& sho
     entries.push_back({std::move(text), checked});
   }
   return entries;
+}
+
+std::string DriveStatusText(const DriveReading& reading, std::optional<std::chrono::seconds> left,
+                            std::string_view decimalSeparator) {
+  switch (reading.state) {
+    case DriveReading::State::Waiting:
+      return {};
+    case DriveReading::State::Unreadable:
+      return "nicht lesbar";
+    case DriveReading::State::Readable:
+      break;
+  }
+  std::string text = FreeSpaceText(reading.freeBytes, decimalSeparator);
+  if (!text.empty() && text[0] == ' ') text.erase(0, 1);
+  if (reading.totalBytes > 0) {
+    char percent[32];
+    std::snprintf(percent, sizeof percent, " = %.0f%%",
+                  RoundHalfAwayFromZero(reading.freeBytes / reading.totalBytes * 100));
+    text += percent;
+  }
+  if (left) text += ", " + TimeLeftShortText(*left);
+  return text;
 }
 
 }  // namespace quenora

@@ -1,9 +1,14 @@
 #pragma once
-// The drive list of the options window made anew when drives come or go, the user's checks kept.
+// The drive list of the options window: made anew when drives come or go, the user's checks
+// kept, and each monitored drive's state at a glance.
 
+#include <chrono>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "monitor/CheckCycle.h"
 #include "monitor/DriveTable.h"
 #include "settings/OptionsValues.h"
 
@@ -15,5 +20,11 @@ namespace quenora {
 std::vector<DriveEntry> RefreshedDriveEntries(const std::vector<DriveEntry>& shown,
                                               const std::vector<std::string>& listed,
                                               const DriveTable& monitored);
+
+// A monitored drive's state as its list entry shows it: "12,3 GB = 45%", with the forecast
+// where there is one ("3,1 GB = 5%, voll in etwa 20 Min."), "nicht lesbar", or nothing while
+// its first answer is awaited.
+std::string DriveStatusText(const DriveReading& reading, std::optional<std::chrono::seconds> left,
+                            std::string_view decimalSeparator);
 
 }  // namespace quenora

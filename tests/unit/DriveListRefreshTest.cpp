@@ -24,5 +24,17 @@ TEST(DriveListRefreshTest, ChecksStayWithTheirLettersAndAMonitoredNewcomerIsChec
   EXPECT_FALSE(RefreshedDriveEntries({{"C:", false}}, {"c:"}, monitored)[0].checked);
 }
 
+TEST(DriveListRefreshTest, StatusSaysFreeSpaceShareAndForecastAtAGlance) {
+  using State = DriveReading::State;
+  const double kGB = 1073741824.0;
+  EXPECT_EQ(DriveStatusText({State::Readable, 12.3 * kGB, 12.3 * kGB / 0.45, ""}, {}, ","),
+            "12,3 GB = 45%");
+  EXPECT_EQ(
+      DriveStatusText({State::Readable, 3.1 * kGB, 62 * kGB, ""}, std::chrono::minutes(20), ","),
+      "3,1 GB = 5%, voll in etwa 20 Min.");
+  EXPECT_EQ(DriveStatusText({State::Unreadable, 0, 0, ""}, {}, ","), "nicht lesbar");
+  EXPECT_EQ(DriveStatusText({State::Waiting, 0, 0, ""}, {}, ","), "");
+}
+
 }  // namespace
 }  // namespace quenora
