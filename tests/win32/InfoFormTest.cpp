@@ -110,6 +110,22 @@ TEST_F(InfoFormTest, ButtonsActByTheirElementNumber) {
   EXPECT_EQ(info.hWnd(), nullptr);
 }
 
+TEST_F(InfoFormTest, TheBannerShowsTheHandOverIt) {
+  info.ShowInfo();
+  const LPARAM move = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+  HCURSOR arrow = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  SetCursor(arrow);
+  EXPECT_EQ(SendMessageW(info.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(info.Control(kImage1)),
+                         move),
+            TRUE);
+  EXPECT_NE(GetCursor(), arrow);
+  SetCursor(arrow);
+  EXPECT_EQ(SendMessageW(info.hWnd(), WM_SETCURSOR,
+                         reinterpret_cast<WPARAM>(info.Control(kBtn + 3)), move),
+            FALSE);
+  EXPECT_EQ(GetCursor(), arrow);
+}
+
 TEST_F(InfoFormTest, AHandlerThatThrowsLeavesTheDialogWorking) {
   ThrowingShell broken;
   HelpLinks brokenLinks{broken, files, system};
