@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowGeometry.h"
@@ -21,7 +19,6 @@ using namespace form1;
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"QuenoraForm1";
-constexpr wchar_t kOwnerClass[] = L"QuenoraOwner";
 constexpr std::string_view kOSFat32SupportKey = "OSFat32Support";
 constexpr std::string_view kAlreadyRunningTemplate =
     "%1 wird bereits ausgef\xC3\xBChrt. Klicken Sie auf das %1-Icon\\nin der Task-Leiste, um zu "
@@ -36,27 +33,12 @@ UINT TaskbarCreatedMessage() {
   return message;
 }
 
-void RegisterClasses(HINSTANCE instance, WNDPROC formProc) {
-  // Registering again in the same process fails harmlessly.
-  WNDCLASSEXW form{};
-  form.cbSize = sizeof form;
-  form.lpfnWndProc = formProc;
-  form.hInstance = instance;
-  form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  form.lpszClassName = kWindowClass;
-  RegisterClassExW(&form);
-
-  WNDCLASSEXW owner = form;
-  owner.lpfnWndProc = DefWindowProcW;
-  owner.lpszClassName = kOwnerClass;
-  RegisterClassExW(&owner);
-}
-
 }  // namespace
 
 Form1::Form1(Form1Services services)
-    : services_(services),
+    : Window(nullptr, nullptr,
+             {kWindowClass, kForm1ClientWidth, kForm1ClientHeight, Form1Controls()}),
+      services_(services),
       store_(services.registry),
       freeSpace_(services.disks, services.system),
       tray_(services.notifyArea, services.system),
@@ -69,29 +51,11 @@ Form1::Form1(Form1Services services)
 
 Form1::~Form1() {
   // Destroying the window unloads it: the icons leave the tray with it.
-  window_.reset();
+  Unload(kClosedByUser);
 }
 
 bool Form1::Load(HINSTANCE instance) {
-  instance_ = instance;
-  RegisterClasses(instance, &Form1::WindowProc);
-
-  owner_.reset(CreateWindowExW(0, kOwnerClass, L"Quenora", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                               instance, nullptr));
-  // A fixed dialog frame without minimize and maximize boxes, never in the taskbar (it is
-  // owned by a hidden window); sized once the DPI is known.
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  // window_ takes the handle at WM_NCCREATE, so the first messages already find it.
-  if (!CreateWindowExW(exStyle, kWindowClass, L"", style, 0, 0, 100, 100, owner_.get(), nullptr,
-                       instance, this)) {
-    return false;
-  }
-  HWND window = window_.get();
-  dpi_ = WindowDpi(window);
-  SizeWindowToClient(std::nullopt);
-  KeepMoveAndCloseOnly(window);
-
+  if (!Create(instance)) return false;
   // The pages, with their fonts and pictures, are built when the window is first shown: a
   // start into the tray, as it happens every day, adds its icons without them.
   CreateTrayMenu();
@@ -107,41 +71,29 @@ IconHandle Form1::MakeTrayPicture(int index) {
   return reinterpret_cast<IconHandle>(icon.get());
 }
 
-void Form1::SizeWindowToClient(std::optional<POINT> place) {
-  HWND window = window_.get();
-  const DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
-  const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
-  RECT frame{0, 0, Px(kForm1ClientWidth), Px(kForm1ClientHeight)};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  // Any coordinate is a place: a monitor left of or above the primary one has negative ones.
-  const UINT keepPlace = place ? 0 : SWP_NOMOVE;
-  const POINT at = place.value_or(POINT{0, 0});
-  SetWindowPos(window, nullptr, at.x, at.y, frame.right - frame.left, frame.bottom - frame.top,
-               keepPlace | SWP_NOZORDER | SWP_NOACTIVATE);
-  // The frame at the window's DPI may differ from the estimate; the client area is what counts.
-  FitClientArea(window, Px(kForm1ClientWidth), Px(kForm1ClientHeight));
+TwipsRect Form1::ControlPlace(const ControlSpec& row) const {
+  return ShapedPlace(row);
 }
 
-void Form1::OnDpiChanged(int dpi, const RECT& suggested) {
-  dpi_ = dpi;
-  pages_.OnDpiChanged(dpi);
-  SizeWindowToClient(POINT{suggested.left, suggested.top});
-  InvalidateRect(window_.get(), nullptr, TRUE);
+void Form1::Form_DpiChanged() {
+  pages_.OnDpiChanged();
 }
 
 void Form1::BuildPages() {
-  if (PagesBuilt() || !window_) return;
+  HWND window = hWnd();
+  if (PagesBuilt() || !window) return;
+  LoadCommonControls();
   // The program's icon, for the caption, the task switcher and the dialogs this window owns.
   // Loaded here, not at the start: its pictures are PNG, and decoding them would load the
   // system's image codecs into a program that sits in the tray.
-  HWND window = window_.get();
   SetClassLongPtrW(window, GCLP_HICON,
-                   reinterpret_cast<LONG_PTR>(LoadIconW(instance_, MAKEINTRESOURCEW(IDI_APP))));
+                   reinterpret_cast<LONG_PTR>(LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP))));
   SetClassLongPtrW(window, GCLP_HICONSM,
                    reinterpret_cast<LONG_PTR>(LoadImageW(
-                       instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                       Instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-  pages_.Build(window, instance_, dpi_, options_);
+  CreateControls();
+  pages_.Build(options_);
 }
 
 const OptionsValues& Form1::Options() {
@@ -162,30 +114,8 @@ void Form1::CreateTrayMenu() {
   }
 }
 
-LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* form = static_cast<Form1*>(create->lpCreateParams);
-    form->window_.reset(window);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    form->window_.release();
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  // Nothing may unwind through the system's code: whatever a handler throws ends here.
-  try {
-    return form->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-}
-
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND window = window_.get();
+  HWND window = hWnd();
   // A registered message can't be a case of the switch; 0 would be a failed registration.
   if (const UINT taskbarCreated = TaskbarCreatedMessage();
       taskbarCreated != 0 && message == taskbarCreated) {
@@ -220,39 +150,6 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (item.CtlID == static_cast<UINT>(kImage1)) pages_.DrawLogo(item);
       return TRUE;
     }
-    case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == Control(kImage1) && pages_.HandPointer()) {
-        SetCursor(pages_.HandPointer());
-        return TRUE;
-      }
-      break;
-    case WM_ACTIVATE:
-      // The control that had the keyboard gets it back when the window is active again.
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(window, focus)) lastFocus_ = focus;
-      } else {
-        HWND focus = lastFocus_ && IsChild(window, lastFocus_) && IsWindowVisible(lastFocus_)
-                         ? lastFocus_
-                         : Control(kTabStrip1);
-        if (focus) SetFocus(focus);
-      }
-      return 0;
-    case WM_SYSCOMMAND:
-      // The close box, the system menu's close and Alt+F4 only hide the window.
-      if ((wParam & 0xFFF0) == SC_CLOSE) {
-        if (Form_QueryUnload(UnloadMode::CloseBox)) return 0;
-        DestroyWindow(window);
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      // From another program (a task manager, an uninstaller): the window unloads.
-      if (!Form_QueryUnload(UnloadMode::FromOutside)) DestroyWindow(window);
-      return 0;
-    case WM_DPICHANGED:
-      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-      return 0;
     case WM_SHOWWINDOW:
       if (wParam) BuildPages();
       // A box over the shown window belongs to it: it stays in front of it and takes its
@@ -268,7 +165,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Form_Unload();
         // An installer or updater asked the program to close, and the session goes on: no one
         // ends the process, so it ends itself, its one-instance lock with it.
-        if (lParam & ENDSESSION_CLOSEAPP) DestroyWindow(window);
+        if (lParam & ENDSESSION_CLOSEAPP) Unload(kClosedByUser);
       }
       return 0;
     case WM_DESTROY:
@@ -279,7 +176,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  // Focus, closing and a DPI change as every window of the program has them.
+  return Window::HandleMessage(message, wParam, lParam);
 }
 
 LRESULT Form1::OnNotify(const NMHDR& header) {
@@ -313,7 +211,7 @@ LRESULT Form1::OnNotify(const NMHDR& header) {
 }
 
 bool Form1::Form_Load() {
-  HWND window = window_.get();
+  HWND window = hWnd();
   // 1. One instance per user: a second start says so and ends before it touches anything.
   if (services_.system.AnotherInstanceRuns()) {
     services_.system.ShowMessage(ExpandTemplate(kAlreadyRunningTemplate, {kProductName}),
@@ -346,7 +244,7 @@ bool Form1::Form_Load() {
     ShowWindow(window, SW_HIDE);
     // Says where the program went, unless the user turned that off for this version; the
     // start waits until the hint is closed.
-    ShowStartInfo(instance_, window, store_, kTrayStartHint, "");
+    ShowStartInfo(Instance(), window, store_, kTrayStartHint, "");
   } else {
     ShowOptions();
   }
@@ -354,8 +252,9 @@ bool Form1::Form_Load() {
 }
 
 bool Form1::Form_QueryUnload(UnloadMode mode) {
+  // The close box, the system menu's close and Alt+F4 only hide the window.
   if (mode != UnloadMode::CloseBox) return false;
-  ShowWindow(window_.get(), SW_HIDE);
+  ShowWindow(hWnd(), SW_HIDE);
   return true;
 }
 
@@ -367,7 +266,7 @@ void Form1::Form_Unload() {
   tray_.RemoveAllTrayIcons(drives_.DriveCount);
   cycle_.RemoveAllDrives();
   routing_.UnhookTrayMessages();
-  WindowGeometry geometry(window_.get());
+  WindowGeometry geometry(hWnd());
   store_.SaveFormPosition(geometry);
 }
 
@@ -377,7 +276,7 @@ void Form1::EndApp() {
   routing_.UnhookTrayMessages();
   tray_.RemoveAllTrayIcons(drives_.DriveCount);
   cycle_.RemoveAllDrives();
-  if (!Form_QueryUnload(UnloadMode::FromCode)) DestroyWindow(window_.get());
+  if (!Form_QueryUnload(UnloadMode::FromCode)) Unload(kClosedByUser);
 }
 
 void Form1::AutoStartChk_Click() {
@@ -408,7 +307,7 @@ void Form1::Image1_Click() {
 }
 
 void Form1::ShowOptions() {
-  HWND window = window_.get();
+  HWND window = hWnd();
   BuildPages();
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
@@ -419,7 +318,7 @@ std::optional<std::string> Form1::DriveOfIcon(std::int32_t iconId) const {
 }
 
 void Form1::PopUpTrayMenu() {
-  HWND window = window_.get();
+  HWND window = hWnd();
   SetMenuDefaultItem(pum_.get(), kPumDefaultItem, FALSE);
   POINT mouse{};
   GetCursorPos(&mouse);
@@ -459,16 +358,16 @@ void Form1::Btn_Click(int index) {
   switch (index) {
     case 0:  // &OK
       DoOptionsUebernehmen();
-      ShowWindow(window_.get(), SW_HIDE);
+      ShowWindow(hWnd(), SW_HIDE);
       break;
     case 1:  // &Abbrechen: the controls keep what the user set
-      ShowWindow(window_.get(), SW_HIDE);
+      ShowWindow(hWnd(), SW_HIDE);
       break;
     case 2:  // &Hilfe: the window stays
       help_.ShowHelp();
       break;
     case 3:  // &Info: not modal, one at a time
-      if (!info_) info_ = std::make_unique<InfoForm>(instance_, window_.get(), help_);
+      if (!info_) info_ = std::make_unique<InfoForm>(Instance(), hWnd(), help_);
       info_->ShowInfo();
       break;
     case 4:  // &Beenden
@@ -502,13 +401,13 @@ int Form1::VisibleLayer() const {
 void Form1::ShapeForm() {
   // The pages lie on one another with the first one shown as they are built, when the window
   // is first shown, after this.
-  WindowGeometry geometry(window_.get());
+  WindowGeometry geometry(hWnd());
   store_.RestoreFormPosition(geometry);
 }
 
 bool Form1::PreTranslateMessage(MSG& message) {
   if (info_ && info_->PreTranslateMessage(message)) return true;
-  HWND window = window_.get();
+  HWND window = hWnd();
   if (!window || !IsWindowVisible(window)) return false;
   if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;
   if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
@@ -549,7 +448,7 @@ void Form1::MoveFocus(bool backwards) {
     const int i = ((current + (backwards ? -step : step)) % count + count) % count;
     HWND control = Control(order[static_cast<std::size_t>(i)]);
     if (control && IsWindowVisible(control) && IsWindowEnabled(control)) {
-      SendMessageW(window_.get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+      SendMessageW(hWnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
       SetFocus(control);
       return;
     }
@@ -559,19 +458,19 @@ void Form1::MoveFocus(bool backwards) {
 void Form1::SetTimer1Interval(unsigned milliseconds) {
   timerInterval_ = milliseconds;
   // A new interval counts from now, as a restarted timer does.
-  if (timerEnabled_) SetTimer(window_.get(), kTimer1Id, timerInterval_, nullptr);
+  if (timerEnabled_) SetTimer(hWnd(), kTimer1Id, timerInterval_, nullptr);
 }
 
 void Form1::SetTimer1Enabled(bool enabled) {
   timerEnabled_ = enabled;
   if (enabled) {
-    SetTimer(window_.get(), kTimer1Id, timerInterval_, nullptr);
+    SetTimer(hWnd(), kTimer1Id, timerInterval_, nullptr);
   } else {
-    KillTimer(window_.get(), kTimer1Id);
+    KillTimer(hWnd(), kTimer1Id);
     // A tick the old timer had already queued must not run after the switch-off: the next
     // tick comes one whole interval after the timer is switched on again.
     MSG pending;
-    while (PeekMessageW(&pending, window_.get(), WM_TIMER, WM_TIMER, PM_REMOVE)) {
+    while (PeekMessageW(&pending, hWnd(), WM_TIMER, WM_TIMER, PM_REMOVE)) {
     }
   }
 }

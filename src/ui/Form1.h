@@ -30,6 +30,7 @@
 #include "ui/InfoForm.h"
 #include "ui/OptionsPages.h"
 #include "ui/TrayView.h"
+#include "ui/Window.h"
 
 namespace quenora::win32 {
 
@@ -45,10 +46,8 @@ struct Form1Services {
   LogicalDrives& logicalDrives;
 };
 
-// Why the window is being closed.
-enum class UnloadMode { CloseBox = 0, FromCode = 1, SessionEnd = 2, FromOutside = 3 };
-
-class Form1 final : private CheckTimer,
+class Form1 final : public Window,
+                    private CheckTimer,
                     private TrayIconDrives,
                     private TrayMenuHost,
                     private TrayPictureMaker {
@@ -58,19 +57,16 @@ class Form1 final : private CheckTimer,
   Form1& operator=(const Form1&) = delete;
   ~Form1() override;
 
-  // Creates the window with its controls, hidden, and runs the start sequence; false if the
+  // Creates the window hidden, without its pages, and runs the start sequence; false if the
   // window can't be made or another instance runs.
   bool Load(HINSTANCE instance);
   // Keyboard handling of the window (tab order, access keys); true when the message is done.
-  bool PreTranslateMessage(MSG& message);
+  bool PreTranslateMessage(MSG& message) override;
 
-  HWND hWnd() const { return window_.get(); }
   // Builds the window's controls with their fonts and pictures, showing the options held. The
   // window builds them itself when it is first shown; a start into the tray leaves them unbuilt.
   void BuildPages();
   bool PagesBuilt() const { return pages_.Built(); }
-  // A control of the window; null while the pages aren't built.
-  HWND Control(int id) const { return pages_.Control(id); }
   // The options between two applies: those held, with what the user set in the pages.
   const OptionsValues& Options();
   CheckCycle& Cycle() { return cycle_; }
@@ -105,27 +101,23 @@ class Form1 final : private CheckTimer,
   static constexpr UINT_PTR kTimer1Id = 1;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK LayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT OnNotify(const NMHDR& header);
 
   // False when the program must end at once (another instance runs).
-  bool Form_Load();
+  bool Form_Load() override;
   // Returns true to keep the window (it is only hidden).
-  bool Form_QueryUnload(UnloadMode mode);
+  bool Form_QueryUnload(UnloadMode mode) override;
   void Form_Unload();
+  // Every page lies on the first.
+  TwipsRect ControlPlace(const ControlSpec& row) const override;
+  void Form_DpiChanged() override;
 
   // The tray icons' menu: a window in the tray needs it.
   void CreateTrayMenu();
-  // Lays the window out again for another DPI (moved to a monitor of another scale).
-  void OnDpiChanged(int dpi, const RECT& suggested);
-  // Sizes the window to its client area at the current DPI; moves it to `place` if given.
-  void SizeWindowToClient(std::optional<POINT> place);
   // TrayPictureMaker: the picture made as an icon the window owns.
   IconHandle MakeTrayPicture(int index) override;
   void MoveFocus(bool backwards);
-  int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
   // CheckTimer: Timer1, on the window.
   void SetTimer1Interval(unsigned milliseconds) override;
@@ -168,15 +160,10 @@ class Form1 final : private CheckTimer,
   HelpLinks help_;
   AutoStartChkControl autoStartChk_{*this};
 
-  HINSTANCE instance_ = nullptr;
-  UniqueWindow owner_;   // hidden: keeps the window out of the taskbar
-  UniqueWindow window_;  // takes the handle at WM_NCCREATE
-  int dpi_ = 96;
   OptionsValues options_;
-  OptionsPages pages_;
+  OptionsPages pages_{*this};
   UniqueMenu pum_;
   std::unique_ptr<InfoForm> info_;
-  HWND lastFocus_ = nullptr;
   UINT timerInterval_ = 2000;  // as designed, until the settings set it
   bool timerEnabled_ = false;
   bool unloaded_ = false;

@@ -1,7 +1,5 @@
 #include "ui/Form1Layout.h"
 
-#include <cstdint>
-
 namespace quenora {
 
 using namespace form1;
@@ -16,75 +14,80 @@ constexpr TwipsRect LayerAsLoaded(int page) {
 }
 
 constexpr TwipsRect kFrameRect{0, 0, 3792, 2952};
+
+// The container id of page n.
+constexpr int Page(int n) {
+  return kLayerIdBase + n;
+}
 constexpr TwipsRect kPictureRect{240, 330, 720, 720};
 
 constexpr ControlSpec kControls[] = {
-    {kTabStrip1, ControlKind::TabStrip, 0, "", {90, 60, 4155, 3495}},
-    {kLayerIdBase + 1, ControlKind::Layer, 0, "", LayerAsLoaded(1)},
-    {kLayerIdBase + 2, ControlKind::Layer, 0, "", LayerAsLoaded(2)},
-    {kLayerIdBase + 3, ControlKind::Layer, 0, "", LayerAsLoaded(3)},
-    {kLayerIdBase + 4, ControlKind::Layer, 0, "", LayerAsLoaded(4)},
+    {kTabStrip1, ControlKind::TabStrip, "", {90, 60, 4155, 3495}},
+    {kLayerIdBase + 1, ControlKind::Layer, "", LayerAsLoaded(1)},
+    {kLayerIdBase + 2, ControlKind::Layer, "", LayerAsLoaded(2)},
+    {kLayerIdBase + 3, ControlKind::Layer, "", LayerAsLoaded(3)},
+    {kLayerIdBase + 4, ControlKind::Layer, "", LayerAsLoaded(4)},
 
     // Page 1 "Laufwerke".
-    {kFrame1 + 1, ControlKind::Frame, 1, "", kFrameRect},
-    {kPicture1 + 1, ControlKind::Picture, 1, "", kPictureRect, false, PagePicture::Drives},
+    {kFrame1 + 1, ControlKind::Frame, "", kFrameRect, Page(1)},
+    {kPicture1 + 1, ControlKind::Icon, "", kPictureRect, Page(1)},
     {kLabel1 + 1,
      ControlKind::Label,
-     1,
      "Welche Laufwerke sollen \xC3\xBC"
      "berwacht werden?",
-     {1110, 330, 2475, 585}},
-    {kLV, ControlKind::ListView, 1, "", {90, 1140, 3585, 1725}},
+     {1110, 330, 2475, 585},
+     Page(1)},
+    {kLV, ControlKind::ListView, "", {90, 1140, 3585, 1725}, Page(1)},
 
     // Page 2 "Testintervall".
-    {kFrame1 + 2, ControlKind::Frame, 2, "", kFrameRect},
-    {kPicture1 + 3, ControlKind::Picture, 2, "", kPictureRect, false, PagePicture::Interval},
+    {kFrame1 + 2, ControlKind::Frame, "", kFrameRect, Page(2)},
+    {kPicture1 + 3, ControlKind::Icon, "", kPictureRect, Page(2)},
     {kLabel1 + 4,
      ControlKind::Label,
-     2,
      "In welchen Zeitabst\xC3\xA4nden sollen die Datentr\xC3\xA4ger \xC3\xBC"
      "berpr\xC3\xBC"
      "ft "
      "werden?",
-     {1110, 330, 2175, 795}},
-    {kTimerIntervalSlider, ControlKind::Slider, 2, "", {60, 1170, 3675, 495}},
-    {kLabel1 + 2, ControlKind::CenteredLabel, 2, "10 Sekunden", {300, 1800, 3192, 312}},
+     {1110, 330, 2175, 795},
+     Page(2)},
+    {kTimerIntervalSlider, ControlKind::Slider, "", {60, 1170, 3675, 495}, Page(2)},
+    {kLabel1 + 2, ControlKind::CenteredLabel, "10 Sekunden", {300, 1800, 3192, 312}, Page(2)},
 
     // Page 3 "Alarm".
-    {kFrame1 + 3, ControlKind::Frame, 3, "", kFrameRect},
-    {kPicture1 + 0, ControlKind::Picture, 3, "", kPictureRect, false, PagePicture::Alarm},
+    {kFrame1 + 3, ControlKind::Frame, "", kFrameRect, Page(3)},
+    {kPicture1 + 0, ControlKind::Icon, "", kPictureRect, Page(3)},
     {kLabel1 + 0,
      ControlKind::Label,
-     3,
      "Ab wieviel MByte Rest-Speicher soll ein Alarm ausgel\xC3\xB6st werden?",
-     {1110, 330, 1905, 735}},
-    {kMemLimitSlider, ControlKind::Slider, 3, "", {90, 1260, 3615, 495}},
-    {kLabel1 + 3, ControlKind::CenteredLabel, 3, "10 MByte", {330, 1800, 3255, 315}},
+     {1110, 330, 1905, 735},
+     Page(3)},
+    {kMemLimitSlider, ControlKind::Slider, "", {90, 1260, 3615, 495}, Page(3)},
+    {kLabel1 + 3, ControlKind::CenteredLabel, "10 MByte", {330, 1800, 3255, 315}, Page(3)},
     // Between the limit's value and the acoustic warning, neither of them moved.
-    {kNotifyChk, ControlKind::CheckBox, 3, "Mit &Benachrichtigung", {150, 2115, 2595, 255}},
-    {kCheck1, ControlKind::CheckBox, 3, "&Mit akustischer Warnung", {150, 2370, 2595, 375}},
+    {kNotifyChk, ControlKind::CheckBox, "Mit &Benachrichtigung", {150, 2115, 2595, 255}, Page(3)},
+    {kCheck1, ControlKind::CheckBox, "&Mit akustischer Warnung", {150, 2370, 2595, 375}, Page(3)},
 
     // Page 4 "Autostart".
-    {kFrame1 + 4, ControlKind::Frame, 4, "", kFrameRect},
-    {kPicture1 + 2, ControlKind::Picture, 4, "", kPictureRect, false, PagePicture::Autostart},
+    {kFrame1 + 4, ControlKind::Frame, "", kFrameRect, Page(4)},
+    {kPicture1 + 2, ControlKind::Icon, "", kPictureRect, Page(4)},
     {kLabel1 + 5,
      ControlKind::Label,
-     4,
      "Soll das Tool gleich zusammen mit Windows gestartet werden?",
-     {1110, 330, 2055, 735}},
+     {1110, 330, 2055, 735},
+     Page(4)},
     {kAutoStartChk,
      ControlKind::CheckBox,
-     4,
      "&Ja, automatisch starten lassen.",
-     {240, 1260, 2985, 375}},
+     {240, 1260, 2985, 375},
+     Page(4)},
 
     // The column of buttons at the right edge, then the logo.
-    {kBtn + 2, ControlKind::Button, 0, "&Hilfe", {4350, 60, 1155, 420}},
-    {kBtn + 3, ControlKind::Button, 0, "&Info", {4350, 540, 1155, 420}},
-    {kBtn + 1, ControlKind::Button, 0, "&Abbrechen", {4350, 1350, 1155, 420}},
-    {kBtn + 4, ControlKind::Button, 0, "&Beenden", {4350, 1830, 1155, 420}},
-    {kBtn + 0, ControlKind::Button, 0, "&OK", {4350, 2640, 1155, 420}, true},
-    {kImage1, ControlKind::Logo, 0, "", {4350, 3120, 1155, 435}},
+    {kBtn + 2, ControlKind::Button, "&Hilfe", {4350, 60, 1155, 420}},
+    {kBtn + 3, ControlKind::Button, "&Info", {4350, 540, 1155, 420}},
+    {kBtn + 1, ControlKind::Button, "&Abbrechen", {4350, 1350, 1155, 420}},
+    {kBtn + 4, ControlKind::Button, "&Beenden", {4350, 1830, 1155, 420}},
+    {kBtn + 0, ControlKind::Button, "&OK", {4350, 2640, 1155, 420}, 0, true},
+    {kImage1, ControlKind::Logo, "", {4350, 3120, 1155, 435}},
 };
 
 constexpr std::array<TabSpec, kPageCount> kTabs = {{
@@ -129,10 +132,17 @@ std::span<const ControlSpec> Form1Controls() {
 }
 
 const ControlSpec* FindControl(int id) {
-  for (const ControlSpec& control : kControls) {
-    if (control.id == id) return &control;
-  }
-  return nullptr;
+  return FindControl(kControls, id);
+}
+
+TwipsRect ShapedPlace(const ControlSpec& row) {
+  if (row.kind != ControlKind::Layer) return row.rect;
+  const TwipsRect first = LayerAsLoaded(1);
+  return {first.left, first.top, kFrameRect.width, kFrameRect.height};
+}
+
+int LayerOf(const ControlSpec& row) {
+  return row.container == 0 ? 0 : row.container - kLayerIdBase;
 }
 
 const std::array<TabSpec, kPageCount>& Form1Tabs() {
@@ -153,12 +163,6 @@ std::string IntervalDisplayText(int seconds) {
 }
 std::string LimitDisplayText(int megabytes) {
   return std::to_string(megabytes) + " Mbyte";
-}
-
-int TwipsToPixels(int twips, int dpi) {
-  // Rounded half away from zero, in 64 bits: no overflow for any twips value.
-  const std::int64_t scaled = std::int64_t{twips} * dpi;
-  return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
 }
 
 }  // namespace quenora

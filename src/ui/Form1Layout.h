@@ -7,38 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "ui/ControlTable.h"
+
 namespace quenora {
-
-struct TwipsRect {
-  int left, top, width, height;
-};
-
-enum class ControlKind {
-  TabStrip,
-  Layer,          // a plain container: one options page
-  Frame,          // a group box without caption
-  Picture,        // a 48 x 48 page picture
-  Label,          // wraps its text within its width
-  CenteredLabel,  // a slider's value
-  ListView,       // the drive list, with check boxes
-  Slider,
-  CheckBox,
-  Button,
-  Logo,  // the vendor's logo, with its own pointer and tooltip
-};
-
-// What a page picture shows.
-enum class PagePicture { None, Drives, Interval, Alarm, Autostart };
-
-struct ControlSpec {
-  int id;
-  ControlKind kind;
-  int layer;  // 0: on the window; 1..4: on that page, placed within it
-  std::string_view text;
-  TwipsRect rect;
-  bool bold = false;
-  PagePicture picture = PagePicture::None;
-};
 
 // Control identifiers: arrays keep their index in the low digits.
 namespace form1 {
@@ -64,6 +35,11 @@ inline constexpr int kForm1ClientHeight = 3630;
 
 std::span<const ControlSpec> Form1Controls();
 const ControlSpec* FindControl(int id);
+// Where a control lies once ShapeForm has laid every page on the first one; the table has the
+// pages as loaded, side by side below the client area.
+TwipsRect ShapedPlace(const ControlSpec& row);
+// The page a control lies on, 1..4; 0 for one on the window itself.
+int LayerOf(const ControlSpec& row);
 
 struct TabSpec {
   std::string_view caption;
@@ -90,8 +66,5 @@ inline constexpr int kPumDefaultItem = 8;
 
 inline constexpr std::string_view kImage1Tooltip =
     "Klicken Sie hier, um noch mehr interessante Tarnwick-Programme kennenzulernen ...";
-
-// Pixels for twips at the given dots per inch (15 twips a pixel at 96), rounded.
-int TwipsToPixels(int twips, int dpi);
 
 }  // namespace quenora

@@ -20,25 +20,25 @@ using namespace infoform;
 
 namespace {
 
-constexpr DialogControl kControls[] = {
-    {kImage1, DialogControlKind::ScaledPicture, "", {90, 180, 915, 6135}},
-    {kLabel, DialogControlKind::Label, "", {1140, 120, 8115, 5415}, false, L"Arial", 975},
-    {kLine1, DialogControlKind::Line, "", {1140, 5580, 8160, 30}},
+constexpr ControlSpec kControls[] = {
+    {kImage1, ControlKind::ScaledPicture, "", {90, 180, 915, 6135}},
+    {kLabel, ControlKind::Label, "", {1140, 120, 8115, 5415}, 0, false, L"Arial", 975},
+    {kLine1, ControlKind::Line, "", {1140, 5580, 8160, 30}},
     // Element numbers, not the order on the screen, choose the action; Tab goes 1, 0, 3.
     {kBtn + 1,
-     DialogControlKind::PushButton,
+     ControlKind::WrappingButton,
      "Auf Tarnwick nach neuer &Version dieser Software suchen",
      {1140, 5700, 2655, 555}},
     {kBtn + 0,
-     DialogControlKind::PushButton,
+     ControlKind::WrappingButton,
      "&E-Mail an Tarnwick schreiben",
      {6480, 5700, 1575, 555}},
-    {kBtn + 3, DialogControlKind::PushButton, "&Fenster schliessen", {8190, 5700, 1125, 555}},
+    {kBtn + 3, ControlKind::WrappingButton, "&Fenster schliessen", {8190, 5700, 1125, 555}},
 };
 
 }  // namespace
 
-std::span<const DialogControl> InfoFormControls() {
+std::span<const ControlSpec> InfoFormControls() {
   return kControls;
 }
 
@@ -83,7 +83,8 @@ UniqueBitmap LoadJpegResource(HINSTANCE instance, int id) {
 }
 
 InfoForm::InfoForm(HINSTANCE instance, HWND owner, HelpLinks& links)
-    : DialogWindow(instance, owner, {kClientWidth, kClientHeight, kControls}), links_(links) {}
+    : Window(instance, owner, {kDialogClass, kClientWidth, kClientHeight, kControls}),
+      links_(links) {}
 
 void InfoForm::ShowInfo() {
   if (hWnd()) {
@@ -95,7 +96,7 @@ void InfoForm::ShowInfo() {
   if (Load()) Show();
 }
 
-void InfoForm::Form_Load() {
+bool InfoForm::Form_Load() {
   HWND window = hWnd();
   // 1. A small screen gets the dialog at its corner, others have it in the middle.
   WindowGeometry geometry(window);
@@ -118,24 +119,13 @@ void InfoForm::Form_Load() {
 
   banner_ = LoadJpegResource(Instance(), IDB_ABOUT_BANNER);
   SetPicture(kImage1, banner_.get());
-  pointer_.reset(static_cast<HCURSOR>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDC_HAND_POINTER),
-                                                 IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
-
   tooltip_ = CreateControlTooltip(window, Control(kImage1), kImage1Tooltip, MulDiv(300, dpi, 96));
+  return true;
 }
 
 void InfoForm::Control_Command(int id, int code) {
   if (code == BN_CLICKED && id >= kBtn && id <= kBtn + 3) Btn_Click(id - kBtn);
   if (code == STN_CLICKED && id == kImage1) Image1_Click();
-}
-
-bool InfoForm::Form_Message(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-  if (message == WM_SETCURSOR && reinterpret_cast<HWND>(wParam) == Control(kImage1) && pointer_) {
-    SetCursor(pointer_.get());
-    result = TRUE;
-    return true;
-  }
-  return false;
 }
 
 void InfoForm::Btn_Click(int index) {

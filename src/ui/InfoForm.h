@@ -7,7 +7,7 @@
 
 #include "help/HelpLinks.h"
 #include "settings/SettingsStore.h"
-#include "ui/DialogWindow.h"
+#include "ui/Window.h"
 
 namespace quenora::win32 {
 
@@ -24,9 +24,9 @@ inline constexpr int kClientHeight = 6360;
 UniqueBitmap LoadJpegResource(HINSTANCE instance, int id);
 
 // The dialog's controls in twips, in tab order.
-std::span<const DialogControl> InfoFormControls();
+std::span<const ControlSpec> InfoFormControls();
 
-class InfoForm final : public DialogWindow {
+class InfoForm final : public Window {
  public:
   InfoForm(HINSTANCE instance, HWND owner, HelpLinks& links);
 
@@ -38,13 +38,11 @@ class InfoForm final : public DialogWindow {
   void Image1_Click();
 
  private:
-  void Form_Load() override;
+  bool Form_Load() override;
   void Control_Command(int id, int code) override;
-  bool Form_Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   HelpLinks& links_;
   UniqueBitmap banner_;
-  UniqueCursor pointer_;
   UniqueWindow tooltip_;
 };
 

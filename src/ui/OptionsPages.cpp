@@ -15,35 +15,9 @@ using namespace form1;
 
 namespace {
 
-constexpr wchar_t kLayerClass[] = L"QuenoraLayer";
-
-bool IsPageControl(const ControlSpec& row) {
-  return row.layer != 0;
-}
-
-int PictureResource(PagePicture picture) {
-  switch (picture) {
-    case PagePicture::Drives:
-      return IDI_PAGE_DRIVES;
-    case PagePicture::Interval:
-      return IDI_PAGE_INTERVAL;
-    case PagePicture::Alarm:
-      return IDI_PAGE_ALARM;
-    case PagePicture::Autostart:
-      return IDI_PAGE_AUTOSTART;
-    case PagePicture::None:
-      break;
-  }
-  return 0;
-}
-
-// Every page where the first one is, the size of its frame; the table has them as loaded.
-TwipsRect PlaceOf(const ControlSpec& row) {
-  if (row.kind != ControlKind::Layer) return row.rect;
-  const TwipsRect first = FindControl(kLayerIdBase + 1)->rect;
-  const TwipsRect frame = FindControl(kFrame1 + 1)->rect;
-  return {first.left, first.top, frame.width, frame.height};
-}
+// The pictures of pages 1 to 4.
+constexpr int kPagePictures[kPageCount] = {IDI_PAGE_DRIVES, IDI_PAGE_INTERVAL, IDI_PAGE_ALARM,
+                                           IDI_PAGE_AUTOSTART};
 
 void SetTrackbarPosition(HWND slider, int value) {
   SendMessageW(slider, TBM_SETPOS, TRUE, value);
@@ -67,134 +41,10 @@ int DriveColumnWidth(HWND list) {
 
 }  // namespace
 
-void OptionsPages::Build(HWND window, HINSTANCE instance, int dpi, const OptionsValues& options) {
-  if (Built()) return;
-  window_ = window;
-  instance_ = instance;
-  dpi_ = dpi;
-  LoadCommonControls();
-  // Registering again in the same process fails harmlessly.
-  WNDCLASSEXW layer{};
-  layer.cbSize = sizeof layer;
-  layer.lpfnWndProc = &OptionsPages::LayerProc;
-  layer.hInstance = instance;
-  layer.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  layer.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  layer.lpszClassName = kLayerClass;
-  RegisterClassExW(&layer);
-
-  CreateFonts();
-  LoadPictures();
-  CreateControls();
-  PlacePages();
-  Show(options);
-}
-
-HWND OptionsPages::Control(int id) const {
-  const ControlSpec* row = FindControl(id);
-  if (!row) return nullptr;
-  if (!IsPageControl(*row)) return GetDlgItem(window_, id);
-  return GetDlgItem(GetDlgItem(window_, kLayerIdBase + row->layer), id);
-}
-
-void OptionsPages::CreateFonts() {
-  font_ = CreateUiFont(dpi_, false);
-  boldFont_ = CreateUiFont(dpi_, true);
-  logoFont_ = CreateUiFont(dpi_, true);
-  logoSmallFont_ = CreateUiFont(dpi_, true, kDialogFontFace, 700);
-  logoTaglineFont_ = CreateUiFont(dpi_, false, kDialogFontFace, 650);
-}
-
-void OptionsPages::LoadPictures() {
-  const int pictureSize = Px(720);  // 48 pixels at 96 dpi
-  for (const ControlSpec& row : Form1Controls()) {
-    if (row.kind != ControlKind::Picture) continue;
-    pagePictures_[static_cast<std::size_t>(row.layer - 1)].reset(
-        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(PictureResource(row.picture)),
-                                      IMAGE_ICON, pictureSize, pictureSize, LR_DEFAULTCOLOR)));
-  }
-  const int emblemSize = Px(360);
-  emblem_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_EMBLEM), IMAGE_ICON,
-                                              emblemSize, emblemSize, LR_DEFAULTCOLOR)));
-  const int small = Px(240);  // 16 pixels at 96 dpi
-  imageList1_.reset(CreateImageList(small, small, ILC_COLOR32 | ILC_MASK, 1, 0));
-  if (HICON drive = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_DRIVE_SMALL),
-                                                  IMAGE_ICON, small, small, LR_DEFAULTCOLOR))) {
-    AddIconToImageList(imageList1_.get(), drive);
-    DestroyIcon(drive);
-  }
-  handPointer_.reset(static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER),
-                                                     IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
-}
-
-HWND OptionsPages::CreateControl(const ControlSpec& row) {
-  HWND parent = IsPageControl(row) ? GetDlgItem(window_, kLayerIdBase + row.layer) : window_;
-  const wchar_t* className = L"STATIC";
-  DWORD style = WS_CHILD | WS_VISIBLE;
-  DWORD exStyle = 0;
-  switch (row.kind) {
-    case ControlKind::TabStrip:
-      className = WC_TABCONTROLW;
-      // Clipped by the pages lying on it, so it never paints over them.
-      style |= WS_TABSTOP | WS_CLIPSIBLINGS | TCS_TOOLTIPS;
-      break;
-    case ControlKind::Layer:
-      // Not clipping its children: the page's frame is a group box, which leaves its inside
-      // for the page to paint.
-      className = kLayerClass;
-      style = WS_CHILD;
-      exStyle = WS_EX_CONTROLPARENT;
-      break;
-    case ControlKind::Frame:
-      className = L"BUTTON";
-      style |= BS_GROUPBOX;
-      break;
-    case ControlKind::Picture:
-      style |= SS_ICON | SS_REALSIZEIMAGE;
-      break;
-    case ControlKind::Label:
-      style |= SS_LEFT | SS_NOPREFIX;
-      break;
-    case ControlKind::CenteredLabel:
-      style |= SS_CENTER | SS_NOPREFIX;
-      break;
-    case ControlKind::ListView:
-      className = WC_LISTVIEWW;
-      // Shared: ImageList1 belongs to the window, which replaces it on a DPI change and
-      // destroys it once, after the list has gone.
-      style |= WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-               LVS_SHAREIMAGELISTS;
-      exStyle = WS_EX_CLIENTEDGE;
-      break;
-    case ControlKind::Slider:
-      className = TRACKBAR_CLASSW;
-      style |= WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS;
-      break;
-    case ControlKind::CheckBox:
-      className = L"BUTTON";
-      style |= WS_TABSTOP | BS_AUTOCHECKBOX;
-      break;
-    case ControlKind::Button:
-      className = L"BUTTON";
-      style |= WS_TABSTOP | BS_PUSHBUTTON;
-      break;
-    case ControlKind::Logo:
-      style |= SS_OWNERDRAW | SS_NOTIFY;
-      break;
-  }
-  // Page controls are placed within their page.
-  HWND control =
-      CreateWindowExW(exStyle, className, Widen(row.text).c_str(), style, Px(row.rect.left),
-                      Px(row.rect.top), Px(row.rect.width), Px(row.rect.height), parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
-  SendMessageW(control, WM_SETFONT,
-               reinterpret_cast<WPARAM>(row.bold ? boldFont_.get() : font_.get()), FALSE);
-  return control;
-}
-
-void OptionsPages::CreateControls() {
-  for (const ControlSpec& row : Form1Controls()) CreateControl(row);
-
+void OptionsPages::Build(const OptionsValues& options) {
+  if (built_) return;
+  built_ = true;
+  HWND window = window_.hWnd();
   HWND tabStrip = Control(kTabStrip1);
   for (int i = 0; i < kPageCount; ++i) {
     std::wstring caption = Widen(Form1Tabs()[static_cast<std::size_t>(i)].caption);
@@ -206,17 +56,8 @@ void OptionsPages::CreateControls() {
   }
   // The pages lie on the tab strip.
   for (int page = 1; page <= kPageCount; ++page) {
-    SetWindowPos(GetDlgItem(window_, kLayerIdBase + page), HWND_TOP, 0, 0, 0, 0,
+    SetWindowPos(GetDlgItem(window, kLayerIdBase + page), HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-
-  for (const ControlSpec& row : Form1Controls()) {
-    if (row.kind == ControlKind::Picture) {
-      SendMessageW(
-          Control(row.id), STM_SETICON,
-          reinterpret_cast<WPARAM>(pagePictures_[static_cast<std::size_t>(row.layer - 1)].get()),
-          0);
-    }
   }
   for (const SliderSpec& slider : Form1Sliders()) {
     HWND control = Control(slider.id);
@@ -226,68 +67,79 @@ void OptionsPages::CreateControls() {
     SendMessageW(control, TBM_SETPAGESIZE, 0, slider.pageStep);
     SendMessageW(control, TBM_SETLINESIZE, 0, slider.lineStep);
   }
-
   HWND list = Control(kLV);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
+  LoadPictures();
   LVCOLUMNW column{};
   column.mask = LVCF_WIDTH;
   column.cx = DriveColumnWidth(list);
   SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  tooltip_ = CreateControlTooltip(window, Control(kImage1), kImage1Tooltip,
+                                  TwipsToPixels(5000, window_.Dpi()));
 
-  tooltip_ = CreateControlTooltip(window_, Control(kImage1), kImage1Tooltip, Px(5000));
+  ShowLayer(1);
+  Show(options);
 }
 
-void OptionsPages::PlacePages() {
-  for (int i = 1; i <= kPageCount; ++i) {
-    const TwipsRect place = PlaceOf(*FindControl(kLayerIdBase + i));
-    SetWindowPos(GetDlgItem(window_, kLayerIdBase + i), nullptr, Px(place.left), Px(place.top),
-                 Px(place.width), Px(place.height), SWP_NOZORDER | SWP_NOACTIVATE);
+void OptionsPages::LoadPictures() {
+  const int dpi = window_.Dpi();
+  const HINSTANCE instance = window_.Instance();
+  logoFont_ = CreateUiFont(dpi, true);
+  logoSmallFont_ = CreateUiFont(dpi, true, kDialogFontFace, 700);
+  logoTaglineFont_ = CreateUiFont(dpi, false, kDialogFontFace, 650);
+  const int pictureSize = TwipsToPixels(720, dpi);  // 48 pixels at 96 dpi
+  for (std::size_t i = 0; i < pagePictures_.size(); ++i) {
+    pagePictures_[i].reset(
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kPagePictures[i]), IMAGE_ICON,
+                                      pictureSize, pictureSize, LR_DEFAULTCOLOR)));
   }
-  ShowLayer(1);
+  const int emblemSize = TwipsToPixels(360, dpi);
+  emblem_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_EMBLEM), IMAGE_ICON,
+                                              emblemSize, emblemSize, LR_DEFAULTCOLOR)));
+  const int small = TwipsToPixels(240, dpi);  // 16 pixels at 96 dpi
+  imageList1_.reset(CreateImageList(small, small, ILC_COLOR32 | ILC_MASK, 1, 0));
+  if (HICON drive = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DRIVE_SMALL),
+                                                  IMAGE_ICON, small, small, LR_DEFAULTCOLOR))) {
+    AddIconToImageList(imageList1_.get(), drive);
+    DestroyIcon(drive);
+  }
+
+  for (const ControlSpec& row : Form1Controls()) {
+    if (row.kind != ControlKind::Icon) continue;
+    SendMessageW(
+        Control(row.id), STM_SETICON,
+        reinterpret_cast<WPARAM>(pagePictures_[static_cast<std::size_t>(LayerOf(row) - 1)].get()),
+        0);
+  }
+  SendMessageW(Control(kLV), LVM_SETIMAGELIST, LVSIL_SMALL,
+               reinterpret_cast<LPARAM>(imageList1_.get()));
 }
 
 void OptionsPages::ShowLayer(int index) {
   for (int i = 1; i <= kPageCount; ++i) {
-    ShowWindow(GetDlgItem(window_, kLayerIdBase + i), i == index ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(window_.hWnd(), kLayerIdBase + i), i == index ? SW_SHOW : SW_HIDE);
   }
 }
 
 int OptionsPages::VisibleLayer() const {
   // Asked of the pages' own visibility: the window itself may be hidden.
   for (int i = 1; i <= kPageCount; ++i) {
-    if (GetWindowLongW(GetDlgItem(window_, kLayerIdBase + i), GWL_STYLE) & WS_VISIBLE) return i;
+    if (GetWindowLongW(GetDlgItem(window_.hWnd(), kLayerIdBase + i), GWL_STYLE) & WS_VISIBLE) {
+      return i;
+    }
   }
   return 0;
 }
 
-void OptionsPages::OnDpiChanged(int dpi) {
-  // Fonts, pictures and controls are made at the window's DPI when the pages are built.
-  if (!Built()) return;
-  dpi_ = dpi;
-  // The old fonts and pictures stay alive until every control has the new ones.
-  UniqueFont oldFont = std::move(font_), oldBold = std::move(boldFont_);
+void OptionsPages::OnDpiChanged() {
+  // Pictures not made yet are made at the window's DPI when the pages are built.
+  if (!built_) return;
+  // The old pictures stay alive until every control has the new ones.
   UniqueImageList oldImages = std::move(imageList1_);
   std::array<UniqueIcon, kPageCount> oldPictures = std::move(pagePictures_);
-  CreateFonts();
   LoadPictures();
-  for (const ControlSpec& row : Form1Controls()) {
-    const TwipsRect rect = PlaceOf(row);
-    HWND control = Control(row.id);
-    SetWindowPos(control, nullptr, Px(rect.left), Px(rect.top), Px(rect.width), Px(rect.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(row.bold ? boldFont_.get() : font_.get()), TRUE);
-    if (row.kind == ControlKind::Picture) {
-      SendMessageW(
-          control, STM_SETICON,
-          reinterpret_cast<WPARAM>(pagePictures_[static_cast<std::size_t>(row.layer - 1)].get()),
-          0);
-    }
-  }
   HWND list = Control(kLV);
-  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, DriveColumnWidth(list));
 }
 
@@ -300,26 +152,11 @@ void OptionsPages::OnDestroy() {
   }
 }
 
-LRESULT CALLBACK OptionsPages::LayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  // A page is a plain container: what its controls report goes to the window.
-  switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_HSCROLL:
-    case WM_DRAWITEM:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return SendMessageW(GetParent(window), message, wParam, lParam);
-    default:
-      return DefWindowProcW(window, message, wParam, lParam);
-  }
-}
-
 // The options in the controls.
 
 void OptionsPages::Show(const OptionsValues& options) {
   // Until the pages are built the options stay with the window, which hands them over then.
-  if (!Built()) return;
+  if (!built_) return;
   SetTrackbarPosition(Control(kTimerIntervalSlider), options.timerInterval);
   RefreshIntervalDisplay();
   SetTrackbarPosition(Control(kMemLimitSlider), options.memLimit);
@@ -344,7 +181,7 @@ void OptionsPages::Show(const OptionsValues& options) {
 
 void OptionsPages::ReadBack(OptionsValues& options) const {
   // Unbuilt pages hold nothing the user could have changed.
-  if (!Built()) return;
+  if (!built_) return;
   options.timerInterval = TrackbarPosition(Control(kTimerIntervalSlider));
   options.memLimit = TrackbarPosition(Control(kMemLimitSlider));
   options.alarmSound = IsChecked(Control(kCheck1));

@@ -12,12 +12,12 @@ using namespace startinfo;
 namespace {
 
 // OK comes first for the keyboard, though it sits below the box.
-constexpr DialogControl kControls[] = {
-    {kImage1, DialogControlKind::Picture, "", {75, 90, 4020, 1020}},
-    {kInfoLbl, DialogControlKind::CenteredLabel, "", {75, 1230, 3990, 765}, true},
-    {kOKButton, DialogControlKind::DefaultButton, "&OK", {1162, 2430, 1830, 375}},
+constexpr ControlSpec kControls[] = {
+    {kImage1, ControlKind::Picture, "", {75, 90, 4020, 1020}},
+    {kInfoLbl, ControlKind::CenteredLabel, "", {75, 1230, 3990, 765}, 0, true},
+    {kOKButton, ControlKind::DefaultButton, "&OK", {1162, 2430, 1830, 375}},
     {kNeverShowAgainChk,
-     DialogControlKind::CheckBox,
+     ControlKind::CheckBox,
      "Diesen &Hinweis in Zukunft nicht mehr anzeigen",
      {75, 1995, 3990, 375}},
 };
@@ -26,12 +26,12 @@ constexpr int kOkResult = 1;
 
 }  // namespace
 
-std::span<const DialogControl> StartInfoDialogControls() {
+std::span<const ControlSpec> StartInfoDialogControls() {
   return kControls;
 }
 
 StartInfoDialog::StartInfoDialog(HINSTANCE instance, HWND owner)
-    : DialogWindow(instance, owner, {kClientWidth, kClientHeight, kControls}) {}
+    : Window(instance, owner, {kDialogClass, kClientWidth, kClientHeight, kControls}) {}
 
 StartInfoAnswer StartInfoDialog::ShowModal(std::string_view text) {
   answer_ = {};
@@ -43,7 +43,7 @@ StartInfoAnswer StartInfoDialog::ShowModal(std::string_view text) {
   return answer_;
 }
 
-void StartInfoDialog::Form_Load() {
+bool StartInfoDialog::Form_Load() {
   HWND window = hWnd();
   // The main window's icon; it is the class icon of its window. Shared icons, not ours to
   // destroy.
@@ -70,6 +70,7 @@ void StartInfoDialog::Form_Load() {
   banner_ = LoadPngResource(Instance(), IDB_START_BANNER);
   SetPicture(kImage1, banner_.get());
   MessageBeep(MB_OK);
+  return true;
 }
 
 void StartInfoDialog::Control_Command(int id, int code) {

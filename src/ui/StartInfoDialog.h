@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "settings/SettingsStore.h"
-#include "ui/DialogWindow.h"
 #include "ui/StartInfo.h"
+#include "ui/Window.h"
 
 namespace quenora::win32 {
 
@@ -22,9 +22,9 @@ inline constexpr int kClientHeight = 2895;
 }  // namespace startinfo
 
 // The dialog's controls in twips, in tab order.
-std::span<const DialogControl> StartInfoDialogControls();
+std::span<const ControlSpec> StartInfoDialogControls();
 
-class StartInfoDialog final : public DialogWindow, public StartInfoView {
+class StartInfoDialog final : public Window, public StartInfoView {
  public:
   // `owner` is the main window, whose icon the dialog takes; null gives the program's icon.
   StartInfoDialog(HINSTANCE instance, HWND owner);
@@ -33,7 +33,7 @@ class StartInfoDialog final : public DialogWindow, public StartInfoView {
   StartInfoAnswer ShowModal(std::string_view text) override;
 
  private:
-  void Form_Load() override;
+  bool Form_Load() override;
   void Control_Command(int id, int code) override;
   void OKButton_Click();
 

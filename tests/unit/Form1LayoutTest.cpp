@@ -30,9 +30,10 @@ TEST(Form1LayoutTest, ControlsHaveUniqueIdsAndFitTheirContainers) {
     SCOPED_TRACE(control.id);
     EXPECT_TRUE(ids.insert(control.id).second);
     EXPECT_EQ(FindControl(control.id), &control);
-    EXPECT_GE(control.layer, 0);
-    EXPECT_LE(control.layer, kPageCount);
-    if (control.layer > 0) {
+    EXPECT_GE(LayerOf(control), 0);
+    EXPECT_LE(LayerOf(control), kPageCount);
+    if (LayerOf(control) > 0) {
+      EXPECT_EQ(FindControl(control.container)->kind, ControlKind::Layer);
       EXPECT_TRUE(Inside(control.rect, 3792, 2952));
     } else if (!Inside(control.rect, kForm1ClientWidth, kForm1ClientHeight)) {
       outside.push_back(control.id);
@@ -43,6 +44,19 @@ TEST(Form1LayoutTest, ControlsHaveUniqueIdsAndFitTheirContainers) {
   const TwipsRect page1 = FindControl(kLayerIdBase + 1)->rect;
   EXPECT_TRUE(Inside({page1.left, page1.top, 3792, 2952}, kForm1ClientWidth, kForm1ClientHeight));
   EXPECT_EQ(FindControl(999), nullptr);
+}
+
+TEST(Form1LayoutTest, ShapedPagesLieOnTheFirstAtTheSizeOfItsFrame) {
+  for (const ControlSpec& control : Form1Controls()) {
+    SCOPED_TRACE(control.id);
+    const TwipsRect place = ShapedPlace(control);
+    const TwipsRect expected =
+        control.kind == ControlKind::Layer ? TwipsRect{270, 420, 3792, 2952} : control.rect;
+    EXPECT_EQ(place.left, expected.left);
+    EXPECT_EQ(place.top, expected.top);
+    EXPECT_EQ(place.width, expected.width);
+    EXPECT_EQ(place.height, expected.height);
+  }
 }
 
 TEST(Form1LayoutTest, TabOrderVisitsEveryFocusableControlOnceButtonsOkFirst) {
@@ -67,22 +81,6 @@ TEST(Form1LayoutTest, SliderLabelsShowTheValueWithItsUnit) {
   EXPECT_EQ(IntervalDisplayText(1), "1 Sekunden");
   EXPECT_EQ(LimitDisplayText(10), "10 Mbyte");
   EXPECT_EQ(LimitDisplayText(1000), "1000 Mbyte");
-}
-
-TEST(Form1LayoutTest, TwipsToPixelsRoundsToTheNearestPixel) {
-  EXPECT_EQ(TwipsToPixels(1440, 96), 96);
-  EXPECT_EQ(TwipsToPixels(15, 96), 1);
-  EXPECT_EQ(TwipsToPixels(5580, 96), 372);
-  EXPECT_EQ(TwipsToPixels(5580, 192), 744);
-  EXPECT_EQ(TwipsToPixels(3630, 144), 363);
-  EXPECT_EQ(TwipsToPixels(1, 96), 0);
-  EXPECT_EQ(TwipsToPixels(7, 96), 0);  // 0.47
-  EXPECT_EQ(TwipsToPixels(8, 96), 1);  // 0.53
-  // Halves go away from zero, for positions left of or above the origin too.
-  EXPECT_EQ(TwipsToPixels(15, 48), 1);
-  EXPECT_EQ(TwipsToPixels(-15, 48), -1);
-  EXPECT_EQ(TwipsToPixels(-8, 96), -1);
-  EXPECT_EQ(TwipsToPixels(2147483647, 480), 715827882);  // no overflow on the way
 }
 
 }  // namespace

@@ -394,6 +394,10 @@ TEST_F(Form1Test, TextsTabsMenuAndSlidersAreAsTheUserMeetsThem) {
     EXPECT_EQ(Narrow(caption), kTabTexts[i].caption) << "tab " << i + 1;
     EXPECT_EQ(TabTooltipText(f.hWnd(), tabTips, i), kTabTexts[i].tooltip) << "tab " << i + 1;
   }
+  // The logo takes clicks: the hand shows over it.
+  EXPECT_EQ(SendMessageW(f.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(f.Control(kImage1)),
+                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+            TRUE);
   ToolAsked logo{f.hWnd(), f.Control(kImage1), {}};
   EnumThreadWindows(GetCurrentThreadId(), AskTooltip, reinterpret_cast<LPARAM>(&logo));
   EXPECT_EQ(logo.texts, std::vector<std::string>{kLogoTooltip});

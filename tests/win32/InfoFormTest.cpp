@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
@@ -17,6 +19,12 @@ class NoFiles : public Files {
   std::optional<std::uint32_t> FindFile(std::string_view) override { return std::nullopt; }
   bool SetNormalAttributes(std::string_view) override { return false; }
   bool DeleteFileAt(std::string_view) override { return false; }
+};
+
+// A shell whose opening fails by throwing.
+class ThrowingShell : public testing::FakeShell {
+ public:
+  void OpenWithShell(std::string_view, int) override { throw std::runtime_error("shell"); }
 };
 
 class InfoFormTest : public ::testing::Test {
@@ -100,6 +108,35 @@ TEST_F(InfoFormTest, ButtonsActByTheirElementNumber) {
   EXPECT_NE(info.hWnd(), nullptr);
   SendMessageW(info.hWnd(), WM_CLOSE, 0, 0);
   EXPECT_EQ(info.hWnd(), nullptr);
+}
+
+TEST_F(InfoFormTest, TheBannerShowsTheHandOverIt) {
+  info.ShowInfo();
+  const LPARAM move = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+  HCURSOR arrow = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  SetCursor(arrow);
+  EXPECT_EQ(SendMessageW(info.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(info.Control(kImage1)),
+                         move),
+            TRUE);
+  EXPECT_NE(GetCursor(), arrow);
+  SetCursor(arrow);
+  EXPECT_EQ(SendMessageW(info.hWnd(), WM_SETCURSOR,
+                         reinterpret_cast<WPARAM>(info.Control(kBtn + 3)), move),
+            FALSE);
+  EXPECT_EQ(GetCursor(), arrow);
+}
+
+TEST_F(InfoFormTest, AHandlerThatThrowsLeavesTheDialogWorking) {
+  ThrowingShell broken;
+  HelpLinks brokenLinks{broken, files, system};
+  InfoForm dialog{GetModuleHandleW(nullptr), nullptr, brokenLinks};
+  dialog.ShowInfo();
+  // The update check throws inside the dialog's window procedure; it ends there, and the
+  // dialog goes on as before.
+  SendMessageW(dialog.Control(kBtn + 1), BM_CLICK, 0, 0);
+  EXPECT_NE(dialog.hWnd(), nullptr);
+  SendMessageW(dialog.Control(kBtn + 3), BM_CLICK, 0, 0);
+  EXPECT_EQ(dialog.hWnd(), nullptr);
 }
 
 }  // namespace

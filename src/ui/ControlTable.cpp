@@ -1,0 +1,31 @@
+#include "ui/ControlTable.h"
+
+namespace quenora {
+
+const ControlSpec* FindControl(std::span<const ControlSpec> controls, int id) {
+  for (const ControlSpec& control : controls) {
+    if (control.id == id) return &control;
+  }
+  return nullptr;
+}
+
+bool TakesFocus(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::TabStrip:
+    case ControlKind::ListView:
+    case ControlKind::Slider:
+    case ControlKind::CheckBox:
+    case ControlKind::Button:
+    case ControlKind::WrappingButton:
+    case ControlKind::DefaultButton:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ReportsClicks(ControlKind kind) {
+  return kind == ControlKind::ScaledPicture || kind == ControlKind::Logo;
+}
+
+}  // namespace quenora
