@@ -75,13 +75,8 @@ void MonitorSettings::ReadSettings(OptionsValues& options) {
   }
   options.drives = std::move(entries);
 
-  // 5. The monitored drives, in the stored order. Characters that are no drive letters
-  // (edited by hand) are passed over as if they weren't there.
-  std::string letters;
-  for (const char c : store_.LoadValue(kDriveListKey, "C")) {
-    if (IsDriveLetter(ToUpper(c))) letters.push_back(ToUpper(c));
-  }
-  if (letters.empty()) letters = "C";
+  // 5. The monitored drives, in the stored order.
+  const std::string letters = WantedDriveLetters();
   monitored_.RemoveMonitoredDrives();
   int monitoredCount = 0;
 
@@ -95,6 +90,17 @@ void MonitorSettings::ReadSettings(OptionsValues& options) {
     monitored_.AddMonitoredDrive(number);
     options.drives[*entry].checked = true;
   }
+}
+
+std::string MonitorSettings::WantedDriveLetters() {
+  // Characters that are no drive letters (edited by hand) are passed over as if they weren't
+  // there; nothing left means C:.
+  std::string letters;
+  for (const char c : store_.LoadValue(kDriveListKey, "C")) {
+    if (IsDriveLetter(ToUpper(c))) letters.push_back(ToUpper(c));
+  }
+  if (letters.empty()) letters = "C";
+  return letters;
 }
 
 void MonitorSettings::WriteSettings(const OptionsValues& options) {

@@ -45,6 +45,8 @@ class MonitorSettings {
   // system's drives afresh and adds one tray icon per monitored drive (existing icons are not
   // removed). The autostart box isn't stored with these: it keeps its value.
   void ReadSettings(OptionsValues& options);
+  // The letters of the drives the settings ask to monitor, in the stored order, upper case.
+  std::string WantedDriveLetters();
   // Stores `options`; changes nothing in the running program.
   void WriteSettings(const OptionsValues& options);
 

@@ -1,11 +1,16 @@
 #include "ui/Form1.h"
 
 #include <commctrl.h>
+#include <dbt.h>
+
+#include <utility>
 
 #include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
+#include "settings/DriveListBox.h"
+#include "ui/DriveListRefresh.h"
 #include "ui/StartInfoDialog.h"
 #include "ui/TrayIcons.h"
 #include "util/MessageTemplate.h"
@@ -128,7 +133,18 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_TIMER:
       if (wParam == kTimer1Id) Timer1_Timer();
+      if (wParam == kVolumeTimerId) VolumesSettled();
+      ShowDriveStates();
       return 0;
+    case WM_DEVICECHANGE:
+      // Only volumes that came or went matter; every other device message changes nothing.
+      if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam != 0 &&
+          reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam)->dbch_devicetype ==
+              DBT_DEVTYP_VOLUME) {
+        Volume_Change(wParam == DBT_DEVICEARRIVAL,
+                      reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam)->dbcv_unitmask);
+      }
+      return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       if (HIWORD(wParam) == BN_CLICKED && id >= kBtn && id <= kBtn + 4) Btn_Click(id - kBtn);
@@ -151,7 +167,10 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_SHOWWINDOW:
-      if (wParam) BuildPages();
+      if (wParam) {
+        BuildPages();
+        ShowDriveStates();
+      }
       // A box over the shown window belongs to it: it stays in front of it and takes its
       // input, so that repeated clicks can't stack boxes. Over the tray it stands alone.
       services_.system.owner = wParam ? window : nullptr;
@@ -350,6 +369,55 @@ void Form1::pumxxx_Click(int index) {
   }
 }
 
+void Form1::Volume_Change(bool arrived, std::uint32_t unitMask) {
+  volumeAction_ = Combine(volumeAction_, ActionForVolumeChange(arrived, unitMask, drives_,
+                                                               settings_.WantedDriveLetters()));
+  // The list follows every volume; the check waits until a burst (a hub) has settled.
+  SetTimer(hWnd(), kVolumeTimerId, kVolumeSettleMilliseconds, nullptr);
+}
+
+void Form1::VolumesSettled() {
+  KillTimer(hWnd(), kVolumeTimerId);
+  const VolumeAction action = std::exchange(volumeAction_, VolumeAction::Nothing);
+  pages_.ReadBack(options_);
+  if (action == VolumeAction::RebuildIcons) {
+    // A drive the settings want arrived: the icons are made anew from what was stored, as an
+    // apply would make them, while the window keeps what the user has changed and not applied.
+    tray_.RemoveAllTrayIcons(drives_.DriveCount);
+    cycle_.RemoveAllDrives();
+    cycle_.ClearVorigerFreierSpeicher();
+    OptionsValues stored = options_;
+    settings_.ReadSettings(stored);
+  }
+  if (action != VolumeAction::Nothing) {
+    view_.UpdateIcons();
+    // The next tick comes one whole interval after this check.
+    SetTimer1Interval(timerInterval_);
+  }
+  options_.drives =
+      RefreshedDriveEntries(options_.drives, DriveListEntries(services_.logicalDrives), drives_);
+  pages_.Show(options_);
+}
+
+void Form1::ShowDriveStates() {
+  if (!IsWindowVisible(hWnd())) return;
+  std::vector<std::string> states;
+  const std::string separator = services_.system.DecimalSeparator();
+  for (const DriveEntry& entry : options_.drives) {
+    std::string state;
+    const std::int32_t number = entry.text.empty() ? 0 : entry.text[0] % 64;
+    for (int slot = 0; slot < drives_.DriveCount; ++slot) {
+      if (drives_.DriveNumbers[static_cast<std::size_t>(slot)] != number) continue;
+      state =
+          DriveStatusText(cycle_.Readings()[static_cast<std::size_t>(slot)],
+                          view_.Forecasts().TimeUntilBelow(number, cycle_.MemoryLimit), separator);
+      break;
+    }
+    states.push_back(std::move(state));
+  }
+  pages_.ShowDriveStates(states);
+}
+
 void Form1::Timer1_Timer() {
   view_.UpdateIcons();
 }
@@ -384,6 +452,7 @@ void Form1::DoOptionsUebernehmen() {
   pages_.ReadBack(options_);
   quenora::DoOptionsUebernehmen(options_, *this, settings_, tray_, cycle_, view_);
   pages_.Show(options_);
+  ShowDriveStates();
 }
 
 void Form1::TabStrip1_Click() {

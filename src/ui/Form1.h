@@ -14,6 +14,7 @@
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
+#include "monitor/VolumeChanges.h"
 #include "platform/LogicalDrives.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -99,8 +100,19 @@ class Form1 final : public Window,
   void Timer1_Timer();
 
   static constexpr UINT_PTR kTimer1Id = 1;
+  // Volumes that came or went settle for this long, so that a burst leads to one check.
+  static constexpr UINT_PTR kVolumeTimerId = 2;
+  static constexpr UINT kVolumeSettleMilliseconds = 250;
+
+  // A volume arrived or left (WM_DEVICECHANGE): `unitMask` names its letters, bit 0 for A.
+  void Volume_Change(bool arrived, std::uint32_t unitMask);
 
  private:
+  // The volumes have settled: the icons made anew or the drives checked as they call for, and
+  // the drive list made anew with the checks kept.
+  void VolumesSettled();
+  // The monitored drives' states beside their entries, while the window is shown.
+  void ShowDriveStates();
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT OnNotify(const NMHDR& header);
 
@@ -162,6 +174,7 @@ class Form1 final : public Window,
 
   OptionsValues options_;
   OptionsPages pages_{*this};
+  VolumeAction volumeAction_ = VolumeAction::Nothing;
   UniqueMenu pum_;
   std::unique_ptr<InfoForm> info_;
   UINT timerInterval_ = 2000;  // as designed, until the settings set it

@@ -33,10 +33,16 @@ bool IsChecked(HWND box) {
 }
 
 // The drive list's column fills the list but for the room of a scroll bar.
+// The entry takes a little less than half of the list's width, the drive's state the rest.
 int DriveColumnWidth(HWND list) {
   RECT client{};
   GetClientRect(list, &client);
-  return client.right - GetSystemMetrics(SM_CXVSCROLL);
+  return (client.right - GetSystemMetrics(SM_CXVSCROLL)) * 9 / 20;
+}
+int StateColumnWidth(HWND list) {
+  RECT client{};
+  GetClientRect(list, &client);
+  return client.right - GetSystemMetrics(SM_CXVSCROLL) - DriveColumnWidth(list);
 }
 
 }  // namespace
@@ -75,6 +81,8 @@ void OptionsPages::Build(const OptionsValues& options) {
   column.mask = LVCF_WIDTH;
   column.cx = DriveColumnWidth(list);
   SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  column.cx = StateColumnWidth(list);
+  SendMessageW(list, LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
   tooltip_ = CreateControlTooltip(window, Control(kImage1), kImage1Tooltip,
                                   TwipsToPixels(5000, window_.Dpi()));
 
@@ -141,6 +149,20 @@ void OptionsPages::OnDpiChanged() {
   LoadPictures();
   HWND list = Control(kLV);
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, DriveColumnWidth(list));
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, StateColumnWidth(list));
+}
+
+void OptionsPages::ShowDriveStates(const std::vector<std::string>& states) {
+  if (!built_) return;
+  HWND list = Control(kLV);
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count && i < static_cast<int>(states.size()); ++i) {
+    std::wstring text = Widen(states[static_cast<std::size_t>(i)]);
+    LVITEMW item{};
+    item.iSubItem = 1;
+    item.pszText = text.data();
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
 }
 
 void OptionsPages::OnDestroy() {

@@ -30,6 +30,9 @@ class OptionsPages {
   // What the user set: the sliders' positions, the check boxes, the drives' check marks.
   void ReadBack(OptionsValues& options) const;
   void ShowAutoStartChk(bool checked);
+  // Each drive's state beside its entry, in the entries' order ("12,3 GB = 45%"); nothing
+  // while the pages aren't built.
+  void ShowDriveStates(const std::vector<std::string>& states);
 
   // Write the slider's value into the label under it.
   void RefreshIntervalDisplay();

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <dbt.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <map>
 
 #include "Fakes.h"
 #include "ProcessCounters.h"
@@ -47,6 +49,36 @@ class CountingSystem : public Win32System {
 
 // The options window on the real registry and the real controls, each case with an empty
 // store of its own settings.
+// The real disk service, counting the free-space questions of each drive.
+class CountingDisks : public Win32DiskSpace {
+ public:
+  DiskFreeSpaceExAnswer CallDiskFreeSpaceEx(std::string_view directory) override {
+    ++asked[std::string(directory)];
+    return Win32DiskSpace::CallDiskFreeSpaceEx(directory);
+  }
+  std::map<std::string, int> asked;
+};
+
+// Handles the thread's messages for `span`.
+void PumpFor(std::chrono::milliseconds span) {
+  const auto end = std::chrono::steady_clock::now() + span;
+  MSG message;
+  while (std::chrono::steady_clock::now() < end) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(10);
+  }
+}
+
+// What the system sends the windows when a volume arrives or leaves.
+void SendVolumeChange(HWND window, WPARAM event, DWORD unitMask,
+                      DWORD deviceType = DBT_DEVTYP_VOLUME) {
+  DEV_BROADCAST_VOLUME volume{};
+  volume.dbcv_size = sizeof volume;
+  volume.dbcv_devicetype = deviceType;
+  volume.dbcv_unitmask = unitMask;
+  SendMessageW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume));
+}
+
 class Form1Test : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -135,7 +167,7 @@ class Form1Test : public ::testing::Test {
     SendMessageW(form->hWnd(), WM_NOTIFY, kTabStrip1, reinterpret_cast<LPARAM>(&header));
   }
 
-  Win32DiskSpace disks;
+  CountingDisks disks;
   testing::FakeNotifyArea shell;
   CountingSystem system;
   Win32Registry registry;
@@ -478,6 +510,51 @@ TEST_F(Form1Test, SliderLabelsFollowAtOnceButTheCycleWaitsForTheApply) {
   Click(0);
   EXPECT_EQ(f.TimerInterval(), 30000u);
   EXPECT_EQ(Stored(kTimerIntervalKey), "30");
+}
+
+TEST_F(Form1Test, AMonitoredVolumeThatComesOrGoesIsCheckedAtOnceABurstOnce) {
+  Form1& f = Load();  // C: monitored, the timer at ten seconds
+  PumpFor(std::chrono::milliseconds(300));
+  Added();
+  const int before = disks.asked["C:"];
+  constexpr DWORD kC = 1u << 2;
+  for (int i = 0; i < 4; ++i) SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kC);
+  PumpFor(std::chrono::milliseconds(800));
+  EXPECT_EQ(disks.asked["C:"], before + 1);
+  SendVolumeChange(f.hWnd(), DBT_DEVICEREMOVECOMPLETE, kC);
+  PumpFor(std::chrono::milliseconds(800));
+  EXPECT_EQ(disks.asked["C:"], before + 2);
+
+  // Other device messages, other devices and drives nobody watches change nothing.
+  SendMessageW(f.hWnd(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+  SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kC, DBT_DEVTYP_PORT);
+  SendVolumeChange(f.hWnd(), DBT_DEVICEQUERYREMOVE, kC);
+  SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, 1u << 24);  // Y:
+  PumpFor(std::chrono::milliseconds(800));
+  EXPECT_EQ(disks.asked["C:"], before + 2);
+  EXPECT_TRUE(Added().empty());
+}
+
+TEST_F(Form1Test, AWantedDriveThatArrivesGetsItsIconAndItsEntryAtOnce) {
+  Store(kDriveListKey, "CQ");  // Q: isn't there at the start
+  Form1& f = Load();
+  ShowWindow(f.hWnd(), SW_SHOW);
+  EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}}));
+  ASSERT_TRUE(DefineDosDeviceW(0, L"Q:", L"C:\\windows"));
+  SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, 1u << 16);
+  PumpFor(std::chrono::milliseconds(800));
+  EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}, {2, "Q:"}}));
+  EXPECT_GE(disks.asked["Q:"], 1);
+  const OptionsValues& options = f.Options();
+  const auto q = std::find_if(options.drives.begin(), options.drives.end(),
+                              [](const DriveEntry& entry) { return entry.text[0] == 'Q'; });
+  ASSERT_NE(q, options.drives.end());
+  EXPECT_TRUE(q->checked);
+  // Gone again: checked at once, and its entry leaves the list.
+  DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
+  SendVolumeChange(f.hWnd(), DBT_DEVICEREMOVECOMPLETE, 1u << 16);
+  PumpFor(std::chrono::milliseconds(800));
+  for (const DriveEntry& entry : f.Options().drives) EXPECT_NE(entry.text[0], 'Q');
 }
 
 TEST_F(Form1Test, NewIntervalCountsFromTheApply) {
