@@ -50,15 +50,17 @@ std::string DriveStatusText(const DriveReading& reading, std::optional<std::chro
     case DriveReading::State::Readable:
       break;
   }
-  std::string text = FreeSpaceText(reading.freeBytes, decimalSeparator);
-  if (!text.empty() && text[0] == ' ') text.erase(0, 1);
+  // The forecast goes first: where the column is too narrow for all, it is what matters most.
+  std::string text = left ? TimeLeftShortText(*left) + ", " : std::string();
+  std::string free = FreeSpaceText(reading.freeBytes, decimalSeparator);
+  if (!free.empty() && free[0] == ' ') free.erase(0, 1);
+  text += free;
   if (reading.totalBytes > 0) {
     char percent[32];
     std::snprintf(percent, sizeof percent, " = %.0f%%",
                   RoundHalfAwayFromZero(reading.freeBytes / reading.totalBytes * 100));
     text += percent;
   }
-  if (left) text += ", " + TimeLeftShortText(*left);
   return text;
 }
 

@@ -21,8 +21,8 @@ std::vector<DriveEntry> RefreshedDriveEntries(const std::vector<DriveEntry>& sho
                                               const std::vector<std::string>& listed,
                                               const DriveTable& monitored);
 
-// A monitored drive's state as its list entry shows it: "12,3 GB = 45%", with the forecast
-// where there is one ("3,1 GB = 5%, voll in etwa 20 Min."), "nicht lesbar", or nothing while
+// A monitored drive's state as its list entry shows it: "12,3 GB = 45%", after the forecast
+// where there is one ("voll in etwa 20 Min., 3,1 GB = 5%"), "nicht lesbar", or nothing while
 // its first answer is awaited.
 std::string DriveStatusText(const DriveReading& reading, std::optional<std::chrono::seconds> left,
                             std::string_view decimalSeparator);

@@ -199,6 +199,11 @@ void OptionsPages::Show(const OptionsValues& options) {
     const auto index = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     if (entry.checked) SetLVChecked(static_cast<int>(index), true);
   }
+  // The entries as wide as they need, the drives' states the rest.
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
+  const int entryWidth = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 1,
+               std::max(DriveColumnWidth(list) + StateColumnWidth(list) - entryWidth, 0));
 }
 
 void OptionsPages::ReadBack(OptionsValues& options) const {

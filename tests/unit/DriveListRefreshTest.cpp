@@ -31,7 +31,7 @@ TEST(DriveListRefreshTest, StatusSaysFreeSpaceShareAndForecastAtAGlance) {
             "12,3 GB = 45%");
   EXPECT_EQ(
       DriveStatusText({State::Readable, 3.1 * kGB, 62 * kGB, ""}, std::chrono::minutes(20), ","),
-      "3,1 GB = 5%, voll in etwa 20 Min.");
+      "voll in etwa 20 Min., 3,1 GB = 5%");
   EXPECT_EQ(DriveStatusText({State::Unreadable, 0, 0, ""}, {}, ","), "nicht lesbar");
   EXPECT_EQ(DriveStatusText({State::Waiting, 0, 0, ""}, {}, ","), "");
 }
