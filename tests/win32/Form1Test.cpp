@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <dbt.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -659,6 +660,10 @@ TEST_F(Form1Test, DoubleClickOnATrayIconOpensItsDrive) {
   ASSERT_EQ(starter.starts.size(), 1u);
   EXPECT_EQ(starter.starts[0].application, "C:\\Windows\\explorer.exe");
   EXPECT_EQ(starter.starts[0].commandLine, "explorer C:");
+  // A click on a notification of icon 1 opens its drive the same way.
+  SendMessageW(f.hWnd(), WM_USER, 1, NIN_BALLOONUSERCLICK);
+  ASSERT_EQ(starter.starts.size(), 2u);
+  EXPECT_EQ(starter.starts[1].commandLine, "explorer Z:");
 }
 
 TEST_F(Form1Test, AutostartActsAtOnceAndCancelDoesNotUndoIt) {
