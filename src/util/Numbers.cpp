@@ -1,6 +1,7 @@
 #include "util/Numbers.h"
 
-#include <charconv>
+#include "util/DecimalReader.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -17,22 +18,20 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// Reads a plain decimal ("123e-5", "1.5") correctly rounded, whatever its length; nullopt for a
-// value beyond the type's range. from_chars, not strtod: mingw's strtod misrounds some decimals
-// next to a power of two.
+// Reads a plain decimal ("123e-5", "1.5") correctly rounded, whatever its length; too small
+// is as good as zero. A double beyond the range is no number the program can use (nullopt); a
+// float is read only from the figures of a float, and a candidate above the largest one is
+// infinity, as the nearest float.
 template <typename Real>
 std::optional<Real> ReadText(const char* begin, const char* end) {
-  Real value = 0;
-  const auto [stop, error] = std::from_chars(begin, end, value);
-  if (error == std::errc::result_out_of_range) {
-    // Too small is as good as zero; too large is no number the program can use. strtod tells
-    // the two apart (the program never changes the C locale, so its point is '.').
-    const double wide = std::strtod(begin, nullptr);
-    if (!std::isfinite(wide)) return std::nullopt;
-    return static_cast<Real>(wide);
+  const std::string_view text(begin, static_cast<std::size_t>(end - begin));
+  if constexpr (sizeof(Real) == sizeof(float)) {
+    return NearestFloat(text);
+  } else {
+    const double value = NearestDouble(text);
+    if (std::isinf(value)) return std::nullopt;
+    return value;
   }
-  if (error != std::errc() || stop != end) return std::nullopt;
-  return value;
 }
 
 // digits x 10^power, read as a Real.
@@ -127,7 +126,7 @@ std::optional<double> ParseNumber(std::string_view text) {
   if (text.empty()) return std::nullopt;
 
   // Checked by hand first, so that nothing but a plain decimal number gets through (no "inf",
-  // "nan" or hexadecimal forms), then handed to from_chars with the point as separator. A comma
+  // "nan" or hexadecimal forms), then read with the point as separator. A comma
   // is taken as the decimal separator too: values are edited by people in German.
   std::string normal;
   std::size_t i = 0;
@@ -150,9 +149,7 @@ std::optional<double> ParseNumber(std::string_view text) {
   }
   if (i != text.size()) return std::nullopt;
 
-  const char* begin = normal.data();
-  if (*begin == '+') ++begin;  // from_chars takes no plus sign
-  return ReadText<double>(begin, normal.data() + normal.size());
+  return ReadText<double>(normal.data(), normal.data() + normal.size());
 }
 
 std::string SingleNumberText(float value) {
