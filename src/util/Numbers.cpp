@@ -1,11 +1,10 @@
 #include "util/Numbers.h"
 
-#include "util/DecimalReader.h"
-
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+
+#include "util/ExactDecimal.h"
 
 namespace quenora {
 
@@ -37,10 +36,8 @@ std::optional<Real> ReadText(const char* begin, const char* end) {
 // digits x 10^power, read as a Real.
 template <typename Real>
 Real ReadDecimal(std::uint64_t digits, int power) {
-  char text[48];
-  const int length =
-      std::snprintf(text, sizeof text, "%llue%d", static_cast<unsigned long long>(digits), power);
-  return ReadText<Real>(text, text + length).value_or(Real());
+  const std::string text = std::to_string(digits) + "e" + std::to_string(power);
+  return ReadText<Real>(text.data(), text.data() + text.size()).value_or(Real());
 }
 
 // digits x 10^power as text: plain ("0.001", "1234500") or scientific ("1e-05", "1.5e+20"),
@@ -54,16 +51,13 @@ std::string DecimalText(bool negative, std::uint64_t digits, int power, double m
 
   std::string scientific = figures.substr(0, 1);
   if (count > 1) scientific += "." + figures.substr(1);
-  char exponentText[16];
-  std::snprintf(exponentText, sizeof exponentText, "e%c%02d", exponent < 0 ? '-' : '+',
-                std::abs(exponent));
-  scientific += exponentText;
+  scientific += exponent < 0 ? "e-" : "e+";
+  if (std::abs(exponent) < 10) scientific += '0';
+  scientific += std::to_string(std::abs(exponent));
 
   std::string plain;
   if (power >= 0) {
-    char whole[400];  // the largest double has 309 figures
-    std::snprintf(whole, sizeof whole, "%.0f", magnitude);
-    plain = whole;
+    plain = FixedText(magnitude, 0);
   } else if (exponent >= 0) {
     const std::size_t whole = static_cast<std::size_t>(exponent) + 1;
     plain = figures.substr(0, whole) + "." + figures.substr(whole);
@@ -86,10 +80,9 @@ std::string ShortestText(Real value, int maxFigures) {
 
   // Far more figures than a double needs, printed once and rounded here to each length in turn
   // (half to even, as far as 41 figures tell a tie).
-  char figures[64];
-  std::snprintf(figures, sizeof figures, "%.40e", static_cast<double>(magnitude));
+  const std::string figures = ScientificText(static_cast<double>(magnitude), 40);
   std::string all;
-  const char* c = figures;
+  const char* c = figures.c_str();
   for (; *c != 'e'; ++c) {
     if (IsDigit(*c)) all.push_back(*c);
   }
@@ -161,9 +154,7 @@ std::string SingleNumberText(float value) {
 
 std::string NumberText(double value) {
   if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.0f", value);
-    return buffer;
+    return FixedText(value, 0);
   }
   return ShortestText(value, 17);
 }

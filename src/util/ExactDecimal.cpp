@@ -1,19 +1,27 @@
-#include "util/DecimalReader.h"
+#include "util/ExactDecimal.h"
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <string>
 
-// Why not std::from_chars: mingw's C++ library brings its readers for float, double and long
-// double in one piece, some 60 KB of code and tables in a 400 KB program, and strtod misrounds
-// there. The program reads a few numbers from the registry; this reader is small and exact.
+// Why not std::from_chars and printf: mingw's C++ library brings its readers for float, double
+// and long double in one piece, some 55 KB of code and tables, and its printf engine for
+// doubles another 28 KB, in a program that must stay below 400 KB; and mingw's strtod
+// misrounds. The program reads and writes a few numbers; this is small and exact.
 //
-// Numbers that are exact doubles (or floats) times an exact power of ten take one IEEE
-// multiplication or division, which rounds correctly. Everything else goes the long way: the
-// decimal digits are kept as they are and multiplied and divided by powers of two, exactly,
+// Reading: numbers that are exact doubles (or floats) times an exact power of ten take one
+// IEEE multiplication or division, which rounds correctly. Everything else goes the long way:
+// the decimal digits are kept as they are and multiplied and divided by powers of two, exactly,
 // until the binary exponent and the leading bits are known; the bits after those decide the
 // rounding. A halfway point between two doubles has at most 767 significant digits, so 800
 // digits and a note that nonzero digits were dropped beyond them decide every tie correctly.
+//
+// Writing: a double is its 53-bit mantissa times a power of two; the mantissa's digits shifted
+// by that power are its exact decimal value (at most 767 significant digits, so nothing is
+// dropped), rounded to the figures wanted.
 
 namespace quenora {
 
@@ -279,6 +287,106 @@ float NearestFloat(std::string_view plainDecimal) {
     return d.negative ? -value : value;
   }
   return std::bit_cast<float>(static_cast<std::uint32_t>(NearestBits(d, kFloatFormat)));
+}
+
+namespace {
+
+// The exact decimal value of a finite double's magnitude.
+Decimal ExactValue(double value) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  int exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  if (exponent == 0) {
+    exponent = 1;  // subnormal
+  } else {
+    mantissa |= std::uint64_t{1} << 52;
+  }
+  exponent -= 1075;  // the value is mantissa x 2^exponent
+  Decimal d;
+  std::uint8_t reversed[20];
+  for (; mantissa > 0; mantissa /= 10) {
+    reversed[d.count++] = static_cast<std::uint8_t>(mantissa % 10);
+  }
+  for (int i = 0; i < d.count; ++i) d.digits[i] = reversed[d.count - 1 - i];
+  d.point = d.count;
+  DropTrailingZeros(d);
+  Shift(d, exponent);
+  return d;
+}
+
+// Keeps the first `kept` digits (none when kept <= 0), rounded half to even by the others.
+void RoundToDigits(Decimal& d, int kept) {
+  if (kept >= d.count) return;
+  bool up = false;
+  if (kept >= 0) {
+    const std::uint8_t first = d.digits[kept];
+    // Trailing zeros are dropped: a 5 that is not the last digit is more than half.
+    up = first > 5 ||
+         (first == 5 && (kept + 1 < d.count || (kept > 0 && d.digits[kept - 1] % 2 == 1)));
+  }
+  d.count = kept > 0 ? kept : 0;
+  if (up) {
+    int i = d.count - 1;
+    while (i >= 0 && d.digits[i] == 9) --i;
+    if (i < 0) {
+      d.digits[0] = 1;  // 9.96 to 10.0: one digit more in front
+      d.count = 1;
+      ++d.point;
+    } else {
+      ++d.digits[i];
+      d.count = i + 1;
+    }
+  }
+  DropTrailingZeros(d);
+}
+
+// The digit at `place` (0 the first), zero beyond the ones there are.
+char DigitAt(const Decimal& d, int place) {
+  return static_cast<char>('0' + (place >= 0 && place < d.count ? d.digits[place] : 0));
+}
+
+// What printf writes for a value that is no finite number; mingw's gives a NaN no sign.
+std::optional<std::string> NotFiniteText(double value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string FixedText(double value, int decimals) {
+  if (auto text = NotFiniteText(value)) return *text;
+  std::string text = std::signbit(value) ? "-" : "";
+  Decimal d = ExactValue(value);
+  RoundToDigits(d, d.point + decimals);
+  if (d.point <= 0) {
+    text += '0';
+  } else {
+    for (int i = 0; i < d.point; ++i) text += DigitAt(d, i);
+  }
+  if (decimals > 0) {
+    text += '.';
+    for (int i = 0; i < decimals; ++i) text += DigitAt(d, d.point + i);
+  }
+  return text;
+}
+
+std::string ScientificText(double value, int decimals) {
+  if (auto text = NotFiniteText(value)) return *text;
+  std::string text = std::signbit(value) ? "-" : "";
+  Decimal d = ExactValue(value);
+  RoundToDigits(d, 1 + decimals);
+  const int exponent = d.count == 0 ? 0 : d.point - 1;
+  text += DigitAt(d, 0);
+  if (decimals > 0) {
+    text += '.';
+    for (int i = 1; i <= decimals; ++i) text += DigitAt(d, i);
+  }
+  text += exponent < 0 ? "e-" : "e+";
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  if (magnitude < 10) text += '0';
+  text += std::to_string(magnitude);
+  return text;
 }
 
 }  // namespace quenora

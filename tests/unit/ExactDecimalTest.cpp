@@ -1,10 +1,12 @@
-#include "util/DecimalReader.h"
+#include "util/ExactDecimal.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <utility>
@@ -42,7 +44,7 @@ std::string FiveToThe(int n) {
   return std::string(digits.rbegin(), digits.rend());
 }
 
-TEST(DecimalReaderTest, DoublesAreTheNearestTiesToEven) {
+TEST(ExactDecimalTest, DoublesAreTheNearestTiesToEven) {
   const std::pair<std::string, double> numbers[] = {
       {"0.1", 0x1.999999999999ap-4},
       {"-2880", -2880},
@@ -81,7 +83,7 @@ TEST(DecimalReaderTest, DoublesAreTheNearestTiesToEven) {
   EXPECT_FALSE(std::signbit(NearestDouble("0")));
 }
 
-TEST(DecimalReaderTest, FloatsAreRoundedOnce) {
+TEST(ExactDecimalTest, FloatsAreRoundedOnce) {
   const std::pair<std::string, float> numbers[] = {
       {"0.1", 0x1.99999ap-4f},
       {"16777217", 0x1p+24f},  // halfway: to the even neighbour
@@ -103,7 +105,7 @@ TEST(DecimalReaderTest, FloatsAreRoundedOnce) {
 }
 
 // Decimals of every length and magnitude, against the C++ library's reader.
-TEST(DecimalReaderTest, AgreesWithTheLibrarysReader) {
+TEST(ExactDecimalTest, AgreesWithTheLibrarysReader) {
   std::uint64_t state = 88172645463325252u;
   auto next = [&state](std::uint64_t below) {
     state ^= state << 13, state ^= state >> 7, state ^= state << 17;
@@ -129,6 +131,101 @@ TEST(DecimalReaderTest, AgreesWithTheLibrarysReader) {
     if (expectedFloat != 0 && std::isfinite(expectedFloat)) {
       ASSERT_EQ(NearestFloat(text), expectedFloat) << text;
     }
+  }
+}
+
+TEST(ExactDecimalTest, FixedTextRoundsTheExactValueHalfToEven) {
+  struct Case {
+    double value;
+    int decimals;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, 0, "0"},
+      {-0.0, 1, "-0.0"},
+      {-0.4, 0, "-0"},  // as printf: the sign stays
+      {0.5, 0, "0"},
+      {1.5, 0, "2"},
+      {2.5, 0, "2"},
+      {-2.5, 0, "-2"},
+      {0.25, 1, "0.2"},
+      {0.35, 1, "0.3"},  // 0.34999999999999997...
+      {0.05, 1, "0.1"},  // 0.05000000000000000277...
+      {9.96, 1, "10.0"},
+      {999.5, 0, "1000"},
+      {0.001, 0, "0"},
+      {0.6, 0, "1"},
+      {1048576.0 * 3.5, 0, "3670016"},
+      {1234.5678, 1, "1234.6"},
+      {1e22, 0, "10000000000000000000000"},
+      {1e23, 0, "99999999999999991611392"},
+      {0x1p-1074, 3, "0.000"},
+      {1.0 / 3, 20, "0.33333333333333331483"},
+      {kInfinity, 0, "inf"},
+      {-kInfinity, 1, "-inf"},
+      {std::nan(""), 0, "nan"},
+      {-std::nan(""), 1, "nan"},
+  };
+  for (const auto& [value, decimals, text] : cases) {
+    EXPECT_EQ(FixedText(value, decimals), text) << value << " " << decimals;
+  }
+  EXPECT_EQ(FixedText(std::numeric_limits<double>::max(), 0), kDoubleMax);
+}
+
+TEST(ExactDecimalTest, ScientificTextRoundsTheExactValueHalfToEven) {
+  struct Case {
+    double value;
+    int decimals;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, 2, "0.00e+00"},
+      {-0.0, 0, "-0e+00"},
+      {1500, 2, "1.50e+03"},
+      {1500, 0, "2e+03"},  // a tie, to the even figure
+      {2500, 0, "2e+03"},
+      {9.96, 1, "1.0e+01"},
+      {0.1, 40, "1.0000000000000000555111512312578270211816e-01"},
+      {0x1p-1074, 40, "4.9406564584124654417656879286822137236506e-324"},
+      {std::numeric_limits<double>::max(), 40, "1.7976931348623157081452742373170435679807e+308"},
+      {1e100, 3, "1.000e+100"},
+      {kInfinity, 2, "inf"},
+  };
+  for (const auto& [value, decimals, text] : cases) {
+    EXPECT_EQ(ScientificText(value, decimals), text) << value << " " << decimals;
+  }
+}
+
+// Doubles of every kind, against the C library's printf.
+TEST(ExactDecimalTest, WritesAsPrintfDoes) {
+  std::uint64_t state = 2463534242u;
+  auto next = [&state]() {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    return state;
+  };
+  char expected[1200];
+  for (int i = 0; i < 20000; ++i) {
+    double value = 0;
+    switch (i % 4) {
+      case 0:  // any bits, NaN aside (the C library may sign it)
+        value = std::bit_cast<double>(next());
+        if (std::isnan(value)) continue;
+        break;
+      case 1:  // eighths: exact ties
+        value = static_cast<double>(static_cast<std::int64_t>(next() % 2000000) - 1000000) / 8;
+        break;
+      case 2:  // megabytes of a drive
+        value = static_cast<double>(next() % 100000000000) / 1048576;
+        break;
+      default:
+        value = std::ldexp(static_cast<double>(next() >> 11), static_cast<int>(next() % 400) - 250);
+    }
+    const int decimals = static_cast<int>(next() % (i % 3 == 0 ? 42 : 3));
+    std::snprintf(expected, sizeof expected, "%.*f", decimals, value);
+    ASSERT_EQ(FixedText(value, decimals), expected) << std::hexfloat << value << " " << decimals;
+    std::snprintf(expected, sizeof expected, "%.*e", decimals, value);
+    ASSERT_EQ(ScientificText(value, decimals), expected)
+        << std::hexfloat << value << " " << decimals;
   }
 }
 
