@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
+#include "util/ExactDecimal.h"
 #include "util/Utf.h"
 
 namespace quenora {
@@ -22,13 +22,8 @@ std::size_t Utf16Units(std::string_view text) {
 }  // namespace
 
 std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator) {
-  char buffer[64];
-  if (megabytes == std::floor(megabytes)) {
-    std::snprintf(buffer, sizeof buffer, "%.0f", megabytes);
-    return buffer;
-  }
-  std::snprintf(buffer, sizeof buffer, "%.1f", megabytes);
-  std::string text = buffer;
+  if (megabytes == std::floor(megabytes)) return FixedText(megabytes, 0);
+  std::string text = FixedText(megabytes, 1);
   const std::size_t point = text.find('.');
   if (point != std::string::npos) text.replace(point, 1, decimalSeparator);
   return text;

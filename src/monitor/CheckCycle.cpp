@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
+#include "util/ExactDecimal.h"
 #include "util/Rounding.h"
 
 namespace quenora {
@@ -15,9 +15,7 @@ constexpr double kBytesPerMegabyte = 1048576.0;
 
 // A whole, already rounded, non-negative number in decimal digits, without separators.
 std::string WholeNumberText(double value) {
-  char buffer[400];
-  std::snprintf(buffer, sizeof buffer, "%.0f", value);
-  return buffer;
+  return FixedText(value, 0);
 }
 
 // " 0.0": at least one integer digit, exactly one decimal, half away from zero.

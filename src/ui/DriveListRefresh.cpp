@@ -1,9 +1,9 @@
 #include "ui/DriveListRefresh.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "monitor/FillForecast.h"
+#include "util/ExactDecimal.h"
 #include "util/Rounding.h"
 
 namespace quenora {
@@ -56,10 +56,8 @@ std::string DriveStatusText(const DriveReading& reading, std::optional<std::chro
   if (!free.empty() && free[0] == ' ') free.erase(0, 1);
   text += free;
   if (reading.totalBytes > 0) {
-    char percent[32];
-    std::snprintf(percent, sizeof percent, " = %.0f%%",
-                  RoundHalfAwayFromZero(reading.freeBytes / reading.totalBytes * 100));
-    text += percent;
+    text += " = " +
+            FixedText(RoundHalfAwayFromZero(reading.freeBytes / reading.totalBytes * 100), 0) + "%";
   }
   return text;
 }

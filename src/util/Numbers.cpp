@@ -1,10 +1,10 @@
 #include "util/Numbers.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+
+#include "util/ExactDecimal.h"
 
 namespace quenora {
 
@@ -17,31 +17,27 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// Reads a plain decimal ("123e-5", "1.5") correctly rounded, whatever its length; nullopt for a
-// value beyond the type's range. from_chars, not strtod: mingw's strtod misrounds some decimals
-// next to a power of two.
+// Reads a plain decimal ("123e-5", "1.5") correctly rounded, whatever its length; too small
+// is as good as zero. A double beyond the range is no number the program can use (nullopt); a
+// float is read only from the figures of a float, and a candidate above the largest one is
+// infinity, as the nearest float.
 template <typename Real>
 std::optional<Real> ReadText(const char* begin, const char* end) {
-  Real value = 0;
-  const auto [stop, error] = std::from_chars(begin, end, value);
-  if (error == std::errc::result_out_of_range) {
-    // Too small is as good as zero; too large is no number the program can use. strtod tells
-    // the two apart (the program never changes the C locale, so its point is '.').
-    const double wide = std::strtod(begin, nullptr);
-    if (!std::isfinite(wide)) return std::nullopt;
-    return static_cast<Real>(wide);
+  const std::string_view text(begin, static_cast<std::size_t>(end - begin));
+  if constexpr (sizeof(Real) == sizeof(float)) {
+    return NearestFloat(text);
+  } else {
+    const double value = NearestDouble(text);
+    if (std::isinf(value)) return std::nullopt;
+    return value;
   }
-  if (error != std::errc() || stop != end) return std::nullopt;
-  return value;
 }
 
 // digits x 10^power, read as a Real.
 template <typename Real>
 Real ReadDecimal(std::uint64_t digits, int power) {
-  char text[48];
-  const int length =
-      std::snprintf(text, sizeof text, "%llue%d", static_cast<unsigned long long>(digits), power);
-  return ReadText<Real>(text, text + length).value_or(Real());
+  const std::string text = std::to_string(digits) + "e" + std::to_string(power);
+  return ReadText<Real>(text.data(), text.data() + text.size()).value_or(Real());
 }
 
 // digits x 10^power as text: plain ("0.001", "1234500") or scientific ("1e-05", "1.5e+20"),
@@ -55,16 +51,13 @@ std::string DecimalText(bool negative, std::uint64_t digits, int power, double m
 
   std::string scientific = figures.substr(0, 1);
   if (count > 1) scientific += "." + figures.substr(1);
-  char exponentText[16];
-  std::snprintf(exponentText, sizeof exponentText, "e%c%02d", exponent < 0 ? '-' : '+',
-                std::abs(exponent));
-  scientific += exponentText;
+  scientific += exponent < 0 ? "e-" : "e+";
+  if (std::abs(exponent) < 10) scientific += '0';
+  scientific += std::to_string(std::abs(exponent));
 
   std::string plain;
   if (power >= 0) {
-    char whole[400];  // the largest double has 309 figures
-    std::snprintf(whole, sizeof whole, "%.0f", magnitude);
-    plain = whole;
+    plain = FixedText(magnitude, 0);
   } else if (exponent >= 0) {
     const std::size_t whole = static_cast<std::size_t>(exponent) + 1;
     plain = figures.substr(0, whole) + "." + figures.substr(whole);
@@ -87,10 +80,9 @@ std::string ShortestText(Real value, int maxFigures) {
 
   // Far more figures than a double needs, printed once and rounded here to each length in turn
   // (half to even, as far as 41 figures tell a tie).
-  char figures[64];
-  std::snprintf(figures, sizeof figures, "%.40e", static_cast<double>(magnitude));
+  const std::string figures = ScientificText(static_cast<double>(magnitude), 40);
   std::string all;
-  const char* c = figures;
+  const char* c = figures.c_str();
   for (; *c != 'e'; ++c) {
     if (IsDigit(*c)) all.push_back(*c);
   }
@@ -127,7 +119,7 @@ std::optional<double> ParseNumber(std::string_view text) {
   if (text.empty()) return std::nullopt;
 
   // Checked by hand first, so that nothing but a plain decimal number gets through (no "inf",
-  // "nan" or hexadecimal forms), then handed to from_chars with the point as separator. A comma
+  // "nan" or hexadecimal forms), then read with the point as separator. A comma
   // is taken as the decimal separator too: values are edited by people in German.
   std::string normal;
   std::size_t i = 0;
@@ -150,9 +142,7 @@ std::optional<double> ParseNumber(std::string_view text) {
   }
   if (i != text.size()) return std::nullopt;
 
-  const char* begin = normal.data();
-  if (*begin == '+') ++begin;  // from_chars takes no plus sign
-  return ReadText<double>(begin, normal.data() + normal.size());
+  return ReadText<double>(normal.data(), normal.data() + normal.size());
 }
 
 std::string SingleNumberText(float value) {
@@ -164,9 +154,7 @@ std::string SingleNumberText(float value) {
 
 std::string NumberText(double value) {
   if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.0f", value);
-    return buffer;
+    return FixedText(value, 0);
   }
   return ShortestText(value, 17);
 }
