@@ -276,7 +276,8 @@ class CheckCycleWithSlowDriveTest : public ::testing::Test {
     for (int i = 0; i < kTrayPictureCount; ++i) icons[static_cast<std::size_t>(i)] = 1000 + i;
     freeSpace.OSFat32Support = -1;
     cycle.QueryPatience = kCyclePatience;
-    cycle.UnreadableAfter = 600ms;
+    // Far beyond what the slow drives here take, even on a loaded machine.
+    cycle.UnreadableAfter = 3s;
     drives.DriveCount = 2;
     drives.DriveNumbers[0] = 3;   // C:
     drives.DriveNumbers[1] = 14;  // N:

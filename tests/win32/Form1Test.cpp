@@ -520,10 +520,10 @@ TEST_F(Form1Test, AMonitoredVolumeThatComesOrGoesIsCheckedAtOnceABurstOnce) {
   const int before = disks.asked["C:"];
   constexpr DWORD kC = 1u << 2;
   for (int i = 0; i < 4; ++i) SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kC);
-  PumpFor(std::chrono::milliseconds(800));
+  PumpFor(std::chrono::milliseconds(1500));
   EXPECT_EQ(disks.asked["C:"], before + 1);
   SendVolumeChange(f.hWnd(), DBT_DEVICEREMOVECOMPLETE, kC);
-  PumpFor(std::chrono::milliseconds(800));
+  PumpFor(std::chrono::milliseconds(1500));
   EXPECT_EQ(disks.asked["C:"], before + 2);
 
   // Other device messages, other devices and drives nobody watches change nothing.
@@ -531,7 +531,7 @@ TEST_F(Form1Test, AMonitoredVolumeThatComesOrGoesIsCheckedAtOnceABurstOnce) {
   SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kC, DBT_DEVTYP_PORT);
   SendVolumeChange(f.hWnd(), DBT_DEVICEQUERYREMOVE, kC);
   SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, 1u << 24);  // Y:
-  PumpFor(std::chrono::milliseconds(800));
+  PumpFor(std::chrono::milliseconds(1500));
   EXPECT_EQ(disks.asked["C:"], before + 2);
   EXPECT_TRUE(Added().empty());
 }
@@ -543,7 +543,7 @@ TEST_F(Form1Test, AWantedDriveThatArrivesGetsItsIconAndItsEntryAtOnce) {
   EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}}));
   ASSERT_TRUE(DefineDosDeviceW(0, L"Q:", L"C:\\windows"));
   SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, 1u << 16);
-  PumpFor(std::chrono::milliseconds(800));
+  PumpFor(std::chrono::milliseconds(1500));
   EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}, {2, "Q:"}}));
   EXPECT_GE(disks.asked["Q:"], 1);
   const OptionsValues& options = f.Options();
@@ -554,7 +554,7 @@ TEST_F(Form1Test, AWantedDriveThatArrivesGetsItsIconAndItsEntryAtOnce) {
   // Gone again: checked at once, and its entry leaves the list.
   DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
   SendVolumeChange(f.hWnd(), DBT_DEVICEREMOVECOMPLETE, 1u << 16);
-  PumpFor(std::chrono::milliseconds(800));
+  PumpFor(std::chrono::milliseconds(1500));
   for (const DriveEntry& entry : f.Options().drives) EXPECT_NE(entry.text[0], 'Q');
 }
 
