@@ -94,12 +94,7 @@ std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
   for (int p = 1; p <= count; ++p) {
     const std::size_t slot = static_cast<std::size_t>(p - 1);
     const std::int32_t number = drives.DriveNumbers[slot];
-    if (number < 1 || number > 26) continue;
-    // A drive listed twice is watched once, at its first position.
-    if (std::find(drives.DriveNumbers.begin(), drives.DriveNumbers.begin() + slot, number) !=
-        drives.DriveNumbers.begin() + slot) {
-      continue;
-    }
+    if (number < 1 || number > 26 || ListedEarlier(drives, slot)) continue;
     Watch& watch = watches_[static_cast<std::size_t>(number - 1)];
     const DriveReading& reading = readings[slot];
     const std::string drive = DriveName(number);

@@ -9,8 +9,6 @@ namespace quenora {
 namespace {
 
 constexpr double kBytesPerMegabyte = 1048576.0;
-constexpr std::size_t kTitleUnits = 63;
-constexpr std::size_t kTextUnits = 255;
 
 std::size_t LetterIndex(std::int32_t driveNumber) {
   return static_cast<std::size_t>(std::clamp(driveNumber, 1, 26) - 1);
@@ -31,7 +29,7 @@ Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_
   notice.title =
       "Laufwerk " + std::string(drive) + " ist voraussichtlich " + TimeLeftText(left) + " voll";
   // The longest way of saying the time doesn't fit the shell's title.
-  if (Utf8ToUtf16(notice.title).size() > kTitleUnits) {
+  if (Utf8ToUtf16(notice.title).size() > kNoticeTitleLength) {
     notice.title = "Laufwerk " + std::string(drive) + " ist bald voll";
   }
   std::string text;
@@ -41,7 +39,7 @@ Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_
           WithoutLeadingBlank(FreeSpaceText(bytesPerSecond * 60, decimalSeparator)) +
           " weniger pro Minute (Alarmgrenze: " + AlarmLimitText(memoryLimit, decimalSeparator) +
           " MB).";
-  notice.text = CutToUtf16Units(text, kTextUnits);
+  notice.text = CutToUtf16Units(text, kNoticeTextLength);
   return notice;
 }
 
@@ -55,12 +53,7 @@ std::vector<Notice> DriveForecasts::Observe(Clock::time_point now, std::chrono::
   for (int p = 1; p <= count; ++p) {
     const std::size_t slot = static_cast<std::size_t>(p - 1);
     const std::int32_t number = drives.DriveNumbers[slot];
-    if (number < 1 || number > 26) continue;
-    // A drive listed twice is one history, fed once.
-    if (std::find(drives.DriveNumbers.begin(), drives.DriveNumbers.begin() + slot, number) !=
-        drives.DriveNumbers.begin() + slot) {
-      continue;
-    }
+    if (number < 1 || number > 26 || ListedEarlier(drives, slot)) continue;
     FillForecast& forecast = forecasts_[LetterIndex(number)];
     Approach& approach = approaches_[LetterIndex(number)];
     const DriveReading& reading = readings[slot];

@@ -1,6 +1,7 @@
 #pragma once
 // The monitored drives by list position, with the free bytes last computed for each.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -18,6 +19,13 @@ struct DriveTable {
   // Used positions, 0..26.
   std::int32_t DriveCount = 0;
 };
+
+// Whether the drive at list position `slot` + 1 was listed at an earlier position too: a drive
+// listed twice is watched once, at its first position.
+inline bool ListedEarlier(const DriveTable& drives, std::size_t slot) {
+  const auto end = drives.DriveNumbers.begin() + static_cast<std::ptrdiff_t>(slot);
+  return std::find(drives.DriveNumbers.begin(), end, drives.DriveNumbers[slot]) != end;
+}
 
 // "C:" for drive number 3: the letter is the number with bit 0x40 set.
 inline std::string DriveName(std::int32_t driveNumber) {
