@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,8 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
   constexpr int kBlock = 20;
 
-  CountingDisks disks;
+  const auto diskService = std::make_shared<CountingDisks>();
+  CountingDisks& disks = *diskService;
   CountingNotifyArea shell;
   quenora::win32::Win32System system;
   quenora::DriveTable drives;
@@ -92,7 +94,7 @@ int main(int argc, char** argv) {
   for (const Case run : {Case{1, false}, Case{4, false}, Case{26, false}, Case{1, true}}) {
     const int count = run.count;
     disks.asNetworkDrives = run.network;
-    quenora::CheckCycle cycle(drives, freeSpace, disks, system);
+    quenora::CheckCycle cycle(drives, freeSpace, diskService, system);
     quenora::TrayView view(cycle, tray, system, icons);
     cycle.MemoryLimit = 1;
     if (static_cast<int>(answering.size()) < count) {

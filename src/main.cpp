@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <memory>
 
 #include "platform/win32/SystemLibraries.h"
 #include "platform/win32/Win32DiskSpace.h"
@@ -32,7 +33,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   quenora::win32::KeepDllSearchInSystemFolder();
   quenora::win32::FailDriveErrorsQuietly();
 
-  quenora::win32::Win32DiskSpace disks;
+  // Shared with the drives' workers: one still caught in a call at exit keeps it alive.
+  const auto disks = std::make_shared<quenora::win32::Win32DiskSpace>();
   quenora::win32::Win32NotifyArea notifyArea;
   quenora::win32::Win32System system;
   quenora::win32::Win32Registry registry;

@@ -4,8 +4,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "monitor/DriveQueries.h"
@@ -58,8 +60,10 @@ std::string FreeSpaceText(double freeBytes, std::string_view decimalSeparator);
 
 class CheckCycle {
  public:
-  CheckCycle(DriveTable& drives, FreeSpace& freeSpace, DiskSpaceApi& disks, SystemServices& system)
-      : drives_(drives), system_(system), queries_(freeSpace, disks) {}
+  // The disk service is shared with the workers that ask slow drives.
+  CheckCycle(DriveTable& drives, const FreeSpace& freeSpace, std::shared_ptr<DiskSpaceApi> disks,
+             SystemServices& system)
+      : drives_(drives), system_(system), queries_(freeSpace, std::move(disks)) {}
 
   // Measures every monitored drive once and returns, in list order, the drives whose icon is
   // to be sent again or after which the beep sounds; a quiet drive is not in it.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <chrono>
+#include <utility>
 
 #include "platform/Sync.h"
 
@@ -39,6 +40,7 @@ struct DriveQueries::Shared {
     bool queued = false;  // a question waits for the worker to take it up
     bool busy = false;    // a question is on its way to the disk service or back
     std::string drive;
+    bool withDiskFreeSpaceEx = false;  // the call the question is asked with
     Clock::time_point askedAt{};
     bool fresh = false;  // an answer is there that nobody has taken yet
     DriveSpace space;
@@ -53,8 +55,11 @@ struct DriveQueries::Shared {
     std::array<Line, 2> lines;
   };
 
-  explicit Shared(Clock::duration idleTime) : idleWorkerEnds(idleTime) {}
+  Shared(std::shared_ptr<DiskSpaceApi> diskService, Clock::duration idleTime)
+      : disks(std::move(diskService)), idleWorkerEnds(idleTime) {}
 
+  // Held here, not by the owner: a worker caught in a call when the owner goes returns into it.
+  const std::shared_ptr<DiskSpaceApi> disks;
   const Clock::duration idleWorkerEnds;
   mutable Lock lock;
   Condition answered;
@@ -79,8 +84,8 @@ struct DriveQueries::Shared {
   // Asks `drive` the question `job`, directly or through its worker, which is started on first
   // use. Called and returns with the lock held; nothing is asked while an earlier question of
   // the same kind is outstanding.
-  void Ask(Hold& hold, const std::shared_ptr<Shared>& self, FreeSpace& freeSpace,
-           DiskSpaceApi& disks, Job job, std::string_view drive) {
+  void Ask(Hold& hold, const std::shared_ptr<Shared>& self, bool withDiskFreeSpaceEx, Job job,
+           std::string_view drive) {
     const std::size_t index = LetterOf(drive);
     Letter& letter = letters[index];
     Line& line = letter.lines[job];
@@ -94,7 +99,7 @@ struct DriveQueries::Shared {
         // The kind comes from the system's own tables, never from the drive: read here, it
         // keeps a local disk from ever needing a thread.
         hold.Release();
-        const bool localDisk = disks.KindOfDrive(RootOf(drive)) == DriveKind::LocalDisk;
+        const bool localDisk = disks->KindOfDrive(RootOf(drive)) == DriveKind::LocalDisk;
         hold.Retake();
         letter.localDisk = localDisk;
         letter.queriesUntilKindRead = kQueriesPerKindRead;
@@ -108,7 +113,7 @@ struct DriveQueries::Shared {
       line.ended = false;
     }
     if (!direct && !line.thread.Started()) {
-      auto* start = new WorkerStart{self, freeSpace, disks, index, job};
+      auto* start = new WorkerStart{self, index, job};
       if (!line.thread.Start(Run, start)) {
         delete start;
         // No thread to be had (the system is out of resources): asked directly, rather than
@@ -121,9 +126,9 @@ struct DriveQueries::Shared {
       DriveSpace space;
       std::string label;
       if (job == kSpace) {
-        space = freeSpace.QueryDriveSpace(drive);
+        space = QueryDriveSpace(*disks, withDiskFreeSpaceEx, drive);
       } else {
-        label = disks.VolumeLabel(RootOf(drive));
+        label = disks->VolumeLabel(RootOf(drive));
       }
       hold.Retake();
       Store(letter, job, space, std::move(label));
@@ -131,6 +136,7 @@ struct DriveQueries::Shared {
     }
     line.queued = true;
     line.drive = drive;
+    line.withDiskFreeSpaceEx = withDiskFreeSpaceEx;
     line.jobArrived.WakeAll();
   }
 
@@ -143,20 +149,16 @@ struct DriveQueries::Shared {
 
   struct WorkerStart {
     std::shared_ptr<Shared> self;
-    FreeSpace& freeSpace;
-    DiskSpaceApi& disks;
     std::size_t index;
     Job job;
   };
 
   // A worker's life: waits for a question, asks it, stores the answer, until told to stop.
-  // It holds the shared state itself, so one still caught in a call when its owner is gone
-  // returns into state that is still there.
+  // It holds the shared state itself, and with it the disk service, so one still caught in a
+  // call when its owner is gone returns into state that is still there.
   static void Run(void* argument) {
     const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
     Shared& shared = *start->self;
-    FreeSpace& freeSpace = start->freeSpace;
-    DiskSpaceApi& disks = start->disks;
     Letter& letter = shared.letters[start->index];
     const Job job = start->job;
     Line& line = letter.lines[job];
@@ -172,15 +174,16 @@ struct DriveQueries::Shared {
       // Stopping: a question not taken up yet was cancelled by the owner on its way out.
       if (!line.queued || shared.stopping) return;
       const std::string drive = line.drive;
+      const bool withDiskFreeSpaceEx = line.withDiskFreeSpaceEx;
       line.queued = false;
 
       hold.Release();
       DriveSpace space;
       std::string label;
       if (job == kSpace) {
-        space = freeSpace.QueryDriveSpace(drive);
+        space = QueryDriveSpace(*shared.disks, withDiskFreeSpaceEx, drive);
       } else {
-        label = disks.VolumeLabel(RootOf(drive));
+        label = shared.disks->VolumeLabel(RootOf(drive));
       }
       hold.Retake();
 
@@ -191,9 +194,9 @@ struct DriveQueries::Shared {
   }
 };
 
-DriveQueries::DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks,
+DriveQueries::DriveQueries(const FreeSpace& freeSpace, std::shared_ptr<DiskSpaceApi> disks,
                            Clock::duration idleWorkerEnds)
-    : shared_(std::make_shared<Shared>(idleWorkerEnds)), freeSpace_(freeSpace), disks_(disks) {}
+    : shared_(std::make_shared<Shared>(std::move(disks), idleWorkerEnds)), freeSpace_(freeSpace) {}
 
 DriveQueries::~DriveQueries() {
   Hold hold(shared_->lock);
@@ -201,8 +204,8 @@ DriveQueries::~DriveQueries() {
   for (Shared::Letter& letter : shared_->letters) {
     for (Shared::Line& line : letter.lines) {
       if (!line.thread.Started()) continue;
-      // A question its worker hasn't taken up yet is never asked: the disk service and the
-      // free-space query it would call belong to the owner, who is going.
+      // A question its worker hasn't taken up yet is never asked: nobody is left to take its
+      // answer, and a drive that hangs would only keep the worker from ending.
       if (line.queued) {
         line.queued = false;
         line.busy = false;
@@ -223,7 +226,7 @@ DriveQueries::~DriveQueries() {
 
 void DriveQueries::StartSpaceQuery(std::string_view drive) {
   Hold hold(shared_->lock);
-  shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::kSpace, drive);
+  shared_->Ask(hold, shared_, freeSpace_.OSFat32Support != 0, Shared::kSpace, drive);
 }
 
 DriveQueries::SpaceReading DriveQueries::TakeSpaceAnswer(std::string_view drive,
@@ -248,7 +251,7 @@ DriveQueries::SpaceReading DriveQueries::TakeSpaceAnswer(std::string_view drive,
 DriveQueries::LabelReading DriveQueries::ReadVolumeLabel(std::string_view drive,
                                                          Clock::time_point deadline) {
   Hold hold(shared_->lock);
-  shared_->Ask(hold, shared_, freeSpace_, disks_, Shared::kLabel, drive);
+  shared_->Ask(hold, shared_, freeSpace_.OSFat32Support != 0, Shared::kLabel, drive);
   Shared::Line& line = shared_->letters[LetterOf(drive)].lines[Shared::kLabel];
   shared_->AwaitAnswer(line, deadline);
   return {!line.busy, line.label};

@@ -43,12 +43,14 @@ class DriveQueries {
     std::string label;
   };
 
-  // A worker with nothing to do for `idleWorkerEnds` ends; the next question starts a new one.
-  DriveQueries(FreeSpace& freeSpace, DiskSpaceApi& disks,
+  // `freeSpace` chooses the call the drives are asked with; the disk service is shared with
+  // the workers, which keep it for as long as one of them is still caught in a call. A worker
+  // with nothing to do for `idleWorkerEnds` ends; the next question starts a new one.
+  DriveQueries(const FreeSpace& freeSpace, std::shared_ptr<DiskSpaceApi> disks,
                Clock::duration idleWorkerEnds = std::chrono::seconds(10));
   // Questions not yet taken up by a worker are cancelled, idle workers end at once. A worker
-  // still caught in a call is left to finish it on its own and touches only state it shares
-  // with nobody else afterwards.
+  // still caught in a call is left to finish it on its own: everything it touches from then
+  // on, the disk service included, is held by the state it shares, never by the owner.
   ~DriveQueries();
   DriveQueries(const DriveQueries&) = delete;
   DriveQueries& operator=(const DriveQueries&) = delete;
@@ -71,8 +73,7 @@ class DriveQueries {
  private:
   struct Shared;
   std::shared_ptr<Shared> shared_;
-  FreeSpace& freeSpace_;
-  DiskSpaceApi& disks_;
+  const FreeSpace& freeSpace_;
 };
 
 }  // namespace quenora

@@ -31,12 +31,16 @@ bool FreeSpace::GetDiskFreeSpaceExSupported() {
 }
 
 DriveSpace FreeSpace::QueryDriveSpace(std::string_view drive) const {
-  if (OSFat32Support != 0) {
-    const DiskFreeSpaceExAnswer answer = disks_.CallDiskFreeSpaceEx(drive);
+  return quenora::QueryDriveSpace(disks_, OSFat32Support != 0, drive);
+}
+
+DriveSpace QueryDriveSpace(DiskSpaceApi& disks, bool withDiskFreeSpaceEx, std::string_view drive) {
+  if (withDiskFreeSpaceEx) {
+    const DiskFreeSpaceExAnswer answer = disks.CallDiskFreeSpaceEx(drive);
     return {answer.ok, Int64BytesToDouble(answer.availableToCaller),
             Int64BytesToDouble(answer.totalBytes)};
   }
-  const DiskFreeSpaceAnswer answer = disks_.CallDiskFreeSpace(drive);
+  const DiskFreeSpaceAnswer answer = disks.CallDiskFreeSpace(drive);
   // The counts are unsigned 32-bit values: a volume of 2^31 clusters or more must not turn
   // negative. Bytes per cluster can't overflow in 64 bits, and a product of a cluster count
   // with it is rounded once, to the nearest double.

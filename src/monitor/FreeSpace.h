@@ -18,6 +18,9 @@ struct DriveSpace {
 // Sum of byte k x 256^k, bytes taken unsigned, rounded to the nearest double.
 double Int64BytesToDouble(const Int64Bytes& bytes);
 
+// Asks `disks` for the free space of `drive` ("C:") with the 64-bit call or the cluster call.
+DriveSpace QueryDriveSpace(DiskSpaceApi& disks, bool withDiskFreeSpaceEx, std::string_view drive);
+
 class FreeSpace {
  public:
   FreeSpace(DiskSpaceApi& disks, SystemServices& system) : disks_(disks), system_(system) {}

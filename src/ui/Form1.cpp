@@ -45,7 +45,7 @@ Form1::Form1(Form1Services services)
              {kWindowClass, kForm1ClientWidth, kForm1ClientHeight, Form1Controls()}),
       services_(services),
       store_(services.registry),
-      freeSpace_(services.disks, services.system),
+      freeSpace_(*services.disks, services.system),
       tray_(services.notifyArea, services.system),
       cycle_(drives_, freeSpace_, services.disks, services.system),
       view_(cycle_, tray_, services.system, icoImage_),

@@ -37,7 +37,8 @@ namespace quenora::win32 {
 
 // The system services the window works through; tests hand in recording ones.
 struct Form1Services {
-  DiskSpaceApi& disks;
+  // Shared with the workers that ask slow drives, which may outlive the window at exit.
+  std::shared_ptr<DiskSpaceApi> disks;
   NotifyArea& notifyArea;
   Win32System& system;  // shows its message boxes over the window while it is shown
   Registry& registry;

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -131,14 +132,16 @@ struct Program {
   SettingsStore store{registry};
   OptionsValues options;
   testing::FakeLogicalDrives logicalDrives;
-  testing::FakeDiskSpace disks;
+  const std::shared_ptr<testing::FakeDiskSpace> diskService =
+      std::make_shared<testing::FakeDiskSpace>();
+  testing::FakeDiskSpace& disks = *diskService;
   testing::FakeNotifyArea shell;
   testing::FakeSystem system;
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system};
-  CheckCycle cycle{drives, freeSpace, disks, system};
+  CheckCycle cycle{drives, freeSpace, diskService, system};
   TrayView view{cycle, tray, system, icons};
   MonitorSettings settings{store, logicalDrives, view};
 };

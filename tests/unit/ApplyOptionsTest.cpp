@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -83,14 +84,15 @@ class ApplyOptionsTest : public ::testing::Test {
   OptionsValues options;
   FakeCheckTimer timer{journal};
   FakeLogicalDrives logicalDrives;
-  FakeDiskSpace disks;
+  const std::shared_ptr<FakeDiskSpace> diskService = std::make_shared<FakeDiskSpace>();
+  FakeDiskSpace& disks = *diskService;
   JournalNotifyArea shell{journal};
   FakeSystem system;
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system};
-  CheckCycle cycle{drives, freeSpace, disks, system};
+  CheckCycle cycle{drives, freeSpace, diskService, system};
   TrayView view{cycle, tray, system, icons};
   MonitorSettings settings{store, logicalDrives, view};
 };

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -149,14 +150,16 @@ class CheckCycleTest : public ::testing::Test {
     return sent;
   }
 
-  FakeDiskSpace disks;
+  const std::shared_ptr<FakeDiskSpace> diskService = std::make_shared<FakeDiskSpace>();
+
+  FakeDiskSpace& disks = *diskService;
   FakeNotifyArea shell;
   FakeSystem system;
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system};
-  CheckCycle cycle{drives, freeSpace, disks, system};
+  CheckCycle cycle{drives, freeSpace, diskService, system};
   TrayView view{cycle, tray, system, icons};
 };
 

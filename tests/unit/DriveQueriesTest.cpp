@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -29,6 +30,8 @@ constexpr std::uint64_t kGB = 1073741824;
 // Long enough for a drive that answers at once even on a loaded machine; every wait for a
 // stalled drive costs this much.
 constexpr auto kPatience = 400ms;
+// For a question that is known to hang: it won't be answered however long one waits.
+constexpr auto kHung = 20ms;
 
 // A disk service where chosen drives hang, as a disconnected network drive does, until the
 // test lets them go: "N:" holds its free space, "N:\\" its label.
@@ -130,18 +133,21 @@ class DriveQueriesTest : public ::testing::Test {
     for (const char* drive : {"C:", "N:", "N:\\"}) disks.Release(drive);
     EXPECT_TRUE(AllAnswered([this] { return queries.Outstanding(); }));
   }
-  DriveQueries::SpaceReading Ask(const std::string& drive) {
+  DriveQueries::SpaceReading Ask(const std::string& drive,
+                                 DriveQueries::Clock::duration patience = kPatience) {
     queries.StartSpaceQuery(drive);
-    return queries.TakeSpaceAnswer(drive, DriveQueries::Clock::now() + kPatience);
+    return queries.TakeSpaceAnswer(drive, DriveQueries::Clock::now() + patience);
   }
   std::string Label(const std::string& drive) {
     return queries.ReadVolumeLabel(drive, DriveQueries::Clock::now() + kPatience).label;
   }
 
-  StallingDisks disks;
+  const std::shared_ptr<StallingDisks> diskService = std::make_shared<StallingDisks>();
+
+  StallingDisks& disks = *diskService;
   FakeSystem system;
   FreeSpace freeSpace{disks, system};
-  DriveQueries queries{freeSpace, disks};
+  DriveQueries queries{freeSpace, diskService};
 };
 
 TEST_F(DriveQueriesTest, AnsweringDriveCostsOneCallPerQuestion) {
@@ -179,7 +185,7 @@ TEST_F(DriveQueriesTest, LocalDiskIsAskedDirectlyAndItsKindReadAgainAfterAFailur
 }
 
 TEST_F(DriveQueriesTest, WorkerThatEndedForLackOfWorkIsStartedAgain) {
-  DriveQueries brief{freeSpace, disks, 20ms};
+  DriveQueries brief{freeSpace, diskService, 20ms};
   const auto ask = [&] {
     brief.StartSpaceQuery("N:");
     return brief.TakeSpaceAnswer("N:", DriveQueries::Clock::now() + kPatience).space;
@@ -205,14 +211,14 @@ TEST_F(DriveQueriesTest, HangingDriveIsWaitingAndNotAskedAgainWhileOutstanding) 
   EXPECT_GE(DriveQueries::Clock::now(), deadline);
   EXPECT_TRUE(queries.TakeSpaceAnswer("C:", deadline).space.ok);
 
-  EXPECT_FALSE(Ask("N:").answered);
+  EXPECT_FALSE(Ask("N:", kHung).answered);
   EXPECT_EQ(disks.SpaceCalls("N:"), 1);  // still outstanding: nothing new started
   EXPECT_EQ(queries.Outstanding(), 1);
 }
 
 TEST_F(DriveQueriesTest, LateAnswerIsKeptForTheNextTakeAndNeverTakenTwice) {
   disks.Stall("N:");
-  EXPECT_FALSE(Ask("N:").answered);
+  EXPECT_FALSE(Ask("N:", kHung).answered);
   disks.Release("N:");  // the late answer: 5 GB free
   ASSERT_TRUE(AllAnswered([this] { return queries.Outstanding(); }));
 
@@ -220,10 +226,10 @@ TEST_F(DriveQueriesTest, LateAnswerIsKeptForTheNextTakeAndNeverTakenTwice) {
   disks.Stall("N:");
   disks.Set("N:", 2 * kGB, 10 * kGB, "NETZ");
   disks.drives["N:"].kind = DriveKind::MayKeepWaiting;
-  const DriveQueries::SpaceReading late = Ask("N:");
+  const DriveQueries::SpaceReading late = Ask("N:", kHung);
   ASSERT_TRUE(late.answered && late.space.ok);
   EXPECT_EQ(late.space.freeBytes, 5.0 * kGB);
-  EXPECT_FALSE(Ask("N:").answered);
+  EXPECT_FALSE(Ask("N:", kHung).answered);
   EXPECT_EQ(disks.SpaceCalls("N:"), 2);
   disks.Release("N:");
   ASSERT_TRUE(AllAnswered([this] { return queries.Outstanding(); }));
@@ -239,7 +245,7 @@ TEST_F(DriveQueriesTest, HangingLabelReadHoldsUpNeitherTheFreeSpaceNorItsNextRea
   disks.Set("N:", 5 * kGB, 10 * kGB, "NEU");
   disks.drives["N:"].kind = DriveKind::MayKeepWaiting;
   const DriveQueries::LabelReading stalled =
-      queries.ReadVolumeLabel("N:", DriveQueries::Clock::now() + kPatience);
+      queries.ReadVolumeLabel("N:", DriveQueries::Clock::now() + kHung);
   EXPECT_FALSE(stalled.current);
   EXPECT_EQ(stalled.label, "NETZ");  // the label last read stands in
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(Ask("N:").space.ok);
@@ -250,20 +256,67 @@ TEST_F(DriveQueriesTest, HangingLabelReadHoldsUpNeitherTheFreeSpaceNorItsNextRea
   EXPECT_TRUE(queries.LastVolumeLabel("N:").current);
 }
 
-TEST_F(DriveQueriesTest, QuestionNotTakenUpWhenTheOwnerGoesIsNeverAsked) {
-  // A question handed to a worker that hasn't taken it up yet must not reach the disk service
-  // after its owner is gone: the service and the free-space query belong to the owner.
-  for (int round = 0; round < 20; ++round) {
-    const int before = disks.SpaceCalls("N:");
-    {
-      DriveQueries brief{freeSpace, disks};
-      brief.StartSpaceQuery("N:");
-    }
-    const int atEnd = disks.SpaceCalls("N:");
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(disks.SpaceCalls("N:"), atEnd) << "round " << round;
-    EXPECT_LE(atEnd - before, 1);
+// A disk service that holds N:'s free-space call until the test opens the gate, and tells
+// whether it was destroyed while a call was still inside it.
+struct Gate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool entered = false, open = false, returned = false, destroyed = false;
+  bool destroyedInsideACall = false;
+
+  void Set(bool Gate::*flag) {
+    const std::lock_guard<std::mutex> hold(mutex);
+    this->*flag = true;
+    changed.notify_all();
   }
+  bool Await(bool Gate::*flag) {
+    std::unique_lock<std::mutex> hold(mutex);
+    return changed.wait_for(hold, 10s, [&] { return this->*flag; });
+  }
+};
+
+class GatedDisks : public FakeDiskSpace {
+ public:
+  explicit GatedDisks(Gate& gate) : gate_(gate) { answer_.ok = true; }
+  ~GatedDisks() override {
+    {
+      const std::lock_guard<std::mutex> hold(gate_.mutex);
+      gate_.destroyedInsideACall = gate_.entered && !gate_.returned;
+    }
+    gate_.Set(&Gate::destroyed);
+  }
+  DiskFreeSpaceExAnswer CallDiskFreeSpaceEx(std::string_view) override {
+    gate_.Set(&Gate::entered);
+    gate_.Await(&Gate::open);
+    // Back from the system: the rest of the call reads the service's own state.
+    const DiskFreeSpaceExAnswer answer = answer_;
+    gate_.Set(&Gate::returned);
+    return answer;
+  }
+
+ private:
+  Gate& gate_;
+  DiskFreeSpaceExAnswer answer_;
+};
+
+TEST_F(DriveQueriesTest, WorkerCaughtInACallWhenItsOwnerGoesReturnsIntoAServiceStillThere) {
+  Gate gate;
+  auto service = std::make_shared<GatedDisks>(gate);
+  service->drives["N:"].kind = DriveKind::MayKeepWaiting;
+  {
+    // The owner as the program has it: the free-space query and the queries, both going.
+    FreeSpace owner{*service, system};
+    owner.OSFat32Support = -1;
+    auto brief = std::make_unique<DriveQueries>(owner, service);
+    brief->StartSpaceQuery("N:");
+    ASSERT_TRUE(gate.Await(&Gate::entered));
+    brief.reset();
+  }
+  service.reset();
+  gate.Set(&Gate::open);
+  // The worker's hold on the service is the last one: it ends with the worker's way back.
+  ASSERT_TRUE(gate.Await(&Gate::destroyed));
+  EXPECT_FALSE(gate.destroyedInsideACall);
 }
 
 // The cycle itself: a slow drive keeps its icon and raises no alarm, one that hangs for good
@@ -308,14 +361,16 @@ class CheckCycleWithSlowDriveTest : public ::testing::Test {
     return sent;
   }
 
-  StallingDisks disks;
+  const std::shared_ptr<StallingDisks> diskService = std::make_shared<StallingDisks>();
+
+  StallingDisks& disks = *diskService;
   FakeNotifyArea shell;
   FakeSystem system;
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system};
-  CheckCycle cycle{drives, freeSpace, disks, system};
+  CheckCycle cycle{drives, freeSpace, diskService, system};
   TrayView view{cycle, tray, system, icons};
 };
 

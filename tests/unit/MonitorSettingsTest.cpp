@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,14 +69,15 @@ class MonitorSettingsTest : public ::testing::Test {
   SettingsStore store{registry};
   OptionsValues options;
   FakeLogicalDrives logicalDrives;
-  FakeDiskSpace disks;
+  const std::shared_ptr<FakeDiskSpace> diskService = std::make_shared<FakeDiskSpace>();
+  FakeDiskSpace& disks = *diskService;
   FakeNotifyArea shell;
   FakeSystem system;
   DriveTable drives;
   IconImages icons{};
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system};
-  CheckCycle cycle{drives, freeSpace, disks, system};
+  CheckCycle cycle{drives, freeSpace, diskService, system};
   TrayView view{cycle, tray, system, icons};
   MonitorSettings settings{store, logicalDrives, view};
 };

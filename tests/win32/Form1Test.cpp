@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "Fakes.h"
 #include "ProcessCounters.h"
@@ -115,7 +116,7 @@ class Form1Test : public ::testing::Test {
 
   Form1& Load() {
     form.reset();  // an old window saves its position as it goes
-    form = std::make_unique<Form1>(Form1Services{disks, shell, system, registry, starter,
+    form = std::make_unique<Form1>(Form1Services{diskService, shell, system, registry, starter,
                                                  registryCalls, files, logicalDrives});
     EXPECT_TRUE(form->Load(GetModuleHandleW(nullptr)));
     return *form;
@@ -168,7 +169,9 @@ class Form1Test : public ::testing::Test {
     SendMessageW(form->hWnd(), WM_NOTIFY, kTabStrip1, reinterpret_cast<LPARAM>(&header));
   }
 
-  CountingDisks disks;
+  const std::shared_ptr<CountingDisks> diskService = std::make_shared<CountingDisks>();
+
+  CountingDisks& disks = *diskService;
   testing::FakeNotifyArea shell;
   CountingSystem system;
   Win32Registry registry;
@@ -637,8 +640,8 @@ TEST_F(Form1Test, SecondInstanceSaysSoAndTouchesNothing) {
   Load();
   CountingSystem secondSystem;
   testing::FakeNotifyArea secondShell;
-  Form1 second(
-      {disks, secondShell, secondSystem, registry, starter, registryCalls, files, logicalDrives});
+  Form1 second({diskService, secondShell, secondSystem, registry, starter, registryCalls, files,
+                logicalDrives});
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
   EXPECT_FALSE(second.Load(GetModuleHandleW(nullptr)));
   EXPECT_EQ(secondSystem.messages,

@@ -31,6 +31,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -290,14 +291,15 @@ class SoakTest : public ::testing::Test {
   std::array<UniqueIcon, kTrayPictureCount> pictures_;
   IconImages icons_{};
   Win32DiskSpace realDisks_;
-  SoakDiskSpace disks_{realDisks_};
+  const std::shared_ptr<SoakDiskSpace> diskService_ = std::make_shared<SoakDiskSpace>(realDisks_);
+  SoakDiskSpace& disks_ = *diskService_;
   Win32NotifyArea realShell_;
   SoakNotifyArea shell_{realShell_};
   CountingSystem system_;
   DriveTable drives_;
   FreeSpace freeSpace_{disks_, system_};
   TrayIconSet tray_{shell_, system_};
-  CheckCycle cycle_{drives_, freeSpace_, disks_, system_};
+  CheckCycle cycle_{drives_, freeSpace_, diskService_, system_};
   TrayView view_{cycle_, tray_, system_, icons_};
 };
 
