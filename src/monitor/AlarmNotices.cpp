@@ -54,6 +54,11 @@ std::string WithLabel(std::string_view before, std::string_view label, std::stri
 
 }  // namespace
 
+std::string LabelledNoticeText(std::string_view label, std::string_view message) {
+  if (label.empty()) return CutToUtf16Units(message, kNoticeTextLength);
+  return WithLabel("", label, ": " + std::string(message), kNoticeTextLength);
+}
+
 double RearmMarginBytes(double limitBytes) {
   return std::max(limitBytes / 10, 50 * kBytesPerMegabyte);
 }
@@ -70,8 +75,7 @@ Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_
   const std::string message =
       "Nur noch " + free + " frei (Alarmgrenze: " + AlarmLimitText(memoryLimit, decimalSeparator) +
       " MB).";
-  notice.text = label.empty() ? CutToUtf16Units(message, kNoticeTextLength)
-                              : WithLabel("", label, ": " + message, kNoticeTextLength);
+  notice.text = LabelledNoticeText(label, message);
   return notice;
 }
 

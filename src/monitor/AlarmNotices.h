@@ -31,6 +31,10 @@ Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_
 // "Laufwerk N: ist nicht erreichbar" / "Von N: »NAS« kann nicht gelesen werden."
 Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::string_view label);
 
+// A notice's text about a drive: "»label«: " and then `message`, or the message alone without
+// a label, within the shell's field; a long label is cut first, so the message stays whole.
+std::string LabelledNoticeText(std::string_view label, std::string_view message);
+
 // The megabytes of the limit: a whole number as the slider sets it, one decimal for a value
 // edited by hand ("1000", "10,5").
 std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator);

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "Fakes.h"
+#include "monitor/DriveForecasts.h"
 #include "util/Utf.h"
 
 namespace quenora {
@@ -114,7 +116,8 @@ TEST(NoticeTextTest, ALongLabelGivesWayWithinTheFieldsAndNoCharacterIsCutInHalf)
   std::string label;
   for (int i = 0; i < 300; ++i) label += "\xF0\x9D\x84\x9E";
   for (const Notice& notice :
-       {LowSpaceNotice(1, "C:", label, kMB, 10, ","), UnreachableNotice(1, "C:", label)}) {
+       {LowSpaceNotice(1, "C:", label, kMB, 10, ","), UnreachableNotice(1, "C:", label),
+        ApproachNotice(1, "C:", label, std::chrono::minutes(20), kMB, kMB, 10, ",")}) {
     const std::u16string text = Utf8ToUtf16(notice.text);
     EXPECT_LE(text.size(), kNoticeTextLength);
     EXPECT_GE(text.size(), kNoticeTextLength - 1);
