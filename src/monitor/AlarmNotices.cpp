@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "util/AlarmLimit.h"
 #include "util/ExactDecimal.h"
 #include "util/Utf.h"
 
@@ -22,6 +23,9 @@ std::size_t Utf16Units(std::string_view text) {
 }  // namespace
 
 std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator) {
+  // The limit as the cycle holds it: no "-0" and no three hundred digits for a value that
+  // came some other way.
+  megabytes = AlarmLimitInRange(megabytes);
   if (megabytes == std::floor(megabytes)) return FixedText(megabytes, 0);
   std::string text = FixedText(megabytes, 1);
   const std::size_t point = text.find('.');
@@ -54,6 +58,11 @@ std::string WithLabel(std::string_view before, std::string_view label, std::stri
 
 }  // namespace
 
+std::string LabelledNoticeText(std::string_view label, std::string_view message) {
+  if (label.empty()) return CutToUtf16Units(message, kNoticeTextLength);
+  return WithLabel("", label, ": " + std::string(message), kNoticeTextLength);
+}
+
 double RearmMarginBytes(double limitBytes) {
   return std::max(limitBytes / 10, 50 * kBytesPerMegabyte);
 }
@@ -70,8 +79,7 @@ Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_
   const std::string message =
       "Nur noch " + free + " frei (Alarmgrenze: " + AlarmLimitText(memoryLimit, decimalSeparator) +
       " MB).";
-  notice.text = label.empty() ? CutToUtf16Units(message, kNoticeTextLength)
-                              : WithLabel("", label, ": " + message, kNoticeTextLength);
+  notice.text = LabelledNoticeText(label, message);
   return notice;
 }
 

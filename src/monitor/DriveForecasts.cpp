@@ -32,14 +32,12 @@ Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_
   if (Utf8ToUtf16(notice.title).size() > kNoticeTitleLength) {
     notice.title = "Laufwerk " + std::string(drive) + " ist bald voll";
   }
-  std::string text;
-  if (!label.empty()) text = "\xC2\xBB" + std::string(label) + "\xC2\xAB: ";
-  text += "Noch " + WithoutLeadingBlank(FreeSpaceText(freeBytes, decimalSeparator)) +
-          " frei, es werden etwa " +
-          WithoutLeadingBlank(FreeSpaceText(bytesPerSecond * 60, decimalSeparator)) +
-          " weniger pro Minute (Alarmgrenze: " + AlarmLimitText(memoryLimit, decimalSeparator) +
-          " MB).";
-  notice.text = CutToUtf16Units(text, kNoticeTextLength);
+  notice.text = LabelledNoticeText(
+      label, "Noch " + WithoutLeadingBlank(FreeSpaceText(freeBytes, decimalSeparator)) +
+                 " frei, es werden etwa " +
+                 WithoutLeadingBlank(FreeSpaceText(bytesPerSecond * 60, decimalSeparator)) +
+                 " weniger pro Minute (Alarmgrenze: " +
+                 AlarmLimitText(memoryLimit, decimalSeparator) + " MB).");
   return notice;
 }
 

@@ -13,6 +13,11 @@ namespace {
 constexpr std::string_view kCurrentVersionKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
 constexpr std::string_view kAutostartSwitch = "/AUTOSTART";
 
+// A value read again after it grew: at most this often, and no longer than the longest path
+// Windows knows (32767 characters and a zero).
+constexpr int kReadRetries = 2;
+constexpr std::uint32_t kMaxTextBytes = 32768 * sizeof(char16_t);
+
 bool IsStringType(std::uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
@@ -49,19 +54,28 @@ std::string RegistryReadString(RegistryCalls& calls, RegistryRoot root, std::str
   // character; an odd one is rounded down, which the character added still covers.
   const RegistryLengthAnswer longest = calls.QueryInfoKeyMaxValueLen(open.key);
   const std::uint32_t longestBytes = longest.code == kRegistrySuccess ? longest.length : 0;
-  const std::size_t bufferLength = longestBytes / sizeof(char16_t) + 1;
-  std::u16string buffer(bufferLength, u' ');
-  const RegistryValueAnswer answer = calls.QueryValue(open.key, name, &buffer);
+  std::u16string buffer(longestBytes / sizeof(char16_t) + 1, u' ');
+  RegistryValueAnswer answer = calls.QueryValue(open.key, name, &buffer);
+  // A value that grew since the key was asked for its longest one doesn't fit: it is read
+  // again into a buffer of the size the call reports, as long as that is a size a path or a
+  // command line can have. One that goes on growing is given up.
+  for (int retry = 0; retry < kReadRetries; ++retry) {
+    const bool grew = answer.code == kRegistryMoreData &&
+                      answer.size > buffer.size() * sizeof(char16_t) &&
+                      answer.size <= kMaxTextBytes;
+    if (!grew) break;
+    buffer.assign(answer.size / sizeof(char16_t) + 1, u' ');
+    answer = calls.QueryValue(open.key, name, &buffer);
+  }
 
+  // Only a read that succeeded says what the buffer holds; any other answer is no text.
   std::string text;
-  if (answer.code != kRegistryFileNotFound) {
-    // Whole characters only: an odd last byte is half of one.
-    std::size_t length = answer.size / sizeof(char16_t);
-    // The size of a text counts its terminating zero, which is no part of the text.
-    if (IsStringType(answer.type) && length > 0) --length;
-    // A value that grew since the key was asked for its longest one reports more than the
-    // buffer holds; only what the buffer holds is read.
-    length = std::min(length, bufferLength);
+  if (answer.code == kRegistrySuccess) {
+    // Whole characters only (an odd last byte is half of one), and never past the buffer.
+    std::size_t length = std::min<std::size_t>(answer.size / sizeof(char16_t), buffer.size());
+    // A text's terminating zero is no part of it; other programs store texts without one, and
+    // then the last character is the text's own.
+    if (IsStringType(answer.type) && length > 0 && buffer[length - 1] == u'\0') --length;
     text = Utf16ToUtf8(std::u16string_view(buffer.data(), length));
   }
   calls.CloseKey(open.key);

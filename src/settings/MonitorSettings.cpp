@@ -48,9 +48,8 @@ void MonitorSettings::ReadSettings(OptionsValues& options) {
 
   // 2. The alarm limit: the cycle keeps the stored megabytes (10.4 stays 10.4 until the next
   // apply writes the slider's 10), held within the slider's range.
-  const double limit =
-      std::clamp(StoredNumber(store_.LoadValue(kMemoryLimitKey, kDefaultLimit), kDefaultLimit),
-                 static_cast<double>(kMinLimit), static_cast<double>(kMaxLimit));
+  const double limit = AlarmLimitInRange(
+      StoredNumber(store_.LoadValue(kMemoryLimitKey, kDefaultLimit), kDefaultLimit));
   options.memLimit = SliderValue(limit, kMinLimit, kMaxLimit);
 
   // 3. The acoustic warning: any number but 0 switches it on.

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "util/AlarmLimit.h"
+
 namespace quenora {
 
 inline constexpr int kMinInterval = 1, kMaxInterval = 60, kDefaultInterval = 10;
-inline constexpr int kMinLimit = 1, kMaxLimit = 1000, kDefaultLimit = 10;
 
 // An entry of the drive list LV: "C: [SYSTEM]", the letter in upper case, and its check mark.
 struct DriveEntry {

@@ -1,5 +1,7 @@
 #include "ui/TrayView.h"
 
+#include "util/AlarmLimit.h"
+
 namespace quenora {
 
 IconHandle IconImages::Picture(int index) {
@@ -39,9 +41,11 @@ const DriveForecasts& TrayView::Forecasts() {
 
 void TrayView::SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnabled) {
   NotifyEnabled = notifyEnabled;
+  // The cycle acts on a limit within the slider's range, whoever hands it over.
+  const double limit = AlarmLimitInRange(memoryLimit);
   // Another limit: every drive may notify again at its next crossing.
-  if (memoryLimit != cycle_.MemoryLimit) notices_.Rearm();
-  cycle_.MemoryLimit = memoryLimit;
+  if (limit != cycle_.MemoryLimit) notices_.Rearm();
+  cycle_.MemoryLimit = limit;
   cycle_.AlarmSoundEnabled = soundEnabled ? 1 : 0;
 }
 

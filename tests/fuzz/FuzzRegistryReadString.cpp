@@ -5,18 +5,21 @@
 // Input, byte by byte from the front: the open's code, the longest-length answer's code and
 // length (two bytes, 13 bits), the query's code, type and size, then the data the value holds.
 //
-// Whatever the answers, the routine offers one buffer of UTF-16 units, the longest length in
-// bytes halved plus one, in blanks; reads nothing beyond it; closes exactly the key it opened,
-// once; and returns the text of the buffer's first units: the size's whole units, less a
-// text's terminating zero, at most the buffer.
+// Whatever the answers, the routine first offers a buffer of UTF-16 units, the longest length
+// in bytes halved plus one, in blanks; after a "more data" answer that reports more than the
+// buffer holds (and no more than the longest path), it asks again, twice at most, with the
+// reported size halved plus one; it reads nothing beyond a buffer; closes exactly the key it
+// opened, once; and returns, when the last read succeeded, the text of that buffer's first
+// units: the size's whole units, at most the buffer, less a text's terminating zero where
+// there is one; else nothing.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FuzzInput.h"
 #include "settings/Autostart.h"
@@ -30,6 +33,8 @@ using quenora::fuzz::IsValidUtf8;
 constexpr std::string_view kSubkey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer";
 constexpr std::string_view kName = "Startup";
 constexpr RegistryKey kKey = 0x1234;
+constexpr std::size_t kMaxReads = 3;
+constexpr std::uint32_t kMaxTextBytes = 65536;
 
 // The fuzzer's bytes, read from the front; zeros once they run out.
 class Script {
@@ -95,11 +100,11 @@ class ScriptedRegistryCalls : public RegistryCalls {
   }
   RegistryValueAnswer QueryValue(RegistryKey key, std::string_view name,
                                  std::u16string* buffer) override {
-    CHECK(IsOpen(key) && name == kName && queries == 0);
+    CHECK(IsOpen(key) && name == kName && queries < kMaxReads);
     ++queries;
     std::uint32_t written = 0;  // bytes
     if (buffer) {
-      offered = *buffer;
+      offered.push_back(*buffer);
       // The data lands at the buffer's start, never beyond it; an odd count leaves half of
       // the last unit as it was.
       written = static_cast<std::uint32_t>(
@@ -125,8 +130,8 @@ class ScriptedRegistryCalls : public RegistryCalls {
         size = answers_.anySize;
         break;
     }
-    answered = {answers_.valueCode, answers_.type, size};
-    return answered;
+    answered.push_back({answers_.valueCode, answers_.type, size});
+    return answered.back();
   }
   RegistryLengthAnswer QueryInfoKeyMaxValueLen(RegistryKey key) override {
     CHECK(IsOpen(key) && queries == 0);
@@ -146,9 +151,10 @@ class ScriptedRegistryCalls : public RegistryCalls {
     CHECK(IsOpen(key));
     ++closes;
   }
-  int opens = 0, lengthQueries = 0, queries = 0, closes = 0;
-  std::optional<std::u16string> offered, filled;
-  RegistryValueAnswer answered;
+  std::size_t opens = 0, lengthQueries = 0, queries = 0, closes = 0;
+  std::vector<std::u16string> offered;  // each buffer as it was offered
+  std::u16string filled;                // the last one as the call left it
+  std::vector<RegistryValueAnswer> answered;
 
  private:
   bool IsOpen(RegistryKey key) const {
@@ -189,19 +195,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (answers.openCode != kRegistrySuccess) {
     CHECK(text.empty() && calls.lengthQueries + calls.queries + calls.closes == 0);
   } else {
-    CHECK(calls.lengthQueries == 1 && calls.queries == 1 && calls.closes == 1);
-    const std::size_t bufferLength =
+    CHECK(calls.lengthQueries == 1 && calls.closes == 1);
+    CHECK(calls.queries >= 1 && calls.offered.size() == calls.queries);
+    std::size_t bufferLength =
         (answers.lengthCode == kRegistrySuccess ? answers.length : 0) / 2 + std::size_t{1};
-    CHECK(calls.offered && *calls.offered == std::u16string(bufferLength, u' '));
-    if (answers.valueCode == kRegistryFileNotFound) {
+    for (std::size_t i = 0; i < calls.queries; ++i) {
+      CHECK(calls.offered[i] == std::u16string(bufferLength, u' '));
+      const RegistryValueAnswer& answer = calls.answered[i];
+      const bool again = answer.code == kRegistryMoreData && answer.size > bufferLength * 2 &&
+                         answer.size <= kMaxTextBytes;
+      // Asked again exactly when the value grew, unless the reads are used up.
+      CHECK(again == (i + 1 < calls.queries) || (again && calls.queries == kMaxReads));
+      bufferLength = answer.size / 2 + std::size_t{1};
+    }
+    const RegistryValueAnswer& last = calls.answered.back();
+    if (last.code != kRegistrySuccess) {
       CHECK(text.empty());
     } else {
-      // The whole units of the size the call reported, less a text's zero, and no more than
-      // the buffer holds.
-      std::size_t length = calls.answered.size / 2;
-      if (IsStringType(answers.type) && length > 0) --length;
-      length = std::min(length, bufferLength);
-      CHECK(text == Utf16ToUtf8(std::u16string_view(*calls.filled).substr(0, length)));
+      // The whole units of the size the call reported, no more than the buffer holds, less a
+      // text's zero where the last of them is one.
+      std::size_t length = std::min<std::size_t>(last.size / 2, calls.filled.size());
+      if (IsStringType(last.type) && length > 0 && calls.filled[length - 1] == u'\0') --length;
+      CHECK(text == Utf16ToUtf8(std::u16string_view(calls.filled).substr(0, length)));
     }
   }
 
@@ -209,7 +224,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ScriptedRegistryCalls existsCalls(answers);
   const bool exists = RegistryValueExists(existsCalls, RegistryRoot::CurrentUser, kSubkey, kName);
   CHECK(exists == (answers.openCode == kRegistrySuccess && answers.valueCode == kRegistrySuccess));
-  CHECK(!existsCalls.offered);
+  CHECK(existsCalls.offered.empty());
   CHECK(existsCalls.closes == (answers.openCode == kRegistrySuccess ? 1 : 0));
   return 0;
 }

@@ -336,7 +336,7 @@ TEST_F(AutostartTest, RunEntriesGoWhereTheSwitchesSay) {
   }
 }
 
-TEST(RegistryReadStringTest, ReadsTheReportedSizeLessATextsZeroAndNeverPastTheBuffer) {
+TEST(RegistryReadStringTest, ReadsTheWholeValueLessATextsZeroWhereItHasOne) {
   struct Case {
     std::uint32_t type;
     std::string stored;  // bytes
@@ -349,13 +349,15 @@ TEST(RegistryReadStringTest, ReadsTheReportedSizeLessATextsZeroAndNeverPastTheBu
        "C:\\Users\\\xE5\xBC\xA0\xE4\xBC\x9F"},  // 张伟
       {kRegExpandSz, Bytes(u"%APPDATA%\0"s), UINT32_MAX, "%APPDATA%"},
       {kRegMultiSz, Bytes(u"a\0b\0\0"s), UINT32_MAX, "a\0b\0"s},
-      {kRegSz, Bytes(u"abc"), UINT32_MAX, "ab"},  // stored without its zero: one character short
+      {kRegSz, Bytes(u"abc"), UINT32_MAX, "abc"},  // stored without its zero by another program
       {kRegSz, ""s, UINT32_MAX, ""},
       {kRegBinary, Bytes(u"ab") + "c", UINT32_MAX, "ab"},  // an odd last byte is no character
       {kRegDword, "\x01\0\0\0"s, UINT32_MAX, "\x01\0"s},
       // The key reports its longest data as 3 bytes, the value has 9 characters: the call
-      // refuses, and the 2 blanks of the buffer are all that is read.
-      {kRegSz, Bytes(u"C:\\Start\0"s), 3, "  "},
+      // refuses, and the value is read again with the size it reports.
+      {kRegSz, Bytes(u"C:\\Start\0"s), 3, "C:\\Start"},
+      // ... unless that size is more than any path holds.
+      {kRegSz, Bytes(std::u16string(40000, u'x')), 3, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.stored);

@@ -291,6 +291,16 @@ TEST_F(CheckCycleTest, ADriveFallingBelowTheLimitNotifiesOnceFromItsIconWhenWant
   EXPECT_EQ(shell.notices.size(), 1u);
 }
 
+TEST_F(CheckCycleTest, TheLimitHandedOverIsHeldWithinTheSlidersRange) {
+  const struct {
+    double given, held;
+  } cases[] = {{10.4, 10.4}, {-0.0, 1}, {0.5, 1}, {1e300, 1000}, {std::nan(""), 10}};
+  for (const auto& c : cases) {
+    view.SetAlarm(c.given, true, true);
+    EXPECT_EQ(cycle.MemoryLimit, c.held) << c.given;
+  }
+}
+
 TEST_F(CheckCycleTest, AlarmWithoutSoundIsSilent) {
   cycle.AlarmSoundEnabled = 0;
   Monitor("CA");
