@@ -5,6 +5,7 @@
 ;            -DOUTFILE=<setup.exe> installer/Quenora.nsi
 ; STAGE holds Quenora.exe, its help (hilfe\) and uninstall-files.nsh, the list of the help's
 ; files and folders that the uninstaller removes again (written by dist.sh from that folder).
+; -DTEST_HOOKS makes the build that only tools/test-dist.sh runs (see TEST_HOOKS below).
 ;
 ; The setup's command line:        /S silent, /D=<folder> another installation folder.
 ; The uninstaller's command line:  /S silent, /REMOVESETTINGS removes the settings as well
@@ -12,8 +13,9 @@
 ; Both end a running Quenora first, as Windows does at log-off: its main window gets WM_CLOSE,
 ; so that it takes its icons out of the notification area and saves its position. When it
 ; can't be ended, the user is asked to end it; a silent run stops with error level 2 instead
-; and changes nothing. A silent setup starts the Quenora it ended again when it is through
-; (the same program file, as the same user); the wizard offers it on its last page instead.
+; and changes nothing. A silent setup starts the Quenora it ended again when it is through,
+; when that was the installed Quenora.exe, and only as the user it ran as: an elevated setup
+; that can't do that leaves it to the next logon. The wizard offers it on its last page instead.
 
 Unicode true
 SetCompressor /SOLID /FINAL lzma
@@ -50,6 +52,10 @@ RequestExecutionLevel user
 !define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
 ; TOKEN_ASSIGN_PRIMARY, TOKEN_DUPLICATE and TOKEN_QUERY: what starting a process with it needs.
 !define TOKEN_START_ACCESS 0xB
+!define TOKEN_QUERY 0x8
+; TokenElevation, of GetTokenInformation's classes.
+!define TOKEN_ELEVATION 20
+!define CSTR_EQUAL 2
 !define WAIT_SECONDS 5
 
 Name "${PRODUCT}"
@@ -171,22 +177,24 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "© ${VENDOR}"
 !insertmacro DEFINE_END_RUNNING_QUENORA ""
 !insertmacro DEFINE_END_RUNNING_QUENORA "un."
 
-; The Quenora that a silent setup ends, to be started again when it is through: its program
-; file ("" when none ran) and its access token (0 when it couldn't be had).
-Var RestartExe
-Var RestartToken
+; The Quenora that a silent setup ends, to be started again when it is through: whether one
+; ran (1 or 0), its program file as Windows names it ("" when that couldn't be read) and the
+; access token of its user (0 when it couldn't be had).
+Var QuenoraRan
+Var QuenoraRanFrom
+Var QuenoraUserToken
 
 ; Remembers the running Quenora, if there is one. Its window is on this desktop, so it runs in
-; this session; its own token starts it again as its user even from a setup that an
-; administrator started elevated.
+; this session, as the user the setup starts it again for.
 Function RememberRunningQuenora
-  StrCpy $RestartExe ""
-  StrCpy $RestartToken 0
+  StrCpy $QuenoraRan 0
+  StrCpy $QuenoraRanFrom ""
+  StrCpy $QuenoraUserToken 0
   FindWindow $0 "${WINDOW_CLASS}"
   ${If} $0 = 0
     Return
   ${EndIf}
-  StrCpy $RestartExe "$INSTDIR\${EXE}"
+  StrCpy $QuenoraRan 1
   StrCpy $1 0
   System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
   StrCpy $2 0
@@ -199,47 +207,228 @@ Function RememberRunningQuenora
   System::Call "kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r4, \
     *i ${NSIS_MAX_STRLEN} r3) i .r5"
   ${If} $5 <> 0
-    StrCpy $RestartExe $4
+    StrCpy $QuenoraRanFrom $4
   ${EndIf}
   System::Call "advapi32::OpenProcessToken(p r2, i ${TOKEN_START_ACCESS}, *p .r6) i .r5"
   ${If} $5 <> 0
-    StrCpy $RestartToken $6
+    StrCpy $QuenoraUserToken $6
   ${EndIf}
   System::Call "kernel32::CloseHandle(p r2)"
 FunctionEnd
 
-; Starts the Quenora that RememberRunningQuenora found. With its own token when the setup may
-; do that (an elevated setup may, a setup without elevation may not: it then runs as that
-; user already), from its own folder, so that it keeps no other folder in use.
-Function StartQuenoraAgain
-  ${If} $RestartExe == ""
-    Return
+!ifdef TEST_HOOKS
+; A build for tools/test-dist.sh only, never handed out. Wine runs every program elevated and
+; starts any program with any token, so the test plays the rest on the command line:
+;   /TESTELEVATED=1 or =0   the setup takes itself for elevated or not
+;   /TESTTOKENFAILS         starting with the user's token fails
+;   /TESTLOG=<file>         the restart's details go to this file too (a silent run shows none)
+Var TestElevated
+Var TestTokenFails
+Var TestLog
+Function .onInit
+  ${GetParameters} $0
+  ${GetOptions} $0 "/TESTELEVATED=" $TestElevated
+  ClearErrors
+  ${GetOptions} $0 "/TESTTOKENFAILS" $1
+  ${If} ${Errors}
+    StrCpy $TestTokenFails 0
+  ${Else}
+    StrCpy $TestTokenFails 1
   ${EndIf}
-  StrCpy $5 $RestartExe
-  StrCpy $6 '"$RestartExe"'
-  ${GetParent} $RestartExe $7
+  ${GetOptions} $0 "/TESTLOG=" $TestLog
+FunctionEnd
+!endif
+
+!macro RESTART_DETAIL text
+  DetailPrint "${text}"
+  !ifdef TEST_HOOKS
+    ${If} $TestLog != ""
+      FileOpen $9 $TestLog a
+      FileSeek $9 0 END
+      FileWriteUTF16LE $9 "${text}$\r$\n"
+      FileClose $9
+    ${EndIf}
+  !endif
+!macroend
+
+; Pushes the path on the stack in one spelling: full (no "..", no "/") and, where it exists,
+; long (no 8.3 names). Compared without regard to case, two spellings of a file then match.
+Function NormalisePath
+  Exch $0
+  Push $1
+  Push $2
+  System::Call "kernel32::GetFullPathNameW(w r0, i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r2"
+  ${If} $2 > 0
+  ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+    StrCpy $0 $1
+  ${EndIf}
+  System::Call "kernel32::GetLongPathNameW(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2"
+  ${If} $2 > 0
+  ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+    StrCpy $0 $1
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Pushes 1 when the setup runs with administrator rights (elevated, or as an administrator
+; where Windows doesn't split the rights), else 0. 1 as well when that can't be told: in doubt
+; the setup never lends a program its own rights.
+Function IsSetupElevated
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $3 1
+  System::Call "kernel32::GetCurrentProcess() p .r0"
+  System::Call "advapi32::OpenProcessToken(p r0, i ${TOKEN_QUERY}, *p .r1) i .r2"
+  ${If} $2 <> 0
+    System::Call "advapi32::GetTokenInformation(p r1, i ${TOKEN_ELEVATION}, *i .r0, i 4, \
+      *i 0) i .r2"
+    ${If} $2 <> 0
+    ${AndIf} $0 = 0
+      System::Call "shell32::IsUserAnAdmin() i .r0"
+      ${If} $0 = 0
+        StrCpy $3 0
+      ${EndIf}
+    ${EndIf}
+    System::Call "kernel32::CloseHandle(p r1)"
+  ${EndIf}
+  !ifdef TEST_HOOKS
+    ${If} $TestElevated != ""
+      StrCpy $3 $TestElevated
+    ${EndIf}
+  !endif
+  StrCpy $0 $3
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Starts the installed Quenora with the remembered user's token, from the installation folder.
+; Pushes 1 when it started, 0 when not (no token; the secondary logon service is off; the
+; token belongs to another account than the one that may use it).
+Function StartWithUserToken
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
   StrCpy $0 0
-  ${If} $RestartToken P<> 0
+  StrCpy $4 $INSTDIR
+  StrCpy $5 "$INSTDIR\${EXE}"
+  StrCpy $6 '"$INSTDIR\${EXE}"'
+  ${If} $QuenoraUserToken P<> 0
     System::Call "*(&l4, p 0, p 0, p 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, &i2 0, &i2 0, \
       p 0, p 0, p 0, p 0) p .r1"
     System::Call "*(p 0, p 0, i 0, i 0) p .r2"
-    System::Call "advapi32::CreateProcessWithTokenW(p $RestartToken, i 0, w r5, w r6, i 0, p 0, \
-      w r7, p r1, p r2) i .r0"
+    !ifdef TEST_HOOKS
+      ${If} $TestTokenFails = 1
+        StrCpy $0 0
+      ${Else}
+    !endif
+    System::Call "advapi32::CreateProcessWithTokenW(p $QuenoraUserToken, i 0, w r5, w r6, i 0, \
+      p 0, w r4, p r1, p r2) i .r0"
+    !ifdef TEST_HOOKS
+      ${EndIf}
+    !endif
     ${If} $0 <> 0
       System::Call "*$2(p .r3, p .r4)"
       System::Call "kernel32::CloseHandle(p r3)"
       System::Call "kernel32::CloseHandle(p r4)"
+      StrCpy $0 1
     ${EndIf}
     System::Free $1
     System::Free $2
-    System::Call "kernel32::CloseHandle(p $RestartToken)"
-    StrCpy $RestartToken 0
   ${EndIf}
-  ${If} $0 = 0
-    SetOutPath $7
-    Exec '"$5"'
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Pushes 1 when the remembered Quenora ran from the program file this setup installs, else 0
+; (also when it isn't known where it ran from).
+Function RanFromInstalledExe
+  Push $0
+  Push $1
+  StrCpy $0 0
+  ${If} $QuenoraRanFrom != ""
+    Push $QuenoraRanFrom
+    Call NormalisePath
+    Pop $0
+    Push "$INSTDIR\${EXE}"
+    Call NormalisePath
+    Pop $1
+    System::Call "kernel32::CompareStringOrdinal(w r0, i -1, w r1, i -1, i 1) i .r0"
+    ${If} $0 = ${CSTR_EQUAL}
+      StrCpy $0 1
+    ${Else}
+      StrCpy $0 0
+    ${EndIf}
   ${EndIf}
-  StrCpy $RestartExe ""
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Starts Quenora again when RememberRunningQuenora found one. Only the program file this setup
+; just installed, and only when that is the one that ran: a file elsewhere is not the setup's
+; to vouch for, and the user who ran it starts it again as they please. And only as the user
+; it ran as: an elevated setup starts it with that user's token or not at all, so that the
+; program never gets the setup's administrator rights. Without elevation the setup runs as that
+; user already and starts it plainly.
+Function StartQuenoraAgain
+  ${If} $QuenoraRan <> 1
+    Return
+  ${EndIf}
+  Call RanFromInstalledExe
+  Pop $0
+  ${If} $QuenoraRanFrom == ""
+    !insertmacro RESTART_DETAIL "${PRODUCT} wird nicht wieder gestartet: Es ließ sich nicht \
+      feststellen, aus welchem Ordner es lief."
+  ${ElseIf} $0 = 0
+    !insertmacro RESTART_DETAIL "${PRODUCT} lief aus »$QuenoraRanFrom«, nicht aus dem \
+      Installationsordner, und wird nicht wieder gestartet."
+  ${Else}
+    Call IsSetupElevated
+    Pop $1
+    ${If} $1 = 0
+      SetOutPath "$INSTDIR"
+      ClearErrors
+      Exec '"$INSTDIR\${EXE}"'
+      ${If} ${Errors}
+        StrCpy $2 0
+      ${Else}
+        StrCpy $2 1
+      ${EndIf}
+    ${Else}
+      Call StartWithUserToken
+      Pop $2
+    ${EndIf}
+    ${If} $2 = 1
+      !insertmacro RESTART_DETAIL "${PRODUCT} wurde wieder gestartet."
+    ${ElseIf} $1 = 0
+      !insertmacro RESTART_DETAIL "${PRODUCT} ließ sich nicht wieder starten."
+    ${Else}
+      !insertmacro RESTART_DETAIL "${PRODUCT} wird nicht wieder gestartet: Es ließ sich nicht \
+        unter dem Benutzerkonto starten, unter dem es lief, und mit den Administratorrechten \
+        der Installation soll es nicht laufen. Es startet bei der nächsten Anmeldung wieder, \
+        wenn es automatisch starten soll, oder Sie starten es selbst."
+    ${EndIf}
+  ${EndIf}
+
+  ${If} $QuenoraUserToken P<> 0
+    System::Call "kernel32::CloseHandle(p $QuenoraUserToken)"
+    StrCpy $QuenoraUserToken 0
+  ${EndIf}
+  StrCpy $QuenoraRan 0
 FunctionEnd
 
 Section "${PRODUCT}" SectionProgram

@@ -95,13 +95,20 @@ for ((i = 0; i < frames; i++)); do
     fail "picture $i of $setup_icon differs from $icon"
 done
 
+# makensis OUTFILE [DEFINE...]
+build_setup() {
+  local outfile=$1
+  shift
+  makensis -V2 -DVERSION="$version" -DFILE_VERSION="$file_version" \
+    -DSTAGE="$setup_stage" -DICON="$setup_icon" -DOUTFILE="$outfile" "$@" \
+    installer/Quenora.nsi || fail "makensis failed on installer/Quenora.nsi"
+}
 setup_file=$root/$dist/Quenora-$version-setup.exe
-if ! makensis -V2 -DVERSION="$version" -DFILE_VERSION="$file_version" \
-  -DSTAGE="$setup_stage" -DICON="$setup_icon" -DOUTFILE="$setup_file" \
-  installer/Quenora.nsi; then
-  fail "makensis failed on installer/Quenora.nsi"
-fi
+build_setup "$setup_file"
 echo "dist: $dist/${setup_file##*/}"
+# The same setup with the hooks that tools/test-dist.sh plays an elevated setup with; it stays
+# in the work folder and is never handed out.
+build_setup "$root/$work/Quenora-setup-test.exe" -DTEST_HOOKS
 
 # The sizes: each zip with the setup must stay below the limit.
 size() { stat -c %s "$1"; }

@@ -6,7 +6,9 @@
 #   - the setup installs silently for the user (files, Start-menu shortcut, entry in the list of
 #     installed programs, its size counting the installed files only), the installed program
 #     runs from there, and a silent setup over a running Quenora ends it first and starts it
-#     again when it is through (one that didn't run, it doesn't start);
+#     again when it is through (one that didn't run, it doesn't start), but only the Quenora.exe
+#     it installed, and never with an elevated setup's own rights (played by the setup's test
+#     build, which dist.sh makes beside the packages);
 #   - the uninstaller ends a running Quenora and removes everything the setup and the program
 #     left, the settings only with /REMOVESETTINGS; a Quenora that doesn't end makes a silent
 #     uninstaller stop with an error and remove nothing.
@@ -28,10 +30,11 @@ fi
 dist=build/dist
 builds=(win32 win64)
 setup=$dist/Quenora-$version-setup.exe
-packages=("$setup")
+test_setup=build/dist-work/Quenora-setup-test.exe
+packages=("$setup" "$test_setup")
 for build in "${builds[@]}"; do packages+=("$dist/Quenora-$version-$build.zip"); done
 
-for tool in wine wineserver cmake Xvfb timeout; do
+for tool in wine wineserver cmake Xvfb timeout iconv; do
   command -v "$tool" >/dev/null || {
     echo "test-dist: $tool is missing; run 'make bootstrap'" >&2
     exit 1
@@ -538,6 +541,63 @@ check "uninstaller: settings left in place" expect_key "$settings_key"
 check "setup /S over it stops with exit code 2" expect_setup_status 2
 kill -CONT "$quenora_pid"
 check "Quenora, running again, ends on WM_CLOSE" close_quenora
+
+section "pass 4: whom a silent setup starts again"
+# Installed into a folder whose name has a short (8.3) form, so that Quenora can run under
+# another spelling of the installed file (/D= takes no quotes: a name without spaces).
+alt_inst='C:\EigeneProgramme\Quenora'
+check "setup /S /D=$alt_inst succeeds" w "$setup" /S "/D=$alt_inst"
+alt_exe=$alt_inst'\Quenora.exe'
+alt_exe_short=$(winepath -s "$alt_exe" 2>/dev/null </dev/null)
+alt_exe_short=${alt_exe_short,,}
+restart_log=$root/$work/restart-details.log
+quenora_runs() { [[ -n $(quenora_processes) ]]; }
+
+# restart_case START OPTIONS EXPECTED DETAIL: the test setup, run silently with OPTIONS over a
+# Quenora started as START, ends it; afterwards EXPECTED runs, started anew (nothing runs when
+# EXPECTED is empty), and the setup's details say DETAIL.
+restart_case() {
+  local before status=0 details
+  start_quenora "$1" || return 1
+  before=$(quenora_process_ids)
+  w reg delete "$settings_key" /v OSFat32Support /f >/dev/null 2>&1 || true
+  rm -f "$restart_log"
+  # shellcheck disable=SC2086  # the options are separate words
+  w "$test_setup" /S $2 "/TESTLOG=$(winepath -w "$restart_log" </dev/null)" || status=$?
+  if ((status != 0)); then
+    echo "        the setup ended with $status" >&2
+    return 1
+  fi
+  if [[ -z $3 ]]; then
+    # A program the setup starts is there before the setup ends; a little grace all the same.
+    if wait_until quenora_runs 3; then
+      echo "        expected no Quenora to run, running: $(quenora_processes | tr '\n' ' ')" >&2
+      return 1
+    fi
+  elif ! wait_until settings_written 30 || [[ $(quenora_processes) != "$3" ]] ||
+    [[ $(quenora_process_ids) == "$before" ]]; then
+    echo "        expected $3 to run, started anew; running: $(quenora_processes | tr '\n' ' ')" \
+      "(before the setup: process $before)" >&2
+    return 1
+  fi
+  details=$(iconv -f UTF-16LE -t UTF-8 "$restart_log" 2>/dev/null | tr -d '\r')
+  [[ $details == *"$4"* ]] && return 0
+  echo "        the setup's details say '$details', expected '$4'" >&2
+  return 1
+}
+
+# The win32 zip, unpacked there above, is a Quenora.exe that this setup didn't install.
+zip_exe='C:\Mein Ordner\win32\Quenora\Quenora.exe'
+elevated=/TESTELEVATED=1 not_elevated=/TESTELEVATED=0 token_fails=/TESTTOKENFAILS
+while IFS='|' read -r -u 3 what start options expected detail; do
+  check "setup /S over Quenora $what" restart_case "$start" "$options" "$expected" "$detail"
+  close_quenora || true
+done 3<<EOF
+run as $alt_exe_short: starts it again|$alt_exe_short||$alt_exe|wurde wieder gestartet
+run from the win32 zip's folder: starts none|$zip_exe|||nicht aus dem Installationsordner
+elevated, the user's token fails: starts none|$alt_exe|$elevated $token_fails||nicht unter dem Benutzerkonto
+not elevated: starts it again with its own rights|$alt_exe|$not_elevated $token_fails|$alt_exe|wurde wieder gestartet
+EOF
 
 # --- Summary --------------------------------------------------------------------------------
 
