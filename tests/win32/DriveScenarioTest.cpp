@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -103,14 +104,15 @@ class DriveScenarioTest : public ::testing::Test {
 
   std::string handshake_;
   std::string separator_ = Win32System().DecimalSeparator();
-  Win32DiskSpace disks_;
+  const std::shared_ptr<Win32DiskSpace> diskService_ = std::make_shared<Win32DiskSpace>();
+  Win32DiskSpace& disks_ = *diskService_;
   testing::FakeNotifyArea shell_;
   CountingSystem system_;
   DriveTable drives_;
   IconImages icons_{};
   FreeSpace freeSpace_{disks_, system_};
   TrayIconSet tray_{shell_, system_};
-  CheckCycle cycle_{drives_, freeSpace_, disks_, system_};
+  CheckCycle cycle_{drives_, freeSpace_, diskService_, system_};
   TrayView view_{cycle_, tray_, system_, icons_};
 };
 
