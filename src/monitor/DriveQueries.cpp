@@ -15,6 +15,8 @@ constexpr std::size_t kLetters = 27;
 // A drive's kind is read before its first query and again after this many, in case its letter
 // now names another drive (which it can hardly do without failing a query in between).
 constexpr int kQueriesPerKindRead = 256;
+// A local disk whose direct answer took this long is asked by its worker from then on.
+constexpr auto kSlowAnswer = std::chrono::milliseconds(100);
 
 std::size_t LetterOf(std::string_view drive) {
   const char letter = drive.empty() ? '\0' : drive[0];
@@ -48,9 +50,10 @@ struct DriveQueries::Shared {
   };
 
   struct Letter {
-    // Local disks answer at once and are asked directly, without a worker; every other kind is
-    // asked by the workers.
+    // Local disks answer at once and are asked directly, without a worker, as long as they do;
+    // every other kind is asked by the workers.
     bool localDisk = false;
+    bool answeredSlowly = false;
     int queriesUntilKindRead = 0;
     std::array<Line, 2> lines;
   };
@@ -107,7 +110,7 @@ struct DriveQueries::Shared {
       --letter.queriesUntilKindRead;
     }
     // A label asked before any free space goes to the worker: the kind isn't known yet.
-    bool direct = letter.localDisk;
+    bool direct = letter.localDisk && !letter.answeredSlowly;
     if (!direct && line.ended) {
       line.thread.Join();  // past its last look at the shared state
       line.ended = false;
@@ -123,6 +126,7 @@ struct DriveQueries::Shared {
     }
     if (direct) {
       hold.Release();
+      const Clock::time_point began = Clock::now();
       DriveSpace space;
       std::string label;
       if (job == kSpace) {
@@ -130,7 +134,13 @@ struct DriveQueries::Shared {
       } else {
         label = disks->VolumeLabel(RootOf(drive));
       }
+      const bool slow = Clock::now() - began >= kSlowAnswer;
       hold.Retake();
+      // A fixed disk can keep its caller waiting too: a USB disk spinning up or failing, an
+      // iSCSI disk, a virtual disk on a network share. One that has been slow once is asked by
+      // its workers from then on, for as long as the program runs, so that it can't hold up the
+      // window again for longer than the cycle waits.
+      if (slow) letter.answeredSlowly = true;
       Store(letter, job, space, std::move(label));
       return;
     }

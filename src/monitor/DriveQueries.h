@@ -12,8 +12,9 @@
 //
 // A local disk answers from the file system's memory at once: it is asked directly, which saves
 // the hand-over to another thread on every tick and keeps a program that watches local disks
-// only free of threads. The kind is read again after 256 queries and after any failure, so a
-// letter that now names a network drive goes to a worker.
+// only free of threads, but only while it answers fast: one whose answer took 100 ms is asked by
+// its workers from then on. The kind is read again after 256 queries and after any failure, so
+// a letter that now names a network drive goes to a worker.
 
 #include <chrono>
 #include <memory>

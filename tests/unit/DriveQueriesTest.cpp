@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -347,15 +348,15 @@ class CheckCycleWithSlowDriveTest : public ::testing::Test {
     std::string tip;
     int picture;
   };
-  // One cycle; what was sent for N:, if anything, and how often it beeped.
-  std::optional<Sent> Tick(int* beeps = nullptr) {
+  // One cycle; what was sent for N: (or the icon `iconId`), if anything, and how often it beeped.
+  std::optional<Sent> Tick(int* beeps = nullptr, std::uint32_t iconId = 2) {
     shell.requests.clear();
     const int beepsBefore = system.beeps;
     view.UpdateIcons();
     if (beeps) *beeps = system.beeps - beepsBefore;
     std::optional<Sent> sent;
     for (const auto& request : shell.requests) {
-      if (request.record.uID == 2)
+      if (request.record.uID == iconId)
         sent = Sent{request.Tip(), static_cast<int>(request.record.hIcon) - 1000};
     }
     return sent;
@@ -473,6 +474,30 @@ TEST_F(CheckCycleWithSlowDriveTest, DriveHungForGoodIsUnreadableAfterTheGraceAnd
     ASSERT_TRUE(back);
     EXPECT_NE(back->tip.find(" 5,0 GB = 50%"), std::string::npos) << back->tip;
   }
+}
+
+TEST_F(CheckCycleWithSlowDriveTest, FixedDiskSlowOnceNeverHoldsUpACycleAgain) {
+  ASSERT_TRUE(Tick());
+  // C:, a local disk, answers slowly once, as a USB disk spinning up does; then it hangs.
+  disks.Slow("C:", 150ms);
+  Tick();
+  disks.Slow("C:", 0ms);
+  disks.Stall("C:");
+  // Should a cycle ask it on the window's thread after all, it is let go after a while.
+  std::promise<void> done;
+  std::thread rescue([&, over = done.get_future()] {
+    over.wait_for(1500ms);
+    disks.Release("C:");
+  });
+  for (int tick = 0; tick < 3; ++tick) {
+    const auto began = std::chrono::steady_clock::now();
+    int beeps = 0;
+    EXPECT_FALSE(Tick(&beeps, 1));  // waiting: its icon and tooltip stay
+    EXPECT_LT(std::chrono::steady_clock::now() - began, kCyclePatience + 400ms);
+    EXPECT_EQ(beeps, 0);
+  }
+  done.set_value();
+  rescue.join();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "Fakes.h"
 #include "monitor/FreeSpace.h"
 
@@ -41,6 +43,15 @@ TEST_F(Win32DiskSpaceTest, NewerCallIsFoundAndBothCallsDescribeDriveC) {
       double(clusters.totalClusters) * clusters.sectorsPerCluster * clusters.bytesPerSector;
   EXPECT_GT(clusterTotal, 0);
   EXPECT_LE(clusterTotal, total);
+}
+
+TEST_F(Win32DiskSpaceTest, SystemDiskIsAskedDirectlyAndAnythingUnknownByAWorker) {
+  Win32DiskSpace disks;
+  // The prefix's C: is a fixed disk on no external bus; asking its storage stack about the bus
+  // must not send it to a worker.
+  EXPECT_EQ(disks.KindOfDrive("C:\\"), DriveKind::LocalDisk);
+  EXPECT_EQ(disks.KindOfDrive(std::string(kNoDrive) + "\\"), DriveKind::MayKeepWaiting);
+  EXPECT_EQ(disks.KindOfDrive("C:"), DriveKind::MayKeepWaiting);
 }
 
 TEST_F(Win32DiskSpaceTest, LetterWithoutADriveFailsQuietly) {

@@ -1,9 +1,13 @@
 #include "platform/win32/Win32DiskSpace.h"
 
+#include <winioctl.h>
+
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "platform/win32/Handles.h"
 #include "platform/win32/WideText.h"
 
 namespace quenora::win32 {
@@ -16,6 +20,39 @@ Int64Bytes ToBytes(const ULARGE_INTEGER& value) {
     bytes[k] = static_cast<std::uint8_t>(value.QuadPart >> (8 * k));
   }
   return bytes;
+}
+
+// Whether the volume `letter` lies on a disk attached by USB, FireWire, a card reader or
+// iSCSI, or on a virtual disk backed by a file (which may lie on a network share). The storage
+// stack answers from what it learnt when the disk arrived, without asking the disk; a volume it
+// can't tell counts as internal.
+bool OnAnExternalBus(wchar_t letter) {
+  const wchar_t volumePath[] = {L'\\', L'\\', L'.', L'\\', letter, L':', L'\0'};
+  HANDLE opened = CreateFileW(volumePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return false;
+  const UniqueKernelHandle volume(opened);
+  STORAGE_PROPERTY_QUERY query{};
+  query.PropertyId = StorageDeviceProperty;
+  query.QueryType = PropertyStandardQuery;
+  STORAGE_DEVICE_DESCRIPTOR descriptor{};
+  DWORD bytes = 0;
+  if (!DeviceIoControl(volume.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
+                       &descriptor, sizeof descriptor, &bytes, nullptr) ||
+      bytes < offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof descriptor.BusType) {
+    return false;
+  }
+  switch (descriptor.BusType) {
+    case BusTypeUsb:
+    case BusType1394:
+    case BusTypeiScsi:
+    case BusTypeSd:
+    case BusTypeMmc:
+    case BusTypeFileBackedVirtual:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -120,6 +157,9 @@ DriveKind Win32DiskSpace::KindOfDrive(std::string_view rootPath) {
   }
   switch (GetDriveTypeW(Widen(rootPath).c_str())) {
     case DRIVE_FIXED:
+      // Fixed as far as Windows goes, but as slow to answer as a network drive when it spins up,
+      // fails or loses its connection.
+      return OnAnExternalBus(name[0]) ? DriveKind::MayKeepWaiting : DriveKind::LocalDisk;
     case DRIVE_RAMDISK:
       return DriveKind::LocalDisk;
     default:  // removable media may be slow to answer
