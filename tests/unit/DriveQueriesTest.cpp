@@ -144,7 +144,6 @@ class DriveQueriesTest : public ::testing::Test {
   }
 
   const std::shared_ptr<StallingDisks> diskService = std::make_shared<StallingDisks>();
-
   StallingDisks& disks = *diskService;
   FakeSystem system;
   FreeSpace freeSpace{disks, system};
@@ -363,7 +362,6 @@ class CheckCycleWithSlowDriveTest : public ::testing::Test {
   }
 
   const std::shared_ptr<StallingDisks> diskService = std::make_shared<StallingDisks>();
-
   StallingDisks& disks = *diskService;
   FakeNotifyArea shell;
   FakeSystem system;
