@@ -138,11 +138,15 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DEVICECHANGE:
       // Only volumes that came or went matter; every other device message changes nothing.
-      if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam != 0 &&
-          reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam)->dbch_devicetype ==
-              DBT_DEVTYP_VOLUME) {
-        Volume_Change(wParam == DBT_DEVICEARRIVAL,
-                      reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam)->dbcv_unitmask);
+      if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam != 0) {
+        // Any process can send this message: the record is read only as far as it says it
+        // reaches, its size before its type, its letters only in a whole volume record.
+        const auto& header = *reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+        if (header.dbch_size >= sizeof(DEV_BROADCAST_VOLUME) &&
+            header.dbch_devicetype == DBT_DEVTYP_VOLUME) {
+          Volume_Change(wParam == DBT_DEVICEARRIVAL,
+                        reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam)->dbcv_unitmask);
+        }
       }
       return TRUE;
     case WM_COMMAND: {

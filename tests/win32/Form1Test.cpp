@@ -71,11 +71,13 @@ void PumpFor(std::chrono::milliseconds span) {
   }
 }
 
-// What the system sends the windows when a volume arrives or leaves.
+// What the system sends the windows when a volume arrives or leaves; `size` is what the record
+// says of its length.
 void SendVolumeChange(HWND window, WPARAM event, DWORD unitMask,
-                      DWORD deviceType = DBT_DEVTYP_VOLUME) {
+                      DWORD deviceType = DBT_DEVTYP_VOLUME,
+                      DWORD size = sizeof(DEV_BROADCAST_VOLUME)) {
   DEV_BROADCAST_VOLUME volume{};
-  volume.dbcv_size = sizeof volume;
+  volume.dbcv_size = size;
   volume.dbcv_devicetype = deviceType;
   volume.dbcv_unitmask = unitMask;
   SendMessageW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume));
@@ -532,6 +534,8 @@ TEST_F(Form1Test, AMonitoredVolumeThatComesOrGoesIsCheckedAtOnceABurstOnce) {
   // Other device messages, other devices and drives nobody watches change nothing.
   SendMessageW(f.hWnd(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
   SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kC, DBT_DEVTYP_PORT);
+  // A bare header from another process: C:'s bit lies beyond its end.
+  SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kC, DBT_DEVTYP_VOLUME, sizeof(DEV_BROADCAST_HDR));
   SendVolumeChange(f.hWnd(), DBT_DEVICEQUERYREMOVE, kC);
   SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, 1u << 24);  // Y:
   PumpFor(std::chrono::milliseconds(1500));
