@@ -285,6 +285,8 @@ void Form1::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   services_.system.owner = nullptr;
+  // A burst of volumes still settling would make the icons anew after they left.
+  KillTimer(hWnd(), kVolumeTimerId);
   SetTimer1Enabled(false);
   tray_.RemoveAllTrayIcons(drives_.DriveCount);
   cycle_.RemoveAllDrives();
@@ -374,6 +376,8 @@ void Form1::pumxxx_Click(int index) {
 }
 
 void Form1::Volume_Change(bool arrived, std::uint32_t unitMask) {
+  // After the end of the session the window stays until the process ends, without icons.
+  if (unloaded_) return;
   volumeAction_ = Combine(volumeAction_, ActionForVolumeChange(arrived, unitMask, drives_,
                                                                settings_.WantedDriveLetters()));
   // The list follows every volume; the check waits until a burst (a hub) has settled.

@@ -1055,8 +1055,12 @@ TEST_F(Form1Test, NewTaskbarGetsTheIconsAgain) {
 }
 
 TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
+  Store(kDriveListKey, "CQ");  // Q: isn't there
   Form1& f = Load();
   shell.requests.clear();
+  // Q: arrives as the session ends, and again after it: neither brings the icons back.
+  constexpr DWORD kQ = 1u << 16;
+  SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kQ);
   SendMessageW(f.hWnd(), WM_QUERYENDSESSION, 0, 0);
   SendMessageW(f.hWnd(), WM_ENDSESSION, TRUE, 0);
   ASSERT_EQ(shell.requests.size(), 1u);
@@ -1067,6 +1071,8 @@ TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
   // The routing is gone: the icons' callback message does nothing any more.
   SendMessageW(f.hWnd(), WM_USER, 1, WM_LBUTTONDBLCLK);
   EXPECT_EQ(f.Routing().ClickedIconID, 0);
+  SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kQ);
+  PumpFor(std::chrono::milliseconds(1500));
   DestroyWindow(f.hWnd());
   EXPECT_EQ(shell.requests.size(), 1u);
 }
