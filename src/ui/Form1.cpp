@@ -134,7 +134,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kTimer1Id) Timer1_Timer();
       if (wParam == kVolumeTimerId) VolumesSettled();
-      ShowDriveStates();
+      // The states follow each check while the window is shown; a hidden one catches up as it
+      // shows.
+      if (IsWindowVisible(window)) ShowDriveStates();
       return 0;
     case WM_DEVICECHANGE:
       // Only volumes that came or went matter; every other device message changes nothing.
@@ -172,6 +174,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SHOWWINDOW:
       if (wParam) {
+        // This comes before the window is visible: the list shows with the states the last
+        // check (the start's, the first time) measured, not empty until the next tick.
         BuildPages();
         ShowDriveStates();
       }
@@ -408,7 +412,7 @@ void Form1::VolumesSettled() {
 }
 
 void Form1::ShowDriveStates() {
-  if (!IsWindowVisible(hWnd())) return;
+  if (!PagesBuilt()) return;
   std::vector<std::string> states;
   const std::string separator = services_.system.DecimalSeparator();
   for (const DriveEntry& entry : options_.drives) {

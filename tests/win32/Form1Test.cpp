@@ -164,6 +164,18 @@ class Form1Test : public ::testing::Test {
     return -1;
   }
 
+  // The state beside the drive list's entry that begins with `prefix`.
+  std::string StateOf(std::string_view prefix) {
+    wchar_t text[128] = {};
+    LVITEMW item{};
+    item.iSubItem = 1;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    SendMessageW(form->Control(kLV), LVM_GETITEMTEXTW, static_cast<WPARAM>(EntryOf(prefix)),
+                 reinterpret_cast<LPARAM>(&item));
+    return Narrow(text);
+  }
+
   void SelectTab(int page) {
     SendMessageW(form->Control(kTabStrip1), TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
     NMHDR header{form->Control(kTabStrip1), static_cast<UINT_PTR>(kTabStrip1),
@@ -211,6 +223,8 @@ TEST_F(Form1Test, EmptyStoreGivesTheDefaultsAndShowsTheWindowOnce) {
   for (const quenora::DriveEntry& entry : f.Options().drives) {
     EXPECT_EQ(entry.checked, entry.text.rfind("C:", 0) == 0) << entry.text;
   }
+  // The state the start measured stands beside C: as the window shows, before any tick.
+  EXPECT_TRUE(StateOf("C:").ends_with('%')) << StateOf("C:");
   EXPECT_EQ(Stored("OSFat32Support"), "True");
 
   // The options applied once, the next start stays in the tray.
@@ -881,6 +895,9 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
     checkedInList += ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
   }
   EXPECT_EQ(checkedInList, 2);
+  for (const char* drive : {"Z:", "C:"}) {
+    EXPECT_TRUE(StateOf(drive).ends_with('%')) << drive << " " << StateOf(drive);
+  }
   EXPECT_EQ(f.VisibleLayer(), 1);
   RECT first{}, fourth{};
   GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 1), &first);
