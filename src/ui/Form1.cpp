@@ -134,15 +134,21 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kTimer1Id) Timer1_Timer();
       if (wParam == kVolumeTimerId) VolumesSettled();
-      ShowDriveStates();
+      // The states follow each check while the window is shown; a hidden one catches up as it
+      // shows.
+      if (IsWindowVisible(window)) ShowDriveStates();
       return 0;
     case WM_DEVICECHANGE:
       // Only volumes that came or went matter; every other device message changes nothing.
-      if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam != 0 &&
-          reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam)->dbch_devicetype ==
-              DBT_DEVTYP_VOLUME) {
-        Volume_Change(wParam == DBT_DEVICEARRIVAL,
-                      reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam)->dbcv_unitmask);
+      if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam != 0) {
+        // Any process can send this message: the record is read only as far as it says it
+        // reaches, its size before its type, its letters only in a whole volume record.
+        const auto& header = *reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+        if (header.dbch_size >= sizeof(DEV_BROADCAST_VOLUME) &&
+            header.dbch_devicetype == DBT_DEVTYP_VOLUME) {
+          Volume_Change(wParam == DBT_DEVICEARRIVAL,
+                        reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam)->dbcv_unitmask);
+        }
       }
       return TRUE;
     case WM_COMMAND: {
@@ -168,6 +174,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SHOWWINDOW:
       if (wParam) {
+        // This comes before the window is visible: the list shows with the states the last
+        // check (the start's, the first time) measured, not empty until the next tick.
         BuildPages();
         ShowDriveStates();
       }
@@ -281,6 +289,8 @@ void Form1::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   services_.system.owner = nullptr;
+  // A burst of volumes still settling would make the icons anew after they left.
+  KillTimer(hWnd(), kVolumeTimerId);
   SetTimer1Enabled(false);
   tray_.RemoveAllTrayIcons(drives_.DriveCount);
   cycle_.RemoveAllDrives();
@@ -370,6 +380,8 @@ void Form1::pumxxx_Click(int index) {
 }
 
 void Form1::Volume_Change(bool arrived, std::uint32_t unitMask) {
+  // After the end of the session the window stays until the process ends, without icons.
+  if (unloaded_) return;
   volumeAction_ = Combine(volumeAction_, ActionForVolumeChange(arrived, unitMask, drives_,
                                                                settings_.WantedDriveLetters()));
   // The list follows every volume; the check waits until a burst (a hub) has settled.
@@ -400,7 +412,7 @@ void Form1::VolumesSettled() {
 }
 
 void Form1::ShowDriveStates() {
-  if (!IsWindowVisible(hWnd())) return;
+  if (!PagesBuilt()) return;
   std::vector<std::string> states;
   const std::string separator = services_.system.DecimalSeparator();
   for (const DriveEntry& entry : options_.drives) {

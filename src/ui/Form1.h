@@ -112,7 +112,7 @@ class Form1 final : public Window,
   // The volumes have settled: the icons made anew or the drives checked as they call for, and
   // the drive list made anew with the checks kept.
   void VolumesSettled();
-  // The monitored drives' states beside their entries, while the window is shown.
+  // The monitored drives' states beside their entries in the drive list, once it is built.
   void ShowDriveStates();
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT OnNotify(const NMHDR& header);

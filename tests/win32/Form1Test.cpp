@@ -71,11 +71,13 @@ void PumpFor(std::chrono::milliseconds span) {
   }
 }
 
-// What the system sends the windows when a volume arrives or leaves.
+// What the system sends the windows when a volume arrives or leaves; `size` is what the record
+// says of its length.
 void SendVolumeChange(HWND window, WPARAM event, DWORD unitMask,
-                      DWORD deviceType = DBT_DEVTYP_VOLUME) {
+                      DWORD deviceType = DBT_DEVTYP_VOLUME,
+                      DWORD size = sizeof(DEV_BROADCAST_VOLUME)) {
   DEV_BROADCAST_VOLUME volume{};
-  volume.dbcv_size = sizeof volume;
+  volume.dbcv_size = size;
   volume.dbcv_devicetype = deviceType;
   volume.dbcv_unitmask = unitMask;
   SendMessageW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume));
@@ -162,6 +164,18 @@ class Form1Test : public ::testing::Test {
     return -1;
   }
 
+  // The state beside the drive list's entry that begins with `prefix`.
+  std::string StateOf(std::string_view prefix) {
+    wchar_t text[128] = {};
+    LVITEMW item{};
+    item.iSubItem = 1;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    SendMessageW(form->Control(kLV), LVM_GETITEMTEXTW, static_cast<WPARAM>(EntryOf(prefix)),
+                 reinterpret_cast<LPARAM>(&item));
+    return Narrow(text);
+  }
+
   void SelectTab(int page) {
     SendMessageW(form->Control(kTabStrip1), TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
     NMHDR header{form->Control(kTabStrip1), static_cast<UINT_PTR>(kTabStrip1),
@@ -209,6 +223,8 @@ TEST_F(Form1Test, EmptyStoreGivesTheDefaultsAndShowsTheWindowOnce) {
   for (const quenora::DriveEntry& entry : f.Options().drives) {
     EXPECT_EQ(entry.checked, entry.text.rfind("C:", 0) == 0) << entry.text;
   }
+  // The state the start measured stands beside C: as the window shows, before any tick.
+  EXPECT_TRUE(StateOf("C:").ends_with('%')) << StateOf("C:");
   EXPECT_EQ(Stored("OSFat32Support"), "True");
 
   // The options applied once, the next start stays in the tray.
@@ -532,6 +548,8 @@ TEST_F(Form1Test, AMonitoredVolumeThatComesOrGoesIsCheckedAtOnceABurstOnce) {
   // Other device messages, other devices and drives nobody watches change nothing.
   SendMessageW(f.hWnd(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
   SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kC, DBT_DEVTYP_PORT);
+  // A bare header from another process: C:'s bit lies beyond its end.
+  SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kC, DBT_DEVTYP_VOLUME, sizeof(DEV_BROADCAST_HDR));
   SendVolumeChange(f.hWnd(), DBT_DEVICEQUERYREMOVE, kC);
   SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, 1u << 24);  // Y:
   PumpFor(std::chrono::milliseconds(1500));
@@ -877,6 +895,9 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
     checkedInList += ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
   }
   EXPECT_EQ(checkedInList, 2);
+  for (const char* drive : {"Z:", "C:"}) {
+    EXPECT_TRUE(StateOf(drive).ends_with('%')) << drive << " " << StateOf(drive);
+  }
   EXPECT_EQ(f.VisibleLayer(), 1);
   RECT first{}, fourth{};
   GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 1), &first);
@@ -1051,8 +1072,12 @@ TEST_F(Form1Test, NewTaskbarGetsTheIconsAgain) {
 }
 
 TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
+  Store(kDriveListKey, "CQ");  // Q: isn't there
   Form1& f = Load();
   shell.requests.clear();
+  // Q: arrives as the session ends, and again after it: neither brings the icons back.
+  constexpr DWORD kQ = 1u << 16;
+  SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kQ);
   SendMessageW(f.hWnd(), WM_QUERYENDSESSION, 0, 0);
   SendMessageW(f.hWnd(), WM_ENDSESSION, TRUE, 0);
   ASSERT_EQ(shell.requests.size(), 1u);
@@ -1063,6 +1088,8 @@ TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
   // The routing is gone: the icons' callback message does nothing any more.
   SendMessageW(f.hWnd(), WM_USER, 1, WM_LBUTTONDBLCLK);
   EXPECT_EQ(f.Routing().ClickedIconID, 0);
+  SendVolumeChange(f.hWnd(), DBT_DEVICEARRIVAL, kQ);
+  PumpFor(std::chrono::milliseconds(1500));
   DestroyWindow(f.hWnd());
   EXPECT_EQ(shell.requests.size(), 1u);
 }
