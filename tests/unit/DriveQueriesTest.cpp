@@ -256,67 +256,27 @@ TEST_F(DriveQueriesTest, HangingLabelReadHoldsUpNeitherTheFreeSpaceNorItsNextRea
   EXPECT_TRUE(queries.LastVolumeLabel("N:").current);
 }
 
-// A disk service that holds N:'s free-space call until the test opens the gate, and tells
-// whether it was destroyed while a call was still inside it.
-struct Gate {
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool entered = false, open = false, returned = false, destroyed = false;
-  bool destroyedInsideACall = false;
-
-  void Set(bool Gate::*flag) {
-    const std::lock_guard<std::mutex> hold(mutex);
-    this->*flag = true;
-    changed.notify_all();
-  }
-  bool Await(bool Gate::*flag) {
-    std::unique_lock<std::mutex> hold(mutex);
-    return changed.wait_for(hold, 10s, [&] { return this->*flag; });
-  }
-};
-
-class GatedDisks : public FakeDiskSpace {
- public:
-  explicit GatedDisks(Gate& gate) : gate_(gate) { answer_.ok = true; }
-  ~GatedDisks() override {
-    {
-      const std::lock_guard<std::mutex> hold(gate_.mutex);
-      gate_.destroyedInsideACall = gate_.entered && !gate_.returned;
-    }
-    gate_.Set(&Gate::destroyed);
-  }
-  DiskFreeSpaceExAnswer CallDiskFreeSpaceEx(std::string_view) override {
-    gate_.Set(&Gate::entered);
-    gate_.Await(&Gate::open);
-    // Back from the system: the rest of the call reads the service's own state.
-    const DiskFreeSpaceExAnswer answer = answer_;
-    gate_.Set(&Gate::returned);
-    return answer;
-  }
-
- private:
-  Gate& gate_;
-  DiskFreeSpaceExAnswer answer_;
-};
-
-TEST_F(DriveQueriesTest, WorkerCaughtInACallWhenItsOwnerGoesReturnsIntoAServiceStillThere) {
-  Gate gate;
-  auto service = std::make_shared<GatedDisks>(gate);
+TEST_F(DriveQueriesTest, WorkerCaughtInACallWhenItsOwnerGoesKeepsTheDiskServiceAlive) {
+  auto service = std::make_shared<StallingDisks>();
+  service->Set("N:", 5 * kGB, 10 * kGB);
   service->drives["N:"].kind = DriveKind::MayKeepWaiting;
+  service->Stall("N:");
+  const std::weak_ptr<StallingDisks> watched = service;
   {
     // The owner as the program has it: the free-space query and the queries, both going.
     FreeSpace owner{*service, system};
     owner.OSFat32Support = -1;
-    auto brief = std::make_unique<DriveQueries>(owner, service);
-    brief->StartSpaceQuery("N:");
-    ASSERT_TRUE(gate.Await(&Gate::entered));
-    brief.reset();
+    DriveQueries brief{owner, service};
+    brief.StartSpaceQuery("N:");
+    ASSERT_TRUE(AllAnswered([&] { return 1 - service->SpaceCalls("N:"); }));  // in the call
   }
+  // The worker still in the call holds the service it returns into, and lets go once back.
+  const bool heldByTheWorker = service.use_count() > 1;
+  if (!heldByTheWorker) service->Release("N:");  // a failing test mustn't leave it hanging
+  ASSERT_TRUE(heldByTheWorker);
   service.reset();
-  gate.Set(&Gate::open);
-  // The worker's hold on the service is the last one: it ends with the worker's way back.
-  ASSERT_TRUE(gate.Await(&Gate::destroyed));
-  EXPECT_FALSE(gate.destroyedInsideACall);
+  watched.lock()->Release("N:");
+  EXPECT_TRUE(AllAnswered([&] { return watched.expired() ? 0 : 1; }));
 }
 
 // The cycle itself: a slow drive keeps its icon and raises no alarm, one that hangs for good
