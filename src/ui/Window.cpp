@@ -150,7 +150,7 @@ void Window::KeepOutOfTaskbar() {
   // An owned window stays out of the taskbar; a window without an owner of its own gets a
   // hidden one. It is made here, as the window is first shown, not with the window: the main
   // window is made at every start but shown only when the user asks for it, and a top-level
-  // window costs the window system a round trip (under wine an X window, 2 to 5 ms, a tenth
+  // window costs the window system a round trip (under wine an X window, 2 to 5 ms, up to a tenth
   // of a start into the tray). Set while the window is still hidden, the owner is there
   // before the taskbar looks at the window.
   HWND window = window_.get();
