@@ -13,4 +13,7 @@ namespace quenora {
 // bare "a:" for every other one.
 std::vector<std::string> DriveListEntries(LogicalDrives& drives);
 
+// The entry of one drive, `letter` 'A' to 'Z', as DriveListEntries gives it ("c: [SYSTEM]").
+std::string DriveListEntry(LogicalDrives& drives, char letter);
+
 }  // namespace quenora

@@ -60,17 +60,16 @@ void MonitorSettings::ReadSettings(OptionsValues& options) {
   options.alarmNotify = notify != 0;
   monitored_.SetAlarm(limit, options.alarmSound, options.alarmNotify);
 
-  // 4. The drive list: one entry per drive the system has now, unchecked.
+  // 4. The drive list: one entry per drive the system has now, unchecked, in letter order.
+  // Which drives there are is all that the icons need: until step 7 an entry is its letter.
+  const std::uint32_t mask = drives_.LogicalDriveMask();
   std::array<std::optional<std::size_t>, kDriveLetters + 1> entryOfDrive{};
-  const std::vector<std::string> listed = DriveListEntries(drives_);
   std::vector<DriveEntry> entries;
-  for (std::string text : listed) {
-    if (text.empty()) continue;
-    text[0] = ToUpper(text[0]);
-    if (IsDriveLetter(text[0])) {
-      entryOfDrive[static_cast<std::size_t>(DriveNumberOf(text[0]))] = entries.size();
-    }
-    entries.push_back({std::move(text), false});
+  for (int n = 0; n < kDriveLetters; ++n) {
+    if (!(mask & (1u << n))) continue;
+    const char letter = static_cast<char>('A' + n);
+    entryOfDrive[static_cast<std::size_t>(DriveNumberOf(letter))] = entries.size();
+    entries.push_back({std::string{letter, ':'}, false});
   }
   options.drives = std::move(entries);
 
@@ -88,6 +87,15 @@ void MonitorSettings::ReadSettings(OptionsValues& options) {
     ++monitoredCount;
     monitored_.AddMonitoredDrive(number);
     options.drives[*entry].checked = true;
+  }
+
+  // 7. What each entry says of its drive, asked once the icons are in the tray: a drive's type
+  // and label come from the system's volume management, and a label may have to wait for a
+  // disk to spin up. Nothing shows the list before this read returns.
+  for (DriveEntry& entry : options.drives) {
+    std::string text = DriveListEntry(drives_, entry.text[0]);
+    text[0] = ToUpper(text[0]);
+    entry.text = std::move(text);
   }
 }
 

@@ -131,16 +131,9 @@ bool Window::Create(HINSTANCE instance) {
   pictures_.clear();
   ownFonts_.clear();
   lastFocus_ = nullptr;
-  // An owned window stays out of the taskbar; without an owner of its own the window gets a
-  // hidden one.
-  HWND owner = owner_;
-  if (!owner) {
-    if (!hiddenOwner_) {
-      hiddenOwner_.reset(CreateWindowExW(0, kOwnerClass, Widen(kProductName).c_str(), WS_POPUP, 0,
-                                         0, 0, 0, nullptr, nullptr, instance, nullptr));
-    }
-    owner = hiddenOwner_.get();
-  }
+  // A window without an owner of its own gets a hidden one before it is first shown
+  // (KeepOutOfTaskbar), or now if it has had one before.
+  HWND owner = owner_ ? owner_ : hiddenOwner_.get();
   // window_ takes the handle at WM_NCCREATE, so the first messages already find it; the size
   // follows once the DPI is known.
   if (!CreateWindowExW(kWindowExStyle, layout_.className, L"", kWindowStyle, 0, 0, 100, 100, owner,
@@ -151,6 +144,25 @@ bool Window::Create(HINSTANCE instance) {
   SizeToClientArea(std::nullopt);
   KeepMoveAndCloseOnly(window_.get());
   return true;
+}
+
+void Window::KeepOutOfTaskbar() {
+  // An owned window stays out of the taskbar; a window without an owner of its own gets a
+  // hidden one. It is made here, as the window is first shown, not with the window: the main
+  // window is made at every start but shown only when the user asks for it, and a top-level
+  // window costs the window system a round trip (under wine an X window, 2 to 5 ms, up to a tenth
+  // of a start into the tray). Set while the window is still hidden, the owner is there
+  // before the taskbar looks at the window.
+  HWND window = window_.get();
+  if (owner_ || !window || GetWindow(window, GW_OWNER)) return;
+  if (!hiddenOwner_) {
+    hiddenOwner_.reset(CreateWindowExW(0, kOwnerClass, Widen(kProductName).c_str(), WS_POPUP, 0, 0,
+                                       0, 0, nullptr, nullptr, instance_, nullptr));
+  }
+  // GWLP_HWNDPARENT of a top-level window is its owner.
+  if (hiddenOwner_) {
+    SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hiddenOwner_.get()));
+  }
 }
 
 void Window::SizeToClientArea(std::optional<POINT> place) {
@@ -376,6 +388,10 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_SHOWWINDOW:
+      // About to be shown, by whichever call: the owner comes first.
+      if (wParam) KeepOutOfTaskbar();
+      break;
     default:
       break;
   }

@@ -50,7 +50,7 @@ class Window {
   static constexpr int kClosedByUser = 0;
 
  protected:
-  // `owner` may be null: the window then gets a hidden owner of its own.
+  // `owner` may be null: the window then gets a hidden owner of its own when it is first shown.
   Window(HINSTANCE instance, HWND owner, WindowLayout layout);
 
   // Creates the window hidden, without controls, sized to its client area at its DPI; false if
@@ -98,6 +98,8 @@ class Window {
   void CreateControl(const ControlSpec& row);
   void OnDpiChanged(int dpi, const RECT& suggested);
   void RememberFocus(bool active);
+  // Gives a window without an owner of its own the hidden one, once, before it is shown.
+  void KeepOutOfTaskbar();
   void DrawPicture(const DRAWITEMSTRUCT& item) const;
   HWND FirstTabStop() const;
   // Ends RunModal's loop, waking it if it waits for a message.

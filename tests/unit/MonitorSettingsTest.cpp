@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Fakes.h"
@@ -102,6 +104,37 @@ TEST_F(MonitorSettingsTest, EmptyStoreGivesTheDefaultsAndMonitorsC) {
   EXPECT_EQ(CheckedLetters(), "C");
   EXPECT_EQ(registry.writes, 0);
   EXPECT_TRUE(options.autoStart);  // the autostart box isn't a stored setting
+}
+
+TEST_F(MonitorSettingsTest, IconsComeBeforeTheDrivesAreDescribed) {
+  // A drive's type and label are asked of the system once every icon is in the tray: a label
+  // may have to wait for a disk to spin up, and the icons don't wait for it.
+  struct WatchedDrives : FakeLogicalDrives {
+    explicit WatchedDrives(const FakeNotifyArea& shell) : shell(shell) {}
+    DriveType TypeOfDrive(std::string_view rootPath) override {
+      iconsWhenAsked.push_back(shell.requests.size());
+      return FakeLogicalDrives::TypeOfDrive(rootPath);
+    }
+    std::string VolumeLabel(std::string_view rootPath) override {
+      iconsWhenAsked.push_back(shell.requests.size());
+      return FakeLogicalDrives::VolumeLabel(rootPath);
+    }
+    const FakeNotifyArea& shell;
+    std::vector<std::size_t> iconsWhenAsked;
+  } watched{shell};
+  watched.drives = logicalDrives.drives;
+  MonitorSettings watchedSettings{store, watched, view};
+  registry.Set("DriveList", "EC");
+  watchedSettings.ReadSettings(options);
+  ExpectAddsForEveryPosition();
+  ASSERT_EQ(shell.requests.size(), 2u);
+  // Three local disks: a type and a label each, all asked after the two icons.
+  EXPECT_EQ(watched.iconsWhenAsked, std::vector<std::size_t>(6, 2u));
+  ASSERT_EQ(options.drives.size(), 3u);
+  EXPECT_EQ(options.drives[0].text, "C: [SYSTEM]");
+  EXPECT_EQ(options.drives[1].text, "D:");
+  EXPECT_EQ(options.drives[2].text, "E: [DATEN]");
+  EXPECT_EQ(CheckedLetters(), "CE");
 }
 
 TEST_F(MonitorSettingsTest, StoredOrderFixesPositionsAndSavingWritesListOrder) {

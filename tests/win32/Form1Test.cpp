@@ -913,6 +913,28 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
   EXPECT_EQ(Stored(kDriveListKey), "CZ");
 }
 
+TEST_F(Form1Test, TheOptionsWindowIsShownOwnedByAHiddenWindowOutOfTheTaskbar) {
+  Store(kDoneBeforeKey, "1");
+  Form1& f = Load();
+  // A start into the tray makes the one window the icons need: the owner comes with the show.
+  EXPECT_FALSE(IsWindowVisible(f.hWnd()));
+  EXPECT_EQ(GetWindow(f.hWnd(), GW_OWNER), nullptr);
+
+  f.pumxxx_Click(3);
+  ASSERT_TRUE(IsWindowVisible(f.hWnd()));
+  HWND owner = GetWindow(f.hWnd(), GW_OWNER);
+  ASSERT_NE(owner, nullptr);
+  EXPECT_FALSE(IsWindowVisible(owner));
+  EXPECT_EQ(GetWindowLongPtrW(f.hWnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+
+  // Hidden by the close box and shown again: the same owner.
+  SendMessageW(f.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindowVisible(f.hWnd()));
+  f.pumxxx_Click(3);
+  EXPECT_TRUE(IsWindowVisible(f.hWnd()));
+  EXPECT_EQ(GetWindow(f.hWnd(), GW_OWNER), owner);
+}
+
 TEST_F(Form1Test, QuittingBeforeThePagesWereEverBuiltKeepsTheSettings) {
   Store(kDoneBeforeKey, "1");
   Store(kTimerIntervalKey, "7");
