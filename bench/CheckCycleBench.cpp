@@ -4,7 +4,7 @@
 //   check_cycle_bench [rounds]      prints one line per N and the ratio cycle / bare calls
 //
 // A drive played as a network drive has each query handed to its worker thread. Its line is
-// measured against the bare call handed to a plain thread in the same way, so that both sides
+// measured against the same query asked through the drive queries alone, so that both sides
 // pay the two thread wake-ups, and with the process held to one processor: spread over two,
 // where each thread lands beside wine's server or not changed the cost of a call by up to half
 // for a whole run, and the ratio went from 0.6 to 1.7 between runs (against a call made
@@ -18,11 +18,10 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "monitor/CheckCycle.h"
-#include "platform/Sync.h"
+#include "monitor/DriveQueries.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32System.h"
 #include "ui/TrayView.h"
@@ -66,63 +65,6 @@ double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
-
-// The bare free-space calls of one round, handed to a worker thread as the cycle hands a
-// network drive's query to its worker: under one lock, the worker woken by a condition for the
-// call and the caller by another for the answer (platform/Sync.h, as the drive queries use).
-class BareWorker {
- public:
-  explicit BareWorker(std::vector<std::string> names) : names_(std::move(names)) {
-    started_ = thread_.Start(&BareWorker::Run, this);
-  }
-  ~BareWorker() {
-    {
-      quenora::Hold hold(lock_);
-      stopping_ = true;
-      callArrived_.WakeAll();
-    }
-    if (started_) thread_.Join();
-  }
-  BareWorker(const BareWorker&) = delete;
-  BareWorker& operator=(const BareWorker&) = delete;
-
-  bool Started() const { return started_; }
-
-  // Hands the calls to the worker and waits until it has made them.
-  void Call() {
-    quenora::Hold hold(lock_);
-    ++asked_;
-    callArrived_.WakeAll();
-    while (done_ != asked_) answered_.Wait(lock_);
-  }
-
- private:
-  static void Run(void* argument) {
-    auto& self = *static_cast<BareWorker*>(argument);
-    quenora::Hold hold(self.lock_);
-    for (;;) {
-      while (self.done_ == self.asked_ && !self.stopping_) self.callArrived_.Wait(self.lock_);
-      if (self.stopping_) return;
-      const long asked = self.asked_;
-      hold.Release();
-      ULARGE_INTEGER available, total, totalFree;
-      for (const std::string& name : self.names_) {
-        GetDiskFreeSpaceExA(name.c_str(), &available, &total, &totalFree);
-      }
-      hold.Retake();
-      self.done_ = asked;
-      self.answered_.WakeAll();
-    }
-  }
-
-  const std::vector<std::string> names_;
-  quenora::Lock lock_;
-  quenora::Condition callArrived_, answered_;
-  long asked_ = 0, done_ = 0;
-  bool stopping_ = false;
-  bool started_ = false;
-  quenora::Thread thread_;
-};
 
 }  // namespace
 
@@ -211,18 +153,21 @@ int main(int argc, char** argv) {
       GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask);
       pinned = processMask != 0 &&
                SetProcessAffinityMask(GetCurrentProcess(), processMask & (~processMask + 1));
-      BareWorker worker(names);
-      if (!worker.Started()) {
-        std::printf("N=%2d  as network drives: skipped, no thread to be had\n", count);
-        continue;
-      }
-      worker.Call();  // the thread is up and has made the call once, as the cycle's worker has
+      // The bare call as the cycle's worker makes it: handed to a worker of its own and waited
+      // for, without the cycle's work around it.
+      quenora::DriveQueries bare(freeSpace, diskService);
+      const auto ask = [&] {
+        for (const std::string& name : names) bare.StartSpaceQuery(name);
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        for (const std::string& name : names) bare.TakeSpaceAnswer(name, deadline);
+      };
+      ask();  // the worker is up and has made the call once, as the cycle's worker has
       for (int r = 0; r < rounds; ++r) {
         auto start = Clock::now();
         view.UpdateIcons();
         cycleTimes.push_back(seconds(start));
         start = Clock::now();
-        worker.Call();
+        ask();
         bareTimes.push_back(seconds(start));
       }
       ticks = rounds;
@@ -236,10 +181,10 @@ int main(int argc, char** argv) {
         count, cycleUs, bareUs, cycleUs / bareUs, static_cast<double>(shell.requests) / ticks,
         static_cast<double>(disks.labelReads) / ticks,
         !run.network ? ""
-        : pinned     ? "  (as network drives: each query through its worker, against the bare call "
-                       "through a plain worker; single ticks, one processor)"
-                     : "  (as network drives: each query through its worker, against the bare call "
-                       "through a plain worker; single ticks, NOT held to one processor)");
+        : pinned     ? "  (as network drives: each query through its worker, against the query "
+                       "alone through its worker; single ticks, one processor)"
+                     : "  (as network drives: each query through its worker, against the query "
+                       "alone through its worker; single ticks, NOT held to one processor)");
   }
   return 0;
 }

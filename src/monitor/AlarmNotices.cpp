@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "util/AlarmLimit.h"
 #include "util/ExactDecimal.h"
 #include "util/Utf.h"
 
@@ -23,9 +22,6 @@ std::size_t Utf16Units(std::string_view text) {
 }  // namespace
 
 std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator) {
-  // The limit as the cycle holds it: no "-0" and no three hundred digits for a value that
-  // came some other way.
-  megabytes = AlarmLimitInRange(megabytes);
   if (megabytes == std::floor(megabytes)) return FixedText(megabytes, 0);
   std::string text = FixedText(megabytes, 1);
   const std::size_t point = text.find('.');

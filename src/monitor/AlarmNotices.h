@@ -35,8 +35,8 @@ Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::stri
 // a label, within the shell's field; a long label is cut first, so the message stays whole.
 std::string LabelledNoticeText(std::string_view label, std::string_view message);
 
-// The megabytes of the limit, held within the slider's range: a whole number as the slider
-// sets it, one decimal for a value edited by hand ("1000", "10,5").
+// The megabytes of the limit: a whole number as the slider sets it, one decimal for a value
+// edited by hand ("1000", "10,5").
 std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator);
 
 // The margin above the limit a drive must climb back to before it notifies again: the larger of

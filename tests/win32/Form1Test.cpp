@@ -926,13 +926,6 @@ TEST_F(Form1Test, TheOptionsWindowIsShownOwnedByAHiddenWindowOutOfTheTaskbar) {
   ASSERT_NE(owner, nullptr);
   EXPECT_FALSE(IsWindowVisible(owner));
   EXPECT_EQ(GetWindowLongPtrW(f.hWnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
-
-  // Hidden by the close box and shown again: the same owner.
-  SendMessageW(f.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_FALSE(IsWindowVisible(f.hWnd()));
-  f.pumxxx_Click(3);
-  EXPECT_TRUE(IsWindowVisible(f.hWnd()));
-  EXPECT_EQ(GetWindow(f.hWnd(), GW_OWNER), owner);
 }
 
 TEST_F(Form1Test, QuittingBeforeThePagesWereEverBuiltKeepsTheSettings) {
