@@ -299,11 +299,15 @@ TEST_F(ProcessTest, EndOfTheSessionSavesThePlaceAndTakesTheIconsAway) {
   ASSERT_NE(window, nullptr);
 
   // The window was put where it was saved; the user moved it since (the store doesn't know).
-  RECT rect{};
-  GetWindowRect(window, &rect);
+  // The icons come before the window is placed, so the place is waited for as well.
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
+  RECT rect{};
+  WaitFor([&] {
+    GetWindowRect(window, &rect);
+    return rect.top == MulDiv(1500, dpi, 1440) && rect.left == MulDiv(3000, dpi, 1440);
+  }, 10s);
   EXPECT_EQ(rect.top, MulDiv(1500, dpi, 1440));
   EXPECT_EQ(rect.left, MulDiv(3000, dpi, 1440));
   ASSERT_TRUE(
