@@ -19,17 +19,6 @@ std::size_t Utf16Units(std::string_view text) {
   return Utf8ToUtf16(text).size();
 }
 
-}  // namespace
-
-std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator) {
-  if (megabytes == std::floor(megabytes)) return FixedText(megabytes, 0);
-  std::string text = FixedText(megabytes, 1);
-  const std::size_t point = text.find('.');
-  if (point != std::string::npos) text.replace(point, 1, decimalSeparator);
-  return text;
-}
-
-namespace {
 
 // "»label«" cut so that it leaves `room` UTF-16 units, with an ellipsis where it was cut.
 std::string QuotedLabel(std::string_view label, std::size_t room) {

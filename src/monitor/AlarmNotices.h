@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "monitor/CheckCycle.h"
+#include "monitor/DriveLimits.h"
 #include "monitor/DriveTable.h"
 #include "platform/SystemServices.h"
 
@@ -34,10 +35,6 @@ Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::stri
 // A notice's text about a drive: "»label«: " and then `message`, or the message alone without
 // a label, within the shell's field; a long label is cut first, so the message stays whole.
 std::string LabelledNoticeText(std::string_view label, std::string_view message);
-
-// The megabytes of the limit: a whole number as the slider sets it, one decimal for a value
-// edited by hand ("1000", "10,5").
-std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator);
 
 // The margin above the limit a drive must climb back to before it notifies again: the larger of
 // a tenth of the limit and 50 MB.
