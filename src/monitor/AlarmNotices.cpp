@@ -1,9 +1,8 @@
 #include "monitor/AlarmNotices.h"
 
 #include <algorithm>
-#include <cmath>
+#include <optional>
 
-#include "util/ExactDecimal.h"
 #include "util/Utf.h"
 
 namespace quenora {
@@ -18,7 +17,6 @@ constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // …
 std::size_t Utf16Units(std::string_view text) {
   return Utf8ToUtf16(text).size();
 }
-
 
 // "»label«" cut so that it leaves `room` UTF-16 units, with an ellipsis where it was cut.
 std::string QuotedLabel(std::string_view label, std::size_t room) {
@@ -52,20 +50,37 @@ double RearmMarginBytes(double limitBytes) {
   return std::max(limitBytes / 10, 50 * kBytesPerMegabyte);
 }
 
-Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
-                      double freeBytes, double memoryLimit, std::string_view decimalSeparator) {
+namespace {
+
+// "Nur noch 812,0 MB frei (Alarmgrenze: 1000 MB).": the free space as the tooltip says it,
+// without its leading blank, and the level it is measured against.
+Notice FreeSpaceNotice(std::uint32_t iconId, std::string title, std::string_view label,
+                       double freeBytes, std::string_view level,
+                       std::string_view decimalSeparator) {
   Notice notice;
   notice.iconId = iconId;
-  notice.title =
-      CutToUtf16Units("Laufwerk " + std::string(drive) + " ist fast voll", kNoticeTitleLength);
-  // The free space as the tooltip says it, without its leading blank.
+  notice.title = CutToUtf16Units(title, kNoticeTitleLength);
   std::string free = FreeSpaceText(freeBytes, decimalSeparator);
   if (!free.empty() && free[0] == ' ') free.erase(0, 1);
-  const std::string message =
-      "Nur noch " + free + " frei (Alarmgrenze: " + AlarmLimitText(memoryLimit, decimalSeparator) +
-      " MB).";
-  notice.text = LabelledNoticeText(label, message);
+  notice.text =
+      LabelledNoticeText(label, "Nur noch " + free + " frei (" + std::string(level) + ").");
   return notice;
+}
+
+}  // namespace
+
+Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
+                      double freeBytes, std::string_view limitText,
+                      std::string_view decimalSeparator) {
+  return FreeSpaceNotice(iconId, "Laufwerk " + std::string(drive) + " ist fast voll", label,
+                         freeBytes, "Alarmgrenze: " + std::string(limitText), decimalSeparator);
+}
+
+Notice EarlyNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
+                   double freeBytes, std::string_view earlyText,
+                   std::string_view decimalSeparator) {
+  return FreeSpaceNotice(iconId, "Laufwerk " + std::string(drive) + " wird knapp", label, freeBytes,
+                         "Vorwarnung: " + std::string(earlyText), decimalSeparator);
 }
 
 Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::string_view label) {
@@ -80,9 +95,8 @@ Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::stri
 
 std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
                                           const std::array<DriveReading, kMaxDrives>& readings,
-                                          double memoryLimit, SystemServices& system) {
+                                          const DriveLimits& limits, SystemServices& system) {
   std::vector<Notice> notices;
-  const double limitBytes = memoryLimit * kBytesPerMegabyte;
   const int count = std::clamp<int>(drives.DriveCount, 0, kMaxDrives);
   for (int p = 1; p <= count; ++p) {
     const std::size_t slot = static_cast<std::size_t>(p - 1);
@@ -91,27 +105,48 @@ std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
     Watch& watch = watches_[static_cast<std::size_t>(number - 1)];
     const DriveReading& reading = readings[slot];
     const std::string drive = DriveName(number);
+    const auto id = static_cast<std::uint32_t>(p);
     switch (reading.state) {
       case DriveReading::State::Waiting:
         break;
-      case DriveReading::State::Readable:
+      case DriveReading::State::Readable: {
         watch.readSinceStart = true;
         watch.unreachableNoticed = false;
-        if (reading.freeBytes < limitBytes) {
+        const double free = reading.freeBytes;
+        const double limitBytes = limits.LimitBytes(number, reading.totalBytes);
+        const std::optional<double> earlyBytes = limits.EarlyBytes(number, reading.totalBytes);
+        if (free < limitBytes) {
           if (watch.lowNoticeDue) {
-            notices.push_back(LowSpaceNotice(static_cast<std::uint32_t>(p), drive, reading.label,
-                                             reading.freeBytes, memoryLimit,
-                                             system.DecimalSeparator()));
+            notices.push_back(LowSpaceNotice(
+                id, drive, reading.label, free,
+                limits.LimitText(number, reading.totalBytes, system.DecimalSeparator()),
+                system.DecimalSeparator()));
             watch.lowNoticeDue = false;
           }
-        } else if (reading.freeBytes >= limitBytes + RearmMarginBytes(limitBytes)) {
+          // A drive that fell straight below the limit has crossed its early level as well.
+          watch.earlyNoticeDue = false;
+        } else if (free >= limitBytes + RearmMarginBytes(limitBytes)) {
           // Hovering just above the limit doesn't count: only a drive clearly back notifies again.
           watch.lowNoticeDue = true;
         }
+        if (!earlyBytes) {
+          watch.earlyNoticeDue = true;
+        } else if (free < *earlyBytes) {
+          if (watch.earlyNoticeDue && free >= limitBytes) {
+            notices.push_back(
+                EarlyNotice(id, drive, reading.label, free,
+                            limits.EarlyText(number, reading.totalBytes, system.DecimalSeparator()),
+                            system.DecimalSeparator()));
+          }
+          watch.earlyNoticeDue = false;
+        } else if (free >= *earlyBytes + RearmMarginBytes(*earlyBytes)) {
+          watch.earlyNoticeDue = true;
+        }
         break;
+      }
       case DriveReading::State::Unreadable:
         if (watch.readSinceStart && !watch.unreachableNoticed) {
-          notices.push_back(UnreachableNotice(static_cast<std::uint32_t>(p), drive, reading.label));
+          notices.push_back(UnreachableNotice(id, drive, reading.label));
           watch.unreachableNoticed = true;
         }
         break;
@@ -121,7 +156,10 @@ std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
 }
 
 void AlarmNotices::Rearm() {
-  for (Watch& watch : watches_) watch.lowNoticeDue = true;
+  for (Watch& watch : watches_) {
+    watch.lowNoticeDue = true;
+    watch.earlyNoticeDue = true;
+  }
 }
 
 }  // namespace quenora

@@ -27,8 +27,13 @@ struct Notice {
 };
 
 // "Laufwerk C: ist fast voll" / "»SYSTEM«: Nur noch 812,0 MB frei (Alarmgrenze: 1000 MB)."
+// `limitText` names the drive's limit as DriveLimits::LimitText says it.
 Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
-                      double freeBytes, double memoryLimit, std::string_view decimalSeparator);
+                      double freeBytes, std::string_view limitText,
+                      std::string_view decimalSeparator);
+// "Laufwerk D: wird knapp" / "»DATEN«: Nur noch 20,1 GB frei (Vorwarnung: 5 % = 25,6 GB)."
+Notice EarlyNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
+                   double freeBytes, std::string_view earlyText, std::string_view decimalSeparator);
 // "Laufwerk N: ist nicht erreichbar" / "Von N: »NAS« kann nicht gelesen werden."
 Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::string_view label);
 
@@ -42,19 +47,20 @@ double RearmMarginBytes(double limitBytes);
 
 class AlarmNotices {
  public:
-  // The notices the last cycle calls for, given the monitored drives by list position and how
-  // each of them stood; `memoryLimit` in megabytes of 2^20 bytes. The system is asked for the
-  // decimal separator only when a notice tells a number.
+  // The notices the last cycle calls for, given the monitored drives by list position, how
+  // each of them stood and their levels. The system is asked for the decimal separator only
+  // when a notice tells a number.
   std::vector<Notice> Observe(const DriveTable& drives,
                               const std::array<DriveReading, kMaxDrives>& readings,
-                              double memoryLimit, SystemServices& system);
-  // Every drive may notify again at its next crossing (the limit was changed).
+                              const DriveLimits& limits, SystemServices& system);
+  // Every drive may notify again at its next crossing (the limits were changed).
   void Rearm();
 
  private:
   // By drive letter, A to Z: what a drive keeps between cycles, also across a new drive list.
   struct Watch {
     bool lowNoticeDue = true;     // the next alarm cycle notifies
+    bool earlyNoticeDue = true;   // the next cycle below the early level notifies
     bool readSinceStart = false;  // only a drive seen readable notifies when it goes away
     bool unreachableNoticed = false;
   };

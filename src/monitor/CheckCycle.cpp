@@ -11,8 +11,6 @@ namespace quenora {
 
 namespace {
 
-constexpr double kBytesPerMegabyte = 1048576.0;
-
 // A whole, already rounded, non-negative number in decimal digits, without separators.
 std::string WholeNumberText(double value) {
   return FixedText(value, 0);
@@ -95,7 +93,7 @@ std::uint32_t CheckCycle::AddDrive(std::int32_t driveNumber) {
 std::vector<IconUpdate> CheckCycle::UpdateIcons() {
   std::vector<IconUpdate> updates;
   BlinkPhase = static_cast<std::int16_t>((BlinkPhase + 1) % 2);
-  const double limitBytes = MemoryLimit * kBytesPerMegabyte;
+  const DriveLimits limits = Limits();
   // The sound flag belongs to the cycle: once a drive raised it, the beep follows that drive
   // and every later drive of the same cycle.
   bool sound = false;
@@ -148,7 +146,8 @@ std::vector<IconUpdate> CheckCycle::UpdateIcons() {
 
     // A drive that reports no size at all can't be pictured; it counts as unreadable.
     if (space.ok && space.totalBytes > 0) {
-      const bool below = space.freeBytes < limitBytes;
+      const bool below =
+          space.freeBytes < limits.LimitBytes(drives_.DriveNumbers[slot], space.totalBytes);
       seen.state = DriveReading::State::Readable;
       seen.freeBytes = space.freeBytes;
       seen.totalBytes = space.totalBytes;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "monitor/DriveLimits.h"
 #include "monitor/DriveQueries.h"
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
@@ -81,8 +82,13 @@ class CheckCycle {
   // Drive queries asked and not answered yet, late ones included.
   int OutstandingQueries() const { return queries_.Outstanding(); }
 
-  // Alarm limit in megabytes of 2^20 bytes.
+  // Alarm limit in megabytes of 2^20 bytes: every drive's without a limit of its own.
   double MemoryLimit = 10;
+  // By drive letter: a drive's own alarm limit, and its early level.
+  DriveLevels OwnLimits{};
+  DriveLevels EarlyLevels{};
+  // Each drive's levels as the cycle holds them now.
+  DriveLimits Limits() const { return {MemoryLimit, &OwnLimits, &EarlyLevels}; }
   // Nonzero: beep in the alarm phase.
   std::int16_t AlarmSoundEnabled = -1;
   // 0 or 1; the first cycle flips it to 1, the alarm phase.

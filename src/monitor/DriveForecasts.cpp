@@ -8,8 +8,6 @@ namespace quenora {
 
 namespace {
 
-constexpr double kBytesPerMegabyte = 1048576.0;
-
 std::size_t LetterIndex(std::int32_t driveNumber) {
   return static_cast<std::size_t>(std::clamp(driveNumber, 1, 26) - 1);
 }
@@ -23,7 +21,7 @@ std::string WithoutLeadingBlank(std::string text) {
 
 Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
                       std::chrono::seconds left, double freeBytes, double bytesPerSecond,
-                      double memoryLimit, std::string_view decimalSeparator) {
+                      std::string_view limitText, std::string_view decimalSeparator) {
   Notice notice;
   notice.iconId = iconId;
   notice.title =
@@ -36,17 +34,15 @@ Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_
       label, "Noch " + WithoutLeadingBlank(FreeSpaceText(freeBytes, decimalSeparator)) +
                  " frei, es werden etwa " +
                  WithoutLeadingBlank(FreeSpaceText(bytesPerSecond * 60, decimalSeparator)) +
-                 " weniger pro Minute (Alarmgrenze: " +
-                 AlarmLimitText(memoryLimit, decimalSeparator) + " MB).");
+                 " weniger pro Minute (Alarmgrenze: " + std::string(limitText) + ").");
   return notice;
 }
 
 std::vector<Notice> DriveForecasts::Observe(Clock::time_point now, std::chrono::seconds interval,
                                             const DriveTable& drives,
                                             const std::array<DriveReading, kMaxDrives>& readings,
-                                            double memoryLimit, SystemServices& system) {
+                                            const DriveLimits& limits, SystemServices& system) {
   std::vector<Notice> notices;
-  const double limitBytes = memoryLimit * kBytesPerMegabyte;
   const int count = std::clamp<int>(drives.DriveCount, 0, kMaxDrives);
   for (int p = 1; p <= count; ++p) {
     const std::size_t slot = static_cast<std::size_t>(p - 1);
@@ -61,6 +57,7 @@ std::vector<Notice> DriveForecasts::Observe(Clock::time_point now, std::chrono::
       continue;
     }
     forecast.Observe(now, reading.freeBytes, reading.totalBytes, interval);
+    const double limitBytes = limits.LimitBytes(number, reading.totalBytes);
 
     const std::optional<std::chrono::seconds> left = forecast.TimeUntilBelow(limitBytes);
     if (!left) {
@@ -75,9 +72,11 @@ std::vector<Notice> DriveForecasts::Observe(Clock::time_point now, std::chrono::
       approach.noticeDue = true;
     }
     if (left && *left <= kNoticeAhead && approach.noticeDue) {
-      notices.push_back(ApproachNotice(
-          static_cast<std::uint32_t>(p), DriveName(number), reading.label, *left, reading.freeBytes,
-          forecast.ShrinkRate().value_or(0), memoryLimit, system.DecimalSeparator()));
+      notices.push_back(
+          ApproachNotice(static_cast<std::uint32_t>(p), DriveName(number), reading.label, *left,
+                         reading.freeBytes, forecast.ShrinkRate().value_or(0),
+                         limits.LimitText(number, reading.totalBytes, system.DecimalSeparator()),
+                         system.DecimalSeparator()));
       approach.noticeDue = false;
       approach.freeAtNotice = reading.freeBytes;
     }
@@ -86,8 +85,8 @@ std::vector<Notice> DriveForecasts::Observe(Clock::time_point now, std::chrono::
 }
 
 std::optional<std::chrono::seconds> DriveForecasts::TimeUntilBelow(std::int32_t driveNumber,
-                                                                   double memoryLimit) const {
-  return forecasts_[LetterIndex(driveNumber)].TimeUntilBelow(memoryLimit * kBytesPerMegabyte);
+                                                                   double limitBytes) const {
+  return forecasts_[LetterIndex(driveNumber)].TimeUntilBelow(limitBytes);
 }
 
 const FillForecast& DriveForecasts::Of(std::int32_t driveNumber) const {

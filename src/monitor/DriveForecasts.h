@@ -17,9 +17,10 @@ namespace quenora {
 
 // "Laufwerk D: ist voraussichtlich in etwa 20 Minuten voll" /
 // "»DATEN«: Noch 1,2 GB frei, es werden etwa 100,0 MB weniger pro Minute (Alarmgrenze: 1000 MB)."
+// `limitText` names the drive's limit as DriveLimits::LimitText says it.
 Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
                       std::chrono::seconds left, double freeBytes, double bytesPerSecond,
-                      double memoryLimit, std::string_view decimalSeparator);
+                      std::string_view limitText, std::string_view decimalSeparator);
 
 class DriveForecasts {
  public:
@@ -35,10 +36,10 @@ class DriveForecasts {
   std::vector<Notice> Observe(Clock::time_point now, std::chrono::seconds interval,
                               const DriveTable& drives,
                               const std::array<DriveReading, kMaxDrives>& readings,
-                              double memoryLimit, SystemServices& system);
-  // The time until drive `driveNumber` (1 = A) falls below the limit at its present rate.
+                              const DriveLimits& limits, SystemServices& system);
+  // The time until drive `driveNumber` (1 = A) falls below `limitBytes` at its present rate.
   std::optional<std::chrono::seconds> TimeUntilBelow(std::int32_t driveNumber,
-                                                     double memoryLimit) const;
+                                                     double limitBytes) const;
   const FillForecast& Of(std::int32_t driveNumber) const;
 
  private:

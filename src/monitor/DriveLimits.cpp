@@ -51,8 +51,8 @@ std::string LevelWithBytesText(const DriveLevel& level, double totalBytes,
                                std::string_view decimalSeparator) {
   std::string text = LevelText(level, decimalSeparator);
   if (level.unit == DriveLevel::Unit::Percent && totalBytes > 0) {
-    text += " = " + WithoutLeadingBlank(FreeSpaceText(LevelBytes(level, totalBytes),
-                                                      decimalSeparator));
+    text +=
+        " = " + WithoutLeadingBlank(FreeSpaceText(LevelBytes(level, totalBytes), decimalSeparator));
   }
   return text;
 }

@@ -59,6 +59,11 @@ void MonitorSettings::ReadSettings(OptionsValues& options) {
   const double notify = StoredNumber(store_.LoadValue(kAlarmNotifyEnabledKey, 1), 1);
   options.alarmNotify = notify != 0;
   monitored_.SetAlarm(limit, options.alarmSound, options.alarmNotify);
+  // Each drive's own levels, kept for drives that aren't there now (a stick's limit is there
+  // when it comes back).
+  options.driveLimits = ParseDriveLevels(store_.LoadValue(kDriveLimitsKey));
+  options.driveWarnings = ParseDriveLevels(store_.LoadValue(kDriveWarningsKey));
+  monitored_.SetDriveLevels(options.driveLimits, options.driveWarnings);
 
   // 4. The drive list: one entry per drive the system has now, unchecked, in letter order.
   // Which drives there are is all that the icons need: until step 7 an entry is its letter.
@@ -116,6 +121,8 @@ void MonitorSettings::WriteSettings(const OptionsValues& options) {
   store_.SaveValue(kTimerIntervalKey, options.timerInterval);
   store_.SaveValue(kAlarmSoundEnabledKey, options.alarmSound ? 1 : 0);
   store_.SaveValue(kAlarmNotifyEnabledKey, options.alarmNotify ? 1 : 0);
+  store_.SaveValue(kDriveLimitsKey, DriveLevelsText(options.driveLimits));
+  store_.SaveValue(kDriveWarningsKey, DriveLevelsText(options.driveWarnings));
   // The first letter of every checked entry, in the list's order.
   std::string letters;
   for (const DriveEntry& entry : options.drives) {

@@ -19,6 +19,9 @@ inline constexpr std::string_view kDriveListKey = "DriveList";
 inline constexpr std::string_view kDoneBeforeKey = "DoneBefore";
 // "1" or "0": whether a drive's alarm is also told by a notification.
 inline constexpr std::string_view kAlarmNotifyEnabledKey = "AlarmNotifyEnabled";
+// Each drive's own alarm limit and early level: "D=10%;E=20GB;F=500MB".
+inline constexpr std::string_view kDriveLimitsKey = "DriveLimits";
+inline constexpr std::string_view kDriveWarningsKey = "DriveWarnings";
 
 // Where the loaded settings take effect in the running program: the alarm of the check cycle,
 // and the monitored drives, each with its tray icon.
@@ -28,6 +31,8 @@ class MonitoredDrives {
   // The alarm limit in megabytes of 2^20 bytes, whether the beep sounds and whether a
   // notification tells the alarm.
   virtual void SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnabled) = 0;
+  // Each drive's own alarm limit and early level, by drive letter.
+  virtual void SetDriveLevels(const DriveLevels& limits, const DriveLevels& early) = 0;
   // The seconds between two check cycles.
   virtual void SetCheckInterval(int seconds) = 0;
   // Forgets the monitored drives (their tray icons are not touched).

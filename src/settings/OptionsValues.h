@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "util/AlarmLimit.h"
+#include "util/DriveLevels.h"
 
 namespace quenora {
 
@@ -24,6 +25,10 @@ struct OptionsValues {
   bool alarmNotify = true;               // NotifyChk: a notification with the alarm
   std::vector<DriveEntry> drives;        // LV: the system's drives, the monitored ones checked
   bool autoStart = false;                // AutoStartChk: mirrors the autostart entry, not stored
+  // By drive letter, also of drives that aren't there now: a drive's own alarm limit, and its
+  // early level.
+  DriveLevels driveLimits{};
+  DriveLevels driveWarnings{};
 };
 
 }  // namespace quenora

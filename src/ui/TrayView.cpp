@@ -16,12 +16,12 @@ void TrayView::UpdateIcons() {
   // The crossings are followed also while notifications are off, so switching them on doesn't
   // bring up a notice for a drive that has long been low.
   std::vector<Notice> notices =
-      notices_.Observe(cycle_.Drives(), cycle_.Readings(), cycle_.MemoryLimit, system_);
+      notices_.Observe(cycle_.Drives(), cycle_.Readings(), cycle_.Limits(), system_);
   // The cycle's time from the monotonic clock: a clock put forward or back changes nothing, a
   // sleep shows as a gap.
   const std::vector<Notice> ahead =
       forecasts_->Observe(DriveForecasts::Clock::now(), checkInterval_, cycle_.Drives(),
-                          cycle_.Readings(), cycle_.MemoryLimit, system_);
+                          cycle_.Readings(), cycle_.Limits(), system_);
   notices.insert(notices.end(), ahead.begin(), ahead.end());
   if (!NotifyEnabled) return;
   for (const Notice& notice : notices) tray_.ShowNotice(notice.iconId, notice.title, notice.text);
@@ -47,6 +47,13 @@ void TrayView::SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnable
   if (limit != cycle_.MemoryLimit) notices_.Rearm();
   cycle_.MemoryLimit = limit;
   cycle_.AlarmSoundEnabled = soundEnabled ? 1 : 0;
+}
+
+void TrayView::SetDriveLevels(const DriveLevels& limits, const DriveLevels& early) {
+  // Other levels: every drive may notify again at its next crossing.
+  if (limits != cycle_.OwnLimits || early != cycle_.EarlyLevels) notices_.Rearm();
+  cycle_.OwnLimits = limits;
+  cycle_.EarlyLevels = early;
 }
 
 void TrayView::AddMonitoredDrive(std::int32_t driveNumber) {

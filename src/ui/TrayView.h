@@ -57,6 +57,7 @@ class TrayView final : public MonitoredDrives {
   // MonitoredDrives: the drives go to the check cycle, each with a tray icon that shows the
   // question mark and no tooltip until the first cycle.
   void SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnabled) override;
+  void SetDriveLevels(const DriveLevels& limits, const DriveLevels& early) override;
   void SetCheckInterval(int seconds) override { checkInterval_ = std::chrono::seconds(seconds); }
   void RemoveMonitoredDrives() override { cycle_.RemoveAllDrives(); }
   void AddMonitoredDrive(std::int32_t driveNumber) override;

@@ -18,7 +18,8 @@ namespace {
 constexpr double kMB = 1048576.0;
 
 // One drive, C:, watched over a series of cycles. Each step: free megabytes (negative: the
-// drive can't be read, NaN: it is waiting), and what it notifies ("" none, "low", "gone").
+// drive can't be read, NaN: it is waiting), and what it notifies ("" none, "low", "early",
+// "gone").
 struct Step {
   double freeMegabytes;
   const char* expected;
@@ -30,7 +31,7 @@ class AlarmNoticesTest : public ::testing::Test {
     drives.DriveCount = 1;
     drives.DriveNumbers[0] = 3;
   }
-  std::string Cycle(double freeMegabytes, double limit) {
+  std::string Cycle(double freeMegabytes, const DriveLimits& limit) {
     DriveReading& reading = readings[0];
     reading = {};
     if (std::isnan(freeMegabytes)) {
@@ -46,9 +47,10 @@ class AlarmNoticesTest : public ::testing::Test {
     if (notices.empty()) return "";
     EXPECT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].iconId, 1u);
-    return notices[0].title.find("fast voll") != std::string::npos ? "low" : "gone";
+    if (notices[0].title.find("fast voll") != std::string::npos) return "low";
+    return notices[0].title.find("wird knapp") != std::string::npos ? "early" : "gone";
   }
-  void Run(const std::vector<Step>& steps, double limit) {
+  void Run(const std::vector<Step>& steps, const DriveLimits& limit) {
     for (std::size_t i = 0; i < steps.size(); ++i) {
       EXPECT_EQ(Cycle(steps[i].freeMegabytes, limit), steps[i].expected)
           << "step " << i << ": " << steps[i].freeMegabytes << " MB";
@@ -96,15 +98,40 @@ TEST_F(AlarmNoticesTest, ANewLimitRearmsEveryDrive) {
   Run({{5, "low"}, {5, ""}}, 20);
 }
 
+TEST_F(AlarmNoticesTest, AnEarlyLevelNotifiesOncePerCrossingAndNeverBesideTheAlarm) {
+  // C: of 100000 MB with its own limit of 1 % (1000 MB) and an early level of 5 % (5000 MB,
+  // notifying again from 5500 MB).
+  DriveLevels own{}, early{};
+  own[2] = DriveLevel{1, DriveLevel::Unit::Percent};
+  early[2] = DriveLevel{5, DriveLevel::Unit::Percent};
+  Run({{6000, ""},
+       {4999, "early"},
+       {4000, ""},
+       {5400, ""},
+       {4000, ""},
+       {5500, ""},
+       {4000, "early"},
+       {999, "low"},
+       {3000, ""},
+       {6000, ""},
+       {900, "low"},
+       {3000, ""}},
+      DriveLimits(10, &own, &early));
+  // An early level at the limit would never come first: it says nothing.
+  early[2] = own[2];
+  Run({{6000, ""}, {999, "low"}}, DriveLimits(10, &own, &early));
+}
+
 TEST(NoticeTextTest, TitlesAndTextsInTheUnitsOfTheTooltips) {
-  const Notice low = LowSpaceNotice(2, "C:", "SYSTEM", 812 * kMB, 1000, ",");
+  const Notice low = LowSpaceNotice(2, "C:", "SYSTEM", 812 * kMB, "1000 MB", ",");
   EXPECT_EQ(low.iconId, 2u);
   EXPECT_EQ(low.title, "Laufwerk C: ist fast voll");
   EXPECT_EQ(low.text, "\xC2\xBBSYSTEM\xC2\xAB: Nur noch 812,0 MB frei (Alarmgrenze: 1000 MB).");
-  EXPECT_EQ(LowSpaceNotice(1, "D:", "", 512, 10.5, ".").text,
+  EXPECT_EQ(LowSpaceNotice(1, "D:", "", 512, "10.5 MB", ".").text,
             "Nur noch 512.0 Byte frei (Alarmgrenze: 10.5 MB).");
-  EXPECT_EQ(LowSpaceNotice(1, "D:", "", 1.5 * 1024 * kMB, 2000, ",").text,
-            "Nur noch 1,5 GB frei (Alarmgrenze: 2000 MB).");
+  const Notice early = EarlyNotice(4, "D:", "", 1.5 * 1024 * kMB, "5 % = 25,6 GB", ",");
+  EXPECT_EQ(early.title, "Laufwerk D: wird knapp");
+  EXPECT_EQ(early.text, "Nur noch 1,5 GB frei (Vorwarnung: 5 % = 25,6 GB).");
   const Notice gone = UnreachableNotice(3, "N:", "NAS");
   EXPECT_EQ(gone.title, "Laufwerk N: ist nicht erreichbar");
   EXPECT_EQ(gone.text, "Von N: \xC2\xBBNAS\xC2\xAB kann nicht gelesen werden.");
@@ -116,8 +143,8 @@ TEST(NoticeTextTest, ALongLabelGivesWayWithinTheFieldsAndNoCharacterIsCutInHalf)
   std::string label;
   for (int i = 0; i < 300; ++i) label += "\xF0\x9D\x84\x9E";
   for (const Notice& notice :
-       {LowSpaceNotice(1, "C:", label, kMB, 10, ","), UnreachableNotice(1, "C:", label),
-        ApproachNotice(1, "C:", label, std::chrono::minutes(20), kMB, kMB, 10, ",")}) {
+       {LowSpaceNotice(1, "C:", label, kMB, "10 MB", ","), UnreachableNotice(1, "C:", label),
+        ApproachNotice(1, "C:", label, std::chrono::minutes(20), kMB, kMB, "10 MB", ",")}) {
     const std::u16string text = Utf8ToUtf16(notice.text);
     EXPECT_LE(text.size(), kNoticeTextLength);
     EXPECT_GE(text.size(), kNoticeTextLength - 1);

@@ -104,7 +104,8 @@ TEST_F(ApplyOptionsTest, NewOptionsAreStoredThenTheIconsRebuiltWhileTheTimerIsOf
   EXPECT_EQ(Joined(journal),
             "timer off | "
             "write DoneBefore=1 | write MemoryLimit=10 | write TimerInterval=30 | "
-            "write AlarmSoundEnabled=1 | write AlarmNotifyEnabled=1 | write DriveList=CD | "
+            "write AlarmSoundEnabled=1 | write AlarmNotifyEnabled=1 | write DriveLimits= | "
+            "write DriveWarnings= | write DriveList=CD | "
             "delete 1 | "
             "add 1 | add 2 | interval 30000 | "
             "modify 1 | modify 2 | "
@@ -130,7 +131,8 @@ TEST_F(ApplyOptionsTest, UnchangedOptionsAreStoredAgainAndEveryIconRebuilt) {
   EXPECT_EQ(Joined(journal),
             "timer off | "
             "write DoneBefore=1 | write MemoryLimit=10 | write TimerInterval=10 | "
-            "write AlarmSoundEnabled=1 | write AlarmNotifyEnabled=1 | write DriveList=CE | "
+            "write AlarmSoundEnabled=1 | write AlarmNotifyEnabled=1 | write DriveLimits= | "
+            "write DriveWarnings= | write DriveList=CE | "
             "delete 1 | delete 2 | "
             "add 1 | add 2 | interval 10000 | "
             "modify 1 | modify 2 | "
@@ -168,7 +170,7 @@ TEST_F(ApplyOptionsTest, ApplyThatFailsAfterRemovingTheIconsLeavesNoPositionsBeh
   EXPECT_EQ(Joined(journal),
             "timer off | write DoneBefore=1 | write MemoryLimit=10 | "
             "write TimerInterval=10 | write AlarmSoundEnabled=1 | write AlarmNotifyEnabled=1 | "
-            "write DriveList=C | delete 1 | timer on");
+            "write DriveLimits= | write DriveWarnings= | write DriveList=C | delete 1 | timer on");
   EXPECT_EQ(drives.DriveCount, 0);
 }
 

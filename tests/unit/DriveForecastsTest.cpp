@@ -29,9 +29,11 @@ class DriveForecastsTest : public ::testing::Test {
       readings[0] = {DriveReading::State::Readable, 50000 * kMB, 100000 * kMB, "SYSTEM"};
       dFree -= rate * 10;
       readings[1] = {DriveReading::State::Readable, dFree, 100000 * kMB, "DATEN"};
-      for (const Notice& notice : forecasts.Observe(now, 10s, drives, readings, 1000, system)) {
+      for (const Notice& notice :
+           forecasts.Observe(now, 10s, drives, readings, DriveLimits(1000, &own), system)) {
         EXPECT_EQ(notice.iconId, 2u);
         seen.push_back(notice.title);
+        lastText = notice.text;
       }
     }
     return seen;
@@ -41,6 +43,8 @@ class DriveForecastsTest : public ::testing::Test {
   DriveTable drives;
   std::array<DriveReading, kMaxDrives> readings{};
   DriveForecasts forecasts;
+  DriveLevels own{};
+  std::string lastText;
   DriveForecasts::Clock::time_point now{};
   double dFree = 5120 * kMB;
 };
@@ -48,9 +52,9 @@ class DriveForecastsTest : public ::testing::Test {
 TEST_F(DriveForecastsTest, ASteadyFillNotifiesOnceWithinHalfAnHourAndAgainAfterSpaceWasFreed) {
   // 1 MB/s from 5 GB to the 1000 MB limit: 68 minutes at the start.
   EXPECT_TRUE(Run(30min, kMB).empty());
-  ASSERT_TRUE(forecasts.TimeUntilBelow(4, 1000));
-  EXPECT_NEAR(forecasts.TimeUntilBelow(4, 1000)->count(), 4120 - 1800, 4120 * 0.1);
-  EXPECT_FALSE(forecasts.TimeUntilBelow(3, 1000));  // C: stays: no forecast
+  ASSERT_TRUE(forecasts.TimeUntilBelow(4, 1000 * kMB));
+  EXPECT_NEAR(forecasts.TimeUntilBelow(4, 1000 * kMB)->count(), 4120 - 1800, 4120 * 0.1);
+  EXPECT_FALSE(forecasts.TimeUntilBelow(3, 1000 * kMB));  // C: stays: no forecast
   const std::vector<std::string> first = Run(15min, kMB);
   ASSERT_EQ(first.size(), 1u);
   EXPECT_EQ(first[0], "Laufwerk D: ist voraussichtlich in etwa 30 Minuten voll");
@@ -60,15 +64,23 @@ TEST_F(DriveForecastsTest, ASteadyFillNotifiesOnceWithinHalfAnHourAndAgainAfterS
   EXPECT_EQ(Run(60min, kMB).size(), 1u);
 }
 
+TEST_F(DriveForecastsTest, TheForecastAimsAtTheDrivesOwnLimit) {
+  // D:'s own limit is 4 % of its 100000 MB: 1120 MB above it at 1 MB/s.
+  own[3] = DriveLevel{4, DriveLevel::Unit::Percent};
+  ASSERT_EQ(Run(15min, kMB).size(), 1u);
+  EXPECT_TRUE(lastText.ends_with("(Alarmgrenze: 4 % = 3,9 GB).")) << lastText;
+}
+
 TEST(ApproachNoticeTest, SaysTheRateAndKeepsTheTitleWithinTheField) {
   const Notice notice =
-      ApproachNotice(2, "D:", "DATEN", 20min, 1.25 * 1024 * kMB, 100 * kMB / 60, 1000, ",");
+      ApproachNotice(2, "D:", "DATEN", 20min, 1.25 * 1024 * kMB, 100 * kMB / 60, "1000 MB", ",");
   EXPECT_EQ(notice.title, "Laufwerk D: ist voraussichtlich in etwa 20 Minuten voll");
   EXPECT_EQ(notice.text,
             "\xC2\xBB"
             "DATEN\xC2\xAB: Noch 1,3 GB frei, es werden etwa 100,0 MB weniger pro Minute "
             "(Alarmgrenze: 1000 MB).");
-  EXPECT_EQ(ApproachNotice(1, "D:", "", 10s, kMB, kMB, 10, ",").title, "Laufwerk D: ist bald voll");
+  EXPECT_EQ(ApproachNotice(1, "D:", "", 10s, kMB, kMB, "10 MB", ",").title,
+            "Laufwerk D: ist bald voll");
 }
 
 }  // namespace

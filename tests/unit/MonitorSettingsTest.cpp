@@ -199,12 +199,16 @@ TEST_F(MonitorSettingsTest, EachReadRebuildsTheListAndAddsWithoutRemoving) {
 
 TEST_F(MonitorSettingsTest, SavingStoresTheControlsAndChangesNothingElse) {
   registry.Set("MemoryLimit", "10.4");
+  // A level of a drive that isn't there is kept; one that can't be read is left out.
+  registry.Set("DriveLimits", " q = 1,5 gb ;D=junk");
   settings.ReadSettings(options);
   EXPECT_EQ(cycle.MemoryLimit, 10.4);
   EXPECT_EQ(options.memLimit, 10);
+  EXPECT_EQ(cycle.OwnLimits[16], (DriveLevel{1.5, DriveLevel::Unit::Gigabytes}));
   registry.Set("DoneBefore", "0");
   settings.WriteSettings(options);
   EXPECT_EQ(registry.Get("MemoryLimit"), "10");
+  EXPECT_EQ(registry.Get("DriveLimits"), "Q=1.5GB");
   EXPECT_EQ(registry.Get("DoneBefore"), "1");
 
   options.timerInterval = 30;
@@ -213,6 +217,7 @@ TEST_F(MonitorSettingsTest, SavingStoresTheControlsAndChangesNothingElse) {
   options.alarmNotify = false;
   options.drives[0].checked = false;
   options.drives[2].checked = true;
+  options.driveWarnings[4] = DriveLevel{20, DriveLevel::Unit::Percent};
   shell.requests.clear();
   const int reads = registry.reads;
   settings.WriteSettings(options);
@@ -222,10 +227,12 @@ TEST_F(MonitorSettingsTest, SavingStoresTheControlsAndChangesNothingElse) {
   EXPECT_EQ(registry.Get("AlarmNotifyEnabled"), "0");
   EXPECT_EQ(registry.Get("DriveList"), "E");
   EXPECT_EQ(registry.Get("DoneBefore"), "1");
-  EXPECT_EQ(registry.values.size(), 6u);
+  EXPECT_EQ(registry.Get("DriveWarnings"), "E=20%");
+  EXPECT_EQ(registry.values.size(), 8u);
   EXPECT_EQ(registry.reads, reads);
   // The running program goes on with the values of the last read.
   EXPECT_EQ(cycle.MemoryLimit, 10.4);
+  EXPECT_FALSE(cycle.EarlyLevels[4]);
   EXPECT_EQ(cycle.AlarmSoundEnabled, 1);
   EXPECT_EQ(Monitored(), "C");
   EXPECT_TRUE(shell.requests.empty());
