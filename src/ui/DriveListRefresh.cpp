@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "monitor/DriveLimits.h"
 #include "monitor/FillForecast.h"
 #include "util/ExactDecimal.h"
 #include "util/Rounding.h"
@@ -60,6 +61,19 @@ std::string DriveStatusText(const DriveReading& reading, std::optional<std::chro
             FixedText(RoundHalfAwayFromZero(reading.freeBytes / reading.totalBytes * 100), 0) + "%";
   }
   return text;
+}
+
+std::string WithOwnLevels(std::string_view state, const std::optional<DriveLevel>& limit,
+                          const std::optional<DriveLevel>& early,
+                          std::string_view decimalSeparator) {
+  std::string levels;
+  if (limit) levels = "Grenze " + LevelText(*limit, decimalSeparator);
+  if (early) {
+    levels += levels.empty() ? "" : ", ";
+    levels += "Vorwarnung " + LevelText(*early, decimalSeparator);
+  }
+  if (levels.empty() || state.empty()) return std::string(state) + levels;
+  return std::string(state) + "; " + levels;
 }
 
 }  // namespace quenora

@@ -11,6 +11,7 @@
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveTable.h"
 #include "settings/OptionsValues.h"
+#include "util/DriveLevels.h"
 
 namespace quenora {
 
@@ -26,5 +27,11 @@ std::vector<DriveEntry> RefreshedDriveEntries(const std::vector<DriveEntry>& sho
 // its first answer is awaited.
 std::string DriveStatusText(const DriveReading& reading, std::optional<std::chrono::seconds> left,
                             std::string_view decimalSeparator);
+
+// A state with the drive's own levels after it: "12,3 GB = 45%; Grenze 10 %, Vorwarnung
+// 20 %". Without levels of its own the state stays as it is.
+std::string WithOwnLevels(std::string_view state, const std::optional<DriveLevel>& limit,
+                          const std::optional<DriveLevel>& early,
+                          std::string_view decimalSeparator);
 
 }  // namespace quenora

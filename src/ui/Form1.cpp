@@ -415,15 +415,24 @@ void Form1::ShowDriveStates() {
   if (!PagesBuilt()) return;
   std::vector<std::string> states;
   const std::string separator = services_.system.DecimalSeparator();
+  const DriveLimits limits = cycle_.Limits();
   for (const DriveEntry& entry : options_.drives) {
     std::string state;
     const std::int32_t number = entry.text.empty() ? 0 : entry.text[0] % 64;
     for (int slot = 0; slot < drives_.DriveCount; ++slot) {
       if (drives_.DriveNumbers[static_cast<std::size_t>(slot)] != number) continue;
-      state =
-          DriveStatusText(cycle_.Readings()[static_cast<std::size_t>(slot)],
-                          view_.Forecasts().TimeUntilBelow(number, cycle_.MemoryLimit), separator);
+      const DriveReading& reading = cycle_.Readings()[static_cast<std::size_t>(slot)];
+      state = DriveStatusText(
+          reading,
+          view_.Forecasts().TimeUntilBelow(number, limits.LimitBytes(number, reading.totalBytes)),
+          separator);
       break;
+    }
+    // The levels the user set in the window, applied or not.
+    if (number >= 1 && number <= 26) {
+      const std::size_t letter = static_cast<std::size_t>(number - 1);
+      state = WithOwnLevels(state, options_.driveLimits[letter], options_.driveWarnings[letter],
+                            separator);
     }
     states.push_back(std::move(state));
   }

@@ -7,10 +7,11 @@
 //   7 screen width, screen height, window width, window height in twips, as text
 //     ("15360 11520 7000 5000" when absent; "nan", "inf", "-1e300" are allowed)
 //   8 "_SID", the version for which the start hint was turned off.
+//   9 "DriveLimits"  10 "DriveWarnings", each drive's own levels.
 //
 // Whatever is stored, the settings come out within the sliders' ranges, the drive list holds
-// only drives that exist, at most 26 positions, each with its one tray icon, and what is then
-// saved reads back as itself.
+// only drives that exist, at most 26 positions, each with its one tray icon, each drive's own
+// levels are sound numbers, and what is then saved reads back as itself.
 
 #include <algorithm>
 #include <array>
@@ -253,11 +254,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (driveList) program.registry.Set(kDriveListKey, *driveList);
   if (top) program.registry.Set("_Top", *top);
   if (left) program.registry.Set("_Left", *left);
+  const std::optional<std::string> ownLimits = fields.Value(9), earlyLevels = fields.Value(10);
+  if (ownLimits) program.registry.Set(kDriveLimitsKey, *ownLimits);
+  if (earlyLevels) program.registry.Set(kDriveWarningsKey, *earlyLevels);
 
   // 1. Reading what is stored.
   program.settings.ReadSettings(program.options);
   CheckRead(program, interval, limit, sound, driveList);
   CHECK(program.registry.writes == 0);
+  // Every level read is a number above 0, a percent at most 100, and the cycle holds them all.
+  for (const DriveLevels* levels : {&program.options.driveLimits, &program.options.driveWarnings}) {
+    for (const std::optional<DriveLevel>& level : *levels) {
+      if (!level) continue;
+      CHECK(std::isfinite(level->number) && level->number > 0);
+      CHECK(level->unit != DriveLevel::Unit::Percent || level->number <= 100);
+      CHECK(LevelBytes(*level, 1e15) >= 0 && LevelBytes(*level, 1e15) <= 1e15);
+    }
+  }
+  CHECK(program.cycle.OwnLimits == program.options.driveLimits);
+  CHECK(program.cycle.EarlyLevels == program.options.driveWarnings);
 
   // 2. Saving: the sliders' whole numbers, "1"/"0", and the monitored drives once each in
   // ascending order.
@@ -278,6 +293,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int savedInterval = program.options.timerInterval;
   const int savedLimit = program.options.memLimit;
   const bool savedSound = program.options.alarmSound;
+  const DriveLevels savedLimits = program.options.driveLimits;
+  const DriveLevels savedEarly = program.options.driveWarnings;
   program.shell.requests.clear();
   program.settings.ReadSettings(program.options);
   CheckRead(program, saved(kTimerIntervalKey), saved(kMemoryLimitKey), saved(kAlarmSoundEnabledKey),
@@ -285,6 +302,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CHECK(program.options.timerInterval == savedInterval);
   CHECK(program.cycle.MemoryLimit == savedLimit);
   CHECK(program.options.alarmSound == savedSound);
+  CHECK(program.options.driveLimits == savedLimits);
+  CHECK(program.options.driveWarnings == savedEarly);
+  CHECK(DriveLevelsText(savedLimits) == saved(kDriveLimitsKey));
   if (!ascending.empty()) CHECK(program.Monitored() == ascending);
 
   // 4. The window's position.

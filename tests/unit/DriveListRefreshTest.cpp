@@ -34,6 +34,12 @@ TEST(DriveListRefreshTest, StatusSaysFreeSpaceShareAndForecastAtAGlance) {
       "voll in etwa 20 Min., 3,1 GB = 5%");
   EXPECT_EQ(DriveStatusText({State::Unreadable, 0, 0, ""}, {}, ","), "nicht lesbar");
   EXPECT_EQ(DriveStatusText({State::Waiting, 0, 0, ""}, {}, ","), "");
+  // A drive's own levels follow its state, or stand alone.
+  const DriveLevel tenth{10, DriveLevel::Unit::Percent}, big{20.5, DriveLevel::Unit::Gigabytes};
+  EXPECT_EQ(WithOwnLevels("12,3 GB = 45%", tenth, big, ","),
+            "12,3 GB = 45%; Grenze 10 %, Vorwarnung 20,5 GB");
+  EXPECT_EQ(WithOwnLevels("", {}, big, ","), "Vorwarnung 20,5 GB");
+  EXPECT_EQ(WithOwnLevels("nicht lesbar", {}, {}, ","), "nicht lesbar");
 }
 
 }  // namespace

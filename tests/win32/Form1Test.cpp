@@ -1226,6 +1226,16 @@ const BadKey kBadKeys[] = {
       TextValue(Repeated(L"9", 1000), "shown", "1"), TextValue(L"\x01", "shown", "1"),
       NumberValue(REG_DWORD, 1, "hidden", "1"), NumberValue(REG_DWORD, 0, "shown", "1"),
       NumberValue(REG_BINARY, 1, "shown", "1")}},
+    {kDriveLimitsKey,
+     {TextValue(L"", "", ""), TextValue(L" d = 10 % ;q=20gb", "D=10%;Q=20GB", "D=10%;Q=20GB"),
+      TextValue(L"c=-5GB;Z=150%;c=1,5MB;Z=1MB", "C=1.5MB;Z=100%", "C=1.5MB;Z=100%"),
+      TextValue(L"abc;=;;C=;C=1e400MB;D=0%", "", ""),
+      TextValue(Repeated(L"C=1MB;", 1000), "C=1MB", "C=1MB"),
+      TextValue(L"z=5%", "Z=5%", "Z=5%", REG_EXPAND_SZ), NumberValue(REG_DWORD, 5, "", ""),
+      TextValue(std::wstring(L"C=5%\0D=1GB\0", 11), "", "", REG_MULTI_SZ)}},
+    {kDriveWarningsKey,
+     {TextValue(L"C=5%;c=1%;Y=2GB", "C=5%;Y=2GB", "C=5%;Y=2GB"), TextValue(L"\x01C=5%", "", ""),
+      TextValue(L"C=5%\x01", "", ""), NumberValue(REG_BINARY, 'C', "", "")}},
     {"_Top",
      {TextValue(L"", "centred"), TextValue(L"1e400", "centred"),
       TextValue(L"99999999999", "centred"), TextValue(L"2147483648", "centred"),
@@ -1293,6 +1303,14 @@ class Form1BadSettingsTest : public Form1Test, public ::testing::WithParamInterf
             static_cast<char>('A' - 1 + f.Drives().DriveNumbers[static_cast<std::size_t>(p)]);
       }
       return letters;
+    }
+    if (key == kDriveLimitsKey) {
+      EXPECT_EQ(f.Cycle().OwnLimits, options.driveLimits);
+      return DriveLevelsText(f.Cycle().OwnLimits);
+    }
+    if (key == kDriveWarningsKey) {
+      EXPECT_EQ(f.Cycle().EarlyLevels, options.driveWarnings);
+      return DriveLevelsText(f.Cycle().EarlyLevels);
     }
     if (key == kDoneBeforeKey) return IsWindowVisible(f.hWnd()) ? "shown" : "hidden";
     RECT rect{};
