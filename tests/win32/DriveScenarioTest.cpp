@@ -16,6 +16,7 @@
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32System.h"
 #include "ui/TrayView.h"
+#include "util/Utf.h"
 
 namespace quenora::win32 {
 namespace {
@@ -163,6 +164,40 @@ TEST_F(DriveScenarioTest, SmallDriveFallsBelowTheLimitAndRecovers) {
   EXPECT_EQ(Find(sent, 2)->picture, 0);
   EXPECT_EQ(Find(sent, 2)->tip, "Rest auf Q: 20" + separator_ + "0 MB = 100%");
   EXPECT_EQ(Find(Tick(), 2), nullptr);  // the alarm is over: quiet again
+}
+
+TEST_F(DriveScenarioTest, SmallDriveIsHeldToItsOwnLevelsWhileTheOtherKeepsThePagesLimit) {
+  if (Env("QUENORA_SMALL_DRIVE_TMPFS") != "1") GTEST_SKIP() << "needs the 20 MB tmpfs (root)";
+  // Q: notifies early below 75 % (15 MB) and alarms below 50 % (10 MB); C: keeps 10 MB.
+  DriveLevels own{}, early{};
+  own['Q' - 'A'] = DriveLevel{50, DriveLevel::Unit::Percent};
+  early['Q' - 'A'] = DriveLevel{75, DriveLevel::Unit::Percent};
+  cycle_.MemoryLimit = 10;
+  view_.SetDriveLevels(own, early);
+  const auto alarms = [&](std::uint32_t id, const std::vector<Sent>& sent) {
+    const Sent* drive = Find(sent, id);
+    return drive && drive->picture == kIconAlarm;
+  };
+
+  FillQ(6 * kMB);  // 14 MB left: below the early level only
+  for (int tick = 0; tick < 2; ++tick) {
+    const auto sent = Tick();
+    EXPECT_FALSE(alarms(1, sent) || alarms(2, sent)) << "tick " << tick;
+  }
+  EXPECT_EQ(system_.beeps, 0);
+  ASSERT_EQ(shell_.notices.size(), 1u);
+  EXPECT_EQ(shell_.notices[0].title, u"Laufwerk Q: wird knapp");
+
+  FillQ(12 * kMB);  // 8 MB left: below its own limit, though not below the page's
+  const auto alarmPhase = Tick();
+  EXPECT_TRUE(alarms(2, alarmPhase));
+  EXPECT_FALSE(alarms(1, alarmPhase) || alarms(1, Tick()));
+  EXPECT_EQ(system_.beeps, 1);
+  ASSERT_EQ(shell_.notices.size(), 2u);
+  EXPECT_EQ(
+      Utf16ToUtf8(shell_.notices[1].text),
+      "Nur noch 8" + separator_ + "0 MB frei (Alarmgrenze: 50 % = 10" + separator_ + "0 MB).");
+  FillQ(0);
 }
 
 TEST_F(DriveScenarioTest, DriveLetterVanishesAndReturns) {
