@@ -32,7 +32,11 @@ std::string Bare(std::string text) {
 }
 
 std::string Example(std::string_view separator, std::string_view decimals = "5") {
-  return "z. B. 10" + std::string(separator) + std::string(decimals) + ".";
+  // Held together: a wrapped message must not leave "z. B." at a line's end.
+  return "z.\xC2\xA0"
+         "B.\xC2\xA0"
+         "10" +
+         std::string(separator) + std::string(decimals) + ".";
 }
 
 std::string AboveZeroProblem(std::string_view separator) {

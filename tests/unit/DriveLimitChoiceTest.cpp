@@ -12,10 +12,14 @@ constexpr double kMB = 1048576, kGB = 1073741824;
 
 const std::string kAboveZero =
     "Bitte eine Zahl \xC3\xBC"
-    "ber 0 eingeben, z. B. 10,5.";
+    "ber 0 eingeben, z.\xC2\xA0"
+    "B.\xC2\xA0"
+    "10,5.";
 const std::string kCharacters =
     "Bitte nur Ziffern und h\xC3\xB6"
-    "chstens ein Komma eingeben, z. B. 10,5.";
+    "chstens ein Komma eingeben, z.\xC2\xA0"
+    "B.\xC2\xA0"
+    "10,5.";
 
 TEST(DriveLimitChoiceTest, NumberFieldTakesDigitsAndTheUsersSeparatorOnly) {
   struct Case {
@@ -38,7 +42,9 @@ TEST(DriveLimitChoiceTest, NumberFieldTakesDigitsAndTheUsersSeparatorOnly) {
       {"1.000", Unit::Megabytes, ",", 0, kCharacters},
       {"1,5", Unit::Gigabytes, ".", 0,
        "Bitte nur Ziffern und h\xC3\xB6"
-       "chstens einen Punkt eingeben, z. B. 10.5."},
+       "chstens einen Punkt eingeben, z.\xC2\xA0"
+       "B.\xC2\xA0"
+       "10.5."},
       {"abc", Unit::Megabytes, ",", 0, kCharacters},
       {"10 GB", Unit::Gigabytes, ",", 0, kCharacters},
       {"1,2,3", Unit::Gigabytes, ",", 0, kCharacters},
@@ -49,7 +55,9 @@ TEST(DriveLimitChoiceTest, NumberFieldTakesDigitsAndTheUsersSeparatorOnly) {
       {"-5", Unit::Megabytes, ",", 0, kAboveZero},
       {"1,125", Unit::Gigabytes, ",", 0,
        "H\xC3\xB6"
-       "chstens zwei Stellen nach dem Dezimalzeichen, z. B. 10,25."},
+       "chstens zwei Stellen nach dem Dezimalzeichen, z.\xC2\xA0"
+       "B.\xC2\xA0"
+       "10,25."},
       {"100,01", Unit::Percent, ",", 0,
        "H\xC3\xB6"
        "chstens 100 %."},

@@ -140,7 +140,9 @@ TEST_F(DriveLimitDialogTest, ABadNumberIsNamedAndHoldsOkUntilTheFieldIsLeft) {
               Type(kLimitTxt, L"abc");
               EXPECT_EQ(Text(kMessageLbl),
                         "Eigene Grenze: Bitte nur Ziffern und h\xC3\xB6"
-                        "chstens ein Komma eingeben, z. B. 10,5.");
+                        "chstens ein Komma eingeben, z.\xC2\xA0"
+                        "B.\xC2\xA0"
+                        "10,5.");
               EXPECT_EQ(Text(kLimitPreviewLbl), "");
               EXPECT_FALSE(Enabled(kOKButton));
               Key(GetFocus(), VK_RETURN);
@@ -150,7 +152,9 @@ TEST_F(DriveLimitDialogTest, ABadNumberIsNamedAndHoldsOkUntilTheFieldIsLeft) {
               Type(kLimitTxt, L"0");
               EXPECT_EQ(Text(kMessageLbl),
                         "Eigene Grenze: Bitte eine Zahl \xC3\xBC"
-                        "ber 0 eingeben, z. B. 10,5.");
+                        "ber 0 eingeben, z.\xC2\xA0"
+                        "B.\xC2\xA0"
+                        "10,5.");
               SetFocus(At(kOwnLimitOpt));
               Key(GetFocus(), VK_UP);
             },
