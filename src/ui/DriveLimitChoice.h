@@ -53,6 +53,7 @@ struct DriveLimitForm {
   bool early = false;  // "Vorwarnung bei" ticked
   std::string earlyText;
   DriveLevel::Unit earlyUnit = DriveLevel::Unit::Megabytes;
+  friend bool operator==(const DriveLimitForm&, const DriveLimitForm&) = default;
 };
 
 // What the dialog shows for a form: the choice OK would store, or none and the message why not.
