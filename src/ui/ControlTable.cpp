@@ -18,10 +18,19 @@ bool TakesFocus(ControlKind kind) {
     case ControlKind::Button:
     case ControlKind::WrappingButton:
     case ControlKind::DefaultButton:
+    case ControlKind::RadioButton:
+    case ControlKind::Edit:
+    case ControlKind::DropDownList:
       return true;
     default:
       return false;
   }
+}
+
+bool StartsGroup(std::span<const ControlSpec> controls, std::size_t index) {
+  const bool radio = controls[index].kind == ControlKind::RadioButton;
+  const bool afterRadio = index > 0 && controls[index - 1].kind == ControlKind::RadioButton;
+  return radio != afterRadio;
 }
 
 bool ReportsClicks(ControlKind kind) {

@@ -2,6 +2,7 @@
 // A window as data: each of its controls with its kind, its text and its place in twips. The
 // windows are built from these tables; tests read them.
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -26,6 +27,9 @@ enum class ControlKind {
   Button,          // a push button
   WrappingButton,  // a push button whose text may wrap over two lines
   DefaultButton,   // the push button that Enter presses
+  RadioButton,     // an option button; a run of them in the table is one group
+  Edit,            // a one-line text field
+  DropDownList,    // a list to choose from, its rectangle the closed box
 };
 
 struct ControlSpec {
@@ -44,6 +48,9 @@ struct ControlSpec {
 const ControlSpec* FindControl(std::span<const ControlSpec> controls, int id);
 // Whether the keyboard can put the focus on a control of this kind.
 bool TakesFocus(ControlKind kind);
+// Whether the control at `index` begins a group that the arrow keys move within: the first of
+// a run of option buttons, and the first control after one.
+bool StartsGroup(std::span<const ControlSpec> controls, std::size_t index);
 // Whether a control of this kind reports clicks, and so shows the hand pointer.
 bool ReportsClicks(ControlKind kind);
 

@@ -45,25 +45,8 @@ StartInfoAnswer StartInfoDialog::ShowModal(std::string_view text) {
 
 bool StartInfoDialog::Form_Load() {
   HWND window = hWnd();
-  // The main window's icon; it is the class icon of its window. Shared icons, not ours to
-  // destroy.
-  HICON big = nullptr;
-  HICON small = nullptr;
-  if (Owner()) {
-    big = reinterpret_cast<HICON>(GetClassLongPtrW(Owner(), GCLP_HICON));
-    small = reinterpret_cast<HICON>(GetClassLongPtrW(Owner(), GCLP_HICONSM));
-  }
-  if (!big) {
-    big = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0,
-                                        LR_DEFAULTSIZE | LR_SHARED));
-  }
-  if (!small) {
-    small = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXSMICON),
-                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  }
-  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  // The main window's icon; it is the class icon of its window.
+  TakeOwnersIcons();
   SetWindowTextW(window, Widen(kProductName).c_str());
 
   // A DIB section keeps the banner's colours exactly as drawn, whatever the screen's depth.

@@ -101,8 +101,24 @@ ControlClass ClassOf(ControlKind kind) {
       return {L"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
     case ControlKind::DefaultButton:
       return {L"BUTTON", child | WS_TABSTOP | BS_DEFPUSHBUTTON, 0};
+    case ControlKind::RadioButton:
+      // Checking one takes the tab stop from the others of its group, so Tab lands on the
+      // chosen one and the arrow keys move the choice.
+      return {L"BUTTON", child | WS_TABSTOP | BS_AUTORADIOBUTTON, 0};
+    case ControlKind::Edit:
+      return {L"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::DropDownList:
+      return {L"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
   }
   return {L"STATIC", child, 0};
+}
+
+// A drop-down list's window reaches down over its open list: room for this many rows below
+// the closed box, whose own height follows the font.
+constexpr int kDroppedRows = 5;
+
+int HeightInTwips(const ControlSpec& row, const TwipsRect& rect) {
+  return row.kind == ControlKind::DropDownList ? rect.height * (1 + kDroppedRows) : rect.height;
 }
 
 }  // namespace
@@ -205,7 +221,9 @@ HFONT Window::FontOf(const ControlSpec& row) {
 
 void Window::CreateControls() {
   CreateFonts();
-  for (const ControlSpec& row : layout_.controls) CreateControl(row);
+  for (std::size_t index = 0; index < layout_.controls.size(); ++index) {
+    CreateControl(layout_.controls[index], StartsGroup(layout_.controls, index));
+  }
   if (std::any_of(layout_.controls.begin(), layout_.controls.end(),
                   [](const ControlSpec& row) { return ReportsClicks(row.kind); })) {
     handPointer_.reset(static_cast<HCURSOR>(LoadImageW(
@@ -213,14 +231,15 @@ void Window::CreateControls() {
   }
 }
 
-void Window::CreateControl(const ControlSpec& row) {
+void Window::CreateControl(const ControlSpec& row, bool startsGroup) {
   // A control on a page is placed within its page.
   HWND parent = row.container ? GetDlgItem(window_.get(), row.container) : window_.get();
   const ControlClass kind = ClassOf(row.kind);
+  const DWORD style = startsGroup ? kind.style | WS_GROUP : kind.style;
   const TwipsRect rect = ControlPlace(row);
   HWND control =
-      CreateWindowExW(kind.exStyle, kind.name, Widen(row.text).c_str(), kind.style, Px(rect.left),
-                      Px(rect.top), Px(rect.width), Px(rect.height), parent,
+      CreateWindowExW(kind.exStyle, kind.name, Widen(row.text).c_str(), style, Px(rect.left),
+                      Px(rect.top), Px(rect.width), Px(HeightInTwips(row, rect)), parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row)), FALSE);
 }
@@ -230,9 +249,35 @@ void Window::SetPicture(int id, HBITMAP picture) {
   InvalidateRect(Control(id), nullptr, TRUE);
 }
 
+void Window::TakeOwnersIcons() {
+  // Shared icons, not ours to destroy.
+  HICON big = nullptr;
+  HICON small = nullptr;
+  if (owner_) {
+    big = reinterpret_cast<HICON>(GetClassLongPtrW(owner_, GCLP_HICON));
+    small = reinterpret_cast<HICON>(GetClassLongPtrW(owner_, GCLP_HICONSM));
+  }
+  if (!big) {
+    big = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0,
+                                        LR_DEFAULTSIZE | LR_SHARED));
+  }
+  if (!small) {
+    small = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  }
+  SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
 HWND Window::FirstTabStop() const {
+  // Of a group of option buttons, only the chosen one is a tab stop.
   for (const ControlSpec& row : layout_.controls) {
-    if (TakesFocus(row.kind)) return Control(row.id);
+    HWND control = Control(row.id);
+    if (TakesFocus(row.kind) && IsWindowEnabled(control) &&
+        (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
+      return control;
+    }
   }
   return window_.get();
 }
@@ -423,8 +468,8 @@ void Window::OnDpiChanged(int dpi, const RECT& suggested) {
     HWND control = Control(row.id);
     if (!control) continue;
     const TwipsRect rect = ControlPlace(row);
-    SetWindowPos(control, nullptr, Px(rect.left), Px(rect.top), Px(rect.width), Px(rect.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(control, nullptr, Px(rect.left), Px(rect.top), Px(rect.width),
+                 Px(HeightInTwips(row, rect)), SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row)), TRUE);
   }
   Form_DpiChanged();

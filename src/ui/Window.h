@@ -71,6 +71,9 @@ class Window {
   // Shows `picture` (not taken over) in the Picture or ScaledPicture control `id`.
   void SetPicture(int id, HBITMAP picture);
   HWND Owner() const { return owner_; }
+  // Gives the window its owner's icons (the class icons of the main window), or the
+  // program's without an owner.
+  void TakeOwnersIcons();
   int Px(int twips) const;
   // Moves the window to `place`, if given, and sizes it to its client area at its DPI.
   void SizeToClientArea(std::optional<POINT> place);
@@ -95,7 +98,7 @@ class Window {
   static LRESULT CALLBACK LayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateFonts();
   HFONT FontOf(const ControlSpec& row);
-  void CreateControl(const ControlSpec& row);
+  void CreateControl(const ControlSpec& row, bool startsGroup);
   void OnDpiChanged(int dpi, const RECT& suggested);
   void RememberFocus(bool active);
   // Gives a window without an owner of its own the hidden one, once, before it is shown.

@@ -1,0 +1,231 @@
+#include "ui/DriveLimitDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/win32/WideText.h"
+#include "resource.h"
+
+namespace quenora::win32 {
+namespace {
+
+using namespace drivelimit;
+using Unit = DriveLevel::Unit;
+constexpr double kGB = 1073741824;
+
+// The user's steps, one per tick of a thread timer, so that what a step posts is handled by
+// the dialog's own loop before the next step looks.
+std::vector<std::function<void()>> g_steps;
+std::size_t g_nextStep = 0;
+
+void CALLBACK NextStep(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (g_nextStep < g_steps.size()) {
+    g_steps[g_nextStep++]();
+  } else {
+    KillTimer(nullptr, timer);
+  }
+}
+
+class DriveLimitDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The options window as owner: a hidden window whose class carries the program's icon.
+    WNDCLASSEXW form{};
+    form.cbSize = sizeof form;
+    form.lpfnWndProc = DefWindowProcW;
+    form.hInstance = GetModuleHandleW(nullptr);
+    form.hIcon = LoadIconW(form.hInstance, MAKEINTRESOURCEW(IDI_APP));
+    form.lpszClassName = L"DriveLimitTestOwner";
+    RegisterClassExW(&form);
+    owner.reset(CreateWindowExW(0, form.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200,
+                                nullptr, nullptr, form.hInstance, nullptr));
+    dialog = std::make_unique<DriveLimitDialog>(form.hInstance, owner.get());
+    question.letter = 'D';
+    question.totalBytes = 512 * kGB;
+    question.pageLimit = 1000;
+  }
+
+  // Shows the dialog and runs `steps` while it is up; a dialog still open after them is
+  // closed, so that a failing case doesn't hang.
+  std::optional<DriveLimitChoice> Show(std::vector<std::function<void()>> steps) {
+    steps.push_back([this] { PostMessageW(dialog->hWnd(), WM_CLOSE, 0, 0); });
+    g_steps = std::move(steps);
+    g_nextStep = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, NextStep);
+    const std::optional<DriveLimitChoice> choice = dialog->ShowModal(question);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(g_nextStep, g_steps.size() - 1) << "the dialog closed before all steps ran";
+    return choice;
+  }
+
+  HWND At(int id) const { return dialog->Control(id); }
+  std::string Text(int id) const { return Text(At(id)); }
+  static std::string Text(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return Narrow(text);
+  }
+  bool Checked(int id) const { return SendMessageW(At(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  bool Enabled(int id) const { return IsWindowEnabled(At(id)) != FALSE; }
+  // Typing into a field: the edit reports the change as it would for keys.
+  void Type(int id, const wchar_t* text) const {
+    SetFocus(At(id));
+    SetWindowTextW(At(id), text);
+  }
+  static void Key(HWND target, WPARAM key) {
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+  }
+  static void AltKey(HWND target, wchar_t letter) {
+    PostMessageW(target, WM_SYSCHAR, letter, 0x20000001);
+  }
+
+  UniqueWindow owner;
+  DriveLimitQuestion question;
+  std::unique_ptr<DriveLimitDialog> dialog;
+};
+
+TEST_F(DriveLimitDialogTest, APercentTypedShowsItsBytesAndOkGivesIt) {
+  const std::optional<DriveLimitChoice> choice =
+      Show({[&] {
+              EXPECT_EQ(Text(dialog->hWnd()), "Alarmgrenze f\xC3\xBCr Laufwerk D:");
+              EXPECT_EQ(Text(kAllDrivesOpt), "&Wie alle Laufwerke (Seite Alarm: 1000 MB)");
+              // The page's limit is chosen; the own limit offers it, greyed.
+              EXPECT_TRUE(Checked(kAllDrivesOpt));
+              EXPECT_EQ(GetFocus(), At(kAllDrivesOpt));
+              EXPECT_EQ(Text(kLimitTxt), "1000");
+              EXPECT_FALSE(Enabled(kLimitTxt));
+              EXPECT_FALSE(Enabled(kLimitUnitCmb));
+              EXPECT_FALSE(Checked(kEarlyChk));
+              EXPECT_FALSE(Enabled(kEarlyTxt));
+              EXPECT_TRUE(Enabled(kOKButton));
+              AltKey(GetFocus(), L'e');
+            },
+            [&] {
+              EXPECT_TRUE(Checked(kOwnLimitOpt));
+              EXPECT_FALSE(Checked(kAllDrivesOpt));
+              EXPECT_TRUE(Enabled(kLimitTxt));
+              Type(kLimitTxt, L"10");
+              SetFocus(At(kLimitUnitCmb));
+              Key(At(kLimitUnitCmb), VK_END);  // the list's last unit, %
+            },
+            [&] {
+              EXPECT_EQ(Text(kLimitPreviewLbl), "= 51,2 GB bei 512,0 GB");
+              EXPECT_EQ(Text(kMessageLbl), "");
+              Key(GetFocus(), VK_RETURN);
+            }});
+  EXPECT_EQ(choice, (DriveLimitChoice{DriveLevel{10, Unit::Percent}, std::nullopt}));
+  EXPECT_EQ(dialog->hWnd(), nullptr);
+}
+
+TEST_F(DriveLimitDialogTest, ABadNumberIsNamedAndHoldsOkUntilTheFieldIsLeft) {
+  question.current.limit = DriveLevel{20, Unit::Gigabytes};
+  const std::optional<DriveLimitChoice> choice =
+      Show({[&] {
+              // Opened on the drive's own limit, which has the keyboard.
+              EXPECT_EQ(GetFocus(), At(kOwnLimitOpt));
+              EXPECT_EQ(Text(kLimitTxt), "20");
+              EXPECT_EQ(SendMessageW(At(kLimitUnitCmb), CB_GETCURSEL, 0, 0), 1);
+              Type(kLimitTxt, L"abc");
+              EXPECT_EQ(Text(kMessageLbl),
+                        "Eigene Grenze: Bitte nur Ziffern und h\xC3\xB6"
+                        "chstens ein Komma eingeben, z.\xC2\xA0"
+                        "B.\xC2\xA0"
+                        "10,5.");
+              EXPECT_EQ(Text(kLimitPreviewLbl), "");
+              EXPECT_FALSE(Enabled(kOKButton));
+              Key(GetFocus(), VK_RETURN);
+            },
+            [&] {
+              ASSERT_NE(dialog->hWnd(), nullptr) << "Enter took a form that can't be read";
+              Type(kLimitTxt, L"0");
+              EXPECT_EQ(Text(kMessageLbl),
+                        "Eigene Grenze: Bitte eine Zahl \xC3\xBC"
+                        "ber 0 eingeben, z.\xC2\xA0"
+                        "B.\xC2\xA0"
+                        "10,5.");
+              SetFocus(At(kOwnLimitOpt));
+              Key(GetFocus(), VK_UP);
+            },
+            [&] {
+              // Back to the page's limit with the arrow key: nothing left to read.
+              EXPECT_TRUE(Checked(kAllDrivesOpt));
+              EXPECT_FALSE(Enabled(kLimitTxt));
+              EXPECT_EQ(Text(kMessageLbl), "");
+              EXPECT_TRUE(Enabled(kOKButton));
+              Key(GetFocus(), VK_ESCAPE);
+            }});
+  EXPECT_EQ(choice, std::nullopt);
+}
+
+TEST_F(DriveLimitDialogTest, AnEarlyLevelAtOrBelowTheLimitIsRefused) {
+  question.current.limit = DriveLevel{20, Unit::Gigabytes};
+  const std::optional<DriveLimitChoice> choice =
+      Show({[&] {
+              SendMessageW(At(kEarlyChk), BM_CLICK, 0, 0);
+              EXPECT_TRUE(Enabled(kEarlyTxt));
+              EXPECT_EQ(Text(kEarlyTxt), "40");  // twice the limit, in its unit
+              EXPECT_EQ(Text(kEarlyPreviewLbl), "= 40,0 GB bei 512,0 GB");
+              Type(kEarlyTxt, L"20");
+              EXPECT_EQ(Text(kMessageLbl),
+                        "Die Vorwarnung muss \xC3\xBC"
+                        "ber der Alarmgrenze liegen (jetzt 20 GB).");
+              EXPECT_FALSE(Enabled(kOKButton));
+              // A tool that presses OK by message gets no choice either.
+              SendMessageW(dialog->hWnd(), WM_COMMAND, MAKEWPARAM(kOKButton, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(At(kOKButton)));
+            },
+            [&] {
+              ASSERT_NE(dialog->hWnd(), nullptr);
+              Type(kEarlyTxt, L"30,5");
+              EXPECT_TRUE(Enabled(kOKButton));
+              Key(GetFocus(), VK_RETURN);
+            }});
+  EXPECT_EQ(choice,
+            (DriveLimitChoice{DriveLevel{20, Unit::Gigabytes}, DriveLevel{30.5, Unit::Gigabytes}}));
+}
+
+TEST_F(DriveLimitDialogTest, AbbrechenAndTheCloseBoxStoreNothing) {
+  question.current.early = DriveLevel{5, Unit::Percent};
+  EXPECT_EQ(Show({[&] {
+              EXPECT_TRUE(Checked(kEarlyChk));
+              Type(kEarlyTxt, L"7");
+              SendMessageW(At(kCancelButton), BM_CLICK, 0, 0);
+            }}),
+            std::nullopt);
+  EXPECT_EQ(Show({[&] { PostMessageW(dialog->hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }}),
+            std::nullopt);
+}
+
+TEST_F(DriveLimitDialogTest, ControlsLieApartWithinTheWindowAndTheirAccessKeysDiffer) {
+  const auto controls = DriveLimitDialogControls();
+  std::set<char> keys;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const ControlSpec& a = controls[i];
+    SCOPED_TRACE(a.id);
+    EXPECT_GE(a.rect.left, 0);
+    EXPECT_GE(a.rect.top, 0);
+    EXPECT_LE(a.rect.left + a.rect.width, kClientWidth);
+    EXPECT_LE(a.rect.top + a.rect.height, kClientHeight);
+    for (std::size_t j = i + 1; j < controls.size(); ++j) {
+      const TwipsRect& b = controls[j].rect;
+      const bool apart = a.rect.left + a.rect.width <= b.left || b.left + b.width <= a.rect.left ||
+                         a.rect.top + a.rect.height <= b.top || b.top + b.height <= a.rect.top;
+      EXPECT_TRUE(apart) << "overlaps " << controls[j].id;
+    }
+    const std::size_t amp = a.text.find('&');
+    if (amp != std::string_view::npos && TakesFocus(a.kind)) {
+      const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(a.text[amp + 1])));
+      EXPECT_TRUE(keys.insert(key).second) << "access key " << key << " twice";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quenora::win32
