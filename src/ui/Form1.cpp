@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <dbt.h>
+#include <windowsx.h>
 
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
 #include "settings/DriveListBox.h"
+#include "ui/DriveLimitDialog.h"
 #include "ui/DriveListRefresh.h"
 #include "ui/StartInfoDialog.h"
 #include "ui/TrayIcons.h"
@@ -160,6 +162,17 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) == Control(kLV)) {
+        // -1: asked for from the keyboard, by a way the window didn't see as keys.
+        if (lParam == -1) {
+          LV_ContextMenu(std::nullopt);
+        } else {
+          LV_ContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        }
+        return 0;
+      }
+      break;
     case WM_HSCROLL: {
       // The labels follow the sliders at once; the values take effect at the next apply.
       const HWND slider = reinterpret_cast<HWND>(lParam);
@@ -335,6 +348,69 @@ void Form1::Image1_Click() {
   help_.OpenVendorSite();
 }
 
+void Form1::LV_ContextMenu(std::optional<POINT> mouse) {
+  HWND list = Control(kLV);
+  if (!list) return;
+  int item = -1;
+  POINT at{};
+  if (mouse) {
+    LVHITTESTINFO hit{};
+    hit.pt = *mouse;
+    ScreenToClient(list, &hit.pt);
+    item = static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    at = *mouse;
+  } else {
+    item = static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    RECT rect{};
+    rect.left = LVIR_LABEL;
+    if (item >= 0 && SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(item),
+                                  reinterpret_cast<LPARAM>(&rect))) {
+      at = {rect.left, rect.bottom};
+      ClientToScreen(list, &at);
+    }
+  }
+  if (item < 0 || static_cast<std::size_t>(item) >= options_.drives.size()) return;
+  const std::string& entry = options_.drives[static_cast<std::size_t>(item)].text;
+  if (entry.empty() || entry[0] < 'A' || entry[0] > 'Z') return;
+  const char letter = entry[0];
+
+  constexpr UINT kDriveLimitItem = 1;
+  UniqueMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  AppendMenuW(menu.get(), MF_STRING, kDriveLimitItem,
+              Widen("&Alarmgrenze f\xC3\xBCr " + std::string{letter, ':'} + " \xE2\x80\xA6").c_str());
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+      menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hWnd(), nullptr));
+  if (chosen == kDriveLimitItem) DriveLimit_Click(letter);
+}
+
+void Form1::DriveLimit_Click(char letter) {
+  const std::size_t index = static_cast<std::size_t>(letter - 'A');
+  // The page's limit as its slider stands now, applied or not.
+  pages_.ReadBack(options_);
+  DriveLimitQuestion question;
+  question.letter = letter;
+  question.pageLimit = options_.memLimit;
+  question.current = {options_.driveLimits[index], options_.driveWarnings[index]};
+  question.decimalSeparator = services_.system.DecimalSeparator();
+  // The size as the last cycle read it; a drive not watched hasn't been read.
+  for (int slot = 0; slot < drives_.DriveCount; ++slot) {
+    const DriveReading& reading = cycle_.Readings()[static_cast<std::size_t>(slot)];
+    if (drives_.DriveNumbers[static_cast<std::size_t>(slot)] == letter % 64 &&
+        reading.state == DriveReading::State::Readable) {
+      question.totalBytes = reading.totalBytes;
+      break;
+    }
+  }
+  DriveLimitDialog dialog(Instance(), hWnd());
+  const std::optional<DriveLimitChoice> choice = dialog.ShowModal(question);
+  if (!choice) return;
+  options_.driveLimits[index] = choice->limit;
+  options_.driveWarnings[index] = choice->early;
+  ShowDriveStates();
+}
+
 void Form1::ShowOptions() {
   HWND window = hWnd();
   BuildPages();
@@ -503,6 +579,15 @@ bool Form1::PreTranslateMessage(MSG& message) {
   if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
       message.hwnd == Control(kLV)) {
     LV_KeyPress(13);
+    return true;
+  }
+  // Shift+F10 and the menu key open the drive list's menu here, once: the key's release
+  // would bring a second one through the list's own handling.
+  const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+  const bool keyUp = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
+  if ((keyDown || keyUp) && message.hwnd == Control(kLV) &&
+      (message.wParam == VK_APPS || (message.wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0))) {
+    if (keyDown) LV_ContextMenu(std::nullopt);
     return true;
   }
   if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {

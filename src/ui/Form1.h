@@ -92,6 +92,12 @@ class Form1 final : public Window,
   void AutoStartChk_Click();
   void LV_DblClick();
   void LV_KeyPress(int keyAscii);
+  // The drive list's context menu, from the right button at `mouse` (screen coordinates) or
+  // from the keyboard (Shift+F10, the menu key) at the selected entry.
+  void LV_ContextMenu(std::optional<POINT> mouse);
+  // "&Alarmgrenze für D: …": the drive's own levels in their dialog; they are applied with
+  // the other options.
+  void DriveLimit_Click(char letter);
   void Image1_Click();
   void EndApp();
   void TabStrip1_Click();

@@ -374,6 +374,7 @@ LRESULT CALLBACK Window::LayerProc(HWND window, UINT message, WPARAM wParam, LPA
   switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
+    case WM_CONTEXTMENU:  // as it is: passed on by default, it would name the page, not the control
     case WM_HSCROLL:
     case WM_DRAWITEM:
     case WM_CTLCOLORSTATIC:

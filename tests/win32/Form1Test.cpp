@@ -26,6 +26,7 @@
 #include "platform/win32/Win32System.h"
 #include "platform/win32/WindowGeometry.h"
 #include "settings/MonitorSettings.h"
+#include "ui/DriveLimitDialog.h"
 #include "util/Numbers.h"
 #include "util/ProgramIdentity.h"
 
@@ -390,6 +391,31 @@ void CALLBACK ReadTheMenu(HWND, UINT, UINT_PTR, DWORD) {
   EndMenu();
 }
 
+// A user's steps while a menu or a dialog holds the thread in its own loop: one step per tick
+// of a thread timer, each repeated until it returns true; after 200 ticks the menu and the
+// dialog are closed, so that a failing case doesn't hang.
+std::vector<std::function<bool()>> g_steps;
+std::size_t g_stepsDone = 0;
+int g_ticks = 0;
+
+void CALLBACK NextStep(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_stepsDone < g_steps.size() && g_steps[g_stepsDone]()) ++g_stepsDone;
+  if (++g_ticks == 200) {
+    EndMenu();
+    PostMessageW(FindWindowW(L"QuenoraDialog", nullptr), WM_CLOSE, 0, 0);
+  }
+}
+
+void RunWithSteps(const std::function<void()>& action, std::vector<std::function<bool()>> steps) {
+  g_steps = std::move(steps);
+  g_stepsDone = 0;
+  g_ticks = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 30, NextStep);
+  action();
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(g_stepsDone, g_steps.size()) << "the user's steps didn't all come";
+}
+
 // The text a tooltip shows for a tool: the control itself, or a part of it by number.
 std::string TooltipText(HWND tooltip, HWND owner, UINT_PTR tool) {
   wchar_t text[1024] = {};
@@ -718,6 +744,72 @@ TEST_F(Form1Test, CheckedDriveAfterCancelIsStoredWhenQuittingFromTheMenu) {
   f.pumxxx_Click(6);
   EXPECT_EQ(Stored(kDriveListKey), "CZ");
   EXPECT_FALSE(IsWindow(f.hWnd()));
+}
+
+TEST_F(Form1Test, TheDriveListsMenuGivesADriveItsOwnLevelsWhichOkApplies) {
+  Form1& f = Load();
+  HWND list = f.Control(kLV);
+  const int z = EntryOf("Z:");
+  ASSERT_GE(z, 0);
+  const std::vector<std::string> menu = {"1 &Alarmgrenze f\xC3\xBCr Z: \xE2\x80\xA6"};
+  // The right button on the entry: the menu, read and closed.
+  RECT item{};
+  item.left = LVIR_LABEL;
+  SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(z), reinterpret_cast<LPARAM>(&item));
+  POINT at{item.left + 2, item.top + 2};
+  ClientToScreen(list, &at);
+  g_menuSeen.clear();
+  g_menuLooks = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, ReadTheMenu);
+  SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(g_menuSeen, menu);
+
+  // The menu key on the selected entry; its item chosen by keyboard, the dialog filled in.
+  LVITEMW select{};
+  select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(z), reinterpret_cast<LPARAM>(&select));
+  SetFocus(list);
+  std::string caption;
+  const auto chooseFromMenu = [&] {
+    HWND window = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&window));
+    if (!window) return false;
+    PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+    return true;
+  };
+  const auto ownLimitOfTenPercent = [&] {
+    HWND dialog = FindWindowW(L"QuenoraDialog", nullptr);
+    if (!dialog || !IsWindowVisible(dialog)) return false;
+    wchar_t text[64] = {};
+    GetWindowTextW(dialog, text, 64);
+    caption = Narrow(text);
+    SendDlgItemMessageW(dialog, drivelimit::kOwnLimitOpt, BM_CLICK, 0, 0);
+    SetDlgItemTextW(dialog, drivelimit::kLimitTxt, L"10");
+    HWND unit = GetDlgItem(dialog, drivelimit::kLimitUnitCmb);
+    SendMessageW(unit, CB_SETCURSEL, 2, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(drivelimit::kLimitUnitCmb, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(unit));
+    SendDlgItemMessageW(dialog, drivelimit::kOKButton, BM_CLICK, 0, 0);
+    return true;
+  };
+  RunWithSteps(
+      [&] {
+        MSG key{list, WM_KEYDOWN, VK_APPS, 0, 0, {}};
+        EXPECT_TRUE(f.PreTranslateMessage(key));
+      },
+      {chooseFromMenu, ownLimitOfTenPercent});
+  EXPECT_EQ(caption, "Alarmgrenze f\xC3\xBCr Laufwerk Z:");
+  EXPECT_EQ(f.Options().driveLimits[25], (DriveLevel{10, DriveLevel::Unit::Percent}));
+  EXPECT_NE(StateOf("Z:").find("Grenze 10 %"), std::string::npos) << StateOf("Z:");
+  // Taken into the options, applied only with them.
+  EXPECT_FALSE(f.Cycle().OwnLimits[25]);
+  EXPECT_EQ(Stored(kDriveLimitsKey), "<none>");
+  Click(0);
+  EXPECT_EQ(Stored(kDriveLimitsKey), "Z=10%");
+  EXPECT_EQ(Stored(kDriveWarningsKey), "");
+  EXPECT_EQ(f.Cycle().OwnLimits[25], (DriveLevel{10, DriveLevel::Unit::Percent}));
 }
 
 TEST_F(Form1Test, SecondDriveGetsTheSecondIconAndEnterTogglesWithoutPressingOk) {
