@@ -73,7 +73,7 @@ std::string WithOwnLevels(std::string_view state, const std::optional<DriveLevel
     levels += "Vorwarnung " + LevelText(*early, decimalSeparator);
   }
   if (levels.empty() || state.empty()) return std::string(state) + levels;
-  return std::string(state) + "; " + levels;
+  return std::string(state) + ", " + levels;
 }
 
 }  // namespace quenora

@@ -28,7 +28,7 @@ std::vector<DriveEntry> RefreshedDriveEntries(const std::vector<DriveEntry>& sho
 std::string DriveStatusText(const DriveReading& reading, std::optional<std::chrono::seconds> left,
                             std::string_view decimalSeparator);
 
-// A state with the drive's own levels after it: "12,3 GB = 45%; Grenze 10 %, Vorwarnung
+// A state with the drive's own levels after it: "12,3 GB = 45%, Grenze 10 %, Vorwarnung
 // 20 %". Without levels of its own the state stays as it is.
 std::string WithOwnLevels(std::string_view state, const std::optional<DriveLevel>& limit,
                           const std::optional<DriveLevel>& early,

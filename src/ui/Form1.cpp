@@ -230,6 +230,23 @@ LRESULT Form1::OnNotify(const NMHDR& header) {
     if (!(hit.flags & LVHT_ONITEMSTATEICON)) LV_DblClick();
     return 0;
   }
+  if (header.idFrom == static_cast<UINT_PTR>(kLV) && header.code == LVN_GETINFOTIPW) {
+    // The entry with its whole state: "Z: 69,6 GB = 28%, Grenze 10 %".
+    auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header));
+    const std::size_t item = static_cast<std::size_t>(tip.iItem);
+    if (tip.iItem >= 0 && item < options_.drives.size() && tip.pszText && tip.cchTextMax > 0) {
+      wchar_t state[256] = {};
+      LVITEMW subItem{};
+      subItem.iSubItem = 1;
+      subItem.pszText = state;
+      subItem.cchTextMax = 256;
+      SendMessageW(header.hwndFrom, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&subItem));
+      std::wstring text = Widen(options_.drives[item].text);
+      if (state[0]) text += std::wstring(L" \x2013 ") + state;
+      lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
+    }
+    return 0;
+  }
   HWND tabStrip = Control(kTabStrip1);
   if (tabStrip && header.hwndFrom == tabStrip && header.code == TCN_SELCHANGE) {
     TabStrip1_Click();
@@ -378,10 +395,11 @@ void Form1::LV_ContextMenu(std::optional<POINT> mouse) {
   constexpr UINT kDriveLimitItem = 1;
   UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
-  AppendMenuW(menu.get(), MF_STRING, kDriveLimitItem,
-              Widen("&Alarmgrenze f\xC3\xBCr " + std::string{letter, ':'} + " \xE2\x80\xA6").c_str());
-  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
-      menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hWnd(), nullptr));
+  AppendMenuW(
+      menu.get(), MF_STRING, kDriveLimitItem,
+      Widen("&Alarmgrenze f\xC3\xBCr " + std::string{letter, ':'} + " \xE2\x80\xA6").c_str());
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hWnd(), nullptr));
   if (chosen == kDriveLimitItem) DriveLimit_Click(letter);
 }
 

@@ -74,8 +74,9 @@ void OptionsPages::Build(const OptionsValues& options) {
     SendMessageW(control, TBM_SETLINESIZE, 0, slider.lineStep);
   }
   HWND list = Control(kLV);
-  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
-               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  // The info tip gives an entry's whole state where the column cuts it.
+  const LPARAM extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP;
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(extended), extended);
   LoadPictures();
   LVCOLUMNW column{};
   column.mask = LVCF_WIDTH;

@@ -37,7 +37,7 @@ TEST(DriveListRefreshTest, StatusSaysFreeSpaceShareAndForecastAtAGlance) {
   // A drive's own levels follow its state, or stand alone.
   const DriveLevel tenth{10, DriveLevel::Unit::Percent}, big{20.5, DriveLevel::Unit::Gigabytes};
   EXPECT_EQ(WithOwnLevels("12,3 GB = 45%", tenth, big, ","),
-            "12,3 GB = 45%; Grenze 10 %, Vorwarnung 20,5 GB");
+            "12,3 GB = 45%, Grenze 10 %, Vorwarnung 20,5 GB");
   EXPECT_EQ(WithOwnLevels("", {}, big, ","), "Vorwarnung 20,5 GB");
   EXPECT_EQ(WithOwnLevels("nicht lesbar", {}, {}, ","), "nicht lesbar");
 }
