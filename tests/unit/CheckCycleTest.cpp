@@ -291,26 +291,6 @@ TEST_F(CheckCycleTest, ADriveFallingBelowTheLimitNotifiesOnceFromItsIconWhenWant
   EXPECT_EQ(shell.notices.size(), 1u);
 }
 
-TEST_F(CheckCycleTest, EachDriveIsHeldToItsOwnLevelsAndAnEarlyLevelOnlyNotifies) {
-  // Both half full; C: with its own limit of 60 %, D: with an early level of 60 %.
-  Monitor("DC");
-  disks.Set("C:", 50 * kGB, 100 * kGB);
-  disks.Set("D:", 50 * kGB, 100 * kGB);
-  DriveLevels own{}, early{};
-  own[2] = DriveLevel{60, DriveLevel::Unit::Percent};
-  early[3] = DriveLevel{60, DriveLevel::Unit::Percent};
-  view.SetDriveLevels(own, early);
-  const auto sent = Tick();  // alarm phase
-  ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0].picture, 14);
-  EXPECT_EQ(sent[1].picture, kIconAlarm);
-  EXPECT_EQ(system.beeps, 1);  // after C: only
-  ASSERT_EQ(shell.notices.size(), 2u);
-  EXPECT_EQ(shell.notices[0].title, u"Laufwerk D: wird knapp");
-  EXPECT_EQ(shell.notices[0].text, u"Nur noch 50,0 GB frei (Vorwarnung: 60 % = 60,0 GB).");
-  EXPECT_EQ(shell.notices[1].text, u"Nur noch 50,0 GB frei (Alarmgrenze: 60 % = 60,0 GB).");
-}
-
 TEST_F(CheckCycleTest, TheLimitHandedOverIsHeldWithinTheSlidersRange) {
   const struct {
     double given, held;
