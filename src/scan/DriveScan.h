@@ -1,0 +1,55 @@
+#pragma once
+// What a scan of a drive found: the bytes below each folder, down to a fixed depth, and what
+// grew between two scans.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quenora {
+
+// The folder tree is kept three levels below the root; what lies deeper counts into its
+// ancestor on the last kept level.
+inline constexpr int kScanDepth = 3;
+
+struct ScannedFolder {
+  std::string path;         // "D:\Export\2026"; the root is "D:\"
+  int depth = 0;            // 0 for the root, at most kScanDepth
+  int parent = -1;          // index in DriveScan::folders; -1 for the root
+  std::uint64_t bytes = 0;  // the files in it and everything below it
+  std::uint64_t files = 0;
+  // Folders below it (itself included) that couldn't be listed, counted but not entered.
+  std::uint64_t unreadableFolders = 0;
+};
+
+struct DriveScan {
+  std::string drive;  // "D:"
+  // When the scan ended, by the wall clock (the window says "seit 14:05").
+  std::chrono::system_clock::time_point finished{};
+  // The root first, every folder after its parent.
+  std::vector<ScannedFolder> folders;
+  // Bytes of folders beyond the cap on kept folders ("übrige"), counted in their kept
+  // ancestors' bytes as well.
+  std::uint64_t otherBytes = 0;
+  // False when the scan was cancelled: the totals are then only what was seen.
+  bool complete = false;
+};
+
+// A folder's growth between two scans of the same drive, by path; a folder missing in one of
+// them counts as 0 there.
+struct FolderGrowth {
+  std::string path;
+  int depth = 0;
+  std::int64_t bytes = 0;  // negative: it shrank
+};
+
+// Each folder's growth from `before` to `after` (two scans of one drive), for every path kept
+// in either, biggest growth first.
+std::vector<FolderGrowth> GrowthBetween(const DriveScan& before, const DriveScan& after);
+
+// Where a drive grows most: from the root down, the folder that carries most of its parent's
+// growth, as deep as one does ("D:\Export"); empty when the drive didn't grow.
+std::string MainGrowthFolder(const DriveScan& before, const DriveScan& after);
+
+}  // namespace quenora
