@@ -54,10 +54,11 @@ namespace {
 
 // "Nur noch 812,0 MB frei (Alarmgrenze: 1000 MB).": the free space as the tooltip says it,
 // without its leading blank, and the level it is measured against.
-Notice FreeSpaceNotice(std::uint32_t iconId, std::string title, std::string_view label,
-                       double freeBytes, std::string_view level,
+Notice FreeSpaceNotice(Notice::Kind kind, std::uint32_t iconId, std::string title,
+                       std::string_view label, double freeBytes, std::string_view level,
                        std::string_view decimalSeparator) {
   Notice notice;
+  notice.kind = kind;
   notice.iconId = iconId;
   notice.title = CutToUtf16Units(title, kNoticeTitleLength);
   std::string free = FreeSpaceText(freeBytes, decimalSeparator);
@@ -72,19 +73,22 @@ Notice FreeSpaceNotice(std::uint32_t iconId, std::string title, std::string_view
 Notice LowSpaceNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
                       double freeBytes, std::string_view limitText,
                       std::string_view decimalSeparator) {
-  return FreeSpaceNotice(iconId, "Laufwerk " + std::string(drive) + " ist fast voll", label,
-                         freeBytes, "Alarmgrenze: " + std::string(limitText), decimalSeparator);
+  return FreeSpaceNotice(Notice::Kind::LowSpace, iconId,
+                         "Laufwerk " + std::string(drive) + " ist fast voll", label, freeBytes,
+                         "Alarmgrenze: " + std::string(limitText), decimalSeparator);
 }
 
 Notice EarlyNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
                    double freeBytes, std::string_view earlyText,
                    std::string_view decimalSeparator) {
-  return FreeSpaceNotice(iconId, "Laufwerk " + std::string(drive) + " wird knapp", label, freeBytes,
+  return FreeSpaceNotice(Notice::Kind::Early, iconId,
+                         "Laufwerk " + std::string(drive) + " wird knapp", label, freeBytes,
                          "Vorwarnung: " + std::string(earlyText), decimalSeparator);
 }
 
 Notice UnreachableNotice(std::uint32_t iconId, std::string_view drive, std::string_view label) {
   Notice notice;
+  notice.kind = Notice::Kind::Unreachable;
   notice.iconId = iconId;
   notice.title = CutToUtf16Units("Laufwerk " + std::string(drive) + " ist nicht erreichbar",
                                  kNoticeTitleLength);

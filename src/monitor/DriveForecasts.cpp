@@ -23,6 +23,7 @@ Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_
                       std::chrono::seconds left, double freeBytes, double bytesPerSecond,
                       std::string_view limitText, std::string_view decimalSeparator) {
   Notice notice;
+  notice.kind = Notice::Kind::Approach;
   notice.iconId = iconId;
   notice.title =
       "Laufwerk " + std::string(drive) + " ist voraussichtlich " + TimeLeftText(left) + " voll";

@@ -29,8 +29,12 @@ void TrayRouting::OnTrayCallback(std::uintptr_t iconId, std::uintptr_t mouseMess
   // A single click does nothing; the menu opens on pressing the right button, not on
   // releasing it.
   switch (mouseMessage) {
+    case kNoticeClicked:
+      // A notification about the drive opens it, as its icon does, unless the window has more
+      // to say about it.
+      if (menu_.ShowNoticeDetails(static_cast<std::int32_t>(iconId))) break;
+      [[fallthrough]];
     case kLeftButtonDoubleClick:
-    case kNoticeClicked:  // a notification about the drive opens it, as its icon does
       ClickedIconID = static_cast<std::int32_t>(iconId);
       OpenClickedDrive();
       break;

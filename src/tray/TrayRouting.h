@@ -31,6 +31,9 @@ class TrayMenuHost {
  public:
   virtual ~TrayMenuHost() = default;
   virtual void PopUpTrayMenu() = 0;
+  // A click on a notification of the icon: true when the window showed what it is about
+  // itself; otherwise the drive opens.
+  virtual bool ShowNoticeDetails(std::int32_t /*iconId*/) { return false; }
 };
 
 class TrayRouting {

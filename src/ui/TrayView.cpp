@@ -1,6 +1,7 @@
 #include "ui/TrayView.h"
 
 #include "util/AlarmLimit.h"
+#include "util/Utf.h"
 
 namespace quenora {
 
@@ -24,7 +25,27 @@ void TrayView::UpdateIcons() {
                           cycle_.Readings(), cycle_.Limits(), system_);
   notices.insert(notices.end(), ahead.begin(), ahead.end());
   if (!NotifyEnabled) return;
-  for (const Notice& notice : notices) tray_.ShowNotice(notice.iconId, notice.title, notice.text);
+  for (Notice& notice : notices) {
+    const bool early = notice.kind == Notice::Kind::Early || notice.kind == Notice::Kind::Approach;
+    const std::optional<std::string> drive =
+        DriveNameAtPosition(cycle_.Drives(), static_cast<std::int32_t>(notice.iconId));
+    if (early && drive && GrowthFolderOf) {
+      // Only a whole path helps: one that doesn't fit beside the text is left out.
+      const std::string folder = GrowthFolderOf((*drive)[0] % 64);
+      const std::string more = notice.text +
+                               " W\xC3\xA4"
+                               "chst vor allem in " +
+                               folder + ".";
+      if (!folder.empty() && Utf8ToUtf16(more).size() <= kNoticeTextLength) notice.text = more;
+    }
+    if (notice.iconId < lastNotice_.size()) lastNotice_[notice.iconId] = notice.kind;
+    tray_.ShowNotice(notice.iconId, notice.title, notice.text);
+  }
+}
+
+bool TrayView::LastNoticeAboutSpace(std::uint32_t iconId) const {
+  if (iconId >= lastNotice_.size() || !lastNotice_[iconId]) return false;
+  return *lastNotice_[iconId] != Notice::Kind::Unreachable;
 }
 
 void TrayView::Show(const std::vector<IconUpdate>& updates) {

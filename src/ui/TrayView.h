@@ -5,7 +5,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "monitor/AlarmNotices.h"
 #include "monitor/CheckCycle.h"
@@ -59,11 +62,20 @@ class TrayView final : public MonitoredDrives {
   void SetAlarm(double memoryLimit, bool soundEnabled, bool notifyEnabled) override;
   void SetDriveLevels(const DriveLevels& limits, const DriveLevels& early) override;
   void SetCheckInterval(int seconds) override { checkInterval_ = std::chrono::seconds(seconds); }
-  void RemoveMonitoredDrives() override { cycle_.RemoveAllDrives(); }
+  void RemoveMonitoredDrives() override {
+    cycle_.RemoveAllDrives();
+    lastNotice_.fill(std::nullopt);  // the icons get other drives
+  }
   void AddMonitoredDrive(std::int32_t driveNumber) override;
 
   // Whether a drive's alarm is also told by a notification.
   bool NotifyEnabled = true;
+  // Where a drive (1 = A) grows most, as the last two scans of it say ("D:\Export"); empty
+  // when unknown. Early and forecast notices name it.
+  std::function<std::string(std::int32_t driveNumber)> GrowthFolderOf;
+  // Whether the last notification shown from icon `iconId` was about the drive's space (below
+  // its limit or early level, or on its way there), not about its being gone.
+  bool LastNoticeAboutSpace(std::uint32_t iconId) const;
 
   // The monitored drives' histories and forecasts, fed by every cycle.
   const DriveForecasts& Forecasts();
@@ -77,6 +89,8 @@ class TrayView final : public MonitoredDrives {
   // 53 KB of history: kept apart from the window object.
   std::unique_ptr<DriveForecasts> forecasts_ = std::make_unique<DriveForecasts>();
   std::chrono::seconds checkInterval_{10};
+  // By icon identifier: the kind of the last notification shown from it.
+  std::array<std::optional<Notice::Kind>, kMaxDrives + 1> lastNotice_{};
 };
 
 }  // namespace quenora

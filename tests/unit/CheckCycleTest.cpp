@@ -291,6 +291,24 @@ TEST_F(CheckCycleTest, ADriveFallingBelowTheLimitNotifiesOnceFromItsIconWhenWant
   EXPECT_EQ(shell.notices.size(), 1u);
 }
 
+TEST_F(CheckCycleTest, AnEarlyNoticeNamesWhereTheDriveGrowsWhenTheScansSayIt) {
+  Monitor("D");
+  disks.Set("D:", 50 * kGB, 100 * kGB);
+  DriveLevels early{};
+  early[3] = DriveLevel{60, DriveLevel::Unit::Percent};
+  view.SetDriveLevels({}, early);
+  view.GrowthFolderOf = [](std::int32_t drive) {
+    return drive == 4 ? std::string("D:\\Export") : std::string();
+  };
+  EXPECT_FALSE(view.LastNoticeAboutSpace(1));
+  view.UpdateIcons();
+  ASSERT_EQ(shell.notices.size(), 1u);
+  EXPECT_EQ(shell.notices[0].text,
+            u"Nur noch 50,0 GB frei (Vorwarnung: 60 % = 60,0 GB). W\u00E4chst vor allem in "
+            u"D:\\Export.");
+  EXPECT_TRUE(view.LastNoticeAboutSpace(1));
+}
+
 TEST_F(CheckCycleTest, TheLimitHandedOverIsHeldWithinTheSlidersRange) {
   const struct {
     double given, held;

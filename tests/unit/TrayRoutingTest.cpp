@@ -27,9 +27,15 @@ class ChoosingMenu : public TrayMenuHost {
     ++shown;
     if (chooseOpen && routing) routing->OpenClickedDrive();
   }
+  bool ShowNoticeDetails(std::int32_t iconId) override {
+    detailsAsked = iconId;
+    return hasDetails;
+  }
   TrayRouting* routing = nullptr;
   bool chooseOpen = false;
   int shown = 0;
+  bool hasDetails = false;
+  std::int32_t detailsAsked = 0;
 };
 
 class TrayRoutingTest : public ::testing::Test {
@@ -103,6 +109,11 @@ TEST_F(TrayRoutingTest, OnlyLeftDoubleClickAndRightButtonDownAct) {
   routing.OnTrayCallback(2, 0x405);
   ASSERT_EQ(shell.starts.size(), 2u);
   EXPECT_EQ(shell.starts[1].commandLine, "explorer E:");
+  // Where the window shows what the notification is about, the drive stays closed.
+  menu.hasDetails = true;
+  routing.OnTrayCallback(3, 0x405);
+  EXPECT_EQ(menu.detailsAsked, 3);
+  EXPECT_EQ(shell.starts.size(), 2u);
 }
 
 TEST_F(TrayRoutingTest, MenuOpensTheDriveOfTheIconItWasOpenedFor) {
