@@ -21,6 +21,12 @@ constexpr ControlSpec kControls[] = {
     {kFolderList, ControlKind::ReportList, "", {120, 750, 9060, 4170}},
     {kProgressBar, ControlKind::ProgressBar, "", {120, 5100, 2100, 240}},
     {kProgressLbl, ControlKind::Label, "", {2340, 5100, 5550, 255}},
+    // In the progress's place while no scan runs.
+    {kHintLbl,
+     ControlKind::Label,
+     "Ein Doppelklick auf einen Ordner \xC3\xB6"
+     "ffnet ihn im Explorer.",
+     {120, 5100, 7770, 255}},
     {kCancelBtn, ControlKind::Button, "&Abbrechen", {8010, 5040, 1170, 375}},
     {kRescanBtn, ControlKind::Button, "&Neu durchsuchen", {120, 5640, 1800, 375}},
     {kFreeSpaceBtn,
@@ -183,6 +189,7 @@ void ScanWindow::Refresh() {
   if (!state.running && GetFocus() == cancel) SetFocus(Control(kFolderList));
   const int show = state.running ? SW_SHOWNA : SW_HIDE;
   for (const int id : {kProgressBar, kProgressLbl, kCancelBtn}) ShowWindow(Control(id), show);
+  ShowWindow(Control(kHintLbl), !state.running && !rows_.empty() ? SW_SHOWNA : SW_HIDE);
   SendMessageW(Control(kProgressBar), PBM_SETMARQUEE, state.running ? TRUE : FALSE, 30);
   if (state.running) {
     SetText(Control(kProgressLbl),

@@ -28,6 +28,7 @@ inline constexpr int kCancelBtn = 505;
 inline constexpr int kRescanBtn = 506;
 inline constexpr int kFreeSpaceBtn = 507;
 inline constexpr int kCloseBtn = 508;
+inline constexpr int kHintLbl = 509;
 inline constexpr int kClientWidth = 9300;
 inline constexpr int kClientHeight = 6180;
 // How often a running scan's progress is shown, in milliseconds.
