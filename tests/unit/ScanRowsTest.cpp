@@ -64,29 +64,25 @@ TEST_F(ScanRowsTest, WithGrowthTheGrowingComeFirstAndShrinkingIsSigned) {
                                       "300,0 MB seit 14:05"}));
 }
 
-TEST_F(ScanRowsTest, RowsCarryPathSizeAndShareOfTheDrive) {
+TEST_F(ScanRowsTest, RowsCarrySizeAndShareAndOtherAndUnreadableFoldersCloseTheList) {
   latest.folders.push_back({"D:\\Klein", 1, 0, 20 * kMB});
-  const std::vector<ScanRow> rows = Rows(nullptr);
-  EXPECT_EQ(rows[0],
-            (ScanRow{ScanRow::Kind::Folder, "D:\\Filme", 1, "Filme", "40,0 GB", "40 %", ""}));
-  EXPECT_EQ(rows.back().share, "<1 %");
-  // Without the drive's size there is no share to give.
-  EXPECT_EQ(BuildScanRows(latest, nullptr, std::nullopt, ",", "")[0].share, "");
-}
-
-TEST_F(ScanRowsTest, OtherAndUnreadableFoldersCloseTheList) {
   latest.otherBytes = 2 * kGB;
   latest.folders[0].unreadableFolders = 12345;
   const std::vector<ScanRow> rows = Rows(nullptr);
-  ASSERT_EQ(rows.size(), 7u);
-  EXPECT_EQ(rows[5], (ScanRow{ScanRow::Kind::Other, "", 1,
+  ASSERT_EQ(rows.size(), 8u);
+  EXPECT_EQ(rows[0],
+            (ScanRow{ScanRow::Kind::Folder, "D:\\Filme", 1, "Filme", "40,0 GB", "40 %", ""}));
+  EXPECT_EQ(rows[5].share, "<1 %");
+  EXPECT_EQ(rows[6], (ScanRow{ScanRow::Kind::Other, "", 1,
                               "(\xC3\xBC"
                               "brige Ordner)",
                               "2,0 GB", "2 %", ""}));
-  EXPECT_EQ(rows[6].kind, ScanRow::Kind::Unreadable);
-  EXPECT_EQ(rows[6].name,
+  EXPECT_EQ(rows[7].kind, ScanRow::Kind::Unreadable);
+  EXPECT_EQ(rows[7].name,
             "12\xC2\xA0"
             "345 Ordner nicht lesbar");
+  // Without the drive's size there is no share to give.
+  EXPECT_EQ(BuildScanRows(latest, nullptr, std::nullopt, ",", "")[0].share, "");
 }
 
 TEST_F(ScanRowsTest, SmallDeepFoldersAndLongListsAreLeftOut) {
@@ -127,10 +123,6 @@ TEST(ScanTextsTest, StateLineSaysHowOldTheRowsAreAndWhatChanged) {
   EXPECT_EQ(ScanDriveText('D', "DATEN", 512.0 * kGB, 51.2 * kGB, ","),
             "D: \xC2\xBB"
             "DATEN\xC2\xAB \xE2\x80\x93 512,0 GB, davon 51,2 GB frei");
-  EXPECT_EQ(ScanProgressText(1234567, 81 * kGB, ","),
-            "1\xC2\xA0"
-            "234\xC2\xA0"
-            "567 Ordner, 81,0 GB bisher");
   EXPECT_EQ(ClockText(9, 5), "09:05");
 }
 

@@ -55,7 +55,6 @@ DriveScan Scan(std::vector<std::pair<std::string, std::uint64_t>> folders) {
 
 class ScanWindowTest : public ::testing::Test {
  protected:
-  ~ScanWindowTest() override { window.reset(); }
   std::string Text(int id) const {
     wchar_t text[512] = {};
     GetWindowTextW(window->Control(id), text, 512);
@@ -113,9 +112,6 @@ TEST_F(ScanWindowTest, ADriveWithoutScansIsScannedWithProgressUntilCancelled) {
   EXPECT_FALSE(Visible(kProgressBar));
   EXPECT_FALSE(Visible(kCancelBtn));
   EXPECT_EQ(Text(kStateLbl), "Noch nicht durchsucht.");
-  // Shown again without a scan and none running: the window starts one again.
-  window->ShowDrive('D', 512.0 * kGB, 51.2 * kGB, "DATEN");
-  EXPECT_EQ(scans.started.size(), 2u);
 }
 
 TEST_F(ScanWindowTest, AFinishedScanListsTheGrowingFirstAndOpensTheChosenFolder) {
@@ -147,18 +143,15 @@ TEST_F(ScanWindowTest, AFinishedScanListsTheGrowingFirstAndOpensTheChosenFolder)
   EXPECT_NE(window->hWnd(), nullptr);
 }
 
-TEST_F(ScanWindowTest, SpeicherFreigebenOpensTheCleanUpOfTheSystemsVersion) {
+TEST_F(ScanWindowTest, SpeicherFreigebenOpensStorageSenseOnWindows10) {
   scans.drives["E:"].latest = Scan({{"E:\\", kGB}});
   window->ShowDrive('E', std::nullopt, std::nullopt, "");
   EXPECT_TRUE(scans.started.empty());
   system.windowsVersion = {10, 0, 19045, 2};
   SendMessageW(window->Control(kFreeSpaceBtn), BM_CLICK, 0, 0);
-  system.windowsVersion = {6, 1, 7601, 2};
-  SendMessageW(window->Control(kFreeSpaceBtn), BM_CLICK, 0, 0);
   EXPECT_EQ(shell.opened,
             (std::vector<testing::FakeShell::Opened>{{"ms-settings:storagesense", 1}}));
-  ASSERT_EQ(shell.starts.size(), 1u);
-  EXPECT_EQ(shell.starts[0].commandLine, "cleanmgr.exe /d E:");
+  EXPECT_TRUE(shell.starts.empty());
 }
 
 }  // namespace
