@@ -13,6 +13,7 @@ bool TakesFocus(ControlKind kind) {
   switch (kind) {
     case ControlKind::TabStrip:
     case ControlKind::ListView:
+    case ControlKind::ReportList:
     case ControlKind::Slider:
     case ControlKind::CheckBox:
     case ControlKind::Button:

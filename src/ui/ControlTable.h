@@ -22,6 +22,8 @@ enum class ControlKind {
   CenteredLabel,  // the same, each line centred
   Line,           // an etched horizontal separator
   ListView,       // a list of entries with check boxes
+  ReportList,     // a list of rows in columns under their headers
+  ProgressBar,    // a bar that moves while something runs of unknown length
   Slider,         // a horizontal trackbar, its ticks below it
   CheckBox,
   Button,          // a push button

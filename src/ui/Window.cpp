@@ -91,6 +91,15 @@ ControlClass ClassOf(ControlKind kind) {
               child | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
                   LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
               WS_EX_CLIENTEDGE};
+    case ControlKind::ReportList:
+      // The headers only name the columns; the window decides the rows' order.
+      return {
+          WC_LISTVIEWW,
+          child | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+          WS_EX_CLIENTEDGE};
+    case ControlKind::ProgressBar:
+      // Hidden until something runs.
+      return {PROGRESS_CLASSW, WS_CHILD | PBS_MARQUEE, 0};
     case ControlKind::Slider:
       return {TRACKBAR_CLASSW, child | WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS, 0};
     case ControlKind::CheckBox:

@@ -1,0 +1,259 @@
+#include "ui/ScanRows.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+
+#include "monitor/CheckCycle.h"
+#include "util/Rounding.h"
+
+namespace quenora {
+
+namespace {
+
+constexpr char kMinus[] = "\xE2\x88\x92";     // −, wider than a hyphen, as a sign should be
+constexpr char kDash[] = " \xE2\x80\x93 ";    // –
+constexpr char kEllipsis[] = "\xE2\x80\xA6";  // …
+constexpr char kNoBreakSpace[] = "\xC2\xA0";
+
+// The folders of the root are all offered, the first of them; below them only those that
+// matter: a folder that holds a small part of the drive tells the user nothing about where
+// the space went, and a long list hides the few rows that do.
+constexpr std::size_t kFirstLevelRows = 12;
+constexpr std::size_t kDeeperRowsPerFolder = 5;
+// A deeper folder is shown when it holds this share of what the scan found (in percent) ...
+constexpr double kDeeperMinPercent = 1;
+// ... or carries this share of its parent's growth, so the way to where the drive grows stays
+// visible even through small folders.
+constexpr double kDeeperMinGrowthShare = 0.1;
+
+std::string SizeText(double bytes, std::string_view decimalSeparator) {
+  // The tooltip's format without its leading blank.
+  std::string text = FreeSpaceText(bytes, decimalSeparator);
+  if (!text.empty() && text.front() == ' ') text.erase(0, 1);
+  return text;
+}
+
+std::string ShareText(std::uint64_t bytes, std::optional<double> totalBytes) {
+  if (!totalBytes || !(*totalBytes > 0)) return "";
+  const double percent = RoundHalfAwayFromZero(static_cast<double>(bytes) / *totalBytes * 100);
+  // A folder that holds anything is never "0 %": it does take space.
+  if (percent < 1) return bytes > 0 ? "<1 %" : "0 %";
+  return std::to_string(static_cast<long long>(percent)) + " %";
+}
+
+std::string GrowthText(std::int64_t growth, std::string_view decimalSeparator,
+                       std::string_view since) {
+  if (growth == 0) return "";
+  const double amount = std::abs(static_cast<double>(growth));
+  std::string text = growth > 0 ? "+" : kMinus;
+  text += SizeText(amount, decimalSeparator);
+  text += " seit ";
+  text += since;
+  return text;
+}
+
+std::string GroupedNumber(std::uint64_t value) {
+  // Groups of three for the eye, held together so that a label never breaks a number.
+  std::string digits = std::to_string(value);
+  std::string text;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += kNoBreakSpace;
+    text += digits[i];
+  }
+  return text;
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* previous,
+                                   std::optional<double> totalBytes,
+                                   std::string_view decimalSeparator,
+                                   std::string_view previousTime) {
+  std::vector<ScanRow> rows;
+  const std::vector<ScannedFolder>& folders = latest.folders;
+  if (folders.empty()) return rows;
+  const std::size_t count = folders.size();
+
+  // Growth by path: a folder missing in the previous scan counts as empty there.
+  std::vector<std::int64_t> growth(count, 0);
+  if (previous) {
+    std::unordered_map<std::string_view, std::uint64_t> before;
+    for (const ScannedFolder& folder : previous->folders) before[folder.path] = folder.bytes;
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto found = before.find(folders[i].path);
+      const std::uint64_t old = found == before.end() ? 0 : found->second;
+      growth[i] = static_cast<std::int64_t>(folders[i].bytes) - static_cast<std::int64_t>(old);
+    }
+  }
+  const bool anyGrew = std::any_of(growth.begin() + 1, growth.end(), [](auto g) { return g > 0; });
+
+  // Children in the order the list shows them. The scan lists every folder after its parent;
+  // a parent index that breaks that is skipped rather than trusted.
+  std::vector<std::vector<std::size_t>> children(count);
+  for (std::size_t i = 1; i < count; ++i) {
+    const int parent = folders[i].parent;
+    if (parent >= 0 && static_cast<std::size_t>(parent) < i) {
+      children[static_cast<std::size_t>(parent)].push_back(i);
+    }
+  }
+  // What grows is what the user came for; without growth, what is big.
+  const auto before = [&](std::size_t a, std::size_t b) {
+    if (anyGrew && growth[a] != growth[b]) return growth[a] > growth[b];
+    if (folders[a].bytes != folders[b].bytes) return folders[a].bytes > folders[b].bytes;
+    return folders[a].path < folders[b].path;
+  };
+  for (auto& list : children) std::stable_sort(list.begin(), list.end(), before);
+
+  // Admitted level by level, so the cap cuts the deepest rows first and never a folder of the
+  // root in favour of one inside another.
+  const double scanned = static_cast<double>(folders[0].bytes);
+  std::vector<bool> shown(count, false);
+  std::vector<std::size_t> level{0};
+  std::size_t admitted = 0;
+  for (int depth = 1; depth <= kScanDepth && admitted < kMaxScanRows; ++depth) {
+    std::vector<std::size_t> next;
+    for (const std::size_t parent : level) {
+      std::size_t taken = 0;
+      const std::size_t limit = depth == 1 ? kFirstLevelRows : kDeeperRowsPerFolder;
+      for (const std::size_t child : children[parent]) {
+        if (taken == limit || admitted == kMaxScanRows) break;
+        const double bytes = static_cast<double>(folders[child].bytes);
+        const bool matters =
+            depth == 1 ? bytes > 0 || growth[child] != 0
+                       : bytes * 100 >= scanned * kDeeperMinPercent ||
+                             (growth[parent] > 0 && growth[child] > 0 &&
+                              static_cast<double>(growth[child]) >=
+                                  static_cast<double>(growth[parent]) * kDeeperMinGrowthShare);
+        if (!matters) continue;
+        shown[child] = true;
+        next.push_back(child);
+        ++taken;
+        ++admitted;
+      }
+    }
+    level = std::move(next);
+  }
+
+  // Each shown folder under its parent, in the siblings' order.
+  std::vector<std::size_t> stack;
+  for (auto it = children[0].rbegin(); it != children[0].rend(); ++it) stack.push_back(*it);
+  while (!stack.empty()) {
+    const std::size_t i = stack.back();
+    stack.pop_back();
+    if (!shown[i]) continue;
+    ScanRow row;
+    row.path = folders[i].path;
+    row.depth = folders[i].depth;
+    row.name = NameOf(folders[i].path);
+    row.size = SizeText(static_cast<double>(folders[i].bytes), decimalSeparator);
+    row.share = ShareText(folders[i].bytes, totalBytes);
+    if (previous) row.growth = GrowthText(growth[i], decimalSeparator, previousTime);
+    rows.push_back(std::move(row));
+    for (auto it = children[i].rbegin(); it != children[i].rend(); ++it) stack.push_back(*it);
+  }
+
+  if (latest.otherBytes > 0) {
+    ScanRow other;
+    other.kind = ScanRow::Kind::Other;
+    other.name =
+        "(\xC3\xBC"
+        "brige Ordner)";
+    other.size = SizeText(static_cast<double>(latest.otherBytes), decimalSeparator);
+    other.share = ShareText(latest.otherBytes, totalBytes);
+    rows.push_back(std::move(other));
+  }
+  if (const std::uint64_t unreadable = folders[0].unreadableFolders; unreadable > 0) {
+    ScanRow line;
+    line.kind = ScanRow::Kind::Unreadable;
+    line.name = GroupedNumber(unreadable) + " Ordner nicht lesbar";
+    rows.push_back(std::move(line));
+  }
+  return rows;
+}
+
+std::string ClockText(int hour, int minute) {
+  const auto two = [](int value) {
+    return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
+           static_cast<char>('0' + value % 10);
+  };
+  return two(hour) + ":" + two(minute);
+}
+
+std::string ScanWindowTitle(char letter) {
+  return std::string("Was belegt Platz auf ") + letter + ":?";
+}
+
+std::string ScanDriveText(char letter, std::string_view label, std::optional<double> totalBytes,
+                          std::optional<double> freeBytes, std::string_view decimalSeparator) {
+  std::string text{letter, ':'};
+  if (!label.empty()) {
+    text += " \xC2\xBB";  // »
+    text += label;
+    text += "\xC2\xAB";  // «
+  }
+  if (totalBytes) {
+    text += kDash;
+    text += SizeText(*totalBytes, decimalSeparator);
+    if (freeBytes) text += ", davon " + SizeText(*freeBytes, decimalSeparator) + " frei";
+  }
+  return text;
+}
+
+std::string ScanStateText(const DriveScan* latest, const DriveScan* previous, bool running,
+                          std::string_view latestTime, std::string_view previousTime,
+                          std::string_view decimalSeparator) {
+  if (running) {
+    std::string text = std::string("Wird durchsucht ") + kEllipsis;
+    // The list meanwhile keeps the last scan's rows; the user should know how old they are.
+    if (latest) text += " Die Liste zeigt den Stand von " + std::string(latestTime) + ".";
+    return text;
+  }
+  if (!latest) return "Noch nicht durchsucht.";
+  std::string text = "Stand " + std::string(latestTime);
+  if (!latest->complete) return text + " (unvollst\xC3\xA4ndig)";
+  if (!previous || latest->folders.empty() || previous->folders.empty()) return text;
+  const std::int64_t growth = static_cast<std::int64_t>(latest->folders[0].bytes) -
+                              static_cast<std::int64_t>(previous->folders[0].bytes);
+  text += kDash;
+  if (growth == 0) return text + "unver\xC3\xA4ndert seit " + std::string(previousTime);
+  text += SizeText(std::abs(static_cast<double>(growth)), decimalSeparator);
+  text += growth > 0 ? " mehr" : " weniger";
+  return text + " belegt als um " + std::string(previousTime);
+}
+
+std::string ScanProgressText(std::uint64_t folders, std::uint64_t bytes,
+                             std::string_view decimalSeparator) {
+  return GroupedNumber(folders) + " Ordner, " +
+         SizeText(static_cast<double>(bytes), decimalSeparator) + " bisher";
+}
+
+ProcessStart OpenFolderStart(std::string_view windowsDirectory, std::string_view folder) {
+  // The file manager by its full path, as a drive is opened from the tray; the folder quoted,
+  // since folder names have blanks. No row is a root, so no path ends in a backslash that
+  // would escape the closing quote.
+  return {std::string(windowsDirectory) + "\\explorer.exe",
+          "explorer \"" + std::string(folder) + "\""};
+}
+
+CleanUpStart CleanUpFor(char letter, const WindowsVersionRecord& version,
+                        std::string_view windowsDirectory) {
+  // Windows 10 and 11 (both report 10) clean up through Storage Sense, whose settings page
+  // also reaches temporary files, the recycle bin and old updates; the disk clean-up program
+  // is deprecated there. Older systems have only the disk clean-up, which takes the drive.
+  if (version.majorVersion >= 10) return {"ms-settings:storagesense", {}};
+  // The 32-bit program on a 64-bit system sees System32 as SysWOW64, which may lack the
+  // clean-up; Sysnative is the real System32 for it, and exists for nothing else.
+  const std::string commandLine = std::string("cleanmgr.exe /d ") + letter + ":";
+  const std::string windows(windowsDirectory);
+  return {"",
+          {{windows + "\\System32\\cleanmgr.exe", commandLine},
+           {windows + "\\Sysnative\\cleanmgr.exe", commandLine}}};
+}
+
+}  // namespace quenora

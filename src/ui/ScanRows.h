@@ -1,0 +1,72 @@
+#pragma once
+// What the window "Was belegt Platz auf D:?" shows of a drive's scans: its list rows and
+// texts, and what its buttons start.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/SystemServices.h"
+#include "scan/DriveScan.h"
+
+namespace quenora {
+
+// One line of the list.
+struct ScanRow {
+  enum class Kind { Folder, Other, Unreadable };
+  Kind kind = Kind::Folder;
+  std::string path;  // the folder to open; empty for the other kinds
+  int depth = 1;     // 1 for a folder in the root, down to kScanDepth
+  std::string name, size, share, growth;
+  friend bool operator==(const ScanRow&, const ScanRow&) = default;
+};
+
+// At most this many folder rows; the lines for "übrige" and unreadable folders come on top.
+inline constexpr std::size_t kMaxScanRows = 40;
+
+// The rows of `latest`, siblings ordered by their growth since `previous` when a folder grew,
+// by size otherwise, each folder under its parent. `previousTime` is when `previous` ended
+// ("14:05"); `totalBytes` gives the shares of the drive.
+std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* previous,
+                                   std::optional<double> totalBytes,
+                                   std::string_view decimalSeparator,
+                                   std::string_view previousTime);
+
+// "14:05".
+std::string ClockText(int hour, int minute);
+// "Was belegt Platz auf D:?"
+std::string ScanWindowTitle(char letter);
+// "D: »DATEN« – 512,0 GB, davon 51,2 GB frei"
+std::string ScanDriveText(char letter, std::string_view label, std::optional<double> totalBytes,
+                          std::optional<double> freeBytes, std::string_view decimalSeparator);
+// Below the drive: what the list shows, "Stand 14:20 · 5,2 GB mehr belegt als um 14:05".
+std::string ScanStateText(const DriveScan* latest, const DriveScan* previous, bool running,
+                          std::string_view latestTime, std::string_view previousTime,
+                          std::string_view decimalSeparator);
+// "12 345 Ordner, 81,2 GB bisher"
+std::string ScanProgressText(std::uint64_t folders, std::uint64_t bytes,
+                             std::string_view decimalSeparator);
+
+// A program to start through the shell: its full path and its command line.
+struct ProcessStart {
+  std::string application, commandLine;
+  friend bool operator==(const ProcessStart&, const ProcessStart&) = default;
+};
+
+// The file manager showing `folder`.
+ProcessStart OpenFolderStart(std::string_view windowsDirectory, std::string_view folder);
+
+// The system's own clean-up for a drive: a settings page to open, or else the first of these
+// programs that starts.
+struct CleanUpStart {
+  std::string settingsPage;
+  std::vector<ProcessStart> processes;
+  friend bool operator==(const CleanUpStart&, const CleanUpStart&) = default;
+};
+CleanUpStart CleanUpFor(char letter, const WindowsVersionRecord& version,
+                        std::string_view windowsDirectory);
+
+}  // namespace quenora

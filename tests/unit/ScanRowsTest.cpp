@@ -1,0 +1,141 @@
+#include "ui/ScanRows.h"
+
+#include <gtest/gtest.h>
+
+namespace quenora {
+namespace {
+
+constexpr std::uint64_t kMB = 1048576;
+constexpr std::uint64_t kGB = 1073741824;
+
+// A scan of D: from (path, parent index, bytes); the root comes first.
+DriveScan Scan(std::vector<std::tuple<std::string, int, std::uint64_t>> folders) {
+  DriveScan scan;
+  scan.drive = "D:";
+  scan.complete = true;
+  for (auto& [path, parent, bytes] : folders) {
+    const int depth = parent < 0 ? 0 : scan.folders[static_cast<std::size_t>(parent)].depth + 1;
+    scan.folders.push_back({path, depth, parent, bytes});
+  }
+  return scan;
+}
+
+// What a user reads of the rows: the indented name and the growth.
+std::vector<std::string> Read(const std::vector<ScanRow>& rows) {
+  std::vector<std::string> lines;
+  for (const ScanRow& row : rows) {
+    lines.push_back(std::string(static_cast<std::size_t>(row.depth - 1) * 2, ' ') + row.name +
+                    (row.growth.empty() ? "" : " " + row.growth));
+  }
+  return lines;
+}
+
+class ScanRowsTest : public ::testing::Test {
+ protected:
+  std::vector<ScanRow> Rows(const DriveScan* previous) {
+    return BuildScanRows(latest, previous, 100.0 * kGB, ",", "14:05");
+  }
+  DriveScan latest = Scan({{"D:\\", -1, 60 * kGB},
+                           {"D:\\Filme", 0, 40 * kGB},
+                           {"D:\\Export", 0, 15 * kGB},
+                           {"D:\\Export\\2026", 2, 12 * kGB},
+                           {"D:\\Export\\2025", 2, 3 * kGB},
+                           {"D:\\Neu", 0, 5 * kGB}});
+};
+
+TEST_F(ScanRowsTest, WithoutGrowthTheBiggestComeFirstEachUnderItsParent) {
+  EXPECT_EQ(Read(Rows(nullptr)),
+            (std::vector<std::string>{"Filme", "Export", "  2026", "  2025", "Neu"}));
+  // Unchanged since the scan before: sizes order, and no growth is named.
+  EXPECT_EQ(Read(Rows(&latest)),
+            (std::vector<std::string>{"Filme", "Export", "  2026", "  2025", "Neu"}));
+}
+
+TEST_F(ScanRowsTest, WithGrowthTheGrowingComeFirstAndShrinkingIsSigned) {
+  const DriveScan previous = Scan({{"D:\\", -1, 52 * kGB},
+                                   {"D:\\Filme", 0, 40 * kGB + 300 * kMB},
+                                   {"D:\\Export", 0, 7 * kGB},
+                                   {"D:\\Export\\2026", 2, 4 * kGB},
+                                   {"D:\\Export\\2025", 2, 3 * kGB}});
+  EXPECT_EQ(Read(Rows(&previous)),
+            (std::vector<std::string>{"Export +8,0 GB seit 14:05", "  2026 +8,0 GB seit 14:05",
+                                      "  2025", "Neu +5,0 GB seit 14:05",
+                                      "Filme \xE2\x88\x92"
+                                      "300,0 MB seit 14:05"}));
+}
+
+TEST_F(ScanRowsTest, RowsCarrySizeAndShareAndOtherAndUnreadableFoldersCloseTheList) {
+  latest.folders.push_back({"D:\\Klein", 1, 0, 20 * kMB});
+  latest.otherBytes = 2 * kGB;
+  latest.folders[0].unreadableFolders = 12345;
+  const std::vector<ScanRow> rows = Rows(nullptr);
+  ASSERT_EQ(rows.size(), 8u);
+  EXPECT_EQ(rows[0],
+            (ScanRow{ScanRow::Kind::Folder, "D:\\Filme", 1, "Filme", "40,0 GB", "40 %", ""}));
+  EXPECT_EQ(rows[5].share, "<1 %");
+  EXPECT_EQ(rows[6], (ScanRow{ScanRow::Kind::Other, "", 1,
+                              "(\xC3\xBC"
+                              "brige Ordner)",
+                              "2,0 GB", "2 %", ""}));
+  EXPECT_EQ(rows[7].kind, ScanRow::Kind::Unreadable);
+  EXPECT_EQ(rows[7].name,
+            "12\xC2\xA0"
+            "345 Ordner nicht lesbar");
+  // Without the drive's size there is no share to give.
+  EXPECT_EQ(BuildScanRows(latest, nullptr, std::nullopt, ",", "")[0].share, "");
+}
+
+TEST_F(ScanRowsTest, SmallDeepFoldersAndLongListsAreLeftOut) {
+  // Twenty folders in the root, each with six of 1 % and one of a tenth of that below it.
+  std::vector<std::tuple<std::string, int, std::uint64_t>> folders{{"D:\\", -1, 200 * kGB}};
+  for (int top = 0; top < 20; ++top) {
+    const int parent = static_cast<int>(folders.size());
+    folders.push_back({"D:\\" + std::to_string(top), 0, 10 * kGB});
+    for (int sub = 0; sub < 6; ++sub)
+      folders.push_back({"D:\\x\\" + std::to_string(sub), parent, 2 * kGB});
+    folders.push_back({"D:\\x\\small", parent, 200 * kMB});
+  }
+  latest = Scan(folders);
+  const std::vector<ScanRow> rows = Rows(nullptr);
+  EXPECT_EQ(rows.size(), kMaxScanRows);
+  int first = 0;
+  for (const ScanRow& row : rows) {
+    first += row.depth == 1;
+    EXPECT_NE(row.name, "small");
+  }
+  // Every folder of the root the list offers is there before any deeper one.
+  EXPECT_EQ(first, 12);
+}
+
+TEST(ScanTextsTest, StateLineSaysHowOldTheRowsAreAndWhatChanged) {
+  DriveScan before = Scan({{"D:\\", -1, 50 * kGB}});
+  DriveScan after = Scan({{"D:\\", -1, 55 * kGB}});
+  EXPECT_EQ(ScanStateText(nullptr, nullptr, false, "", "", ","), "Noch nicht durchsucht.");
+  EXPECT_EQ(ScanStateText(&after, nullptr, true, "14:20", "", ","),
+            "Wird durchsucht \xE2\x80\xA6 Die Liste zeigt den Stand von 14:20.");
+  EXPECT_EQ(ScanStateText(&after, &before, false, "14:20", "14:05", ","),
+            "Stand 14:20 \xE2\x80\x93 5,0 GB mehr belegt als um 14:05");
+  EXPECT_EQ(ScanStateText(&before, &after, false, "14:20", "14:05", "."),
+            "Stand 14:20 \xE2\x80\x93 5.0 GB weniger belegt als um 14:05");
+  after.complete = false;
+  EXPECT_EQ(ScanStateText(&after, &before, false, "14:20", "14:05", ","),
+            "Stand 14:20 (unvollst\xC3\xA4ndig)");
+  EXPECT_EQ(ScanDriveText('D', "DATEN", 512.0 * kGB, 51.2 * kGB, ","),
+            "D: \xC2\xBB"
+            "DATEN\xC2\xAB \xE2\x80\x93 512,0 GB, davon 51,2 GB frei");
+  EXPECT_EQ(ClockText(9, 5), "09:05");
+}
+
+TEST(ScanTextsTest, CleanUpIsStorageSenseFromWindows10AndTheDiskCleanUpBefore) {
+  EXPECT_EQ(CleanUpFor('D', {10, 0, 22631, 2}, "C:\\Windows"),
+            (CleanUpStart{"ms-settings:storagesense", {}}));
+  EXPECT_EQ(CleanUpFor('D', {6, 1, 7601, 2}, "C:\\Windows"),
+            (CleanUpStart{"",
+                          {{"C:\\Windows\\System32\\cleanmgr.exe", "cleanmgr.exe /d D:"},
+                           {"C:\\Windows\\Sysnative\\cleanmgr.exe", "cleanmgr.exe /d D:"}}}));
+  EXPECT_EQ(OpenFolderStart("C:\\Windows", "D:\\Eigene Dateien"),
+            (ProcessStart{"C:\\Windows\\explorer.exe", "explorer \"D:\\Eigene Dateien\""}));
+}
+
+}  // namespace
+}  // namespace quenora
