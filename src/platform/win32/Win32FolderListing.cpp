@@ -59,9 +59,11 @@ ListingOutcome Win32FolderListing::List(std::string_view path, const EntrySink& 
     entry.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // Only reparse points that stand for another name lead elsewhere; a cloud file's or a
     // deduplicated file's reparse point holds this very file's data, and a placeholder folder
-    // of a synced cloud drive is a real folder of the drive. dwReserved0 is the tag.
+    // of a synced cloud drive is a real folder of the drive. dwReserved0 is the tag. Wine
+    // reports its symbolic links with no tag at all: a reparse point we can't tell is a link.
+    const DWORD tag = data.dwReserved0;
     entry.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-                 IsReparseTagNameSurrogate(data.dwReserved0);
+                 (tag == 0 || IsReparseTagNameSurrogate(tag));
     if (!entry.directory) {
       entry.bytes = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
