@@ -16,64 +16,53 @@ namespace quenora {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::FakeFolderTree;
 
-// Holds a worker inside the root's listing until the test lets it go.
-class Gate {
- public:
-  void Pass() {
-    std::unique_lock<std::mutex> hold(mutex_);
-    arrived_ = true;
-    changed_.notify_all();
-    changed_.wait(hold, [&] { return open_; });
-  }
-  void AwaitArrival() {
-    std::unique_lock<std::mutex> hold(mutex_);
-    ASSERT_TRUE(changed_.wait_for(hold, 10s, [&] { return arrived_; }));
-  }
-  void Open() {
-    const std::lock_guard<std::mutex> hold(mutex_);
-    open_ = true;
-    changed_.notify_all();
-  }
+// What the workers and the test share: the wakes so far, and a gate that can hold a worker
+// inside the root's listing.
+struct Signals {
+  std::mutex mutex;
+  std::condition_variable changed;
+  int wakes = 0;
+  bool arrived = false;
+  bool open = true;
 
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool arrived_ = false;
-  bool open_ = false;
+  template <typename Predicate>
+  void Await(Predicate done) {
+    std::unique_lock<std::mutex> hold(mutex);
+    ASSERT_TRUE(changed.wait_for(hold, 10s, done));
+  }
+  void Set(bool Signals::*flag, bool value) {
+    const std::lock_guard<std::mutex> hold(mutex);
+    this->*flag = value;
+    changed.notify_all();
+  }
 };
 
 class DriveScansTest : public ::testing::Test {
  protected:
   DriveScansTest() {
-    scans_ = std::make_unique<DriveScans>(tree_, [wakes = wakes_] {
-      const std::lock_guard<std::mutex> hold(wakes->mutex);
-      ++wakes->count;
-      wakes->changed.notify_all();
+    tree_->onListing = [signals = signals_](std::string_view path) {
+      if (path != "D:\\") return;
+      signals->Set(&Signals::arrived, true);
+      signals->Await([&] { return signals->open; });
+    };
+    scans_ = std::make_unique<DriveScans>(tree_, [signals = signals_] {
+      const std::lock_guard<std::mutex> hold(signals->mutex);
+      ++signals->wakes;
+      signals->changed.notify_all();
     });
   }
-  ~DriveScansTest() override { gate_.Open(); }
+  ~DriveScansTest() override { signals_->Set(&Signals::open, true); }
 
-  void Hold(const std::string& drive) {
-    tree_->onListing = [this, root = drive + "\\"](std::string_view path) {
-      if (path == root) gate_.Pass();
-    };
-  }
-  // Waits until `count` wakes have come in all.
-  void AwaitWakes(int count) {
-    std::unique_lock<std::mutex> hold(wakes_->mutex);
-    ASSERT_TRUE(wakes_->changed.wait_for(hold, 10s, [&] { return wakes_->count >= count; }));
+  void StartHeld() {
+    signals_->Set(&Signals::open, false);
+    scans_->StartScan("D:");
+    signals_->Await([&] { return signals_->arrived; });
   }
 
-  struct Wakes {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int count = 0;
-  };
-  const std::shared_ptr<FakeFolderTree> tree_ = std::make_shared<FakeFolderTree>();
-  const std::shared_ptr<Wakes> wakes_ = std::make_shared<Wakes>();
-  Gate gate_;
+  const std::shared_ptr<testing::FakeFolderTree> tree_ =
+      std::make_shared<testing::FakeFolderTree>();
+  const std::shared_ptr<Signals> signals_ = std::make_shared<Signals>();
   std::unique_ptr<DriveScans> scans_;
 };
 
@@ -83,37 +72,32 @@ TEST_F(DriveScansTest, AFinishedScanIsTakenOnTheOwnersThreadAndTheLastTwoAreKept
     SCOPED_TRACE(round);
     tree_->AddFile("D:\\f" + std::to_string(round), 10);
     scans_->StartScan("D:");
-    AwaitWakes(round);
-    const ScanSource::State waiting = scans_->StateOf("D:");
-    EXPECT_TRUE(waiting.running);
-    EXPECT_EQ(waiting.latest == nullptr, round == 1);
+    signals_->Await([&] { return signals_->wakes == round; });
+    EXPECT_TRUE(scans_->StateOf("D:").running);
+    EXPECT_EQ(scans_->StateOf("D:").latest == nullptr, round == 1);
 
     EXPECT_EQ(scans_->TakeFinished(), std::vector<std::string>{"D:"});
     const ScanSource::State state = scans_->StateOf("d:\\");
     EXPECT_FALSE(state.running);
     ASSERT_NE(state.latest, nullptr);
     EXPECT_EQ(state.latest->folders[0].bytes, 10u * static_cast<unsigned>(round));
-    if (round > 1) {
-      ASSERT_NE(state.previous, nullptr);
-      EXPECT_EQ(state.previous->folders[0].bytes, 10u * static_cast<unsigned>(round - 1));
-    }
   }
-  EXPECT_EQ(scans_->LastScanTime("D:"), scans_->StateOf("D:").latest->finished);
-  EXPECT_TRUE(scans_->TakeFinished().empty());
+  const ScanSource::State state = scans_->StateOf("D:");
+  ASSERT_NE(state.previous, nullptr);
+  EXPECT_EQ(state.previous->folders[0].bytes, 20u);  // the first one dropped
+  EXPECT_EQ(scans_->LastScanTime("D:"), state.latest->finished);
 }
 
 TEST_F(DriveScansTest, ACancelledScanEndsAndNothingOfItIsKept) {
   tree_->AddFile("D:\\f", 10);
-  Hold("D:");
-  scans_->StartScan("D:");
+  StartHeld();
   scans_->StartScan("D:");  // one at a time
-  gate_.AwaitArrival();
   EXPECT_TRUE(scans_->StateOf("D:").running);
 
   scans_->CancelScan("D:");
   EXPECT_FALSE(scans_->StateOf("D:").running);
-  gate_.Open();
-  AwaitWakes(1);
+  signals_->Set(&Signals::open, true);
+  signals_->Await([&] { return signals_->wakes == 1; });
   EXPECT_TRUE(scans_->TakeFinished().empty());
   EXPECT_EQ(scans_->StateOf("D:").latest, nullptr);
   EXPECT_EQ(tree_->listings, 1);
@@ -121,17 +105,15 @@ TEST_F(DriveScansTest, ACancelledScanEndsAndNothingOfItIsKept) {
 
 TEST_F(DriveScansTest, AnOwnerGoneWhileAWorkerIsInsideAListingLeavesItNothingFreed) {
   tree_->AddFile("D:\\sub\\f", 10);
-  Hold("D:");
-  scans_->StartScan("D:");
-  gate_.AwaitArrival();
+  StartHeld();
   scans_.reset();
-  gate_.Open();
-  // The worker gives the listing back when it ends; it never wakes an owner that is gone.
+  signals_->Set(&Signals::open, true);
+  // The worker gives the listing back when it ends, and never wakes an owner that is gone.
   for (int i = 0; i < 1000 && tree_.use_count() > 1; ++i) std::this_thread::sleep_for(5ms);
   EXPECT_EQ(tree_.use_count(), 1);
   EXPECT_EQ(tree_->listings, 1);
-  const std::lock_guard<std::mutex> hold(wakes_->mutex);
-  EXPECT_EQ(wakes_->count, 0);
+  const std::lock_guard<std::mutex> hold(signals_->mutex);
+  EXPECT_EQ(signals_->wakes, 0);
 }
 
 }  // namespace
