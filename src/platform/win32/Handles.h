@@ -64,6 +64,10 @@ struct ImageListTraits {
   static HIMAGELIST Invalid() { return nullptr; }
   static void Close(HIMAGELIST h);  // comctl32 is loaded on demand: UiParts.cpp
 };
+struct FindTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
 struct CursorTraits {
   static HCURSOR Invalid() { return nullptr; }
   static void Close(HCURSOR h) { DestroyCursor(h); }
@@ -77,5 +81,6 @@ using UniqueCursor = UniqueHandle<HCURSOR, CursorTraits>;
 using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 
 }  // namespace quenora::win32

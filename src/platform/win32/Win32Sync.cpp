@@ -100,4 +100,14 @@ void Thread::Detach() {
   handle_ = nullptr;
 }
 
+// Background mode lowers the thread's I/O priority as well as its processor priority, so that a
+// scan of a whole drive doesn't make the user's own programs wait for the disk. It works on
+// the calling thread only, and fails where it isn't supported; nothing to undo then.
+BackgroundWork::BackgroundWork()
+    : begun_(SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_BEGIN) != 0) {}
+
+BackgroundWork::~BackgroundWork() {
+  if (begun_) SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_END);
+}
+
 }  // namespace quenora

@@ -1,0 +1,165 @@
+#include "scan/FolderScanner.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "FakeFolderTree.h"
+#include "scan/DriveScan.h"
+
+namespace quenora {
+namespace {
+
+class FolderScannerTest : public ::testing::Test {
+ protected:
+  DriveScan Scan(std::size_t maxKeptFolders = kMaxKeptFolders) {
+    return ScanDrive(tree_, "D:", cancel_, progress_, maxKeptFolders);
+  }
+  static const ScannedFolder* Find(const DriveScan& scan, const std::string& path) {
+    for (const ScannedFolder& folder : scan.folders) {
+      if (folder.path == path) return &folder;
+    }
+    return nullptr;
+  }
+  // A scan by hand of D:\ with A, A\X, A\Y, B and C, with these totals in that order.
+  static DriveScan Made(const std::vector<std::uint64_t>& bytes) {
+    DriveScan scan;
+    scan.folders = {{"D:\\", 0, -1},    {"D:\\A", 1, 0}, {"D:\\A\\X", 2, 1},
+                    {"D:\\A\\Y", 2, 1}, {"D:\\B", 1, 0}, {"D:\\C", 1, 0}};
+    for (std::size_t i = 0; i < bytes.size(); ++i) scan.folders[i].bytes = bytes[i];
+    return scan;
+  }
+
+  testing::FakeFolderTree tree_;
+  std::atomic<bool> cancel_{false};
+  ScanProgress progress_;
+};
+
+TEST_F(FolderScannerTest, TotalsEachFolderWithEverythingBelowItDownToTheThirdLevel) {
+  tree_.AddFile("D:\\a.txt", 100);
+  tree_.AddFile("D:\\Docs\\x", 10);
+  tree_.AddFile("D:\\Docs\\Old\\y", 5);
+  tree_.AddFile("D:\\Deep\\1\\2\\3\\4\\f", 1000);  // five levels down
+  const DriveScan scan = Scan();
+
+  struct Row {
+    const char* path;
+    int depth;
+    std::uint64_t bytes;
+    std::uint64_t files;
+  };
+  for (const Row& row : {Row{"D:\\", 0, 1115, 4}, Row{"D:\\Docs", 1, 15, 2},
+                         Row{"D:\\Docs\\Old", 2, 5, 1}, Row{"D:\\Deep\\1\\2", 3, 1000, 1}}) {
+    SCOPED_TRACE(row.path);
+    const ScannedFolder* folder = Find(scan, row.path);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(folder->depth, row.depth);
+    EXPECT_EQ(folder->bytes, row.bytes);
+    EXPECT_EQ(folder->files, row.files);
+  }
+  EXPECT_EQ(Find(scan, "D:\\Deep\\1\\2\\3"), nullptr);
+  for (std::size_t i = 1; i < scan.folders.size(); ++i) {
+    EXPECT_LT(scan.folders[i].parent, static_cast<int>(i));  // every folder after its parent
+  }
+  EXPECT_TRUE(scan.complete);
+  EXPECT_EQ(progress_.bytes.load(), 1115u);
+}
+
+TEST_F(FolderScannerTest, FoldersBeyondTheCapCountIntoTheirKeptAncestorAndAsOther) {
+  tree_.AddFile("D:\\A\\f", 1);
+  tree_.AddFile("D:\\A\\Sub\\f", 8);
+  tree_.AddFile("D:\\B\\f", 2);
+  tree_.AddFile("D:\\C\\f", 4);
+  struct Row {
+    std::size_t cap;
+    std::uint64_t otherBytes;
+    bool cKept;  // the first level goes before the second
+  };
+  for (const Row& row : {Row{3, 12, false}, Row{4, 8, true}}) {
+    SCOPED_TRACE(row.cap);
+    const DriveScan scan = Scan(row.cap);
+    EXPECT_EQ(scan.folders.size(), row.cap);
+    EXPECT_EQ(scan.otherBytes, row.otherBytes);
+    EXPECT_EQ(scan.folders[0].bytes, 15u);
+    EXPECT_EQ(Find(scan, "D:\\A")->bytes, 9u);
+    EXPECT_EQ(Find(scan, "D:\\C") != nullptr, row.cKept);
+  }
+}
+
+TEST_F(FolderScannerTest, LinksAreNeitherEnteredNorCounted) {
+  tree_.AddFile("D:\\Real\\f", 50);
+  tree_.AddLink("D:\\Real\\Loop", "D:\\");
+  tree_.AddLink("D:\\Again", "D:\\Real");
+  const DriveScan scan = Scan();
+
+  EXPECT_EQ(tree_.listings, 2);  // D:\ and D:\Real
+  EXPECT_EQ(scan.folders.size(), 2u);
+  EXPECT_EQ(scan.folders[0].bytes, 50u);
+}
+
+TEST_F(FolderScannerTest, UnreadableFoldersAreCountedAndTheRestIsScanned) {
+  tree_.AddFile("D:\\Locked\\secret", 1000);
+  tree_.Deny("D:\\Locked");
+  tree_.AddFile("D:\\Open\\f", 7);
+  tree_.AddFile("D:\\Open\\Inner\\g", 1000);
+  tree_.Deny("D:\\Open\\Inner");
+  const DriveScan scan = Scan();
+
+  EXPECT_TRUE(scan.complete);
+  EXPECT_EQ(scan.folders[0].bytes, 7u);
+  EXPECT_EQ(scan.folders[0].unreadableFolders, 2u);
+  EXPECT_EQ(Find(scan, "D:\\Open")->unreadableFolders, 1u);
+}
+
+TEST_F(FolderScannerTest, CancelStopsTheScanAtAnyPoint) {
+  for (int i = 0; i < 30; ++i) tree_.AddFile("D:\\" + std::to_string(i % 6) + "\\x\\y\\z\\f", 1);
+  for (int i = 0; i < 1000; ++i) tree_.AddFile("D:\\Big\\" + std::to_string(i), 1);
+  // Cancelled while the listing after `listings` others runs, before its entries; the last
+  // one is inside D:\Big.
+  for (int listings : {0, 1, 3, 6, 20}) {
+    SCOPED_TRACE(listings);
+    cancel_ = false;
+    tree_.listings = 0;
+    tree_.entriesHandedOut = 0;
+    tree_.onListing = [&](std::string_view path) {
+      if (tree_.listings > listings || path == "D:\\Big") cancel_ = true;
+    };
+    const DriveScan scan = Scan();
+    EXPECT_FALSE(scan.complete);
+    EXPECT_LE(tree_.listings, listings + 1);
+    EXPECT_LT(tree_.entriesHandedOut, 100);
+  }
+}
+
+TEST_F(FolderScannerTest, GrowthPerFolderAndWhereTheDriveGrowsMost) {
+  DriveScan after = Made({190, 150, 0, 0, 0, 40});
+  after.folders.pop_back();  // D:\C deleted
+  const std::vector<FolderGrowth> growth = GrowthBetween(Made({100, 60, 0, 0, 40, 40}), after);
+  ASSERT_EQ(growth.size(), 6u);
+  EXPECT_EQ(growth.front().path, "D:\\");  // +90, before D:\A's +90
+  EXPECT_EQ(growth[1].bytes, 90);
+  EXPECT_EQ(growth.back().path, "D:\\C");
+  EXPECT_EQ(growth.back().bytes, -40);
+
+  const DriveScan before = Made({1000, 100, 0, 0, 100, 100});
+  struct Row {
+    const char* what;
+    std::vector<std::uint64_t> after;  // D:\, A, A\X, A\Y, B, C
+    const char* expected;
+  };
+  for (const Row& row : {
+           Row{"one deep folder", {1100, 180, 60, 20, 100, 100}, "D:\\A\\X"},
+           Row{"spread out", {1100, 140, 0, 0, 140, 120}, "D:\\"},
+           Row{"exactly half", {1100, 150, 20, 0, 150, 100}, "D:\\A"},
+           Row{"shrank", {990, 90, 0, 0, 100, 100}, ""},
+           Row{"unchanged", {1000, 100, 0, 0, 100, 100}, ""},
+       }) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(MainGrowthFolder(before, Made(row.after)), row.expected);
+  }
+}
+
+}  // namespace
+}  // namespace quenora
