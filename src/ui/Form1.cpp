@@ -8,11 +8,13 @@
 
 #include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32FolderListing.h"
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
 #include "settings/DriveListBox.h"
 #include "ui/DriveLimitDialog.h"
 #include "ui/DriveListRefresh.h"
+#include "ui/ScanPolicy.h"
 #include "ui/StartInfoDialog.h"
 #include "ui/TrayIcons.h"
 #include "util/MessageTemplate.h"
@@ -54,7 +56,19 @@ Form1::Form1(Form1Services services)
       settings_(store_, services.logicalDrives, view_),
       routing_(tray_, *this, services.shell, *this),
       autostart_(services.registryCalls, services.files, services.system),
-      help_(services.shell, services.files, services.system) {}
+      help_(services.shell, services.files, services.system),
+      scans_(services.folders ? services.folders : std::make_shared<Win32FolderListing>(), [this] {
+        // On a worker's thread: only the message crosses over.
+        if (HWND window = scansWake_.load()) {
+          PostMessageW(window, kScansChangedMessage, 0, 0);
+        }
+      }) {
+  view_.GrowthFolderOf = [this](std::int32_t driveNumber) {
+    const ScanSource::State state = scans_.StateOf(DriveName(driveNumber));
+    return state.latest && state.previous ? MainGrowthFolder(*state.previous, *state.latest)
+                                          : std::string();
+  };
+}
 
 Form1::~Form1() {
   // Destroying the window unloads it: the icons leave the tray with it.
@@ -162,6 +176,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case kScansChangedMessage:
+      Scans_Change();
+      return 0;
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) == Control(kLV)) {
         // -1: asked for from the keyboard, by a way the window didn't see as keys.
@@ -278,6 +295,7 @@ bool Form1::Form_Load() {
   }
   // 2. and 3.
   SetWindowTextW(window, L"Quenora");
+  scansWake_.store(window);
   routing_.HookTrayMessages(reinterpret_cast<WindowHandle>(window));
 
   // 4. Which free-space call the system offers; recorded, never read back.
@@ -319,6 +337,7 @@ void Form1::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   services_.system.owner = nullptr;
+  scansWake_.store(nullptr);
   // A burst of volumes still settling would make the icons anew after they left.
   KillTimer(hWnd(), kVolumeTimerId);
   SetTimer1Enabled(false);
@@ -392,15 +411,54 @@ void Form1::LV_ContextMenu(std::optional<POINT> mouse) {
   if (entry.empty() || entry[0] < 'A' || entry[0] > 'Z') return;
   const char letter = entry[0];
 
-  constexpr UINT kDriveLimitItem = 1;
+  constexpr UINT kDriveLimitItem = 1, kScanItem = 2;
   UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
+  AppendMenuW(menu.get(), MF_STRING, kScanItem,
+              Widen("&Was belegt Platz auf " + std::string{letter, ':'} + "?").c_str());
   AppendMenuW(
       menu.get(), MF_STRING, kDriveLimitItem,
       Widen("&Alarmgrenze f\xC3\xBCr " + std::string{letter, ':'} + " \xE2\x80\xA6").c_str());
   const UINT chosen = static_cast<UINT>(
       TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hWnd(), nullptr));
   if (chosen == kDriveLimitItem) DriveLimit_Click(letter);
+  if (chosen == kScanItem) ShowScan(letter);
+}
+
+void Form1::ShowScan(char letter) {
+  std::optional<double> total, free;
+  std::string label;
+  for (int slot = 0; slot < drives_.DriveCount; ++slot) {
+    const DriveReading& reading = cycle_.Readings()[static_cast<std::size_t>(slot)];
+    if (drives_.DriveNumbers[static_cast<std::size_t>(slot)] != letter % 64) continue;
+    label = reading.label;
+    if (reading.state == DriveReading::State::Readable) {
+      total = reading.totalBytes;
+      free = reading.freeBytes;
+    }
+    break;
+  }
+  if (!scanWindow_) {
+    scanWindow_ =
+        std::make_unique<ScanWindow>(Instance(), hWnd(), scans_, services_.shell, services_.system);
+  }
+  scanWindow_->ShowDrive(letter, total, free, label);
+}
+
+bool Form1::ShowNoticeDetails(std::int32_t iconId) {
+  const std::optional<std::string> drive = DriveNameAtPosition(drives_, iconId);
+  if (!drive || !view_.LastNoticeAboutSpace(static_cast<std::uint32_t>(iconId))) return false;
+  if (!scans_.StateOf(*drive).latest) {
+    scans_.StartScan(*drive);
+    return false;
+  }
+  ShowScan((*drive)[0]);
+  return true;
+}
+
+void Form1::Scans_Change() {
+  scans_.TakeFinished();
+  if (scanWindow_) scanWindow_->ScansChanged();
 }
 
 void Form1::DriveLimit_Click(char letter) {
@@ -535,6 +593,13 @@ void Form1::ShowDriveStates() {
 
 void Form1::Timer1_Timer() {
   view_.UpdateIcons();
+  // A drive that fills or is low is scanned on its own now and then, so that a look at it
+  // can say what grew.
+  for (const std::string& drive :
+       DrivesDueForScan(drives_, cycle_.Readings(), cycle_.Limits(), view_.Forecasts(), scans_,
+                        std::chrono::system_clock::now())) {
+    scans_.StartScan(drive);
+  }
 }
 
 void Form1::Btn_Click(int index) {
@@ -591,6 +656,7 @@ void Form1::ShapeForm() {
 
 bool Form1::PreTranslateMessage(MSG& message) {
   if (info_ && info_->PreTranslateMessage(message)) return true;
+  if (scanWindow_ && scanWindow_->PreTranslateMessage(message)) return true;
   HWND window = hWnd();
   if (!window || !IsWindowVisible(window)) return false;
   if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "platform/Shell.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32System.h"
+#include "scan/DriveScans.h"
 #include "settings/Autostart.h"
 #include "settings/MonitorSettings.h"
 #include "settings/OptionsValues.h"
@@ -30,6 +32,7 @@
 #include "ui/Form1Layout.h"
 #include "ui/InfoForm.h"
 #include "ui/OptionsPages.h"
+#include "ui/ScanWindow.h"
 #include "ui/TrayView.h"
 #include "ui/Window.h"
 
@@ -46,6 +49,8 @@ struct Form1Services {
   RegistryCalls& registryCalls;
   Files& files;
   LogicalDrives& logicalDrives;
+  // Lists folders for the scans of the drives; none: the system's own.
+  std::shared_ptr<FolderListing> folders = nullptr;
 };
 
 class Form1 final : public Window,
@@ -98,6 +103,9 @@ class Form1 final : public Window,
   // "&Alarmgrenze für D: …": the drive's own levels in their dialog; they are applied with
   // the other options.
   void DriveLimit_Click(char letter);
+  // "&Was belegt Platz auf D:?": what fills the drive, in its window; a scan starts where none
+  // is known.
+  void ShowScan(char letter);
   void Image1_Click();
   void EndApp();
   void TabStrip1_Click();
@@ -107,6 +115,8 @@ class Form1 final : public Window,
   void Timer1_Timer();
 
   static constexpr UINT_PTR kTimer1Id = 1;
+  // Posted by a worker whose scan ended.
+  static constexpr UINT kScansChangedMessage = WM_APP + 1;
   // Volumes that came or went settle for this long, so that a burst leads to one check.
   static constexpr UINT_PTR kVolumeTimerId = 2;
   static constexpr UINT kVolumeSettleMilliseconds = 250;
@@ -160,7 +170,12 @@ class Form1 final : public Window,
   std::optional<std::string> DriveOfIcon(std::int32_t iconId) const override;
   // TrayMenuHost: the menu pum at the mouse, with "&Abbrechen" as its default item.
   void PopUpTrayMenu() override;
+  // TrayMenuHost: a notification about a drive's space shows what fills it, where a scan of
+  // it is known; otherwise its drive opens, and a scan starts for the next time.
+  bool ShowNoticeDetails(std::int32_t iconId) override;
   void ShowOptions();
+  // The scans that ended are put in place, and the window of scans shows them.
+  void Scans_Change();
 
   Form1Services services_;
   SettingsStore store_;
@@ -184,6 +199,10 @@ class Form1 final : public Window,
   VolumeAction volumeAction_ = VolumeAction::Nothing;
   UniqueMenu pum_;
   std::unique_ptr<InfoForm> info_;
+  // Where a worker that ended a scan says so: the window, once it exists.
+  std::atomic<HWND> scansWake_{nullptr};
+  DriveScans scans_;
+  std::unique_ptr<ScanWindow> scanWindow_;
   UINT timerInterval_ = 2000;  // as designed, until the settings set it
   bool timerEnabled_ = false;
   bool unloaded_ = false;

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 
+#include "FakeFolderTree.h"
 #include "Fakes.h"
 #include "ProcessCounters.h"
 #include "platform/win32/UiParts.h"
@@ -120,7 +121,7 @@ class Form1Test : public ::testing::Test {
   Form1& Load() {
     form.reset();  // an old window saves its position as it goes
     form = std::make_unique<Form1>(Form1Services{diskService, shell, system, registry, starter,
-                                                 registryCalls, files, logicalDrives});
+                                                 registryCalls, files, logicalDrives, folders});
     EXPECT_TRUE(form->Load(GetModuleHandleW(nullptr)));
     return *form;
   }
@@ -194,6 +195,9 @@ class Form1Test : public ::testing::Test {
   Win32RegistryCalls registryCalls;
   Win32Files files;
   Win32LogicalDrives logicalDrives;
+  // The drives' folders as the scans see them: a script, not the machine's own root.
+  const std::shared_ptr<testing::FakeFolderTree> folders =
+      std::make_shared<testing::FakeFolderTree>();
   std::unique_ptr<Form1> form;
 };
 
@@ -751,7 +755,8 @@ TEST_F(Form1Test, TheDriveListsMenuGivesADriveItsOwnLevelsWhichOkApplies) {
   HWND list = f.Control(kLV);
   const int z = EntryOf("Z:");
   ASSERT_GE(z, 0);
-  const std::vector<std::string> menu = {"1 &Alarmgrenze f\xC3\xBCr Z: \xE2\x80\xA6"};
+  const std::vector<std::string> menu = {"2 &Was belegt Platz auf Z:?",
+                                         "1 &Alarmgrenze f\xC3\xBCr Z: \xE2\x80\xA6"};
   // The right button on the entry: the menu, read and closed.
   RECT item{};
   item.left = LVIR_LABEL;
@@ -775,6 +780,7 @@ TEST_F(Form1Test, TheDriveListsMenuGivesADriveItsOwnLevelsWhichOkApplies) {
     HWND window = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&window));
     if (!window) return false;
+    PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
     return true;
@@ -810,6 +816,31 @@ TEST_F(Form1Test, TheDriveListsMenuGivesADriveItsOwnLevelsWhichOkApplies) {
   EXPECT_EQ(Stored(kDriveLimitsKey), "Z=10%");
   EXPECT_EQ(Stored(kDriveWarningsKey), "");
   EXPECT_EQ(f.Cycle().OwnLimits[25], (DriveLevel{10, DriveLevel::Unit::Percent}));
+}
+
+TEST_F(Form1Test, WhatFillsADriveIsScannedAndShownInItsWindow) {
+  Form1& f = Load();
+  folders->AddFile("Z:\\Export\\big.bin", 3u << 30);
+  folders->AddFile("Z:\\Daten\\small.txt", 1000);
+  f.ShowScan('Z');
+  HWND list = nullptr;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < end) {
+    PumpFor(std::chrono::milliseconds(50));
+    HWND window = FindWindowW(L"QuenoraDialog", L"Was belegt Platz auf Z:?");
+    list = window ? GetDlgItem(window, scanwindow::kFolderList) : nullptr;
+    if (list && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0) break;
+  }
+  ASSERT_NE(list, nullptr);
+  ASSERT_GT(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0) << "the scan never reached the window";
+  // The biggest folder first.
+  wchar_t text[64] = {};
+  LVITEMW item{};
+  item.pszText = text;
+  item.cchTextMax = 64;
+  SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_NE(std::wstring(text).find(L"Export"), std::wstring::npos) << Narrow(text);
+  EXPECT_EQ(folders->listings.load(), 3);
 }
 
 TEST_F(Form1Test, SecondDriveGetsTheSecondIconAndEnterTogglesWithoutPressingOk) {
