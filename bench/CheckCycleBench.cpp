@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,8 +23,11 @@
 
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveQueries.h"
+#include "platform/Sync.h"
 #include "platform/win32/Win32DiskSpace.h"
+#include "platform/win32/Win32FolderListing.h"
 #include "platform/win32/Win32System.h"
+#include "scan/FolderScanner.h"
 #include "ui/TrayView.h"
 
 namespace {
@@ -61,6 +65,45 @@ class CountingDisks : public quenora::win32::Win32DiskSpace {
   bool asNetworkDrives = false;
 };
 
+// Scans a tree over and over on a thread of its own at background priority, as the program's
+// scans run, until it is destroyed.
+class ScanLoop {
+ public:
+  ScanLoop() = default;
+  ScanLoop(const ScanLoop&) = delete;
+  ScanLoop& operator=(const ScanLoop&) = delete;
+  ~ScanLoop() {
+    if (!thread_.Started()) return;
+    stop_ = true;
+    thread_.Join();
+    std::printf("      (%d scans of %llu folders each ran meanwhile)\n", scans_.load(),
+                static_cast<unsigned long long>(folders_.load()));
+  }
+  bool Start(const char* root) {
+    root_ = root;
+    return thread_.Start(&ScanLoop::Run, this);
+  }
+
+ private:
+  static void Run(void* self) {
+    auto& loop = *static_cast<ScanLoop*>(self);
+    const quenora::BackgroundWork background;
+    quenora::win32::Win32FolderListing listing;
+    while (!loop.stop_) {
+      quenora::ScanProgress progress;
+      quenora::ScanDrive(listing, loop.root_, loop.stop_, progress);
+      loop.folders_ = progress.folders.load();
+      ++loop.scans_;
+    }
+  }
+
+  std::string root_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> scans_{0};
+  std::atomic<std::uint64_t> folders_{0};
+  quenora::Thread thread_;
+};
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -96,12 +139,23 @@ int main(int argc, char** argv) {
   struct Case {
     int count;
     bool network;
+    bool whileScanning = false;
   };
+  // A tree to scan meanwhile (QUENORA_BENCH_SCAN_ROOT, "Z:\...\scan"): the cycle over local
+  // disks while the scanner walks another drive at background priority, as it does on its own.
+  const char* scanRoot = std::getenv("QUENORA_BENCH_SCAN_ROOT");
   // The last case is for information: what the cycle costs a drive that may keep the caller
   // waiting, whose query goes to a worker, beyond the hand-over itself; local disks are asked
   // directly.
-  for (const Case run : {Case{1, false}, Case{4, false}, Case{26, false}, Case{1, true}}) {
+  for (const Case run :
+       {Case{1, false}, Case{4, false}, Case{26, false}, Case{1, true}, Case{4, false, true}}) {
     const int count = run.count;
+    if (run.whileScanning && !scanRoot) continue;
+    ScanLoop scanning;
+    if (run.whileScanning && !scanning.Start(scanRoot)) {
+      std::printf("N=%2d  skipped: no thread for the scan\n", count);
+      continue;
+    }
     disks.asNetworkDrives = run.network;
     quenora::CheckCycle cycle(drives, freeSpace, diskService, system);
     quenora::TrayView view(cycle, tray, system, icons);
@@ -186,11 +240,13 @@ int main(int argc, char** argv) {
         "shell requests/tick %.3f  label reads/tick %.3f%s\n",
         count, cycleUs, bareUs, cycleUs / bareUs, static_cast<double>(shell.requests) / ticks,
         static_cast<double>(disks.labelReads) / ticks,
-        !run.network ? ""
-        : pinned     ? "  (as network drives: each query through its worker, against the query "
-                       "alone through its worker; single ticks, one processor)"
-                     : "  (as network drives: each query through its worker, against the query "
-                       "alone through its worker; single ticks, NOT held to one processor)");
+        run.whileScanning
+            ? "  (while a scan of another drive runs at background priority, one after another)"
+        : !run.network ? ""
+        : pinned       ? "  (as network drives: each query through its worker, against the query "
+                         "alone through its worker; single ticks, one processor)"
+                       : "  (as network drives: each query through its worker, against the query "
+                         "alone through its worker; single ticks, NOT held to one processor)");
   }
   return 0;
 }

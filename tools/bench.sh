@@ -100,7 +100,8 @@ status=0
 for build in "${builds[@]}"; do
   echo "=== check cycle bench, $build build ==="
   map_drives
-  if ! tools/wine-run "build/$build/bench/check_cycle_bench.exe" "$@" 2> >(quiet_wine); then
+  if ! QUENORA_BENCH_SCAN_ROOT=$scan_root tools/wine-run "build/$build/bench/check_cycle_bench.exe" \
+    "$@" 2> >(quiet_wine); then
     echo "bench: the $build check cycle benchmark failed" >&2
     status=1
   fi

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
 
 namespace quenora {
 
@@ -15,27 +14,44 @@ std::int64_t Difference(std::uint64_t after, std::uint64_t before) {
 
 }  // namespace
 
-std::vector<FolderGrowth> GrowthBetween(const DriveScan& before, const DriveScan& after) {
-  std::unordered_map<std::string_view, const ScannedFolder*> earlier;
-  earlier.reserve(before.folders.size());
-  for (const ScannedFolder& folder : before.folders) earlier.emplace(folder.path, &folder);
+std::vector<int> SameFolders(const DriveScan& before, const DriveScan& after) {
+  // The earlier folders sorted by path, each found by halving: a hash table per call would
+  // cost more code than the few hundred folders of a scan cost time.
+  std::vector<int> byPath(before.folders.size());
+  for (std::size_t i = 0; i < byPath.size(); ++i) byPath[i] = static_cast<int>(i);
+  const auto pathOf = [&](int i) -> const std::string& {
+    return before.folders[static_cast<std::size_t>(i)].path;
+  };
+  std::sort(byPath.begin(), byPath.end(), [&](int a, int b) { return pathOf(a) < pathOf(b); });
+  std::vector<int> same(after.folders.size(), -1);
+  for (std::size_t i = 0; i < same.size(); ++i) {
+    const std::string& path = after.folders[i].path;
+    const auto found = std::lower_bound(byPath.begin(), byPath.end(), path,
+                                        [&](int a, const std::string& p) { return pathOf(a) < p; });
+    if (found != byPath.end() && pathOf(*found) == path) same[i] = *found;
+  }
+  return same;
+}
 
+std::vector<FolderGrowth> GrowthBetween(const DriveScan& before, const DriveScan& after) {
+  const std::vector<int> same = SameFolders(before, after);
+  std::vector<bool> matched(before.folders.size(), false);
   std::vector<FolderGrowth> growth;
   growth.reserve(after.folders.size());
-  for (const ScannedFolder& folder : after.folders) {
-    const auto found = earlier.find(folder.path);
+  for (std::size_t i = 0; i < same.size(); ++i) {
+    const ScannedFolder& folder = after.folders[i];
     std::uint64_t was = 0;
-    if (found != earlier.end()) {
-      was = found->second->bytes;
-      earlier.erase(found);
+    if (same[i] >= 0) {
+      was = before.folders[static_cast<std::size_t>(same[i])].bytes;
+      matched[static_cast<std::size_t>(same[i])] = true;
     }
     growth.push_back({folder.path, folder.depth, Difference(folder.bytes, was)});
   }
   // What is left was kept only before: deleted, or beyond the cap now.
-  for (const ScannedFolder& folder : before.folders) {
-    if (earlier.count(folder.path)) {
-      growth.push_back({folder.path, folder.depth, Difference(0, folder.bytes)});
-    }
+  for (std::size_t i = 0; i < before.folders.size(); ++i) {
+    if (matched[i]) continue;
+    const ScannedFolder& folder = before.folders[i];
+    growth.push_back({folder.path, folder.depth, Difference(0, folder.bytes)});
   }
   std::sort(growth.begin(), growth.end(), [](const FolderGrowth& a, const FolderGrowth& b) {
     if (a.bytes != b.bytes) return a.bytes > b.bytes;
@@ -46,12 +62,11 @@ std::vector<FolderGrowth> GrowthBetween(const DriveScan& before, const DriveScan
 
 std::string MainGrowthFolder(const DriveScan& before, const DriveScan& after) {
   if (after.folders.empty()) return {};
-  std::unordered_map<std::string_view, std::uint64_t> earlier;
-  earlier.reserve(before.folders.size());
-  for (const ScannedFolder& folder : before.folders) earlier.emplace(folder.path, folder.bytes);
-  const auto growthOf = [&](const ScannedFolder& folder) {
-    const auto found = earlier.find(folder.path);
-    return Difference(folder.bytes, found == earlier.end() ? 0 : found->second);
+  const std::vector<int> same = SameFolders(before, after);
+  const auto growthOf = [&](std::size_t i) {
+    const int was = same[i];
+    return Difference(after.folders[i].bytes,
+                      was < 0 ? 0 : before.folders[static_cast<std::size_t>(was)].bytes);
   };
 
   // From the root down, the walk follows the child that grew most as long as that child carries
@@ -59,7 +74,7 @@ std::string MainGrowthFolder(const DriveScan& before, const DriveScan& after) {
   // no child carries half, the growth is spread over several, and the parent is the answer.
   // Growth of a folder that only the earlier scan kept is negative and can't lead the walk.
   std::size_t current = 0;
-  std::int64_t currentGrowth = growthOf(after.folders[0]);
+  std::int64_t currentGrowth = growthOf(0);
   if (currentGrowth <= 0) return {};
   for (;;) {
     std::size_t best = current;
@@ -67,7 +82,7 @@ std::string MainGrowthFolder(const DriveScan& before, const DriveScan& after) {
     // Every folder comes after its parent, so its children come after it.
     for (std::size_t i = current + 1; i < after.folders.size(); ++i) {
       if (after.folders[i].parent != static_cast<int>(current)) continue;
-      const std::int64_t growth = growthOf(after.folders[i]);
+      const std::int64_t growth = growthOf(i);
       if (growth > bestGrowth) {
         best = i;
         bestGrowth = growth;

@@ -44,6 +44,10 @@ struct FolderGrowth {
   std::int64_t bytes = 0;  // negative: it shrank
 };
 
+// For each folder of `after`, the index of the folder of the same path in `before`; -1 where
+// `before` didn't keep it.
+std::vector<int> SameFolders(const DriveScan& before, const DriveScan& after);
+
 // Each folder's growth from `before` to `after` (two scans of one drive), for every path kept
 // in either, biggest growth first.
 std::vector<FolderGrowth> GrowthBetween(const DriveScan& before, const DriveScan& after);

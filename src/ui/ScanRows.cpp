@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_map>
 
 #include "monitor/CheckCycle.h"
 #include "util/Rounding.h"
@@ -83,11 +82,10 @@ std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* pre
   // Growth by path: a folder missing in the previous scan counts as empty there.
   std::vector<std::int64_t> growth(count, 0);
   if (previous) {
-    std::unordered_map<std::string_view, std::uint64_t> before;
-    for (const ScannedFolder& folder : previous->folders) before[folder.path] = folder.bytes;
+    const std::vector<int> same = SameFolders(*previous, latest);
     for (std::size_t i = 0; i < count; ++i) {
-      const auto found = before.find(folders[i].path);
-      const std::uint64_t old = found == before.end() ? 0 : found->second;
+      const std::uint64_t old =
+          same[i] < 0 ? 0 : previous->folders[static_cast<std::size_t>(same[i])].bytes;
       growth[i] = static_cast<std::int64_t>(folders[i].bytes) - static_cast<std::int64_t>(old);
     }
   }
@@ -108,7 +106,8 @@ std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* pre
     if (folders[a].bytes != folders[b].bytes) return folders[a].bytes > folders[b].bytes;
     return folders[a].path < folders[b].path;
   };
-  for (auto& list : children) std::stable_sort(list.begin(), list.end(), before);
+  // Paths are unique, so the order is total and a plain sort is stable enough.
+  for (auto& list : children) std::sort(list.begin(), list.end(), before);
 
   // Admitted level by level, so the cap cuts the deepest rows first and never a folder of the
   // root in favour of one inside another.
