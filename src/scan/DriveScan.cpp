@@ -33,33 +33,6 @@ std::vector<int> SameFolders(const DriveScan& before, const DriveScan& after) {
   return same;
 }
 
-std::vector<FolderGrowth> GrowthBetween(const DriveScan& before, const DriveScan& after) {
-  const std::vector<int> same = SameFolders(before, after);
-  std::vector<bool> matched(before.folders.size(), false);
-  std::vector<FolderGrowth> growth;
-  growth.reserve(after.folders.size());
-  for (std::size_t i = 0; i < same.size(); ++i) {
-    const ScannedFolder& folder = after.folders[i];
-    std::uint64_t was = 0;
-    if (same[i] >= 0) {
-      was = before.folders[static_cast<std::size_t>(same[i])].bytes;
-      matched[static_cast<std::size_t>(same[i])] = true;
-    }
-    growth.push_back({folder.path, folder.depth, Difference(folder.bytes, was)});
-  }
-  // What is left was kept only before: deleted, or beyond the cap now.
-  for (std::size_t i = 0; i < before.folders.size(); ++i) {
-    if (matched[i]) continue;
-    const ScannedFolder& folder = before.folders[i];
-    growth.push_back({folder.path, folder.depth, Difference(0, folder.bytes)});
-  }
-  std::sort(growth.begin(), growth.end(), [](const FolderGrowth& a, const FolderGrowth& b) {
-    if (a.bytes != b.bytes) return a.bytes > b.bytes;
-    return a.path < b.path;
-  });
-  return growth;
-}
-
 std::string MainGrowthFolder(const DriveScan& before, const DriveScan& after) {
   if (after.folders.empty()) return {};
   const std::vector<int> same = SameFolders(before, after);

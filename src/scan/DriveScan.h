@@ -36,21 +36,9 @@ struct DriveScan {
   bool complete = false;
 };
 
-// A folder's growth between two scans of the same drive, by path; a folder missing in one of
-// them counts as 0 there.
-struct FolderGrowth {
-  std::string path;
-  int depth = 0;
-  std::int64_t bytes = 0;  // negative: it shrank
-};
-
 // For each folder of `after`, the index of the folder of the same path in `before`; -1 where
 // `before` didn't keep it.
 std::vector<int> SameFolders(const DriveScan& before, const DriveScan& after);
-
-// Each folder's growth from `before` to `after` (two scans of one drive), for every path kept
-// in either, biggest growth first.
-std::vector<FolderGrowth> GrowthBetween(const DriveScan& before, const DriveScan& after);
 
 // Where a drive grows most: from the root down, the folder that carries most of its parent's
 // growth, as deep as one does ("D:\Export"); empty when the drive didn't grow.

@@ -94,11 +94,21 @@ DriveScans::~DriveScans() {
   }
 }
 
+DriveScans::Drive* DriveScans::Find(std::string_view drive) {
+  return const_cast<Drive*>(static_cast<const DriveScans&>(*this).Find(drive));
+}
+
+const DriveScans::Drive* DriveScans::Find(std::string_view drive) const {
+  const std::string name = DriveName(drive);
+  if (name.size() != 2 || name[1] != ':' || name[0] < 'A' || name[0] > 'Z') return nullptr;
+  return &drives_[static_cast<std::size_t>(name[0] - 'A')];
+}
+
 ScanSource::State DriveScans::StateOf(std::string_view drive) {
   State state;
-  const auto found = drives_.find(DriveName(drive));
-  if (found == drives_.end()) return state;
-  const Drive& d = found->second;
+  const Drive* found = Find(drive);
+  if (!found) return state;
+  const Drive& d = *found;
   state.latest = d.latest.get();
   state.previous = d.previous.get();
   if (d.running) {
@@ -110,8 +120,9 @@ ScanSource::State DriveScans::StateOf(std::string_view drive) {
 }
 
 void DriveScans::StartScan(std::string_view drive) {
-  Drive& d = drives_[DriveName(drive)];
-  if (d.running) return;
+  Drive* found = Find(drive);
+  if (!found || found->running) return;
+  Drive& d = *found;
   auto job = std::make_shared<Job>(DriveName(drive));
   auto* start = new Shared::WorkerStart{shared_, job};
   if (!job->thread.Start(Shared::Run, start)) {
@@ -124,12 +135,12 @@ void DriveScans::StartScan(std::string_view drive) {
 }
 
 void DriveScans::CancelScan(std::string_view drive) {
-  const auto found = drives_.find(DriveName(drive));
-  if (found == drives_.end() || !found->second.running) return;
+  Drive* found = Find(drive);
+  if (!found || !found->running) return;
   // The drive is free for a new scan at once; the worker ends soon, its scan is dropped
   // when it is taken.
-  found->second.running->cancel.store(true);
-  found->second.running = nullptr;
+  found->running->cancel.store(true);
+  found->running = nullptr;
 }
 
 std::vector<std::string> DriveScans::TakeFinished() {
@@ -144,8 +155,9 @@ std::vector<std::string> DriveScans::TakeFinished() {
   std::vector<std::string> taken;
   for (const auto& job : ended) {
     job->thread.Join();  // it ends right after the hand-over
-    Drive& d = drives_[job->drive];
-    if (d.running != job.get()) continue;  // cancelled
+    Drive* found = Find(job->drive);
+    if (!found || found->running != job.get()) continue;  // cancelled
+    Drive& d = *found;
     d.running = nullptr;
     if (!job->result.complete) continue;
     d.previous = std::move(d.latest);
@@ -157,9 +169,9 @@ std::vector<std::string> DriveScans::TakeFinished() {
 
 std::optional<std::chrono::system_clock::time_point> DriveScans::LastScanTime(
     std::string_view drive) const {
-  const auto found = drives_.find(DriveName(drive));
-  if (found == drives_.end() || !found->second.latest) return std::nullopt;
-  return found->second.latest->finished;
+  const Drive* found = Find(drive);
+  if (!found || !found->latest) return std::nullopt;
+  return found->latest->finished;
 }
 
 }  // namespace quenora

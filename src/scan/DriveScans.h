@@ -6,10 +6,10 @@
 // TakeFinished, on the owner's thread, puts it in place, so that what StateOf hands out never
 // changes under the window's feet.
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,8 +54,12 @@ class DriveScans : public ScanSource {
     Job* running = nullptr;
   };
 
+  // The drive's entry by its letter; null for a name that is no drive ("D:", "d:\" are D:).
+  Drive* Find(std::string_view drive);
+  const Drive* Find(std::string_view drive) const;
+
   std::shared_ptr<Shared> shared_;
-  std::map<std::string, Drive, std::less<>> drives_;
+  std::array<Drive, 26> drives_;
   // Every job whose worker hasn't been joined yet, the cancelled ones included.
   std::vector<std::shared_ptr<Job>> jobs_;
 };

@@ -1,7 +1,6 @@
 #include "scan/FolderScanner.h"
 
 #include <chrono>
-#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,7 +41,9 @@ DriveScan ScanDrive(FolderListing& listing, std::string_view drive, const std::a
   // kept levels is walked depth first, one kept folder at a time, right after that folder: the
   // stack then holds the siblings along one path only. Both are explicit: a tree thousands of
   // levels deep (a runaway build, a link loop made of real folders) can't overflow the stack.
-  std::deque<Pending> levels;
+  // A queue as a vector and the index of its front: a deque costs kilobytes of program.
+  std::vector<Pending> levels;
+  std::size_t front = 0;
   std::vector<Pending> below;
   levels.push_back({scan.folders[0].path, 0, 0, true, false});
 
@@ -52,9 +53,12 @@ DriveScan ScanDrive(FolderListing& listing, std::string_view drive, const std::a
     if (!below.empty()) {
       folder = std::move(below.back());
       below.pop_back();
-    } else if (!levels.empty()) {
-      folder = std::move(levels.front());
-      levels.pop_front();
+    } else if (front < levels.size()) {
+      folder = std::move(levels[front++]);
+      if (front == levels.size()) {
+        levels.clear();
+        front = 0;
+      }
     } else {
       scan.complete = true;
       break;
