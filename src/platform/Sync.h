@@ -117,8 +117,10 @@ class BackgroundWork {
   BackgroundWork(const BackgroundWork&) = delete;
   BackgroundWork& operator=(const BackgroundWork&) = delete;
 
+#ifdef _WIN32
  private:
-  bool begun_ = false;
+  bool begun_ = false;  // whether the system took the thread into background mode
+#endif
 };
 
 }  // namespace quenora
