@@ -425,24 +425,24 @@ void Form1::LV_ContextMenu(std::optional<POINT> mouse) {
   if (chosen == kScanItem) ShowScan(letter);
 }
 
-void Form1::ShowScan(char letter) {
-  std::optional<double> total, free;
-  std::string label;
-  for (int slot = 0; slot < drives_.DriveCount; ++slot) {
-    const DriveReading& reading = cycle_.Readings()[static_cast<std::size_t>(slot)];
-    if (drives_.DriveNumbers[static_cast<std::size_t>(slot)] != letter % 64) continue;
-    label = reading.label;
-    if (reading.state == DriveReading::State::Readable) {
-      total = reading.totalBytes;
-      free = reading.freeBytes;
+DriveReading Form1::LastReading(char letter) const {
+  for (int slot = 0; slot < drives_.DriveCount && slot < kMaxDrives; ++slot) {
+    if (drives_.DriveNumbers[static_cast<std::size_t>(slot)] == letter % 64) {
+      return cycle_.Readings()[static_cast<std::size_t>(slot)];
     }
-    break;
   }
+  return {};
+}
+
+void Form1::ShowScan(char letter) {
+  const DriveReading reading = LastReading(letter);
+  const bool readable = reading.state == DriveReading::State::Readable;
   if (!scanWindow_) {
     scanWindow_ =
         std::make_unique<ScanWindow>(Instance(), hWnd(), scans_, services_.shell, services_.system);
   }
-  scanWindow_->ShowDrive(letter, total, free, label);
+  scanWindow_->ShowDrive(letter, readable ? std::optional(reading.totalBytes) : std::nullopt,
+                         readable ? std::optional(reading.freeBytes) : std::nullopt, reading.label);
 }
 
 bool Form1::ShowNoticeDetails(std::int32_t iconId) {
@@ -593,6 +593,13 @@ void Form1::ShowDriveStates() {
 
 void Form1::Timer1_Timer() {
   view_.UpdateIcons();
+  // The window of scans says the drive's free space as the icon does.
+  if (const char shown = scanWindow_ ? scanWindow_->Drive() : 0) {
+    const DriveReading reading = LastReading(shown);
+    if (reading.state == DriveReading::State::Readable) {
+      scanWindow_->DriveRead(reading.totalBytes, reading.freeBytes, reading.label);
+    }
+  }
   // A drive that fills or is low is scanned on its own now and then, so that a look at it
   // can say what grew.
   for (const std::string& drive :

@@ -176,6 +176,8 @@ class Form1 final : public Window,
   void ShowOptions();
   // The scans that ended are put in place, and the window of scans shows them.
   void Scans_Change();
+  // How the drive stood in the last cycle; waiting for a drive that isn't monitored.
+  DriveReading LastReading(char letter) const;
 
   Form1Services services_;
   SettingsStore store_;

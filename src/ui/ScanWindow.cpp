@@ -126,6 +126,15 @@ void ScanWindow::ScansChanged() {
   if (hWnd()) Refresh();
 }
 
+void ScanWindow::DriveRead(std::optional<double> totalBytes, std::optional<double> freeBytes,
+                           std::string label) {
+  if (!hWnd()) return;
+  totalBytes_ = totalBytes;
+  freeBytes_ = freeBytes;
+  label_ = std::move(label);
+  Refresh();
+}
+
 bool ScanWindow::Form_Load() {
   TakeOwnersIcons();
   HWND list = Control(kFolderList);

@@ -50,6 +50,9 @@ class ScanWindow final : public Window {
                  std::string label);
   // A scan finished or was dropped: the open window shows what is there now.
   void ScansChanged();
+  // The monitor read the shown drive again: its first line follows, nothing else moves.
+  void DriveRead(std::optional<double> totalBytes, std::optional<double> freeBytes,
+                 std::string label);
   // The drive shown, 0 while the window is closed.
   char Drive() const { return hWnd() ? letter_ : 0; }
 
