@@ -61,10 +61,8 @@ Notice FreeSpaceNotice(Notice::Kind kind, std::uint32_t iconId, std::string titl
   notice.kind = kind;
   notice.iconId = iconId;
   notice.title = CutToUtf16Units(title, kNoticeTitleLength);
-  std::string free = FreeSpaceText(freeBytes, decimalSeparator);
-  if (!free.empty() && free[0] == ' ') free.erase(0, 1);
-  notice.text =
-      LabelledNoticeText(label, "Nur noch " + free + " frei (" + std::string(level) + ").");
+  notice.text = LabelledNoticeText(label, "Nur noch " + SizeText(freeBytes, decimalSeparator) +
+                                              " frei (" + std::string(level) + ").");
   return notice;
 }
 

@@ -57,6 +57,12 @@ std::string FreeSpaceText(double freeBytes, std::string_view decimalSeparator) {
          std::string(unit.text);
 }
 
+std::string SizeText(double bytes, std::string_view decimalSeparator) {
+  std::string text = FreeSpaceText(bytes, decimalSeparator);
+  if (!text.empty() && text[0] == ' ') text.erase(0, 1);
+  return text;
+}
+
 std::string DriveTipText(std::string_view drive, std::string_view volumeLabel, double freeBytes,
                          double totalBytes, std::string_view decimalSeparator) {
   std::string text = "Rest auf ";

@@ -58,6 +58,8 @@ struct DriveReading {
 
 // " 812,0 MB": the free bytes in the unit and format of the tooltips.
 std::string FreeSpaceText(double freeBytes, std::string_view decimalSeparator);
+// "812,0 MB": bytes the same way, without the blank that joins them to a name in the tooltip.
+std::string SizeText(double bytes, std::string_view decimalSeparator);
 
 class CheckCycle {
  public:

@@ -12,11 +12,6 @@ std::size_t LetterIndex(std::int32_t driveNumber) {
   return static_cast<std::size_t>(std::clamp(driveNumber, 1, 26) - 1);
 }
 
-std::string WithoutLeadingBlank(std::string text) {
-  if (!text.empty() && text[0] == ' ') text.erase(0, 1);
-  return text;
-}
-
 }  // namespace
 
 Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_view label,
@@ -32,9 +27,8 @@ Notice ApproachNotice(std::uint32_t iconId, std::string_view drive, std::string_
     notice.title = "Laufwerk " + std::string(drive) + " ist bald voll";
   }
   notice.text = LabelledNoticeText(
-      label, "Noch " + WithoutLeadingBlank(FreeSpaceText(freeBytes, decimalSeparator)) +
-                 " frei, es werden etwa " +
-                 WithoutLeadingBlank(FreeSpaceText(bytesPerSecond * 60, decimalSeparator)) +
+      label, "Noch " + SizeText(freeBytes, decimalSeparator) + " frei, es werden etwa " +
+                 SizeText(bytesPerSecond * 60, decimalSeparator) +
                  " weniger pro Minute (Alarmgrenze: " + std::string(limitText) + ").");
   return notice;
 }

@@ -17,11 +17,6 @@ std::optional<DriveLevel> LevelOf(const DriveLevels* levels, std::int32_t driveN
   return (*levels)[static_cast<std::size_t>(driveNumber - 1)];
 }
 
-std::string WithoutLeadingBlank(std::string text) {
-  if (!text.empty() && text[0] == ' ') text.erase(0, 1);
-  return text;
-}
-
 }  // namespace
 
 std::string AlarmLimitText(double megabytes, std::string_view decimalSeparator) {
@@ -51,8 +46,7 @@ std::string LevelWithBytesText(const DriveLevel& level, double totalBytes,
                                std::string_view decimalSeparator) {
   std::string text = LevelText(level, decimalSeparator);
   if (level.unit == DriveLevel::Unit::Percent && totalBytes > 0) {
-    text +=
-        " = " + WithoutLeadingBlank(FreeSpaceText(LevelBytes(level, totalBytes), decimalSeparator));
+    text += " = " + SizeText(LevelBytes(level, totalBytes), decimalSeparator);
   }
   return text;
 }

@@ -25,12 +25,6 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-std::string Bare(std::string text) {
-  // FreeSpaceText leads with a blank, as the tooltip joins it to the drive's name.
-  if (!text.empty() && text[0] == ' ') text.erase(0, 1);
-  return text;
-}
-
 std::string Example(std::string_view separator, std::string_view decimals = "5") {
   // Held together: a wrapped message must not leave "z. B." at a line's end.
   return "z.\xC2\xA0"
@@ -147,14 +141,14 @@ std::string LevelPreview(const DriveLevel& level, std::optional<double> totalByt
                          std::string_view decimalSeparator) {
   if (totalBytes && *totalBytes > 0) {
     // Both as the tray's tooltip says free space, so the user can hold one against the other.
-    return "= " + Bare(FreeSpaceText(LevelBytes(level, *totalBytes), decimalSeparator)) + " bei " +
-           Bare(FreeSpaceText(*totalBytes, decimalSeparator));
+    return "= " + SizeText(LevelBytes(level, *totalBytes), decimalSeparator) + " bei " +
+           SizeText(*totalBytes, decimalSeparator);
   }
   if (level.unit == DriveLevel::Unit::Percent) {
     return "(Gr\xC3\xB6\xC3\x9F"
            "e noch nicht gelesen)";
   }
-  return "= " + Bare(FreeSpaceText(LevelBytes(level, kUnknownSize), decimalSeparator));
+  return "= " + SizeText(LevelBytes(level, kUnknownSize), decimalSeparator);
 }
 
 DriveLimitFormState ReadDriveLimitForm(const DriveLimitQuestion& question,

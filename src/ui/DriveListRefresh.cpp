@@ -53,9 +53,7 @@ std::string DriveStatusText(const DriveReading& reading, std::optional<std::chro
   }
   // The forecast goes first: where the column is too narrow for all, it is what matters most.
   std::string text = left ? TimeLeftShortText(*left) + ", " : std::string();
-  std::string free = FreeSpaceText(reading.freeBytes, decimalSeparator);
-  if (!free.empty() && free[0] == ' ') free.erase(0, 1);
-  text += free;
+  text += SizeText(reading.freeBytes, decimalSeparator);
   if (reading.totalBytes > 0) {
     text += " = " +
             FixedText(RoundHalfAwayFromZero(reading.freeBytes / reading.totalBytes * 100), 0) + "%";

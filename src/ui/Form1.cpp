@@ -471,13 +471,9 @@ void Form1::DriveLimit_Click(char letter) {
   question.current = {options_.driveLimits[index], options_.driveWarnings[index]};
   question.decimalSeparator = services_.system.DecimalSeparator();
   // The size as the last cycle read it; a drive not watched hasn't been read.
-  for (int slot = 0; slot < drives_.DriveCount; ++slot) {
-    const DriveReading& reading = cycle_.Readings()[static_cast<std::size_t>(slot)];
-    if (drives_.DriveNumbers[static_cast<std::size_t>(slot)] == letter % 64 &&
-        reading.state == DriveReading::State::Readable) {
-      question.totalBytes = reading.totalBytes;
-      break;
-    }
+  if (const DriveReading reading = LastReading(letter);
+      reading.state == DriveReading::State::Readable) {
+    question.totalBytes = reading.totalBytes;
   }
   DriveLimitDialog dialog(Instance(), hWnd());
   const std::optional<DriveLimitChoice> choice = dialog.ShowModal(question);
@@ -569,17 +565,14 @@ void Form1::ShowDriveStates() {
   const std::string separator = services_.system.DecimalSeparator();
   const DriveLimits limits = cycle_.Limits();
   for (const DriveEntry& entry : options_.drives) {
-    std::string state;
-    const std::int32_t number = entry.text.empty() ? 0 : entry.text[0] % 64;
-    for (int slot = 0; slot < drives_.DriveCount; ++slot) {
-      if (drives_.DriveNumbers[static_cast<std::size_t>(slot)] != number) continue;
-      const DriveReading& reading = cycle_.Readings()[static_cast<std::size_t>(slot)];
-      state = DriveStatusText(
-          reading,
-          view_.Forecasts().TimeUntilBelow(number, limits.LimitBytes(number, reading.totalBytes)),
-          separator);
-      break;
-    }
+    const char letter = entry.text.empty() ? '\0' : entry.text[0];
+    const std::int32_t number = letter % 64;
+    // A drive not watched waits for nothing and has no state.
+    const DriveReading reading = LastReading(letter);
+    std::string state = DriveStatusText(
+        reading,
+        view_.Forecasts().TimeUntilBelow(number, limits.LimitBytes(number, reading.totalBytes)),
+        separator);
     // The levels the user set in the window, applied or not.
     if (number >= 1 && number <= 26) {
       const std::size_t letter = static_cast<std::size_t>(number - 1);

@@ -26,13 +26,6 @@ constexpr double kDeeperMinPercent = 1;
 // visible even through small folders.
 constexpr double kDeeperMinGrowthShare = 0.1;
 
-std::string SizeText(double bytes, std::string_view decimalSeparator) {
-  // The tooltip's format without its leading blank.
-  std::string text = FreeSpaceText(bytes, decimalSeparator);
-  if (!text.empty() && text.front() == ' ') text.erase(0, 1);
-  return text;
-}
-
 std::string ShareText(std::uint64_t bytes, std::optional<double> totalBytes) {
   if (!totalBytes || !(*totalBytes > 0)) return "";
   const double percent = RoundHalfAwayFromZero(static_cast<double>(bytes) / *totalBytes * 100);

@@ -143,13 +143,13 @@ bool ScanWindow::Form_Load() {
   int index = 0;
   for (const Column& column : kColumns) {
     const std::wstring title = Widen(column.title);
-    LVCOLUMNW spec{};
-    spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    spec.fmt = column.format;
-    spec.cx = Px(column.width);
-    spec.pszText = const_cast<wchar_t*>(title.c_str());
+    LVCOLUMNW lvColumn{};
+    lvColumn.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    lvColumn.fmt = column.format;
+    lvColumn.cx = Px(column.width);
+    lvColumn.pszText = const_cast<wchar_t*>(title.c_str());
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++),
-                 reinterpret_cast<LPARAM>(&spec));
+                 reinterpret_cast<LPARAM>(&lvColumn));
   }
   return true;
 }
