@@ -117,9 +117,6 @@ TEST_F(AlarmNoticesTest, AnEarlyLevelNotifiesOncePerCrossingAndNeverBesideTheAla
        {900, "low"},
        {3000, ""}},
       DriveLimits(10, &own, &early));
-  // An early level at the limit would never come first: it says nothing.
-  early[2] = own[2];
-  Run({{6000, ""}, {999, "low"}}, DriveLimits(10, &own, &early));
 }
 
 TEST(NoticeTextTest, TitlesAndTextsInTheUnitsOfTheTooltips) {
