@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
       quenora::DriveQueries bare(freeSpace, diskService);
       const auto ask = [&] {
         for (const std::string& name : names) bare.StartSpaceQuery(name);
-        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        const auto deadline = quenora::DriveQueries::Clock::now() + std::chrono::seconds(10);
         for (const std::string& name : names) bare.TakeSpaceAnswer(name, deadline);
       };
       ask();  // the worker is up and has made the call once, as the cycle's worker has

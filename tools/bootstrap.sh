@@ -8,6 +8,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth x11-utils imagemagick trayer xdotool nsis zip
 )

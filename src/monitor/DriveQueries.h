@@ -23,12 +23,13 @@
 
 #include "monitor/FreeSpace.h"
 #include "platform/DiskSpace.h"
+#include "platform/SteadyClock.h"
 
 namespace quenora {
 
 class DriveQueries {
  public:
-  using Clock = std::chrono::steady_clock;
+  using Clock = SteadyClock;
 
   // The free space of a drive as the cycle finds it.
   struct SpaceReading {

@@ -6,12 +6,14 @@
 #include <optional>
 #include <string>
 
+#include "platform/SteadyClock.h"
+
 namespace quenora {
 
 // One drive's free space over the last two hours, in memory, and its steady rate of filling.
 class FillForecast {
  public:
-  using Clock = std::chrono::steady_clock;
+  using Clock = SteadyClock;
 
   // At most this many samples are kept, one for each minute, over the last two hours.
   static constexpr int kCapacity = 120;

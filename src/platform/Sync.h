@@ -8,6 +8,8 @@
 
 #include <chrono>
 
+#include "platform/SteadyClock.h"
+
 #ifndef _WIN32
 #include <condition_variable>
 #include <mutex>
@@ -63,7 +65,7 @@ class Hold {
 
 class Condition {
  public:
-  using Clock = std::chrono::steady_clock;
+  using Clock = SteadyClock;
 
   Condition() = default;
   Condition(const Condition&) = delete;

@@ -24,6 +24,18 @@ PCONDITION_VARIABLE Cv(void*& slot) {
 
 }  // namespace
 
+SteadyClock::time_point SteadyClock::now() noexcept {
+  LARGE_INTEGER counter;
+  LARGE_INTEGER frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  // Whole seconds and the rest apart: counter times 10^9 would overflow after a few hours.
+  constexpr long long kNanoseconds = 1'000'000'000;
+  const long long seconds = counter.QuadPart / frequency.QuadPart;
+  const long long rest = counter.QuadPart % frequency.QuadPart;
+  return time_point(duration(seconds * kNanoseconds + rest * kNanoseconds / frequency.QuadPart));
+}
+
 void Lock::lock() {
   AcquireSRWLockExclusive(Srw(srwLock_));
 }
