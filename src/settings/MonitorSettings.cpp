@@ -39,30 +39,39 @@ int DriveNumberOf(char letter) {
 
 }  // namespace
 
+std::string MonitorSettings::Load(std::string_view key, const SettingValue& fallback) {
+  if (policies_ && policies_->Fixes(key)) return *policies_->Value(key);
+  return store_.LoadValue(key, fallback);
+}
+
+void MonitorSettings::Save(std::string_view key, const SettingValue& value) {
+  if (!(policies_ && policies_->Fixes(key))) store_.SaveValue(key, value);
+}
+
 void MonitorSettings::ReadSettings(OptionsValues& options) {
   // 1. The check interval; the window sets its timer from it.
   options.timerInterval = SliderValue(
-      StoredNumber(store_.LoadValue(kTimerIntervalKey, kDefaultInterval), kDefaultInterval),
+      StoredNumber(Load(kTimerIntervalKey, kDefaultInterval), kDefaultInterval),
       kMinInterval, kMaxInterval);
   monitored_.SetCheckInterval(options.timerInterval);
 
   // 2. The alarm limit: the cycle keeps the stored megabytes (10.4 stays 10.4 until the next
   // apply writes the slider's 10), held within the slider's range.
   const double limit = AlarmLimitInRange(
-      StoredNumber(store_.LoadValue(kMemoryLimitKey, kDefaultLimit), kDefaultLimit));
+      StoredNumber(Load(kMemoryLimitKey, kDefaultLimit), kDefaultLimit));
   options.memLimit = SliderValue(limit, kMinLimit, kMaxLimit);
 
   // 3. The acoustic warning: any number but 0 switches it on.
-  const double sound = StoredNumber(store_.LoadValue(kAlarmSoundEnabledKey, 1), 1);
+  const double sound = StoredNumber(Load(kAlarmSoundEnabledKey, 1), 1);
   options.alarmSound = sound != 0;
   // The notification: "1" or "0"; anything else (edited by hand) gets the default, on.
-  const double notify = StoredNumber(store_.LoadValue(kAlarmNotifyEnabledKey, 1), 1);
+  const double notify = StoredNumber(Load(kAlarmNotifyEnabledKey, 1), 1);
   options.alarmNotify = notify != 0;
   monitored_.SetAlarm(limit, options.alarmSound, options.alarmNotify);
   // Each drive's own levels, kept for drives that aren't there now (a stick's limit is there
   // when it comes back).
-  options.driveLimits = ParseDriveLevels(store_.LoadValue(kDriveLimitsKey));
-  options.driveWarnings = ParseDriveLevels(store_.LoadValue(kDriveWarningsKey));
+  options.driveLimits = ParseDriveLevels(Load(kDriveLimitsKey, ""));
+  options.driveWarnings = ParseDriveLevels(Load(kDriveWarningsKey, ""));
   monitored_.SetDriveLevels(options.driveLimits, options.driveWarnings);
 
   // 4. The drive list: one entry per drive the system has now, unchecked, in letter order.
@@ -108,7 +117,7 @@ std::string MonitorSettings::WantedDriveLetters() {
   // Characters that are no drive letters (edited by hand) are passed over as if they weren't
   // there; nothing left means C:.
   std::string letters;
-  for (const char c : store_.LoadValue(kDriveListKey, "C")) {
+  for (const char c : Load(kDriveListKey, "C")) {
     if (IsDriveLetter(ToUpper(c))) letters.push_back(ToUpper(c));
   }
   if (letters.empty()) letters = "C";
@@ -116,19 +125,19 @@ std::string MonitorSettings::WantedDriveLetters() {
 }
 
 void MonitorSettings::WriteSettings(const OptionsValues& options) {
-  store_.SaveValue(kDoneBeforeKey, 1);
-  store_.SaveValue(kMemoryLimitKey, options.memLimit);
-  store_.SaveValue(kTimerIntervalKey, options.timerInterval);
-  store_.SaveValue(kAlarmSoundEnabledKey, options.alarmSound ? 1 : 0);
-  store_.SaveValue(kAlarmNotifyEnabledKey, options.alarmNotify ? 1 : 0);
-  store_.SaveValue(kDriveLimitsKey, DriveLevelsText(options.driveLimits));
-  store_.SaveValue(kDriveWarningsKey, DriveLevelsText(options.driveWarnings));
+  store_.SaveValue(kDoneBeforeKey, 1);  // also under policies: the options were applied
+  Save(kMemoryLimitKey, options.memLimit);
+  Save(kTimerIntervalKey, options.timerInterval);
+  Save(kAlarmSoundEnabledKey, options.alarmSound ? 1 : 0);
+  Save(kAlarmNotifyEnabledKey, options.alarmNotify ? 1 : 0);
+  Save(kDriveLimitsKey, DriveLevelsText(options.driveLimits));
+  Save(kDriveWarningsKey, DriveLevelsText(options.driveWarnings));
   // The first letter of every checked entry, in the list's order.
   std::string letters;
   for (const DriveEntry& entry : options.drives) {
     if (entry.checked && !entry.text.empty()) letters.push_back(entry.text[0]);
   }
-  store_.SaveValue(kDriveListKey, letters);
+  Save(kDriveListKey, letters);
 }
 
 }  // namespace quenora

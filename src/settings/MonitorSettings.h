@@ -8,6 +8,7 @@
 
 #include "platform/LogicalDrives.h"
 #include "settings/OptionsValues.h"
+#include "settings/Policies.h"
 #include "settings/SettingsStore.h"
 
 namespace quenora {
@@ -43,22 +44,31 @@ class MonitoredDrives {
 
 class MonitorSettings {
  public:
-  MonitorSettings(SettingsStore& store, LogicalDrives& drives, MonitoredDrives& monitored)
-      : store_(store), drives_(drives), monitored_(monitored) {}
+  MonitorSettings(SettingsStore& store, LogicalDrives& drives, MonitoredDrives& monitored,
+                  const Policies* policies = nullptr)
+      : store_(store), drives_(drives), monitored_(monitored), policies_(policies) {}
 
   // Loads every stored setting with its default into `options` and the check cycle, lists the
   // system's drives afresh and adds one tray icon per monitored drive (existing icons are not
-  // removed). The autostart box isn't stored with these: it keeps its value.
+  // removed). A value fixed by policy is taken instead of the stored one. The autostart box
+  // isn't stored with these: it keeps its value.
   void ReadSettings(OptionsValues& options);
   // The letters of the drives the settings ask to monitor, in the stored order, upper case.
   std::string WantedDriveLetters();
-  // Stores `options`; changes nothing in the running program.
+  // Stores `options`, except what a policy fixes (the user's own value stays for when the
+  // policy goes); changes nothing in the running program.
   void WriteSettings(const OptionsValues& options);
 
  private:
   SettingsStore& store_;
   LogicalDrives& drives_;
   MonitoredDrives& monitored_;
+  const Policies* policies_;
+
+  // The policy's value of `key` where one fixes it, else the stored text or the default.
+  std::string Load(std::string_view key, const SettingValue& fallback);
+  // Stores the value unless a policy fixes the key.
+  void Save(std::string_view key, const SettingValue& value);
 };
 
 }  // namespace quenora

@@ -40,7 +40,7 @@ std::optional<DriveLevel> ParseLevel(std::string_view text) {
   }
   const std::optional<double> number = ParseNumber(text.substr(0, text.size() - unitLength));
   if (!number || !std::isfinite(*number) || !(*number > 0)) return std::nullopt;
-  level.number = level.unit == DriveLevel::Unit::Percent ? std::min(*number, 100.0) : *number;
+  level.number = *number;  // a percent above 100 is the caller's to judge
   return level;
 }
 
@@ -63,21 +63,45 @@ double LevelBytes(const DriveLevel& level, double totalBytes) {
   return std::min(bytes, totalBytes);
 }
 
-DriveLevels ParseDriveLevels(std::string_view text) {
+namespace {
+
+// Reads every entry; with `exactly`, any entry that can't be read as it stands (junk, a letter
+// given twice, a percent above 100) makes the whole text unreadable.
+std::optional<DriveLevels> ReadDriveLevels(std::string_view text, bool exactly) {
   DriveLevels levels;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find(';'), text.size());
     const std::string_view entry = text.substr(0, end);
     text.remove_prefix(std::min(end + 1, text.size()));
+    if (Trimmed(entry).empty()) continue;
     const std::size_t equals = entry.find('=');
-    if (equals == std::string_view::npos) continue;
-    const std::string_view letter = Trimmed(entry.substr(0, equals));
-    if (letter.size() != 1 || Upper(letter[0]) < 'A' || Upper(letter[0]) > 'Z') continue;
-    std::optional<DriveLevel>& slot = levels[static_cast<std::size_t>(Upper(letter[0]) - 'A')];
-    if (slot) continue;  // the first entry of a letter counts
-    slot = ParseLevel(entry.substr(equals + 1));
+    const std::string_view letter = Trimmed(entry.substr(0, std::min(equals, entry.size())));
+    const bool isLetter = equals != std::string_view::npos && letter.size() == 1 &&
+                          Upper(letter[0]) >= 'A' && Upper(letter[0]) <= 'Z';
+    std::optional<DriveLevel>* slot =
+        isLetter ? &levels[static_cast<std::size_t>(Upper(letter[0]) - 'A')] : nullptr;
+    // The first entry of a letter counts.
+    std::optional<DriveLevel> level =
+        slot && !*slot ? ParseLevel(entry.substr(equals + 1)) : std::nullopt;
+    const bool beyondWhole = level && level->unit == DriveLevel::Unit::Percent && level->number > 100;
+    if (!level || (exactly && beyondWhole)) {
+      if (exactly) return std::nullopt;
+      continue;
+    }
+    if (beyondWhole) level->number = 100;
+    *slot = level;
   }
   return levels;
+}
+
+}  // namespace
+
+DriveLevels ParseDriveLevels(std::string_view text) {
+  return *ReadDriveLevels(text, false);
+}
+
+std::optional<DriveLevels> ParseDriveLevelsExactly(std::string_view text) {
+  return ReadDriveLevels(text, true);
 }
 
 std::string DriveLevelsText(const DriveLevels& levels) {

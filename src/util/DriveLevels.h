@@ -27,6 +27,9 @@ using DriveLevels = std::array<std::optional<DriveLevel>, 26>;
 // point or comma. An entry that can't be read (junk, a number not above 0, a letter already
 // given) is left out and the others kept; a percent above 100 counts as 100.
 DriveLevels ParseDriveLevels(std::string_view text);
+// The same, for a text that must be right as it stands (a policy): none at all when any entry
+// can't be read or a percent lies above 100.
+std::optional<DriveLevels> ParseDriveLevelsExactly(std::string_view text);
 // The text that stores `levels`: in letter order, upper case, no blanks, a decimal point.
 std::string DriveLevelsText(const DriveLevels& levels);
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Fakes.h"
+#include "RegistryCallsFake.h"
 #include "SettingsFakes.h"
 #include "ui/TrayView.h"
 
@@ -315,6 +316,37 @@ TEST_F(MonitorSettingsTest, DriveListEditedByHandKeepsOnlyItsDriveLetters) {
     ExpectAddsForEveryPosition();
     EXPECT_EQ(CheckedLetters(), c.checked);
   }
+}
+
+}  // namespace
+}  // namespace quenora
+
+namespace quenora {
+namespace {
+
+// A value fixed by policy is the one the program runs with, and the user's own stays stored
+// for when the policy goes.
+TEST_F(MonitorSettingsTest, PolicyValuesWinAndLeaveTheUsersOwnStored) {
+  testing::FakeRegistryCalls calls;
+  calls.Set(RegistryRoot::LocalMachine, kPolicyKey, "MemoryLimit", kRegSz,
+            testing::Bytes(u"500"));
+  calls.Set(RegistryRoot::CurrentUser, kPolicyKey, "DriveList", kRegSz, testing::Bytes(u"D"));
+  Policies policies;
+  policies.Read(calls);
+  MonitorSettings governed{store, logicalDrives, view, &policies};
+  registry.Set("MemoryLimit", "20");
+  registry.Set("DriveList", "C");
+  registry.Set("TimerInterval", "15");
+  governed.ReadSettings(options);
+  EXPECT_EQ(cycle.MemoryLimit, 500);
+  EXPECT_EQ(options.memLimit, 500);
+  EXPECT_EQ(options.timerInterval, 15);
+  EXPECT_EQ(Monitored(), "D");
+  options.timerInterval = 30;
+  governed.WriteSettings(options);
+  EXPECT_EQ(registry.Get("MemoryLimit"), "20");
+  EXPECT_EQ(registry.Get("DriveList"), "C");
+  EXPECT_EQ(registry.Get("TimerInterval"), "30");
 }
 
 }  // namespace
