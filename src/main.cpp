@@ -15,7 +15,9 @@
 #include "platform/win32/Win32RegistryCalls.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32System.h"
+#include "settings/Autostart.h"
 #include "ui/Form1.h"
+#include "util/Utf.h"
 
 #if defined(__GLIBCXX__)
 // GNU's C++ library makes this its default std::terminate handler: it writes the type of the
@@ -29,7 +31,7 @@ void __verbose_terminate_handler() {
 }  // namespace __gnu_cxx
 #endif
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   quenora::win32::KeepDllSearchInSystemFolder();
   quenora::win32::FailDriveErrorsQuietly();
 
@@ -42,8 +44,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   quenora::win32::Win32RegistryCalls registryCalls;
   quenora::win32::Win32Files files;
   quenora::win32::Win32LogicalDrives logicalDrives;
-  quenora::win32::Form1 form(
-      {disks, notifyArea, system, registry, shell, registryCalls, files, logicalDrives});
+  quenora::win32::Form1Services services{disks,         notifyArea, system, registry, shell,
+                                         registryCalls, files,      logicalDrives};
+  services.startedWithWindows = quenora::HasAutostartSwitch(quenora::Utf16ToUtf8(
+      reinterpret_cast<const char16_t*>(commandLine ? commandLine : L"")));
+  quenora::win32::Form1 form(services);
   // Not loaded: the window couldn't be made, or another instance runs and said so.
   if (!form.Load(instance)) return 0;
 

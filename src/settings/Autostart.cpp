@@ -24,6 +24,23 @@ bool IsStringType(std::uint32_t type) {
 
 }  // namespace
 
+bool HasAutostartSwitch(std::string_view commandLine) {
+  while (!commandLine.empty()) {
+    const std::size_t start = std::min(commandLine.find_first_not_of(" \t"), commandLine.size());
+    commandLine.remove_prefix(start);
+    const std::size_t end = std::min(commandLine.find_first_of(" \t"), commandLine.size());
+    const std::string_view word = commandLine.substr(0, end);
+    commandLine.remove_prefix(end);
+    if (word.size() == kAutostartSwitch.size() &&
+        std::equal(word.begin(), word.end(), kAutostartSwitch.begin(), [](char a, char b) {
+          return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
+        })) {
+      return true;
+    }
+  }
+  return false;
+}
+
 RegistryRoot RunKeyRoot(bool machineWide) {
   return machineWide ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
 }

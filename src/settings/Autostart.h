@@ -27,6 +27,10 @@ class AutostartCheckbox {
 };
 
 // HKEY_LOCAL_MACHINE when machineWide, else HKEY_CURRENT_USER.
+// Whether the program's command line (without its own path) carries the switch the autostart
+// entry starts it with, as a word of its own, in any case.
+bool HasAutostartSwitch(std::string_view commandLine);
+
 RegistryRoot RunKeyRoot(bool machineWide);
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce" when runOnce, else "...\Run".
 std::string RunKeyPath(bool runOnce);

@@ -53,7 +53,7 @@ Form1::Form1(Form1Services services)
       tray_(services.notifyArea, services.system),
       cycle_(drives_, freeSpace_, services.disks, services.system),
       view_(cycle_, tray_, services.system, icoImage_),
-      settings_(store_, services.logicalDrives, view_),
+      settings_(store_, services.logicalDrives, view_, &policies_),
       routing_(tray_, *this, services.shell, *this),
       autostart_(services.registryCalls, services.files, services.system),
       help_(services.shell, services.files, services.system),
@@ -115,6 +115,7 @@ void Form1::BuildPages() {
                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
   CreateControls();
   pages_.Build(options_);
+  pages_.ShowPolicies(policies_);
 }
 
 const OptionsValues& Form1::Options() {
@@ -213,6 +214,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // input, so that repeated clicks can't stack boxes. Over the tray it stands alone.
       services_.system.owner = wParam ? window : nullptr;
       break;
+    case WM_SETTINGCHANGE:
+      // A refresh of Group Policy broadcasts "Policy" (lParam the section's name).
+      if (lParam && std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) == L"Policy") {
+        Policies_Change();
+      }
+      break;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
@@ -238,6 +245,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Form1::OnNotify(const NMHDR& header) {
+  if (header.idFrom == static_cast<UINT_PTR>(kLV) && header.code == LVN_ITEMCHANGING) {
+    return pages_.RefusesChange(reinterpret_cast<const NMLISTVIEW&>(header)) ? TRUE : FALSE;
+  }
   if (header.idFrom == static_cast<UINT_PTR>(kLV) && header.code == NM_DBLCLK) {
     // A double-click on the check box itself has toggled it already, as a click does.
     const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
@@ -286,6 +296,13 @@ LRESULT Form1::OnNotify(const NMHDR& header) {
 
 bool Form1::Form_Load() {
   HWND window = hWnd();
+  // A start by the autostart entry ends at once where the administrator switched autostart
+  // off: the user's own entry stays for when the policy goes.
+  if (services_.startedWithWindows) {
+    Policies early;
+    early.Read(services_.registryCalls);
+    if (early.Value(kAutoStartPolicy) == "0") return false;
+  }
   // 1. One instance per user: a second start says so and ends before it touches anything.
   if (services_.system.AnotherInstanceRuns()) {
     services_.system.ShowMessage(ExpandTemplate(kAlreadyRunningTemplate, {kProductName}),
@@ -304,6 +321,9 @@ bool Form1::Form_Load() {
 
   // 5. The check box shows the autostart entry as it is.
   autostart_.SyncAutostartCheckbox(autoStartChk_);
+  policies_.Read(services_.registryCalls);
+  ApplyAutostartPolicy();
+  pages_.ShowPolicies(policies_);
 
   // 6. to 8.
   settings_.ReadSettings(options_);
@@ -317,9 +337,11 @@ bool Form1::Form_Load() {
   const bool doneBefore = ParseNumber(store_.LoadValue(kDoneBeforeKey, 0)).value_or(0) != 0;
   if (doneBefore) {
     ShowWindow(window, SW_HIDE);
-    // Says where the program went, unless the user turned that off for this version; the
-    // start waits until the hint is closed.
-    ShowStartInfo(Instance(), window, store_, kTrayStartHint, "");
+    // Says where the program went, unless the user turned that off for this version or the
+    // administrator for everyone; the start waits until the hint is closed.
+    if (!policies_.Fixes(kShowStartHintPolicy)) {
+      ShowStartInfo(Instance(), window, store_, kTrayStartHint, "");
+    }
   } else {
     ShowOptions();
   }
@@ -358,8 +380,60 @@ void Form1::EndApp() {
 }
 
 void Form1::AutoStartChk_Click() {
-  // At once, whatever "&OK" or "&Abbrechen" follows.
+  // At once, whatever "&OK" or "&Abbrechen" follows; not where a policy decides.
+  if (policies_.Fixes(kAutoStartPolicy)) {
+    ApplyAutostartPolicy();
+    pages_.Show(options_);
+    return;
+  }
   autostart_.ApplyAutostartCheckbox(autoStartChk_);
+}
+
+void Form1::ApplyAutostartPolicy() {
+  // Forced on: the user's entry is made where it is missing, as the box would make it. Forced
+  // off: the box shows it off, and a start by the entry ends (Form_Load); the entry stays.
+  const std::optional<std::string>& forced = policies_.Value(kAutoStartPolicy);
+  if (!forced) return;
+  if (*forced == "1" && autoStartChk_.Value() == 0) {
+    autoStartChk_.SetValue(1);
+    autostart_.ApplyAutostartCheckbox(autoStartChk_);
+  }
+  autoStartChk_.SetValue(*forced == "1" ? 1 : 0);
+}
+
+void Form1::Policies_Change() {
+  const Policies before = policies_;
+  policies_.Read(services_.registryCalls);
+  if (policies_ == before || unloaded_) return;
+  // Autostart left to the user again: the box shows the entry as it is.
+  if (before.Fixes(kAutoStartPolicy) && !policies_.Fixes(kAutoStartPolicy)) {
+    autostart_.SyncAutostartCheckbox(autoStartChk_);
+  }
+  ApplyAutostartPolicy();
+  // The icons are made anew from the settings as they now read, as a drive that arrived makes
+  // them; the pages keep what the user changed and not applied, except what is now fixed.
+  pages_.ReadBack(options_);
+  tray_.RemoveAllTrayIcons(drives_.DriveCount);
+  cycle_.RemoveAllDrives();
+  cycle_.ClearVorigerFreierSpeicher();
+  OptionsValues read = options_;
+  settings_.ReadSettings(read);
+  // A setting fixed now shows the policy's value; one fixed until now the user's own again.
+  const auto turned = [&](std::string_view name) {
+    return policies_.Fixes(name) || before.Fixes(name);
+  };
+  if (turned("TimerInterval")) options_.timerInterval = read.timerInterval;
+  if (turned("MemoryLimit")) options_.memLimit = read.memLimit;
+  if (turned("AlarmSoundEnabled")) options_.alarmSound = read.alarmSound;
+  if (turned("AlarmNotifyEnabled")) options_.alarmNotify = read.alarmNotify;
+  if (turned("DriveList")) options_.drives = read.drives;
+  if (turned("DriveLimits")) options_.driveLimits = read.driveLimits;
+  if (turned("DriveWarnings")) options_.driveWarnings = read.driveWarnings;
+  SetTimer1Interval(static_cast<unsigned>(read.timerInterval) * 1000);
+  view_.UpdateIcons();
+  pages_.Show(options_);
+  pages_.ShowPolicies(policies_);
+  ShowDriveStates();
 }
 
 int Form1::AutoStartChkControl::Value() {
@@ -416,8 +490,10 @@ void Form1::LV_ContextMenu(std::optional<POINT> mouse) {
   if (!menu) return;
   AppendMenuW(menu.get(), MF_STRING, kScanItem,
               Widen("&Was belegt Platz auf " + std::string{letter, ':'} + "?").c_str());
+  // The dialog sets both levels: where a policy fixes either, it can't be opened.
+  const bool levelsFixed = policies_.Fixes("DriveLimits") || policies_.Fixes("DriveWarnings");
   AppendMenuW(
-      menu.get(), MF_STRING, kDriveLimitItem,
+      menu.get(), MF_STRING | (levelsFixed ? MF_GRAYED : 0u), kDriveLimitItem,
       Widen("&Alarmgrenze f\xC3\xBCr " + std::string{letter, ':'} + " \xE2\x80\xA6").c_str());
   const UINT chosen = static_cast<UINT>(
       TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hWnd(), nullptr));
@@ -628,10 +704,13 @@ void Form1::Btn_Click(int index) {
 
 void Form1::DoOptionsUebernehmen() {
   // What the user set in the pages is what the apply stores; the pages then show what was
-  // stored, as the reload read it.
+  // stored, as the reload read it, with the policies as they are now.
   pages_.ReadBack(options_);
+  policies_.Read(services_.registryCalls);
+  ApplyAutostartPolicy();
   quenora::DoOptionsUebernehmen(options_, *this, settings_, tray_, cycle_, view_);
   pages_.Show(options_);
+  pages_.ShowPolicies(policies_);
   ShowDriveStates();
 }
 

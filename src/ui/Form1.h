@@ -51,6 +51,8 @@ struct Form1Services {
   LogicalDrives& logicalDrives;
   // Lists folders for the scans of the drives; none: the system's own.
   std::shared_ptr<FolderListing> folders = nullptr;
+  // Started by the autostart entry ("/AUTOSTART" on the command line).
+  bool startedWithWindows = false;
 };
 
 class Form1 final : public Window,
@@ -128,6 +130,11 @@ class Form1 final : public Window,
   // The volumes have settled: the icons made anew or the drives checked as they call for, and
   // the drive list made anew with the checks kept.
   void VolumesSettled();
+  // The administrator's policies changed (a refresh of Group Policy says so): the icons and
+  // the pages follow at once, without a restart and without storing anything.
+  void Policies_Change();
+  // Brings the autostart box and entry in line with a policy that decides autostart.
+  void ApplyAutostartPolicy();
   // The monitored drives' states beside their entries in the drive list, once it is built.
   void ShowDriveStates();
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -190,6 +197,7 @@ class Form1 final : public Window,
   TrayIconSet tray_;
   CheckCycle cycle_;
   TrayView view_;
+  Policies policies_;
   MonitorSettings settings_;
   TrayRouting routing_;
   Autostart autostart_;

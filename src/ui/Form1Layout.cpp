@@ -20,6 +20,7 @@ constexpr int Page(int n) {
   return kLayerIdBase + n;
 }
 constexpr TwipsRect kPictureRect{240, 330, 720, 720};
+constexpr std::string_view kPolicyNoteText = "Vom Administrator festgelegt";
 
 constexpr ControlSpec kControls[] = {
     {kTabStrip1, ControlKind::TabStrip, "", {90, 60, 4155, 3495}},
@@ -80,6 +81,15 @@ constexpr ControlSpec kControls[] = {
      "&Ja, automatisch starten lassen.",
      {240, 1260, 2985, 375},
      Page(4)},
+
+    // Where an administrator fixed a page's setting, a line in the page's free space says so:
+    // between the question and the list, under the interval, between the question and the
+    // slider, under the box. Hidden otherwise.
+    {kPolicyNote + 1, ControlKind::Label, kPolicyNoteText, {1110, 930, 2475, 195}, Page(1)},
+    {kPolicyNote + 2, ControlKind::CenteredLabel, kPolicyNoteText, {300, 2190, 3192, 255},
+     Page(2)},
+    {kPolicyNote + 3, ControlKind::Label, kPolicyNoteText, {1110, 1065, 2595, 195}, Page(3)},
+    {kPolicyNote + 4, ControlKind::Label, kPolicyNoteText, {240, 1710, 2985, 255}, Page(4)},
 
     // The column of buttons at the right edge, then the logo.
     {kBtn + 2, ControlKind::Button, "&Hilfe", {4350, 60, 1155, 420}},

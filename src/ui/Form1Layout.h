@@ -27,6 +27,9 @@ inline constexpr int kAutoStartChk = 144;
 inline constexpr int kNotifyChk = 145;  // "Mit &Benachrichtigung", on the alarm page
 inline constexpr int kBtn = 150;  // Btn(i) is kBtn + i
 inline constexpr int kImage1 = 160;
+// kPolicyNote + n: "Vom Administrator festgelegt" on page n, shown where a policy fixes one of
+// the page's settings.
+inline constexpr int kPolicyNote = 170;
 inline constexpr int kPageCount = 4;
 }  // namespace form1
 

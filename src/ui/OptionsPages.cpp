@@ -189,6 +189,7 @@ void OptionsPages::Show(const OptionsValues& options) {
   ShowAutoStartChk(options.autoStart);
 
   HWND list = Control(kLV);
+  showing_ = true;
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   for (const DriveEntry& entry : options.drives) {
     std::wstring caption = Widen(entry.text);
@@ -200,6 +201,7 @@ void OptionsPages::Show(const OptionsValues& options) {
     const auto index = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     if (entry.checked) SetLVChecked(static_cast<int>(index), true);
   }
+  showing_ = false;
   // The entries as wide as they need, the drives' states the rest.
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
   const int entryWidth = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
@@ -233,6 +235,31 @@ void OptionsPages::ShowAutoStartChk(bool checked) {
   SetChecked(Control(kAutoStartChk), checked);
 }
 
+void OptionsPages::ShowPolicies(const Policies& policies) {
+  checksLocked_ = policies.Fixes("DriveList");
+  if (!built_) return;
+  const auto lock = [&](int id, std::string_view name) {
+    EnableWindow(Control(id), !policies.Fixes(name));
+    return policies.Fixes(name);
+  };
+  const bool drives = checksLocked_ || policies.Fixes("DriveLimits") ||
+                      policies.Fixes("DriveWarnings");
+  const bool interval = lock(kTimerIntervalSlider, "TimerInterval");
+  const bool limit = lock(kMemLimitSlider, "MemoryLimit");
+  const bool sound = lock(kCheck1, "AlarmSoundEnabled");
+  const bool notify = lock(kNotifyChk, "AlarmNotifyEnabled");
+  const bool autoStart = lock(kAutoStartChk, kAutoStartPolicy);
+  const bool notes[kPageCount] = {drives, interval, limit || sound || notify, autoStart};
+  for (int page = 1; page <= kPageCount; ++page) {
+    ShowWindow(Control(kPolicyNote + page), notes[page - 1] ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+bool OptionsPages::RefusesChange(const NMLISTVIEW& change) const {
+  return checksLocked_ && !showing_ && (change.uChanged & LVIF_STATE) &&
+         ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
+}
+
 void OptionsPages::RefreshIntervalDisplay() {
   SetWindowTextW(
       Control(kLabel1 + 2),
@@ -247,7 +274,7 @@ void OptionsPages::RefreshLimitDisplay() {
 void OptionsPages::ToggleSelectedDrive() {
   const int selected = static_cast<int>(
       SendMessageW(Control(kLV), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  if (selected < 0) return;  // nothing selected, nothing to toggle
+  if (selected < 0 || checksLocked_) return;  // nothing selected, nothing to toggle
   SetLVChecked(selected, !LVChecked(selected));
 }
 

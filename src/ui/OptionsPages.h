@@ -9,6 +9,7 @@
 
 #include "platform/win32/Handles.h"
 #include "settings/OptionsValues.h"
+#include "settings/Policies.h"
 #include "ui/Form1Layout.h"
 #include "ui/Window.h"
 
@@ -30,6 +31,11 @@ class OptionsPages {
   // What the user set: the sliders' positions, the check boxes, the drives' check marks.
   void ReadBack(OptionsValues& options) const;
   void ShowAutoStartChk(bool checked);
+  // Locks the controls of the settings that `policies` fix, each page with a line saying so;
+  // the drive list's check marks are locked where the drives are fixed.
+  void ShowPolicies(const Policies& policies);
+  // Whether a change of the list's items must be refused: a check mark while they are locked.
+  bool RefusesChange(const NMLISTVIEW& change) const;
   // Each drive's state beside its entry, in the entries' order ("12,3 GB = 45%"); nothing
   // while the pages aren't built.
   void ShowDriveStates(const std::vector<std::string>& states);
@@ -59,6 +65,8 @@ class OptionsPages {
 
   Window& window_;
   bool built_ = false;
+  bool checksLocked_ = false;
+  bool showing_ = false;  // the pages set the check marks themselves
   UniqueFont logoFont_, logoSmallFont_, logoTaglineFont_;
   std::array<UniqueIcon, form1::kPageCount> pagePictures_;
   UniqueIcon emblem_;

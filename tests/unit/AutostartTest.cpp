@@ -307,3 +307,18 @@ TEST(RegistryWriteValueTest, TextsAreWrittenInUtf16WithTheirZeroOtherTypesAsThei
 
 }  // namespace
 }  // namespace quenora
+
+namespace quenora {
+namespace {
+
+TEST(AutostartSwitchTest, OnlyTheSwitchAsAWordOfItsOwnCounts) {
+  EXPECT_TRUE(HasAutostartSwitch("/AUTOSTART"));
+  EXPECT_TRUE(HasAutostartSwitch("  /autostart\t"));
+  EXPECT_TRUE(HasAutostartSwitch("/X /AutoStart"));
+  EXPECT_FALSE(HasAutostartSwitch(""));
+  EXPECT_FALSE(HasAutostartSwitch("/AUTOSTARTED"));
+  EXPECT_FALSE(HasAutostartSwitch("C:\\AUTOSTART"));
+}
+
+}  // namespace
+}  // namespace quenora

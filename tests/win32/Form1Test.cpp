@@ -98,6 +98,8 @@ class Form1Test : public ::testing::Test {
   }
   static void Clean() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarnwick Software\\Quenora");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies\\Tarnwick Software");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Policies\\Tarnwick Software");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Quenora");
   }
   static std::wstring RunValue() {
@@ -734,6 +736,71 @@ TEST_F(Form1Test, AutostartActsAtOnceAndCancelDoesNotUndoIt) {
   EXPECT_EQ(form->AutoStartChk().Value(), 1);
   SendMessageW(form->Control(kAutoStartChk), BM_CLICK, 0, 0);
   EXPECT_EQ(RunValue(), L"<none>");
+}
+
+// A policy fixes its setting for the icons and locks its control with a line saying so; a
+// refresh of Group Policy takes effect at once, and the user's own value comes back with the
+// policy's end, never overwritten.
+TEST_F(Form1Test, PoliciesFixTheirSettingsAtOnceAndLeaveTheUsersOwn) {
+  constexpr wchar_t kPolicies[] = L"Software\\Policies\\Tarnwick Software\\Quenora";
+  const auto policy = [&](HKEY root, const wchar_t* name, const wchar_t* value) {
+    const auto bytes = static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t));
+    ASSERT_EQ(RegSetKeyValueW(root, kPolicies, name, REG_SZ, value, bytes), ERROR_SUCCESS);
+  };
+  const auto refresh = [&] {
+    SendMessageW(form->hWnd(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+  };
+  const auto noteShown = [&](int page) {
+    return (GetWindowLongW(form->Control(kPolicyNote + page), GWL_STYLE) & WS_VISIBLE) != 0;
+  };
+  Store("MemoryLimit", "20");
+  Store("AlarmSoundEnabled", "1");
+  policy(HKEY_CURRENT_USER, L"MemoryLimit", L"500");
+  Form1& f = Load();
+  EXPECT_EQ(f.Cycle().MemoryLimit, 500);
+  EXPECT_FALSE(IsWindowEnabled(f.Control(kMemLimitSlider)));
+  EXPECT_TRUE(IsWindowEnabled(f.Control(kCheck1)));
+  EXPECT_EQ(Text(kPolicyNote + 3), "Vom Administrator festgelegt");
+  EXPECT_TRUE(noteShown(3));
+  EXPECT_FALSE(noteShown(2));
+
+  // The machine's policy arrives with a refresh, and wins over the user's policy.
+  policy(HKEY_LOCAL_MACHINE, L"AlarmSoundEnabled", L"0");
+  policy(HKEY_LOCAL_MACHINE, L"MemoryLimit", L"300");
+  refresh();
+  EXPECT_EQ(f.Cycle().MemoryLimit, 300);
+  EXPECT_EQ(f.Cycle().AlarmSoundEnabled, 0);
+  EXPECT_FALSE(IsWindowEnabled(f.Control(kCheck1)));
+  Click(0);  // OK stores nothing a policy fixes
+  EXPECT_EQ(Stored("MemoryLimit"), "20");
+  EXPECT_EQ(Stored("AlarmSoundEnabled"), "1");
+
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicies);
+  RegDeleteTreeW(HKEY_CURRENT_USER, kPolicies);
+  refresh();
+  EXPECT_EQ(f.Cycle().MemoryLimit, 20);
+  EXPECT_EQ(f.Cycle().AlarmSoundEnabled, 1);
+  EXPECT_TRUE(IsWindowEnabled(f.Control(kMemLimitSlider)));
+  EXPECT_FALSE(noteShown(3));
+  Click(0);
+  EXPECT_EQ(Stored("MemoryLimit"), "20");
+}
+
+// Autostart switched off by policy: a start by the user's entry ends before any icon, the
+// entry kept; a start by hand runs.
+TEST_F(Form1Test, AutostartForcedOffEndsAStartByTheEntryOnly) {
+  constexpr wchar_t kPolicies[] = L"Software\\Policies\\Tarnwick Software\\Quenora";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicies, L"AutoStart", REG_SZ, L"0", 4),
+            ERROR_SUCCESS);
+  Form1Services services{diskService, shell,        system, registry, starter,
+                         registryCalls, files, logicalDrives, folders};
+  services.startedWithWindows = true;
+  form = std::make_unique<Form1>(services);
+  EXPECT_FALSE(form->Load(GetModuleHandleW(nullptr)));
+  EXPECT_TRUE(shell.requests.empty());
+  Form1& f = Load();
+  EXPECT_FALSE(shell.requests.empty());
+  EXPECT_FALSE(IsWindowEnabled(f.Control(kAutoStartChk)));
 }
 
 TEST_F(Form1Test, CheckedDriveAfterCancelIsStoredWhenQuittingFromTheMenu) {
