@@ -112,6 +112,10 @@ TEST(IconImagesTest, PicturesAreMadeWhenFirstWantedAndOnlyOnce) {
   pictures[4] = 77;
   EXPECT_EQ(pictures.Picture(4), 77u);
   EXPECT_EQ(maker.made.size(), 2u);
+  // Forgotten pictures are made anew when next wanted (at another size or in another look).
+  pictures.Forget();
+  EXPECT_EQ(pictures.Picture(3), 503u);
+  EXPECT_EQ(maker.made.size(), 3u);
   // Without a maker an unset picture stays 0.
   IconImages plain;
   EXPECT_EQ(plain.Picture(0), 0u);
@@ -184,6 +188,27 @@ TEST_F(CheckCycleTest, FirstCycleSendsEveryReadableDriveThenQuietDrivesCostNoShe
   EXPECT_TRUE(disks.labelReads.empty());
   EXPECT_EQ(disks.exCalls.size(), 4u);  // still one query per drive per tick
   EXPECT_EQ(system.beeps, 0);
+}
+
+// Pictures made anew (at another size or in another look) go to every icon at once, each
+// with the picture the last cycle chose for it and its tooltip.
+TEST_F(CheckCycleTest, PicturesMadeAnewAreSentWithWhatEachIconShows) {
+  Monitor("CD");
+  disks.Set("C:", 50 * kGB, 100 * kGB);
+  disks.Set("D:", 5 * kMB, 20 * kMB);
+  const auto shown = Tick();
+  icons.Forget();
+  for (std::size_t i = 0; i < icons.size(); ++i) icons[i] = 2000 + i;
+  shell.requests.clear();
+  view.ShowPicturesAgain(drives.DriveCount);
+  ASSERT_EQ(shell.requests.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(shell.requests[i].message, kNimModify);
+    EXPECT_EQ(shell.requests[i].record.uID, shown[i].id);
+    EXPECT_EQ(shell.requests[i].record.hIcon, 2000u + static_cast<unsigned>(shown[i].picture));
+    EXPECT_EQ(shell.requests[i].Tip(), shown[i].tip);
+  }
+  EXPECT_EQ(shown[1].picture, kIconAlarm);
 }
 
 TEST_F(CheckCycleTest, OneByteMoreOrLessIsSentInTheNextCycle) {
