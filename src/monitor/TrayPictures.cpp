@@ -221,8 +221,8 @@ void DrawFillPicture(IconPicture& picture, const Grid& grid, const OuterColours&
 // The classic warning sign, as large as the picture allows, because it has to stand out
 // among the drive pictures beside it. The mark sits a little below the middle, where the
 // triangle is wide enough to leave yellow on both sides of it. It stays an even number of
-// pixels wide, so it stands in the middle; its dot is square, and yellow parts it from the
-// stroke at every size.
+// pixels wide, so it stands in the middle, and its dot square, no taller than it is wide: so
+// yellow parts dot and stroke at every size from 16 to 64.
 void DrawAlarmPicture(IconPicture& picture, const Grid& grid, const OuterColours& colours) {
   const double scale = grid.Scale();
   const double size = grid.Size();
@@ -234,13 +234,10 @@ void DrawAlarmPicture(IconPicture& picture, const Grid& grid, const OuterColours
   const int half = std::max(1, static_cast<int>(std::floor(2 * scale)));
   const int markLeft = grid.Size() / 2 - half;
   const int markRight = grid.Size() / 2 + half - 1;
-  const int dotBottom = grid.Edge(28) - 1;
-  const int dotTop = dotBottom - 2 * half + 1;
-  const int gap = std::max(1, grid.Edge(24) - grid.Edge(22));
   const Box stroke = grid.Place(14, 12, 17, 21);
-  FillBox(picture, {markLeft, stroke.top, markRight, std::min(stroke.bottom, dotTop - gap - 1)},
-          kWarningMark);
-  FillBox(picture, {markLeft, dotTop, markRight, dotBottom}, kWarningMark);
+  const int dotBottom = grid.Edge(28) - 1;
+  FillBox(picture, {markLeft, stroke.top, markRight, stroke.bottom}, kWarningMark);
+  FillBox(picture, {markLeft, dotBottom - 2 * half + 1, markRight, dotBottom}, kWarningMark);
 }
 
 // The drive with a red disc and a white question mark over its upper part. The disc's centre
