@@ -89,11 +89,15 @@ TEST_F(TrayPictureStylesTest, AlarmAndUnreadableKeepTheirSignsAtEverySize) {
     EXPECT_EQ(column, "dydydyd");
     // A red disc with white in it over the drive.
     const IconPicture unreadable = Draw(kIconUnreadable, size);
-    int white = 0;
-    for (int y = 0; y < size / 2; ++y) {
-      for (int x = 0; x < size; ++x) white += unreadable.At(x, y) == Rgba{255, 255, 255, 255};
+    int white = 0, lamp = 0;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) {
+        white += y < size / 2 && unreadable.At(x, y) == Rgba{255, 255, 255, 255};
+        lamp += unreadable.At(x, y) == kGreen;
+      }
     }
     EXPECT_GE(white, size / 2) << "the question mark";
+    EXPECT_GT(lamp, 0) << "the drive's lamp";
     const Rgba disc = unreadable.At(size / 4, size * 11 / 32);
     EXPECT_TRUE(disc.r >= 96 && disc.g == 0) << "the disc";
   }
