@@ -79,8 +79,6 @@ class Form1 final : public Window,
   CheckCycle& Cycle() { return cycle_; }
   const DriveTable& Drives() const { return drives_; }
   IconImages& IcoImage() { return icoImage_; }
-  // The style the tray pictures are made in now.
-  const TrayPictureStyle& TrayStyle() const { return trayStyle_; }
   TrayView& View() { return view_; }
   TrayRouting& Routing() { return routing_; }
   TrayIconSet& Tray() { return tray_; }
