@@ -1,27 +1,35 @@
 // Writes the thirty tray pictures side by side into one PAM file (P7, RGB_ALPHA), so they can
-// be looked at, e.g. with `convert strip.pam -scale 400% strip.png`.
+// be looked at, e.g. with `convert strip.pam -scale 400% strip.png`; at another size than 32,
+// and in the dark taskbar's or a high contrast look, when asked.
 //
 //   g++ -std=c++20 -Isrc src/monitor/TrayPictures.cpp tools/preview_tray_pictures.cpp
-//   ./a.out strip.pam
+//   ./a.out strip.pam [SIZE] [classic|dark|contrast]
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
 #include "monitor/TrayPictures.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT.pam\n", argv[0]);
+  if (argc < 2 || argc > 4) {
+    std::fprintf(stderr, "usage: %s OUTPUT.pam [SIZE] [classic|dark|contrast]\n", argv[0]);
     return 2;
   }
-  constexpr int kSize = quenora::IconPicture::kSize;
-  constexpr int kWidth = kSize * quenora::kTrayPictureCount;
+  quenora::TrayPictureStyle style;
+  if (argc > 2) style.size = std::atoi(argv[2]);
+  const std::string_view look = argc > 3 ? argv[3] : "classic";
+  if (look == "dark") style.look = quenora::TrayLook::DarkTaskbar;
+  if (look == "contrast") style.look = quenora::TrayLook::HighContrast;
 
   std::vector<quenora::IconPicture> pictures;
   for (int index = 0; index < quenora::kTrayPictureCount; ++index) {
-    pictures.push_back(quenora::DrawTrayPicture(index));
+    pictures.push_back(quenora::DrawTrayPicture(index, style));
   }
+  const int kSize = pictures[0].Size();
+  const int kWidth = kSize * quenora::kTrayPictureCount;
 
   std::ofstream out(argv[1], std::ios::binary);
   out << "P7\nWIDTH " << kWidth << "\nHEIGHT " << kSize

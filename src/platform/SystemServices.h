@@ -2,6 +2,7 @@
 // Small services of the system that the portable code asks for.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,11 @@ class SystemServices {
   virtual void EndProcessNow() = 0;
   // The system's version record, as GetVersionEx fills it.
   virtual WindowsVersionRecord WindowsVersion() = 0;
+  // The shell's small-icon size in pixels, the size of a tray icon, for the DPI of the
+  // taskbar's monitor.
+  virtual int TrayIconSize() = 0;
+  // While a high contrast theme is on, its text colour as 0xRRGGBB; none otherwise.
+  virtual std::optional<std::uint32_t> HighContrastText() = 0;
 };
 
 }  // namespace quenora

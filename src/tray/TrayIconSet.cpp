@@ -74,6 +74,11 @@ void TrayIconSet::ModifyTrayIcon(std::uint32_t id, IconHandle icon, std::string_
   CallNotifyIcon(kNimModify, id, icon, tip);
 }
 
+void TrayIconSet::ModifyTrayIconPicture(std::uint32_t id, IconHandle icon) {
+  const std::string tip = id < shown_.size() ? shown_[id].tip : std::string();
+  ModifyTrayIcon(id, icon, tip);
+}
+
 void TrayIconSet::DeleteTrayIcon(std::uint32_t id) {
   CallNotifyIcon(kNimDelete, id, 1, "");
 }

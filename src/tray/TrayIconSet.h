@@ -33,6 +33,8 @@ class TrayIconSet {
   void AddTrayIcon(std::uint32_t id, IconHandle icon, std::string_view tip);
   void ModifyTrayIcon(std::uint32_t id, IconHandle icon, std::string_view tip);
   void DeleteTrayIcon(std::uint32_t id);
+  // Sends icon `id` with another picture and the tooltip it shows.
+  void ModifyTrayIconPicture(std::uint32_t id, IconHandle icon);
   // Deletes icons 1..driveCount, the icons of the monitored drives; the caller sets its
   // DriveCount to 0 after it.
   void RemoveAllTrayIcons(std::int32_t driveCount);

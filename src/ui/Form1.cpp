@@ -77,6 +77,9 @@ Form1::~Form1() {
 
 bool Form1::Load(HINSTANCE instance) {
   if (!Create(instance)) return false;
+  // The pictures are made at the size and in the look of the notification area from the
+  // first icon on.
+  TrayLook_Change(true);
   // The pages, with their fonts and pictures, are built when the window is first shown: a
   // start into the tray, as it happens every day, adds its icons without them.
   CreateTrayMenu();
@@ -88,8 +91,25 @@ bool Form1::Load(HINSTANCE instance) {
 
 IconHandle Form1::MakeTrayPicture(int index) {
   UniqueIcon& icon = icoImageOwners_[static_cast<std::size_t>(index)];
-  icon = CreateTrayIcon(index);
+  icon = CreateTrayIcon(index, trayStyle_);
   return reinterpret_cast<IconHandle>(icon.get());
+}
+
+void Form1::TrayLook_Change(bool themeChanged) {
+  if (themeChanged) {
+    taskbar_.systemUsesLightTheme =
+        services_.registry.ReadUserText(kPersonalizeKey, kSystemUsesLightTheme);
+  }
+  taskbar_.smallIconSize = services_.system.TrayIconSize();
+  taskbar_.highContrastText = services_.system.HighContrastText();
+  const TrayPictureStyle style = TrayPictureStyleFor(taskbar_);
+  if (style == trayStyle_) return;
+  trayStyle_ = style;
+  // Only the pictures the icons show are made anew, now; the others when first wanted. The
+  // old icons stay alive until the shell has the new ones: it may still draw one of them.
+  const std::array<UniqueIcon, kTrayPictureCount> old = std::move(icoImageOwners_);
+  icoImage_.Forget();
+  view_.ShowPicturesAgain(drives_.DriveCount);
 }
 
 TwipsRect Form1::ControlPlace(const ControlSpec& row) const {
@@ -98,6 +118,7 @@ TwipsRect Form1::ControlPlace(const ControlSpec& row) const {
 
 void Form1::Form_DpiChanged() {
   pages_.OnDpiChanged();
+  TrayLook_Change(false);
 }
 
 void Form1::BuildPages() {
@@ -142,6 +163,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (const UINT taskbarCreated = TaskbarCreatedMessage();
       taskbarCreated != 0 && message == taskbarCreated) {
     routing_.TaskbarCreated(drives_.DriveCount);
+    // The new taskbar may stand on a monitor of another scale.
+    TrayLook_Change(true);
   }
   switch (message) {
     case kTrayCallbackMessage:
@@ -155,6 +178,17 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // shows.
       if (IsWindowVisible(window)) ShowDriveStates();
       return 0;
+    case WM_DISPLAYCHANGE:
+    case WM_SYSCOLORCHANGE:
+      TrayLook_Change(false);
+      break;
+    case WM_SETTINGCHANGE:
+      // Icon or window metrics, a high contrast theme, or the taskbar's light or dark theme
+      // ("ImmersiveColorSet" in lParam). Asking costs little, and the icons change only when
+      // their style does, so every change of a setting is looked at.
+      TrayLook_Change(lParam != 0 && lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam),
+                                               L"ImmersiveColorSet") == 0);
+      break;
     case WM_DEVICECHANGE:
       // Only volumes that came or went matter; every other device message changes nothing.
       if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam != 0) {

@@ -151,8 +151,12 @@ class Form1 final : public Window,
 
   // The tray icons' menu: a window in the tray needs it.
   void CreateTrayMenu();
-  // TrayPictureMaker: the picture made as an icon the window owns.
+  // TrayPictureMaker: the picture made as an icon the window owns, in the pictures' style.
   IconHandle MakeTrayPicture(int index) override;
+  // The notification area's icon size, theme or colours may have changed: the pictures'
+  // style follows it, and where it changed the icons get pictures made anew. The taskbar's
+  // theme is read again only when `themeChanged`.
+  void TrayLook_Change(bool themeChanged);
   void MoveFocus(bool backwards);
 
   // CheckTimer: Timer1, on the window.
@@ -193,6 +197,9 @@ class Form1 final : public Window,
   // it does.
   std::array<UniqueIcon, kTrayPictureCount> icoImageOwners_;
   IconImages icoImage_{static_cast<TrayPictureMaker&>(*this)};
+  // The notification area as last asked, and the style of the pictures made for it.
+  TaskbarLook taskbar_;
+  TrayPictureStyle trayStyle_;
   FreeSpace freeSpace_;
   TrayIconSet tray_;
   CheckCycle cycle_;

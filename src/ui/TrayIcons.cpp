@@ -4,14 +4,14 @@
 
 namespace quenora::win32 {
 
-UniqueIcon CreateTrayIcon(int index) {
-  return CreateIconFromPicture(DrawTrayPicture(index));
+UniqueIcon CreateTrayIcon(int index, const TrayPictureStyle& style) {
+  return CreateIconFromPicture(DrawTrayPicture(index, style));
 }
 
-std::array<UniqueIcon, kTrayPictureCount> CreateTrayIcons() {
+std::array<UniqueIcon, kTrayPictureCount> CreateTrayIcons(const TrayPictureStyle& style) {
   std::array<UniqueIcon, kTrayPictureCount> icons;
   for (int i = 0; i < kTrayPictureCount; ++i) {
-    icons[static_cast<std::size_t>(i)] = CreateTrayIcon(i);
+    icons[static_cast<std::size_t>(i)] = CreateTrayIcon(i, style);
   }
   return icons;
 }

@@ -50,9 +50,19 @@ bool TrayView::LastNoticeAboutSpace(std::uint32_t iconId) const {
 
 void TrayView::Show(const std::vector<IconUpdate>& updates) {
   for (const IconUpdate& update : updates) {
-    if (update.send)
+    if (update.send) {
       tray_.ModifyTrayIcon(update.iconId, icoImage_.Picture(update.picture), update.tip);
+      if (update.iconId < shownPicture_.size()) shownPicture_[update.iconId] = update.picture;
+    }
     if (update.beep) system_.Beep();
+  }
+}
+
+void TrayView::ShowPicturesAgain(std::int32_t driveCount) {
+  for (std::int32_t id = 1; id <= driveCount && id <= kMaxTrayIcons; ++id) {
+    const std::size_t slot = static_cast<std::size_t>(id);
+    tray_.ModifyTrayIconPicture(static_cast<std::uint32_t>(id),
+                                icoImage_.Picture(shownPicture_[slot]));
   }
 }
 
@@ -79,7 +89,9 @@ void TrayView::SetDriveLevels(const DriveLevels& limits, const DriveLevels& earl
 
 void TrayView::AddMonitoredDrive(std::int32_t driveNumber) {
   const std::uint32_t id = cycle_.AddDrive(driveNumber);
-  if (id != 0) tray_.AddTrayIcon(id, icoImage_.Picture(kIconUnreadable), "");
+  if (id == 0) return;
+  tray_.AddTrayIcon(id, icoImage_.Picture(kIconUnreadable), "");
+  if (id < shownPicture_.size()) shownPicture_[id] = kIconUnreadable;
 }
 
 }  // namespace quenora

@@ -30,7 +30,8 @@ class TrayPictureMaker {
 
 // Handles of the thirty tray pictures IcoImage(0)..IcoImage(29). A handle set from outside is
 // used as it is; a picture not set is asked of the maker, if there is one, when it is first
-// wanted, so a program in the tray makes only the pictures it shows.
+// wanted, so a program in the tray makes only the pictures it shows, and only at the size it
+// shows them.
 class IconImages {
  public:
   IconImages() = default;
@@ -40,6 +41,10 @@ class IconImages {
   // The picture's icon, made now if it hasn't been yet.
   IconHandle Picture(int index);
   static constexpr std::size_t size() { return kTrayPictureCount; }
+  // Forgets every handle: each picture is asked of the maker anew when next wanted (at
+  // another size or in another look). The handles' owner keeps them until the icons have
+  // the new ones.
+  void Forget() { handles_.fill(0); }
 
  private:
   std::array<IconHandle, kTrayPictureCount> handles_{};
@@ -56,6 +61,9 @@ class TrayView final : public MonitoredDrives {
   void UpdateIcons();
   // Sends the decisions of a check cycle.
   void Show(const std::vector<IconUpdate>& updates);
+  // Sends icons 1..driveCount again after the pictures were forgotten: each with the picture
+  // the check cycle last chose for it, made anew, and its tooltip.
+  void ShowPicturesAgain(std::int32_t driveCount);
 
   // MonitoredDrives: the drives go to the check cycle, each with a tray icon that shows the
   // question mark and no tooltip until the first cycle.
@@ -89,6 +97,8 @@ class TrayView final : public MonitoredDrives {
   // 53 KB of history: kept apart from the window object.
   std::unique_ptr<DriveForecasts> forecasts_ = std::make_unique<DriveForecasts>();
   std::chrono::seconds checkInterval_{10};
+  // By icon identifier: the picture it was last sent with.
+  std::array<int, kMaxTrayIcons + 1> shownPicture_{};
   // By icon identifier: the kind of the last notification shown from it.
   std::array<std::optional<Notice::Kind>, kMaxDrives + 1> lastNotice_{};
 };

@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Fakes.h"
@@ -184,6 +185,24 @@ TEST_F(CheckCycleTest, FirstCycleSendsEveryReadableDriveThenQuietDrivesCostNoShe
   EXPECT_TRUE(disks.labelReads.empty());
   EXPECT_EQ(disks.exCalls.size(), 4u);  // still one query per drive per tick
   EXPECT_EQ(system.beeps, 0);
+}
+
+// Pictures made anew (at another size or in another look) go to every icon at once, each
+// with the picture the last cycle chose for it and its tooltip.
+TEST_F(CheckCycleTest, PicturesMadeAnewAreSentWithWhatEachIconShows) {
+  Monitor("CD");
+  disks.Set("C:", 50 * kGB, 100 * kGB);
+  disks.Set("D:", 5 * kMB, 20 * kMB);  // in the alarm
+  const auto shown = Tick();
+  for (std::size_t i = 0; i < icons.size(); ++i) icons[i] = 2000 + i;
+  shell.requests.clear();
+  view.ShowPicturesAgain(drives.DriveCount);
+  ASSERT_EQ(shell.requests.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const auto& sent = shell.requests[i];
+    EXPECT_EQ(std::make_tuple(sent.message, sent.record.uID, sent.record.hIcon, sent.Tip()),
+              std::make_tuple(kNimModify, shown[i].id, 2000u + shown[i].picture, shown[i].tip));
+  }
 }
 
 TEST_F(CheckCycleTest, OneByteMoreOrLessIsSentInTheNextCycle) {

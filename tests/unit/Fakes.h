@@ -3,6 +3,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -159,6 +160,8 @@ class FakeSystem : public SystemServices {
   bool AnotherInstanceRuns() override { return anotherInstance; }
   void EndProcessNow() override { ++processEnds; }
   WindowsVersionRecord WindowsVersion() override { return windowsVersion; }
+  int TrayIconSize() override { return trayIconSize; }
+  std::optional<std::uint32_t> HighContrastText() override { return highContrastText; }
 
   struct Message {
     std::string text, title;
@@ -171,6 +174,8 @@ class FakeSystem : public SystemServices {
   bool anotherInstance = false;
   WindowsVersionRecord windowsVersion{5, 1, 2600, 2};
   int processEnds = 0;
+  int trayIconSize = 16;
+  std::optional<std::uint32_t> highContrastText;
 };
 
 // Records the programs it is asked to start.

@@ -10,9 +10,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
+#include <tuple>
 
 #include "FakeFolderTree.h"
 #include "Fakes.h"
@@ -46,7 +48,9 @@ class CountingSystem : public Win32System {
     if (realBoxes) Win32System::ShowMessage(text, title);
   }
   void EndProcessNow() override { ++processEnds; }
+  int TrayIconSize() override { return traySize ? traySize : Win32System::TrayIconSize(); }
   int beeps = 0, processEnds = 0;
+  int traySize = 0;  // 0: the notification area's own
   std::vector<std::string> messages;
   bool realBoxes = false;
 };
@@ -1274,6 +1278,58 @@ TEST_F(Form1Test, NewTaskbarGetsTheIconsAgain) {
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].message, kNimAdd);
   EXPECT_EQ(shell.requests[0].Tip(), tip);
+}
+
+// The width of an icon's picture; 0 for a handle that is no icon (any more).
+int IconWidth(std::uintptr_t icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+// Run by tray_dpi.sh at 96, 120, 144 and 192 dpi: the icons have the shell's small-icon size,
+// 16 pixels at 96 dpi and as many more as the DPI is higher.
+TEST_F(Form1Test, TrayIconsHaveTheSizeTheShellShowsThemAt) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const char* expected = std::getenv("QUENORA_EXPECT_DPI");
+  EXPECT_EQ(dpi, expected ? std::atoi(expected) : dpi) << "the DPI set for the run";
+  Load();
+  EXPECT_EQ(IconWidth(shell.requests.back().record.hIcon), MulDiv(16, dpi, 96));
+}
+
+// Whatever may change the notification area's size has every icon sent again at its new size,
+// with its identifier and tooltip, and the old pictures destroyed after that.
+TEST_F(Form1Test, TrayIconsAreMadeAnewWhenTheShellsSizeChanges) {
+  system.traySize = 16;
+  Form1& f = Load();
+  const std::string tip = shell.requests.back().Tip();
+  std::uintptr_t old = shell.requests.back().record.hIcon;
+  RECT suggested{0, 0, 800, 600};
+  const std::tuple<UINT, WPARAM, LPARAM, int> changes[] = {
+      {WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested), 20},
+      {WM_DISPLAYCHANGE, 32, 0, 24},
+      {WM_SETTINGCHANGE, SPI_SETICONMETRICS, 0, 32},
+      {WM_SYSCOLORCHANGE, 0, 0, 40},
+      {RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, 48}};
+  for (const auto& [message, wParam, lParam, size] : changes) {
+    system.traySize = size;
+    SendMessageW(f.hWnd(), message, wParam, lParam);
+    const auto& sent = shell.requests.back();
+    EXPECT_EQ(
+        std::make_tuple(sent.message, sent.record.uID, sent.Tip(), IconWidth(sent.record.hIcon)),
+        std::make_tuple(kNimModify, 1u, tip, size));
+    EXPECT_EQ(IconWidth(old), 0) << "the old picture is still there at " << size;
+    old = sent.record.hIcon;
+  }
+  shell.requests.clear();
+  SendMessageW(f.hWnd(), WM_DISPLAYCHANGE, 32, 0);
+  EXPECT_TRUE(shell.requests.empty()) << "nothing changed, nothing is sent";
 }
 
 TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {

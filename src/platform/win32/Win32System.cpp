@@ -1,6 +1,8 @@
 #include "platform/win32/Win32System.h"
 
+#include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/WindowGeometry.h"
 
 namespace quenora::win32 {
 
@@ -79,6 +81,35 @@ WindowsVersionRecord Win32System::WindowsVersion() {
 #endif
   if (!GetVersionExA(&info)) return {};
   return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId};
+}
+
+int Win32System::TrayIconSize() {
+  // The notification area draws its icons at the DPI of the taskbar's monitor. Where the
+  // taskbar can't be found (a shell of another kind) or the system has one DPI for every
+  // monitor (before Windows 10), that is the system's DPI.
+  const int dpi = WindowDpi(FindWindowW(L"Shell_TrayWnd", nullptr));
+  // GetSystemMetricsForDpi exists from Windows 10 (1607) on.
+  using GetSystemMetricsForDpiFn = int WINAPI(int, UINT);
+  static GetSystemMetricsForDpiFn* const metricsForDpi =
+      SystemFunction<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+  if (metricsForDpi) {
+    if (const int size = metricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi)); size > 0) return size;
+  }
+  // Older systems: the small-icon size at the system's DPI, scaled to the taskbar's.
+  return MulDiv(GetSystemMetrics(SM_CXSMICON), dpi, WindowDpi(nullptr));
+}
+
+std::optional<std::uint32_t> Win32System::HighContrastText() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) ||
+      !(contrast.dwFlags & HCF_HIGHCONTRASTON)) {
+    return std::nullopt;
+  }
+  // The taskbar of a high contrast theme writes in the theme's window text colour.
+  const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+  return (std::uint32_t{GetRValue(text)} << 16) | (std::uint32_t{GetGValue(text)} << 8) |
+         GetBValue(text);
 }
 
 }  // namespace quenora::win32

@@ -18,6 +18,8 @@ class Win32System : public SystemServices {
   bool AnotherInstanceRuns() override;
   void EndProcessNow() override;
   WindowsVersionRecord WindowsVersion() override;
+  int TrayIconSize() override;
+  std::optional<std::uint32_t> HighContrastText() override;
 
   // Owner of the message boxes: the options window while it is shown, else none.
   HWND owner = nullptr;
