@@ -188,6 +188,10 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // their style does, so every change of a setting is looked at.
       TrayLook_Change(lParam != 0 && lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam),
                                                L"ImmersiveColorSet") == 0);
+      // A refresh of Group Policy broadcasts "Policy".
+      if (lParam != 0 && lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"Policy") == 0) {
+        Policies_Change();
+      }
       break;
     case WM_DEVICECHANGE:
       // Only volumes that came or went matter; every other device message changes nothing.
@@ -247,12 +251,6 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // A box over the shown window belongs to it: it stays in front of it and takes its
       // input, so that repeated clicks can't stack boxes. Over the tray it stands alone.
       services_.system.owner = wParam ? window : nullptr;
-      break;
-    case WM_SETTINGCHANGE:
-      // A refresh of Group Policy broadcasts "Policy" (lParam the section's name).
-      if (lParam && std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) == L"Policy") {
-        Policies_Change();
-      }
       break;
     case WM_QUERYENDSESSION:
       return TRUE;
