@@ -717,6 +717,35 @@ TEST_F(Form1Test, DoubleClickOnATrayIconOpensItsDrive) {
   EXPECT_EQ(starter.starts[1].commandLine, "explorer Z:");
 }
 
+// Enter, the space bar or the menu key on an icon chosen with Win+B and the arrows, as the shell
+// reports them for an icon of the classic record: the right button's press and release.
+TEST_F(Form1Test, TheKeyboardOpensTheTrayMenuAndChoosesInIt) {
+  Form1& f = Load();
+  Click(1);  // the window goes to the tray
+  ASSERT_FALSE(IsWindowVisible(f.hWnd()));
+  auto activate = [&] {
+    SendMessageW(f.hWnd(), WM_USER, 1, WM_RBUTTONDOWN);
+    SendMessageW(f.hWnd(), WM_USER, 1, WM_RBUTTONUP);
+  };
+  auto keys = [&](std::initializer_list<WPARAM> pressed) {
+    return [&f, pressed] {
+      HWND menu = nullptr;
+      EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
+      if (!menu) return false;
+      // The menu hears the keys only with its window in front.
+      EXPECT_EQ(GetForegroundWindow(), f.hWnd());
+      for (const WPARAM key : pressed) PostMessageW(f.hWnd(), WM_KEYDOWN, key, 1);
+      return true;
+    };
+  };
+  RunWithSteps(activate, {keys({VK_ESCAPE})});
+  EXPECT_FALSE(IsWindowVisible(f.hWnd()));
+  // Down to "Laufwerk öffnen", past the separator to "&Optionen", Enter.
+  RunWithSteps(activate, {keys({VK_DOWN, VK_DOWN, VK_RETURN})});
+  EXPECT_TRUE(IsWindowVisible(f.hWnd()));
+  EXPECT_TRUE(starter.starts.empty());
+}
+
 TEST_F(Form1Test, AutostartActsAtOnceAndCancelDoesNotUndoIt) {
   Form1& f = Load();
   EXPECT_EQ(f.AutoStartChk().Value(), 0);
