@@ -64,7 +64,7 @@ constexpr ControlSpec kControls[] = {
     {kMemLimitSlider, ControlKind::Slider, "", {90, 1260, 3615, 495}, Page(3)},
     {kLabel1 + 3, ControlKind::CenteredLabel, "10 MByte", {330, 1800, 3255, 315}, Page(3)},
     // Between the limit's value and the acoustic warning, neither of them moved.
-    {kNotifyChk, ControlKind::CheckBox, "Mit &Benachrichtigung", {150, 2115, 2595, 255}, Page(3)},
+    {kNotifyChk, ControlKind::CheckBox, "Mit Be&nachrichtigung", {150, 2115, 2595, 255}, Page(3)},
     {kCheck1, ControlKind::CheckBox, "&Mit akustischer Warnung", {150, 2370, 2595, 375}, Page(3)},
 
     // Page 4 "Autostart".

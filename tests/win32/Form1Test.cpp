@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -178,6 +179,30 @@ class Form1Test : public ::testing::Test {
     return Narrow(text);
   }
 
+  // A key as the program's main loop hands it on: the window's keyboard handling first, then
+  // the control that has the focus; `held` are the keys held down meanwhile.
+  void Press(WPARAM key, wchar_t character = 0, std::initializer_list<int> held = {}) {
+    BYTE keys[256] = {};
+    for (const int down : held) keys[down] = 0x80;
+    SetKeyboardState(keys);
+    const MSG messages[] = {{GetFocus(), WM_KEYDOWN, key, 1, 0, {}},
+                            {GetFocus(), WM_CHAR, character, 1, 0, {}},
+                            {GetFocus(), WM_KEYUP, key, static_cast<LPARAM>(0xC0000001), 0, {}}};
+    for (MSG message : messages) {
+      if (message.message == WM_CHAR && !character) continue;
+      message.hwnd = GetFocus();
+      if (!form->PreTranslateMessage(message)) DispatchMessageW(&message);
+    }
+    BYTE released[256] = {};
+    SetKeyboardState(released);
+  }
+  // Alt and a letter.
+  void AltKey(wchar_t letter) {
+    MSG message{GetFocus(), WM_SYSCHAR, letter, 0x20000001, 0, {}};
+    if (!form->PreTranslateMessage(message)) DispatchMessageW(&message);
+  }
+  bool Ticked(int id) { return SendMessageW(form->Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
   void SelectTab(int page) {
     SendMessageW(form->Control(kTabStrip1), TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
     NMHDR header{form->Control(kTabStrip1), static_cast<UINT_PTR>(kTabStrip1),
@@ -326,7 +351,7 @@ constexpr ShownText kShownTexts[] = {
     {kLabel1 + 2, "10 Sekunden"},  // the default values, as the labels show them
     {kLabel1 + 3, "10 Mbyte"},
     {kCheck1, "&Mit akustischer Warnung"},
-    {kNotifyChk, "Mit &Benachrichtigung"},
+    {kNotifyChk, "Mit Be&nachrichtigung"},
     {kAutoStartChk, "&Ja, automatisch starten lassen."},
     {kFrame1 + 1, ""},
     {kFrame1 + 2, ""},
@@ -898,6 +923,83 @@ TEST_F(Form1Test, SecondDriveGetsTheSecondIconAndEnterTogglesWithoutPressingOk) 
   Click(0);
   EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}, {2, "Z:"}}));
   EXPECT_EQ(f.Cycle().MemoryLimit, 1000);
+}
+
+TEST_F(Form1Test, TabWalksTheShownPageInItsOrderAndCtrlTabTurnsThePages) {
+  Form1& f = Load();
+  struct Walk {
+    int page;
+    std::vector<int> order;  // from the tab strip on
+  };
+  const std::vector<int> buttons = {kBtn + 0, kBtn + 4, kBtn + 1, kBtn + 3, kBtn + 2, kTabStrip1};
+  for (const Walk& walk :
+       {Walk{1, {kLV}}, Walk{2, {kTimerIntervalSlider}},
+        Walk{3, {kMemLimitSlider, kNotifyChk, kCheck1}}, Walk{4, {kAutoStartChk}}}) {
+    SelectTab(walk.page);
+    SetFocus(f.Control(kTabStrip1));
+    std::vector<int> expected = walk.order;
+    expected.insert(expected.end(), buttons.begin(), buttons.end());
+    std::vector<int> seen;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      Press(VK_TAB);
+      seen.push_back(GetDlgCtrlID(GetFocus()));
+    }
+    EXPECT_EQ(seen, expected) << "page " << walk.page;
+    Press(VK_TAB, 0, {VK_SHIFT});
+    EXPECT_EQ(GetFocus(), f.Control(kBtn + 2)) << "page " << walk.page;
+  }
+  SelectTab(4);
+  Press(VK_TAB, 0, {VK_CONTROL});
+  EXPECT_EQ(f.VisibleLayer(), 1);
+  Press(VK_TAB, 0, {VK_CONTROL, VK_SHIFT});
+  EXPECT_EQ(f.VisibleLayer(), 4);
+}
+
+TEST_F(Form1Test, SpaceTogglesTheSelectedDrivesCheckBox) {
+  Form1& f = Load();
+  const int z = EntryOf("Z:");
+  ASSERT_GE(z, 0);
+  LVITEMW select{};
+  select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(f.Control(kLV), LVM_SETITEMSTATE, static_cast<WPARAM>(z),
+               reinterpret_cast<LPARAM>(&select));
+  SetFocus(f.Control(kLV));
+  Press(VK_SPACE, L' ');
+  EXPECT_TRUE(f.Options().drives[static_cast<std::size_t>(z)].checked);
+  Press(VK_SPACE, L' ');
+  EXPECT_FALSE(f.Options().drives[static_cast<std::size_t>(z)].checked);
+}
+
+TEST_F(Form1Test, AccessKeysAreUniqueOnEachPageAndReachOnlyWhatIsShown) {
+  Form1& f = Load();
+  for (int page = 1; page <= kPageCount; ++page) {
+    SelectTab(page);
+    std::map<char, std::string> keys;
+    for (const ControlSpec& row : Form1Controls()) {
+      HWND control = f.Control(row.id);
+      if (!IsWindowVisible(control)) continue;
+      const std::size_t amp = row.text.find('&');
+      if (amp == std::string_view::npos || amp + 1 >= row.text.size()) continue;
+      const char key =
+          static_cast<char>(std::toupper(static_cast<unsigned char>(row.text[amp + 1])));
+      EXPECT_TRUE(keys.emplace(key, std::string(row.text)).second)
+          << "page " << page << ": " << row.text << " and " << keys[key];
+    }
+  }
+  // Alt and a letter turns the box of the page shown, never one of a hidden page.
+  SelectTab(1);
+  SetFocus(f.Control(kLV));
+  const bool sound = Ticked(kCheck1);
+  AltKey(L'm');
+  EXPECT_EQ(Ticked(kCheck1), sound);
+  EXPECT_EQ(GetFocus(), f.Control(kLV));
+  SelectTab(3);
+  AltKey(L'm');
+  EXPECT_NE(Ticked(kCheck1), sound);
+  EXPECT_EQ(GetFocus(), f.Control(kCheck1));
+  const bool notify = Ticked(kNotifyChk);
+  AltKey(L'n');
+  EXPECT_NE(Ticked(kNotifyChk), notify);
 }
 
 TEST_F(Form1Test, InfoOpensTheAboutDialogOnce) {
