@@ -18,8 +18,8 @@ namespace {
 constexpr ControlSpec kControls[] = {
     {kDriveLbl, ControlKind::Label, "", {120, 120, 9060, 255}, 0, true},
     {kStateLbl, ControlKind::Label, "", {120, 405, 9060, 255}},
-    {kFolderList, ControlKind::ReportList, "", {120, 750, 9060, 4170}},
-    {kProgressBar, ControlKind::ProgressBar, "", {120, 5100, 2100, 240}},
+    {kFolderList, ControlKind::ReportList, "Ordner", {120, 750, 9060, 4170}},
+    {kProgressBar, ControlKind::ProgressBar, "Fortschritt", {120, 5100, 2100, 240}},
     {kProgressLbl, ControlKind::Label, "", {2340, 5100, 5550, 255}},
     // In the progress's place while no scan runs.
     {kHintLbl,

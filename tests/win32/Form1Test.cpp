@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 
+#include "AccessibleName.h"
 #include "FakeFolderTree.h"
 #include "Fakes.h"
 #include "ProcessCounters.h"
@@ -923,6 +924,40 @@ TEST_F(Form1Test, SecondDriveGetsTheSecondIconAndEnterTogglesWithoutPressingOk) 
   Click(0);
   EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}, {2, "Z:"}}));
   EXPECT_EQ(f.Cycle().MemoryLimit, 1000);
+}
+
+// What a screen reader says for each control, whichever page is shown.
+TEST_F(Form1Test, EveryControlHasTheNameAScreenReaderSays) {
+  Form1& f = Load();
+  struct Named {
+    int id;
+    const char* name;
+  };
+  for (const Named& c : {
+           Named{kTabStrip1, "Optionsseiten"},
+           Named{kLayerIdBase + 1, "Laufwerke"},
+           Named{kLayerIdBase + 3, "Alarm"},
+           Named{kPicture1 + 1, "Festplatte"},
+           Named{kPicture1 + 3, "Uhr mit Kalender"},
+           Named{kPicture1 + 0, "Tortendiagramm"},
+           Named{kPicture1 + 2, "Zahnräder"},
+           Named{kLV, "Laufwerke"},
+           Named{kTimerIntervalSlider,
+                 "In welchen Zeitabständen sollen die Datenträger überprüft werden?"},
+           Named{kLabel1 + 2, "10 Sekunden"},
+           Named{kMemLimitSlider,
+                 "Ab wieviel MByte Rest-Speicher soll ein Alarm ausgelöst werden?"},
+           Named{kNotifyChk, "Mit Benachrichtigung"},
+           Named{kCheck1, "Mit akustischer Warnung"},
+           Named{kAutoStartChk, "Ja, automatisch starten lassen."},
+           Named{kBtn + 0, "OK"},
+           Named{kBtn + 4, "Beenden"},
+           Named{kImage1, "Weitere Tarnwick-Programme kennenlernen"},
+       }) {
+    EXPECT_EQ(testing::AccessibleName(f.Control(c.id)), c.name) << c.id;
+  }
+  // The page pictures still show.
+  EXPECT_NE(SendMessageW(f.Control(kPicture1 + 1), STM_GETICON, 0, 0), 0);
 }
 
 TEST_F(Form1Test, TabWalksTheShownPageInItsOrderAndCtrlTabTurnsThePages) {

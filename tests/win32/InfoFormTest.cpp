@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "AccessibleName.h"
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
@@ -61,6 +62,32 @@ TEST_F(InfoFormTest, OpensOnceWithItsTextAndTheUpdateCheckFocused) {
   RECT place{};
   GetWindowRect(window, &place);
   EXPECT_EQ(place.left, 5);
+}
+
+// What a screen reader says for each control; Tab walks the buttons as they are read and Escape
+// closes the dialog, as the main loop hands the keys on.
+TEST_F(InfoFormTest, EachControlIsNamedAndTheKeyboardWalksAndClosesIt) {
+  info.ShowInfo();
+  struct Named {
+    int id;
+    const char* name;
+  };
+  for (const Named& c :
+       {Named{kImage1, "Weitere Tarnwick-Programme kennenlernen"},
+        Named{kBtn + 1, "Auf Tarnwick nach neuer Version dieser Software suchen"},
+        Named{kBtn + 0, "E-Mail an Tarnwick schreiben"}, Named{kBtn + 3, "Fenster schliessen"}}) {
+    EXPECT_EQ(testing::AccessibleName(info.Control(c.id)), c.name) << c.id;
+  }
+  auto press = [&](WPARAM key) {
+    MSG message{GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
+    if (!info.PreTranslateMessage(message)) DispatchMessageW(&message);
+  };
+  for (const int id : {kBtn + 0, kBtn + 3, kBtn + 1}) {
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), info.Control(id)) << id;
+  }
+  press(VK_ESCAPE);
+  EXPECT_EQ(info.hWnd(), nullptr);
 }
 
 TEST_F(InfoFormTest, ADpiChangeLaysTheDialogOutAgainAtTheSuggestedPlace) {

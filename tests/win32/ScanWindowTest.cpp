@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "AccessibleName.h"
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
 
@@ -112,6 +113,34 @@ TEST_F(ScanWindowTest, ADriveWithoutScansIsScannedWithProgressUntilCancelled) {
   EXPECT_FALSE(Visible(kProgressBar));
   EXPECT_FALSE(Visible(kCancelBtn));
   EXPECT_EQ(Text(kStateLbl), "Noch nicht durchsucht.");
+}
+
+// What a screen reader says for each control while a scan runs; Tab walks them as they are read
+// and Escape closes the window, as the main loop hands the keys on.
+TEST_F(ScanWindowTest, EachControlIsNamedAndTheKeyboardWalksAndClosesIt) {
+  scans.drives["D:"].latest = Scan({{"D:\\", 10 * kGB}, {"D:\\Daten", 8 * kGB}});
+  scans.drives["D:"].running = true;
+  window->ShowDrive('D', 512.0 * kGB, 51.2 * kGB, "DATEN");
+  struct Named {
+    int id;
+    const char* name;
+  };
+  for (const Named& c : {Named{kFolderList, "Ordner"}, Named{kProgressBar, "Fortschritt"},
+                         Named{kCancelBtn, "Abbrechen"}, Named{kRescanBtn, "Neu durchsuchen"},
+                         Named{kCloseBtn, "Schließen"}}) {
+    EXPECT_EQ(testing::AccessibleName(window->Control(c.id)), c.name) << c.id;
+  }
+  auto press = [&](WPARAM key) {
+    MSG message{GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
+    if (!window->PreTranslateMessage(message)) DispatchMessageW(&message);
+  };
+  SetFocus(window->Control(kFolderList));
+  for (const int id : {kCancelBtn, kFreeSpaceBtn, kCloseBtn, kFolderList}) {
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), window->Control(id)) << id;
+  }
+  press(VK_ESCAPE);
+  EXPECT_EQ(window->hWnd(), nullptr);
 }
 
 TEST_F(ScanWindowTest, AFinishedScanListsTheGrowingFirstAndOpensTheChosenFolder) {
