@@ -31,7 +31,7 @@ constexpr ControlSpec kControls[] = {
     {kRescanBtn, ControlKind::Button, "&Neu durchsuchen", {120, 5640, 1800, 375}},
     {kFreeSpaceBtn,
      ControlKind::Button,
-     "&Speicher freigeben \xE2\x80\xA6",
+     "Speicher &freigeben \xE2\x80\xA6",
      {2010, 5640, 2100, 375}},
     {kCloseBtn,
      ControlKind::Button,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "AccessibleName.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 
@@ -163,6 +164,15 @@ TEST_F(DriveLimitDialogTest, ABadNumberIsNamedAndHoldsOkUntilTheFieldIsLeft) {
               SendMessageW(At(kCancelButton), BM_CLICK, 0, 0);
             }});
   EXPECT_EQ(choice, std::nullopt);
+}
+
+TEST_F(DriveLimitDialogTest, EveryAccessKeyIsItsOwnAndEscapeClosesWithoutAChoice) {
+  const std::optional<DriveLimitChoice> choice = Show({[&] {
+    EXPECT_EQ(testing::AccessKeyClashes(dialog->hWnd()), std::vector<std::string>{});
+    Key(GetFocus(), VK_ESCAPE);
+  }});
+  EXPECT_EQ(choice, std::nullopt);
+  EXPECT_EQ(dialog->hWnd(), nullptr);
 }
 
 }  // namespace

@@ -78,6 +78,7 @@ TEST_F(InfoFormTest, EachControlIsNamedAndTheKeyboardWalksAndClosesIt) {
         Named{kBtn + 0, "E-Mail an Tarnwick schreiben"}, Named{kBtn + 3, "Fenster schliessen"}}) {
     EXPECT_EQ(testing::AccessibleName(info.Control(c.id)), c.name) << c.id;
   }
+  EXPECT_EQ(testing::AccessKeyClashes(info.hWnd()), std::vector<std::string>{});
   auto press = [&](WPARAM key) {
     MSG message{GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
     if (!info.PreTranslateMessage(message)) DispatchMessageW(&message);

@@ -143,6 +143,16 @@ TEST_F(ScanWindowTest, EachControlIsNamedAndTheKeyboardWalksAndClosesIt) {
   EXPECT_EQ(window->hWnd(), nullptr);
 }
 
+TEST_F(ScanWindowTest, AccessKeysAreUniqueAndAltSCloses) {
+  scans.drives["D:"].latest = Scan({{"D:\\", 10 * kGB}});
+  window->ShowDrive('D', 512.0 * kGB, 51.2 * kGB, "DATEN");
+  EXPECT_EQ(testing::AccessKeyClashes(window->hWnd()), std::vector<std::string>{});
+  MSG alt{GetFocus(), WM_SYSCHAR, L's', 0x20000001, 0, {}};
+  if (!window->PreTranslateMessage(alt)) DispatchMessageW(&alt);
+  EXPECT_EQ(window->hWnd(), nullptr);
+  EXPECT_TRUE(shell.opened.empty());
+}
+
 TEST_F(ScanWindowTest, AFinishedScanListsTheGrowingFirstAndOpensTheChosenFolder) {
   FakeScans::Drive& d = scans.drives["D:"];
   d.running = true;
