@@ -519,6 +519,11 @@ void Form1::PopUpTrayMenu() {
   const int chosen = static_cast<int>(TrackPopupMenuEx(pum_.get(), flags, place.at.x, place.at.y,
                                                        window, place.atIcon ? &clearOf : nullptr));
   PostMessageW(window, WM_NULL, 0, 0);
+  // Dismissed or "&Abbrechen" from the keyboard: the keyboard goes back to the icons, as the
+  // shell asks of a menu that leads nowhere.
+  if (place.atIcon && (chosen == 0 || chosen == kPumDefaultItem)) {
+    tray_.ReturnFocusToTray(static_cast<std::uint32_t>(routing_.ClickedIconID));
+  }
   if (chosen > 0) pumxxx_Click(chosen);
 }
 
