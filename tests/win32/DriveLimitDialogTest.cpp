@@ -166,11 +166,22 @@ TEST_F(DriveLimitDialogTest, ABadNumberIsNamedAndHoldsOkUntilTheFieldIsLeft) {
   EXPECT_EQ(choice, std::nullopt);
 }
 
-TEST_F(DriveLimitDialogTest, EveryAccessKeyIsItsOwnAndEscapeClosesWithoutAChoice) {
-  const std::optional<DriveLimitChoice> choice = Show({[&] {
-    EXPECT_EQ(testing::AccessKeyClashes(dialog->hWnd()), std::vector<std::string>{});
-    Key(GetFocus(), VK_ESCAPE);
-  }});
+TEST_F(DriveLimitDialogTest, TabGoesAsItIsReadEveryAccessKeyIsItsOwnAndEscapeClosesWithoutAChoice) {
+  const std::optional<DriveLimitChoice> choice =
+      Show({[&] {
+              EXPECT_EQ(testing::AccessKeyClashes(dialog->hWnd()), std::vector<std::string>{});
+              // Tab as the dialog is read, past the fields greyed with the page's limit.
+              EXPECT_EQ(GetFocus(), At(kAllDrivesOpt));
+              Key(GetFocus(), VK_TAB);
+            },
+            [&] {
+              EXPECT_EQ(GetFocus(), At(kEarlyChk));
+              Key(GetFocus(), VK_TAB);
+            },
+            [&] {
+              EXPECT_EQ(GetFocus(), At(kOKButton));
+              Key(GetFocus(), VK_ESCAPE);
+            }});
   EXPECT_EQ(choice, std::nullopt);
   EXPECT_EQ(dialog->hWnd(), nullptr);
 }

@@ -983,6 +983,11 @@ TEST_F(Form1Test, TabWalksTheShownPageInItsOrderAndCtrlTabTurnsThePages) {
     Press(VK_TAB, 0, {VK_SHIFT});
     EXPECT_EQ(GetFocus(), f.Control(kBtn + 2)) << "page " << walk.page;
   }
+  // The arrows on the tab strip choose the page.
+  SelectTab(1);
+  SetFocus(f.Control(kTabStrip1));
+  Press(VK_RIGHT);
+  EXPECT_EQ(f.VisibleLayer(), 2);
   SelectTab(4);
   Press(VK_TAB, 0, {VK_CONTROL});
   EXPECT_EQ(f.VisibleLayer(), 1);
