@@ -15,11 +15,16 @@
 
 namespace quenora::testing {
 
+// IAccessible's identifier, spelled out: the 64-bit import library of oleacc offers one under
+// this name that is its DLL's export, not the GUID.
+inline constexpr GUID kIAccessible = {
+    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
 inline std::string AccessibleName(HWND control) {
   static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   (void)com;
   IAccessible* object = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), kIAccessible,
                                         reinterpret_cast<void**>(&object))) ||
       !object) {
     return "<no accessible object>";
