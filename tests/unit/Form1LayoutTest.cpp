@@ -76,21 +76,6 @@ TEST(Form1LayoutTest, TabOrderVisitsEveryFocusableControlOnceButtonsOkFirst) {
             (std::vector<std::string>{"&OK", "&Beenden", "&Abbrechen", "&Info", "&Hilfe"}));
 }
 
-// Windows names a control without text of its own by the label just before it; the sliders'
-// own names are that label's question too.
-TEST(Form1LayoutTest, EachSliderComesRightAfterTheQuestionThatNamesIt) {
-  const std::span<const ControlSpec> controls = Form1Controls();
-  for (std::size_t i = 0; i < controls.size(); ++i) {
-    if (controls[i].kind != ControlKind::Slider) continue;
-    ASSERT_GT(i, 0u);
-    const ControlSpec& before = controls[i - 1];
-    EXPECT_EQ(before.kind, ControlKind::Label) << controls[i].id;
-    EXPECT_EQ(before.container, controls[i].container) << controls[i].id;
-    EXPECT_EQ(before.text, controls[i].text) << controls[i].id;
-    EXPECT_NE(controls[i].text, "") << controls[i].id;
-  }
-}
-
 TEST(Form1LayoutTest, SliderLabelsShowTheValueWithItsUnit) {
   EXPECT_EQ(IntervalDisplayText(10), "10 Sekunden");
   EXPECT_EQ(IntervalDisplayText(1), "1 Sekunden");

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "AccessibleName.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 
@@ -164,26 +163,6 @@ TEST_F(DriveLimitDialogTest, ABadNumberIsNamedAndHoldsOkUntilTheFieldIsLeft) {
               SendMessageW(At(kCancelButton), BM_CLICK, 0, 0);
             }});
   EXPECT_EQ(choice, std::nullopt);
-}
-
-TEST_F(DriveLimitDialogTest, TabGoesAsItIsReadEveryAccessKeyIsItsOwnAndEscapeClosesWithoutAChoice) {
-  const std::optional<DriveLimitChoice> choice =
-      Show({[&] {
-              EXPECT_EQ(testing::AccessKeyClashes(dialog->hWnd()), std::vector<std::string>{});
-              // Tab as the dialog is read, past the fields greyed with the page's limit.
-              EXPECT_EQ(GetFocus(), At(kAllDrivesOpt));
-              Key(GetFocus(), VK_TAB);
-            },
-            [&] {
-              EXPECT_EQ(GetFocus(), At(kEarlyChk));
-              Key(GetFocus(), VK_TAB);
-            },
-            [&] {
-              EXPECT_EQ(GetFocus(), At(kOKButton));
-              Key(GetFocus(), VK_ESCAPE);
-            }});
-  EXPECT_EQ(choice, std::nullopt);
-  EXPECT_EQ(dialog->hWnd(), nullptr);
 }
 
 }  // namespace
