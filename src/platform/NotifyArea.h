@@ -24,6 +24,8 @@ struct NotifyIconRecord {
 inline constexpr std::uint32_t kNimAdd = 0;
 inline constexpr std::uint32_t kNimModify = 1;
 inline constexpr std::uint32_t kNimDelete = 2;
+// The keyboard goes back to the notification area, at the icon (shell 5.0 and later).
+inline constexpr std::uint32_t kNimSetFocus = 3;
 
 // A notification shown from one of the program's icons (a balloon, or a toast that stays in
 // the notification centre): its window and identifier, a title of at most 63 and a text of at

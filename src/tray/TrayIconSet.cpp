@@ -66,6 +66,12 @@ void TrayIconSet::ShowNotice(std::uint32_t id, std::string_view title, std::stri
   shell_.ShowNotice(notice);
 }
 
+void TrayIconSet::ReturnFocusToTray(std::uint32_t id) {
+  // The record names the icon; the shell reads nothing else of it for this request.
+  const Shown shown = id < shown_.size() ? shown_[id] : Shown{};
+  shell_.ShellNotifyIcon(kNimSetFocus, BuildRecord(id, shown.icon, shown.tip));
+}
+
 void TrayIconSet::AddTrayIcon(std::uint32_t id, IconHandle icon, std::string_view tip) {
   CallNotifyIcon(kNimAdd, id, icon, tip);
 }

@@ -42,6 +42,10 @@ class TrayIconSet {
   // shell forgets every icon when its taskbar is created anew (Explorer restarted).
   void AddAllTrayIconsAgain(std::int32_t driveCount);
 
+  // Gives the keyboard back to the notification area at icon `id`, as it was before its menu
+  // opened from the keyboard; what the icon shows stays.
+  void ReturnFocusToTray(std::uint32_t id);
+
   // Shows a notification from icon `id`, the title and text cut to the shell's fields.
   void ShowNotice(std::uint32_t id, std::string_view title, std::string_view text);
 

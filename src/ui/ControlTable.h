@@ -37,6 +37,8 @@ enum class ControlKind {
 struct ControlSpec {
   int id;
   ControlKind kind;
+  // What the control shows; for a control that shows no text of its own (a slider, a list, a
+  // picture, the tab strip, a page) the name a screen reader says for it.
   std::string_view text;
   TwipsRect rect;     // within its container
   int container = 0;  // the id of the Layer it lies on; 0: on the window itself

@@ -9,9 +9,11 @@
 #include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32FolderListing.h"
+#include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
 #include "settings/DriveListBox.h"
+#include "tray/TrayMenuPlace.h"
 #include "ui/DriveLimitDialog.h"
 #include "ui/DriveListRefresh.h"
 #include "ui/ScanPolicy.h"
@@ -607,12 +609,29 @@ void Form1::PopUpTrayMenu() {
   SetMenuDefaultItem(pum_.get(), kPumDefaultItem, FALSE);
   POINT mouse{};
   GetCursorPos(&mouse);
-  // Without the window in front the menu wouldn't close when the user clicks elsewhere; the
-  // empty message after it lets the menu's own closing finish.
+  const std::optional<RECT> icon = TrayIconRect(window, static_cast<UINT>(routing_.ClickedIconID));
+  const TrayMenuPlace place = PlaceTrayMenu(
+      {mouse.x, mouse.y},
+      icon ? std::optional(ScreenRect{icon->left, icon->top, icon->right, icon->bottom})
+           : std::nullopt);
+  // Opened from the keyboard, the menu lies above or below its icon, whichever has room.
+  TPMPARAMS clearOf{};
+  clearOf.cbSize = sizeof clearOf;
+  if (icon) clearOf.rcExclude = *icon;
+  const UINT flags =
+      TPM_RETURNCMD | TPM_RIGHTBUTTON | (place.atIcon ? TPM_VERTICAL | TPM_BOTTOMALIGN : 0u);
+  // Without the window in front the menu wouldn't close when the user clicks elsewhere, nor
+  // hear the arrows, Enter and Escape; the empty message after it lets the menu's own closing
+  // finish.
   SetForegroundWindow(window);
-  const int chosen = static_cast<int>(TrackPopupMenu(pum_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
-                                                     mouse.x, mouse.y, 0, window, nullptr));
+  const int chosen = static_cast<int>(TrackPopupMenuEx(pum_.get(), flags, place.at.x, place.at.y,
+                                                       window, place.atIcon ? &clearOf : nullptr));
   PostMessageW(window, WM_NULL, 0, 0);
+  // Dismissed or "&Abbrechen" from the keyboard: the keyboard goes back to the icons, as the
+  // shell asks of a menu that leads nowhere.
+  if (place.atIcon && (chosen == 0 || chosen == kPumDefaultItem)) {
+    tray_.ReturnFocusToTray(static_cast<std::uint32_t>(routing_.ClickedIconID));
+  }
   if (chosen > 0) pumxxx_Click(chosen);
 }
 

@@ -22,55 +22,58 @@ constexpr int Page(int n) {
 constexpr TwipsRect kPictureRect{240, 330, 720, 720};
 constexpr std::string_view kPolicyNoteText = "Vom Administrator festgelegt";
 
+// A slider is named by the question above it, in the same words, so that a screen reader says
+// what it sets whether it reads the slider's own text or the label before it.
+constexpr std::string_view kIntervalQuestion =
+    "In welchen Zeitabst\xC3\xA4nden sollen die Datentr\xC3\xA4ger \xC3\xBC"
+    "berpr\xC3\xBC"
+    "ft werden?";
+constexpr std::string_view kLimitQuestion =
+    "Ab wieviel MByte Rest-Speicher soll ein Alarm ausgel\xC3\xB6st werden?";
+// The logo is named by what a click on it does.
+constexpr std::string_view kLogoName = "Weitere Tarnwick-Programme kennenlernen";
+
 constexpr ControlSpec kControls[] = {
-    {kTabStrip1, ControlKind::TabStrip, "", {90, 60, 4155, 3495}},
-    {kLayerIdBase + 1, ControlKind::Layer, "", LayerAsLoaded(1)},
-    {kLayerIdBase + 2, ControlKind::Layer, "", LayerAsLoaded(2)},
-    {kLayerIdBase + 3, ControlKind::Layer, "", LayerAsLoaded(3)},
-    {kLayerIdBase + 4, ControlKind::Layer, "", LayerAsLoaded(4)},
+    {kTabStrip1, ControlKind::TabStrip, "Optionsseiten", {90, 60, 4155, 3495}},
+    {kLayerIdBase + 1, ControlKind::Layer, "Laufwerke", LayerAsLoaded(1)},
+    {kLayerIdBase + 2, ControlKind::Layer, "Testintervall", LayerAsLoaded(2)},
+    {kLayerIdBase + 3, ControlKind::Layer, "Alarm", LayerAsLoaded(3)},
+    {kLayerIdBase + 4, ControlKind::Layer, "Autostart", LayerAsLoaded(4)},
 
     // Page 1 "Laufwerke".
     {kFrame1 + 1, ControlKind::Frame, "", kFrameRect, Page(1)},
-    {kPicture1 + 1, ControlKind::Icon, "", kPictureRect, Page(1)},
+    {kPicture1 + 1, ControlKind::Icon, "Festplatte", kPictureRect, Page(1)},
     {kLabel1 + 1,
      ControlKind::Label,
      "Welche Laufwerke sollen \xC3\xBC"
      "berwacht werden?",
      {1110, 330, 2475, 585},
      Page(1)},
-    {kLV, ControlKind::ListView, "", {90, 1140, 3585, 1725}, Page(1)},
+    {kLV, ControlKind::ListView, "Laufwerke", {90, 1140, 3585, 1725}, Page(1)},
 
     // Page 2 "Testintervall".
     {kFrame1 + 2, ControlKind::Frame, "", kFrameRect, Page(2)},
-    {kPicture1 + 3, ControlKind::Icon, "", kPictureRect, Page(2)},
-    {kLabel1 + 4,
-     ControlKind::Label,
-     "In welchen Zeitabst\xC3\xA4nden sollen die Datentr\xC3\xA4ger \xC3\xBC"
-     "berpr\xC3\xBC"
-     "ft "
-     "werden?",
-     {1110, 330, 2175, 795},
-     Page(2)},
-    {kTimerIntervalSlider, ControlKind::Slider, "", {60, 1170, 3675, 495}, Page(2)},
+    {kPicture1 + 3, ControlKind::Icon, "Uhr mit Kalender", kPictureRect, Page(2)},
+    {kLabel1 + 4, ControlKind::Label, kIntervalQuestion, {1110, 330, 2175, 795}, Page(2)},
+    {kTimerIntervalSlider, ControlKind::Slider, kIntervalQuestion, {60, 1170, 3675, 495}, Page(2)},
     {kLabel1 + 2, ControlKind::CenteredLabel, "10 Sekunden", {300, 1800, 3192, 312}, Page(2)},
 
     // Page 3 "Alarm".
     {kFrame1 + 3, ControlKind::Frame, "", kFrameRect, Page(3)},
-    {kPicture1 + 0, ControlKind::Icon, "", kPictureRect, Page(3)},
-    {kLabel1 + 0,
-     ControlKind::Label,
-     "Ab wieviel MByte Rest-Speicher soll ein Alarm ausgel\xC3\xB6st werden?",
-     {1110, 330, 1905, 735},
-     Page(3)},
-    {kMemLimitSlider, ControlKind::Slider, "", {90, 1260, 3615, 495}, Page(3)},
+    {kPicture1 + 0, ControlKind::Icon, "Tortendiagramm", kPictureRect, Page(3)},
+    {kLabel1 + 0, ControlKind::Label, kLimitQuestion, {1110, 330, 1905, 735}, Page(3)},
+    {kMemLimitSlider, ControlKind::Slider, kLimitQuestion, {90, 1260, 3615, 495}, Page(3)},
     {kLabel1 + 3, ControlKind::CenteredLabel, "10 MByte", {330, 1800, 3255, 315}, Page(3)},
     // Between the limit's value and the acoustic warning, neither of them moved.
-    {kNotifyChk, ControlKind::CheckBox, "Mit &Benachrichtigung", {150, 2115, 2595, 255}, Page(3)},
+    {kNotifyChk, ControlKind::CheckBox, "Mit Be&nachrichtigung", {150, 2115, 2595, 255}, Page(3)},
     {kCheck1, ControlKind::CheckBox, "&Mit akustischer Warnung", {150, 2370, 2595, 375}, Page(3)},
 
     // Page 4 "Autostart".
     {kFrame1 + 4, ControlKind::Frame, "", kFrameRect, Page(4)},
-    {kPicture1 + 2, ControlKind::Icon, "", kPictureRect, Page(4)},
+    {kPicture1 + 2, ControlKind::Icon,
+     "Zahnr\xC3\xA4"
+     "der",
+     kPictureRect, Page(4)},
     {kLabel1 + 5,
      ControlKind::Label,
      "Soll das Tool gleich zusammen mit Windows gestartet werden?",
@@ -97,7 +100,7 @@ constexpr ControlSpec kControls[] = {
     {kBtn + 1, ControlKind::Button, "&Abbrechen", {4350, 1350, 1155, 420}},
     {kBtn + 4, ControlKind::Button, "&Beenden", {4350, 1830, 1155, 420}},
     {kBtn + 0, ControlKind::Button, "&OK", {4350, 2640, 1155, 420}, 0, true},
-    {kImage1, ControlKind::Logo, "", {4350, 3120, 1155, 435}},
+    {kImage1, ControlKind::Logo, kLogoName, {4350, 3120, 1155, 435}},
 };
 
 constexpr std::array<TabSpec, kPageCount> kTabs = {{

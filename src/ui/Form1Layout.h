@@ -24,7 +24,7 @@ inline constexpr int kTimerIntervalSlider = 141;
 inline constexpr int kMemLimitSlider = 142;
 inline constexpr int kCheck1 = 143;  // Check1(0)
 inline constexpr int kAutoStartChk = 144;
-inline constexpr int kNotifyChk = 145;  // "Mit &Benachrichtigung", on the alarm page
+inline constexpr int kNotifyChk = 145;  // "Mit Be&nachrichtigung", on the alarm page
 inline constexpr int kBtn = 150;  // Btn(i) is kBtn + i
 inline constexpr int kImage1 = 160;
 // kPolicyNote + n: "Vom Administrator festgelegt" on page n, shown where a policy fixes one of

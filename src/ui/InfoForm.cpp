@@ -21,7 +21,10 @@ using namespace infoform;
 namespace {
 
 constexpr ControlSpec kControls[] = {
-    {kImage1, ControlKind::ScaledPicture, "", {90, 180, 915, 6135}},
+    {kImage1,
+     ControlKind::ScaledPicture,
+     "Weitere Tarnwick-Programme kennenlernen",
+     {90, 180, 915, 6135}},
     {kLabel, ControlKind::Label, "", {1140, 120, 8115, 5415}, 0, false, L"Arial", 975},
     {kLine1, ControlKind::Line, "", {1140, 5580, 8160, 30}},
     // Element numbers, not the order on the screen, choose the action; Tab goes 1, 0, 3.

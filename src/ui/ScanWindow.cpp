@@ -18,8 +18,8 @@ namespace {
 constexpr ControlSpec kControls[] = {
     {kDriveLbl, ControlKind::Label, "", {120, 120, 9060, 255}, 0, true},
     {kStateLbl, ControlKind::Label, "", {120, 405, 9060, 255}},
-    {kFolderList, ControlKind::ReportList, "", {120, 750, 9060, 4170}},
-    {kProgressBar, ControlKind::ProgressBar, "", {120, 5100, 2100, 240}},
+    {kFolderList, ControlKind::ReportList, "Ordner", {120, 750, 9060, 4170}},
+    {kProgressBar, ControlKind::ProgressBar, "Fortschritt", {120, 5100, 2100, 240}},
     {kProgressLbl, ControlKind::Label, "", {2340, 5100, 5550, 255}},
     // In the progress's place while no scan runs.
     {kHintLbl,
@@ -31,7 +31,7 @@ constexpr ControlSpec kControls[] = {
     {kRescanBtn, ControlKind::Button, "&Neu durchsuchen", {120, 5640, 1800, 375}},
     {kFreeSpaceBtn,
      ControlKind::Button,
-     "&Speicher freigeben \xE2\x80\xA6",
+     "Speicher &freigeben \xE2\x80\xA6",
      {2010, 5640, 2100, 375}},
     {kCloseBtn,
      ControlKind::Button,

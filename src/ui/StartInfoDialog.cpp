@@ -13,7 +13,10 @@ namespace {
 
 // OK comes first for the keyboard, though it sits below the box.
 constexpr ControlSpec kControls[] = {
-    {kImage1, ControlKind::Picture, "", {75, 90, 4020, 1020}},
+    {kImage1,
+     ControlKind::Picture,
+     "Infobereich der Taskleiste mit den Laufwerkssymbolen",
+     {75, 90, 4020, 1020}},
     {kInfoLbl, ControlKind::CenteredLabel, "", {75, 1230, 3990, 765}, 0, true},
     {kOKButton, ControlKind::DefaultButton, "&OK", {1162, 2430, 1830, 375}},
     {kNeverShowAgainChk,

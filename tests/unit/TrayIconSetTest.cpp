@@ -117,6 +117,15 @@ TEST_F(TrayIconSetTest, RemoveAllDeletesEveryIconInOrder) {
   }
 }
 
+TEST_F(TrayIconSetTest, TheKeyboardGoesBackToTheIconAndItKeepsWhatItShows) {
+  tray.AddTrayIcon(2, 12, "Rest auf D: 1,0 GB = 50%");
+  tray.ReturnFocusToTray(2);
+  ASSERT_EQ(shell.requests.size(), 2u);
+  EXPECT_EQ(shell.requests[1].message, kNimSetFocus);
+  EXPECT_EQ(shell.requests[1].record.uID, 2u);
+  EXPECT_EQ(shell.requests[1].Tip(), "Rest auf D: 1,0 GB = 50%");
+}
+
 TEST_F(TrayIconSetTest, NewTaskbarGetsEveryIconAgainAsItWasLastShown) {
   tray.AddTrayIcon(1, 10, "");
   tray.AddTrayIcon(2, 10, "");

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <tuple>
 
+#include "AccessibleName.h"
 #include "FakeFolderTree.h"
 #include "Fakes.h"
 #include "ProcessCounters.h"
@@ -184,6 +186,18 @@ class Form1Test : public ::testing::Test {
     return Narrow(text);
   }
 
+  // A key as the main loop hands it on: the window's keyboard handling first, then the control
+  // with the focus; `held` are held down meanwhile.
+  void Key(UINT message, WPARAM key, std::initializer_list<int> held = {}) {
+    BYTE keys[256] = {};
+    for (const int down : held) keys[down] = 0x80;
+    SetKeyboardState(keys);
+    MSG sent{GetFocus(), message, key, message == WM_SYSCHAR ? 0x20000001 : 1, 0, {}};
+    if (!form->PreTranslateMessage(sent)) DispatchMessageW(&sent);
+    for (const int down : held) keys[down] = 0;
+    SetKeyboardState(keys);
+  }
+
   void SelectTab(int page) {
     SendMessageW(form->Control(kTabStrip1), TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
     NMHDR header{form->Control(kTabStrip1), static_cast<UINT_PTR>(kTabStrip1),
@@ -332,7 +346,7 @@ constexpr ShownText kShownTexts[] = {
     {kLabel1 + 2, "10 Sekunden"},  // the default values, as the labels show them
     {kLabel1 + 3, "10 Mbyte"},
     {kCheck1, "&Mit akustischer Warnung"},
-    {kNotifyChk, "Mit &Benachrichtigung"},
+    {kNotifyChk, "Mit Be&nachrichtigung"},
     {kAutoStartChk, "&Ja, automatisch starten lassen."},
     {kFrame1 + 1, ""},
     {kFrame1 + 2, ""},
@@ -723,6 +737,31 @@ TEST_F(Form1Test, DoubleClickOnATrayIconOpensItsDrive) {
   EXPECT_EQ(starter.starts[1].commandLine, "explorer Z:");
 }
 
+// Enter, the space bar or the menu key on an icon chosen with Win+B and the arrows, as the shell
+// reports them for an icon of the classic record: the right button's press and release.
+TEST_F(Form1Test, TheKeyboardOpensTheTrayMenuAndChoosesInIt) {
+  Form1& f = Load();
+  Click(1);  // the window goes to the tray
+  auto activate = [&] {
+    SendMessageW(f.hWnd(), WM_USER, 1, WM_RBUTTONDOWN);
+    SendMessageW(f.hWnd(), WM_USER, 1, WM_RBUTTONUP);
+  };
+  auto keys = [&](std::vector<WPARAM> pressed) -> std::function<bool()> {
+    return [&f, pressed] {
+      HWND menu = nullptr;
+      EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
+      if (!menu) return false;
+      EXPECT_EQ(GetForegroundWindow(), f.hWnd());  // else the menu wouldn't hear the keys
+      for (const WPARAM key : pressed) PostMessageW(f.hWnd(), WM_KEYDOWN, key, 1);
+      return true;
+    };
+  };
+  RunWithSteps(activate, {keys({VK_ESCAPE})});
+  EXPECT_FALSE(IsWindowVisible(f.hWnd()));
+  RunWithSteps(activate, {keys({VK_DOWN, VK_DOWN, VK_RETURN})});  // past a separator: Optionen
+  EXPECT_TRUE(IsWindowVisible(f.hWnd()));
+}
+
 TEST_F(Form1Test, AutostartActsAtOnceAndCancelDoesNotUndoIt) {
   Form1& f = Load();
   EXPECT_EQ(f.AutoStartChk().Value(), 0);
@@ -940,6 +979,72 @@ TEST_F(Form1Test, SecondDriveGetsTheSecondIconAndEnterTogglesWithoutPressingOk) 
   Click(0);
   EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}, {2, "Z:"}}));
   EXPECT_EQ(f.Cycle().MemoryLimit, 1000);
+}
+
+// What a screen reader says for each kind of control, whichever page is shown.
+TEST_F(Form1Test, EveryKindOfControlHasTheNameAScreenReaderSays) {
+  Form1& f = Load();
+  const std::pair<int, const char*> names[] = {
+      {kTabStrip1, "Optionsseiten"},
+      {kLayerIdBase + 3, "Alarm"},
+      {kPicture1 + 2, "Zahnräder"},
+      {kLV, "Laufwerke"},
+      {kMemLimitSlider, "Ab wieviel MByte Rest-Speicher soll ein Alarm ausgelöst werden?"},
+      {kNotifyChk, "Mit Benachrichtigung"},
+      {kImage1, "Weitere Tarnwick-Programme kennenlernen"}};
+  for (const auto& [id, name] : names) EXPECT_EQ(testing::AccessibleName(f.Control(id)), name);
+  EXPECT_NE(SendMessageW(f.Control(kPicture1 + 2), STM_GETICON, 0, 0), 0);  // still shown
+}
+
+TEST_F(Form1Test, TabWalksThePageShownCtrlTabAndTheArrowsTurnThePages) {
+  Form1& f = Load();
+  SelectTab(3);
+  SetFocus(f.Control(kTabStrip1));
+  std::vector<int> seen;
+  for (int i = 0; i < 9; ++i) {
+    Key(WM_KEYDOWN, VK_TAB);
+    seen.push_back(GetDlgCtrlID(GetFocus()));
+  }
+  EXPECT_EQ(seen, (std::vector<int>{kMemLimitSlider, kNotifyChk, kCheck1, kBtn + 0, kBtn + 4,
+                                    kBtn + 1, kBtn + 3, kBtn + 2, kTabStrip1}));
+  Key(WM_KEYDOWN, VK_TAB, {VK_SHIFT});
+  EXPECT_EQ(GetFocus(), f.Control(kBtn + 2));
+  Key(WM_KEYDOWN, VK_TAB, {VK_CONTROL});
+  EXPECT_EQ(f.VisibleLayer(), 4);
+  Key(WM_KEYDOWN, VK_TAB, {VK_CONTROL, VK_SHIFT});
+  EXPECT_EQ(f.VisibleLayer(), 3);
+  SetFocus(f.Control(kTabStrip1));
+  Key(WM_KEYDOWN, VK_RIGHT);
+  EXPECT_EQ(f.VisibleLayer(), 4);
+}
+
+TEST_F(Form1Test, AccessKeysAreOneEachOnAPageAndTheSpaceBarTicksADrive) {
+  Form1& f = Load();
+  for (int page = 1; page <= kPageCount; ++page) {
+    SelectTab(page);
+    std::map<int, std::string_view> keys;
+    for (const ControlSpec& row : Form1Controls()) {
+      const std::size_t amp = row.text.find('&');
+      if (!IsWindowVisible(f.Control(row.id)) || amp == std::string_view::npos) continue;
+      EXPECT_TRUE(keys.emplace(std::toupper(row.text[amp + 1]), row.text).second) << row.text;
+    }
+  }
+  auto notify = [&] { return SendMessageW(f.Control(kNotifyChk), BM_GETCHECK, 0, 0); };
+  const LRESULT before = notify();
+  SetFocus(f.Control(kTabStrip1));
+  Key(WM_SYSCHAR, L'n');  // page 4 is shown: the alarm page's box can't be reached
+  EXPECT_EQ(notify(), before);
+  SelectTab(3);
+  Key(WM_SYSCHAR, L'n');
+  EXPECT_NE(notify(), before);
+
+  const int z = EntryOf("Z:");
+  LVITEMW select{};
+  select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(f.Control(kLV), LVM_SETITEMSTATE, z, reinterpret_cast<LPARAM>(&select));
+  SetFocus(f.Control(kLV));
+  Key(WM_KEYDOWN, VK_SPACE);
+  EXPECT_TRUE(f.Options().drives.at(static_cast<std::size_t>(z)).checked);
 }
 
 TEST_F(Form1Test, InfoOpensTheAboutDialogOnce) {

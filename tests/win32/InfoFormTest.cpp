@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "AccessibleName.h"
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
@@ -61,6 +62,23 @@ TEST_F(InfoFormTest, OpensOnceWithItsTextAndTheUpdateCheckFocused) {
   RECT place{};
   GetWindowRect(window, &place);
   EXPECT_EQ(place.left, 5);
+}
+
+// The banner is named by what a click on it does; Tab goes on as the buttons are read and
+// Escape closes the dialog, as the main loop hands the keys on.
+TEST_F(InfoFormTest, TheBannerIsNamedAndTheKeyboardWalksAndClosesIt) {
+  info.ShowInfo();
+  EXPECT_EQ(testing::AccessibleName(info.Control(kImage1)),
+            "Weitere Tarnwick-Programme kennenlernen");
+  EXPECT_EQ(testing::AccessibleName(info.Control(kBtn + 3)), "Fenster schliessen");
+  auto press = [&](WPARAM key) {
+    MSG message{GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
+    if (!info.PreTranslateMessage(message)) DispatchMessageW(&message);
+  };
+  press(VK_TAB);
+  EXPECT_EQ(GetFocus(), info.Control(kBtn + 0));
+  press(VK_ESCAPE);
+  EXPECT_EQ(info.hWnd(), nullptr);
 }
 
 TEST_F(InfoFormTest, ADpiChangeLaysTheDialogOutAgainAtTheSuggestedPlace) {

@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "AccessibleName.h"
 #include "Fakes.h"
 #include "platform/win32/WideText.h"
 
@@ -112,6 +113,18 @@ TEST_F(ScanWindowTest, ADriveWithoutScansIsScannedWithProgressUntilCancelled) {
   EXPECT_FALSE(Visible(kProgressBar));
   EXPECT_FALSE(Visible(kCancelBtn));
   EXPECT_EQ(Text(kStateLbl), "Noch nicht durchsucht.");
+}
+
+// The list and the progress are named; Alt+S is "&Schließen"'s alone and closes the window.
+TEST_F(ScanWindowTest, TheListAndProgressAreNamedAndAltSCloses) {
+  scans.drives["D:"].running = true;
+  window->ShowDrive('D', 512.0 * kGB, 51.2 * kGB, "DATEN");
+  EXPECT_EQ(testing::AccessibleName(window->Control(kFolderList)), "Ordner");
+  EXPECT_EQ(testing::AccessibleName(window->Control(kProgressBar)), "Fortschritt");
+  MSG alt{GetFocus(), WM_SYSCHAR, L's', 0x20000001, 0, {}};
+  if (!window->PreTranslateMessage(alt)) DispatchMessageW(&alt);
+  EXPECT_EQ(window->hWnd(), nullptr);
+  EXPECT_TRUE(shell.opened.empty());
 }
 
 TEST_F(ScanWindowTest, AFinishedScanListsTheGrowingFirstAndOpensTheChosenFolder) {

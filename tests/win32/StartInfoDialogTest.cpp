@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "AccessibleName.h"
 #include "SettingsFakes.h"
 #include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
@@ -105,15 +106,21 @@ TEST_F(StartInfoDialogTest, OpensAsLaidOutAndTheKeyboardReachesEverything) {
          EXPECT_LE(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)), 1);
          EXPECT_LE(std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
 
+         // The text of each control, and what a screen reader says for it.
          struct Expected {
            int id, left, top, width, height;
            const char* text;
+           const char* name;
          };
-         for (const Expected& c : {Expected{kImage1, 75, 90, 4020, 1020, ""},
-                                   Expected{kInfoLbl, 75, 1230, 3990, 765, kTrayStartHint.data()},
+         for (const Expected& c : {Expected{kImage1, 75, 90, 4020, 1020,
+                                            "Infobereich der Taskleiste mit den Laufwerkssymbolen",
+                                            "Infobereich der Taskleiste mit den Laufwerkssymbolen"},
+                                   Expected{kInfoLbl, 75, 1230, 3990, 765, kTrayStartHint.data(),
+                                            kTrayStartHint.data()},
                                    Expected{kNeverShowAgainChk, 75, 1995, 3990, 375,
-                                            "Diesen &Hinweis in Zukunft nicht mehr anzeigen"},
-                                   Expected{kOKButton, 1162, 2430, 1830, 375, "&OK"}}) {
+                                            "Diesen &Hinweis in Zukunft nicht mehr anzeigen",
+                                            "Diesen Hinweis in Zukunft nicht mehr anzeigen"},
+                                   Expected{kOKButton, 1162, 2430, 1830, 375, "&OK", "OK"}}) {
            SCOPED_TRACE(c.id);
            HWND control = dialog.Control(c.id);
            RECT place{};
@@ -124,6 +131,7 @@ TEST_F(StartInfoDialogTest, OpensAsLaidOutAndTheKeyboardReachesEverything) {
            EXPECT_EQ(place.right - place.left, px(c.width));
            EXPECT_EQ(place.bottom - place.top, px(c.height));
            EXPECT_EQ(Text(control), c.text);
+           EXPECT_EQ(testing::AccessibleName(control), c.name);
          }
          const auto labelStyle = GetWindowLongW(dialog.Control(kInfoLbl), GWL_STYLE);
          EXPECT_EQ(labelStyle & SS_TYPEMASK, SS_CENTER);

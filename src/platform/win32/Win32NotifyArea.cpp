@@ -52,4 +52,21 @@ bool Win32NotifyArea::ShowNotice(const NoticeRecord& notice) {
   return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
+std::optional<RECT> TrayIconRect(HWND window, UINT id) {
+  // Asked by name: Windows before 7 has no such call, and wine's answers E_NOTIMPL. shell32 is
+  // loaded with the program.
+  using GetRect = HRESULT WINAPI(const NOTIFYICONIDENTIFIER*, RECT*);
+  HMODULE shell = GetModuleHandleW(L"shell32.dll");
+  auto* getRect = shell ? reinterpret_cast<GetRect*>(reinterpret_cast<void (*)()>(
+                              GetProcAddress(shell, "Shell_NotifyIconGetRect")))
+                        : nullptr;
+  NOTIFYICONIDENTIFIER icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = window;
+  icon.uID = id;
+  RECT rect{};
+  if (!getRect || FAILED(getRect(&icon, &rect)) || rect.right <= rect.left) return std::nullopt;
+  return rect;
+}
+
 }  // namespace quenora::win32
