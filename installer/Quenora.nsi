@@ -631,7 +631,7 @@ Function WriteActiveSetupEntry
   ReadRegStr $1 HKLM "${ACTIVE_SETUP_KEY}" "Version"
   ${If} $1 == ""
     ${GetTime} "" "L" $2 $3 $4 $5 $6 $7 $8
-    StrCpy $1 "$4,$3$2,$6$7"
+    StrCpy $1 "$4,$3$2,$6$7,$8"
   ${EndIf}
   ClearErrors
   WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "" "${PRODUCT}"
