@@ -863,6 +863,8 @@ mkdir -p "$machine_unix/Quenora.exe"
 # shellcheck disable=SC2086
 check "setup $machine_switches where Quenora.exe can't be written stops with exit code 4" \
   run_setup "$setup" 4 $machine_switches
+check "setup $machine_switches without a per-user installation beside chose $machine_inst too" \
+  expect_value "$machine_uninstall_key" InstallLocation "$machine_inst"
 
 # --- Summary --------------------------------------------------------------------------------
 
