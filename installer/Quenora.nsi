@@ -1,4 +1,5 @@
-﻿; Quenora's setup program: a per-user installation without administrator rights, in German.
+﻿; Quenora's setup program, in German: a per-user installation without administrator rights,
+; or with /ALLUSERS one for the whole machine.
 ;
 ; tools/dist.sh (`make dist`) stages the files and builds it:
 ;   makensis -DVERSION=1.0.24 -DFILE_VERSION=1.00.0024 -DSTAGE=<folder> -DICON=<app.ico>
@@ -7,7 +8,8 @@
 ; files and folders that the uninstaller removes again (written by dist.sh from that folder).
 ; -DTEST_HOOKS makes the build that only tools/test-dist.sh runs (see TEST_HOOKS below).
 ;
-; The setup's command line:        /S silent, /D=<folder> another installation folder.
+; The setup's command line:        /S silent, /D=<folder> another installation folder,
+;                                  /ALLUSERS for the whole machine (see below).
 ; The uninstaller's command line:  /S silent, /REMOVESETTINGS removes the settings as well
 ;                                  (a silent run keeps them otherwise).
 ; Both end a running Quenora first, as Windows does at log-off: its main window gets WM_CLOSE,
@@ -48,7 +50,10 @@
 ;   1  cancelled by the user (the wizard)
 ;   2  Quenora runs and couldn't be ended; nothing was changed
 ;   3  /ALLUSERS, or the machine's uninstaller, without administrator rights; nothing changed
-;   4  a file or registry value couldn't be written (or removed); the rest was done
+;   4  a file or registry value couldn't be written (the setup stops there) or removed (the
+;      uninstaller removes all else)
+; An uninstaller started without _?=<folder> (as Windows starts it) copies itself to the temp
+; folder, starts the copy and ends with 0 at once; the copy's level is the one above.
 
 Unicode true
 SetCompressor /SOLID /FINAL lzma
@@ -174,8 +179,9 @@ FunctionEnd
 !insertmacro DEFINE_READ_TEST_HOOKS "un."
 !endif
 
-; Pushes the path on the stack in one spelling: full (no "..", no "/") and, where it exists,
-; long (no 8.3 names). Compared without regard to case, two spellings of a file then match.
+; NormalisePath pushes the path on the stack in one spelling: full (no "..", no "/") and, where
+; it exists, long (no 8.3 names). Compared without regard to case, two spellings of a file
+; then match, which is what SamePath does.
 !macro DEFINE_NORMALISE_PATH un
   Function ${un}NormalisePath
     Exch $0
@@ -190,6 +196,29 @@ FunctionEnd
     ${If} $2 > 0
     ${AndIf} $2 < ${NSIS_MAX_STRLEN}
       StrCpy $0 $1
+    ${EndIf}
+    Pop $2
+    Pop $1
+    Exch $0
+  FunctionEnd
+
+  ; Takes two paths from the stack; pushes 1 when they name one file, else 0.
+  Function ${un}SamePath
+    Exch $0
+    Exch
+    Exch $1
+    Push $2
+    Push $0
+    Call ${un}NormalisePath
+    Pop $0
+    Push $1
+    Call ${un}NormalisePath
+    Pop $1
+    System::Call "kernel32::CompareStringOrdinal(w r0, i -1, w r1, i -1, i 1) i .r2"
+    ${If} $2 = ${CSTR_EQUAL}
+      StrCpy $0 1
+    ${Else}
+      StrCpy $0 0
     ${EndIf}
     Pop $2
     Pop $1
@@ -215,13 +244,10 @@ FunctionEnd
       System::Call "kernel32::CloseHandle(p r1)"
       ${If} $2 <> 0
         Push $0
-        Call ${un}NormalisePath
-        Pop $0
         Push "$INSTDIR\${EXE}"
-        Call ${un}NormalisePath
-        Pop $1
-        System::Call "kernel32::CompareStringOrdinal(w r0, i -1, w r1, i -1, i 1) i .r2"
-        ${If} $2 <> ${CSTR_EQUAL}
+        Call ${un}SamePath
+        Pop $2
+        ${If} $2 = 0
           StrCpy $3 1
         ${EndIf}
       ${EndIf}
@@ -538,23 +564,13 @@ FunctionEnd
 ; (also when it isn't known where it ran from).
 Function RanFromInstalledExe
   Push $0
-  Push $1
   StrCpy $0 0
   ${If} $QuenoraRanFrom != ""
     Push $QuenoraRanFrom
-    Call NormalisePath
-    Pop $0
     Push "$INSTDIR\${EXE}"
-    Call NormalisePath
-    Pop $1
-    System::Call "kernel32::CompareStringOrdinal(w r0, i -1, w r1, i -1, i 1) i .r0"
-    ${If} $0 = ${CSTR_EQUAL}
-      StrCpy $0 1
-    ${Else}
-      StrCpy $0 0
-    ${EndIf}
+    Call SamePath
+    Pop $0
   ${EndIf}
-  Pop $1
   Exch $0
 FunctionEnd
 
@@ -574,8 +590,11 @@ Function StartQuenoraAgain
     !insertmacro RESTART_DETAIL "${PRODUCT} wird nicht wieder gestartet: Es ließ sich nicht \
       feststellen, aus welchem Ordner es lief."
   ${ElseIf} $0 = 0
-    !insertmacro RESTART_DETAIL "${PRODUCT} lief aus »$QuenoraRanFrom«, nicht aus dem \
-      Installationsordner, und wird nicht wieder gestartet."
+    ; The machine's setup leaves a Quenora from elsewhere running: nothing to start again.
+    ${If} $OnlyOurs <> 1
+      !insertmacro RESTART_DETAIL "${PRODUCT} lief aus »$QuenoraRanFrom«, nicht aus dem \
+        Installationsordner, und wird nicht wieder gestartet."
+    ${EndIf}
   ${Else}
     Call IsSetupElevated
     Pop $1
@@ -714,17 +733,9 @@ Function un.IsMachineInstallation
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $1 != ""
     Push $1
-    Call un.NormalisePath
-    Pop $1
     Push $INSTDIR
-    Call un.NormalisePath
+    Call un.SamePath
     Pop $0
-    System::Call "kernel32::CompareStringOrdinal(w r0, i -1, w r1, i -1, i 1) i .r0"
-    ${If} $0 = ${CSTR_EQUAL}
-      StrCpy $0 1
-    ${Else}
-      StrCpy $0 0
-    ${EndIf}
   ${EndIf}
   Pop $1
   Exch $0
@@ -775,13 +786,10 @@ Function un.DeleteOwnRunValue
     ${EndIf}
   ${EndIf}
   Push $0
-  Call un.NormalisePath
-  Pop $0
   Push "$INSTDIR\${EXE}"
-  Call un.NormalisePath
-  Pop $1
-  System::Call "kernel32::CompareStringOrdinal(w r0, i -1, w r1, i -1, i 1) i .r0"
-  ${If} $0 = ${CSTR_EQUAL}
+  Call un.SamePath
+  Pop $0
+  ${If} $0 = 1
     DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
   ${Else}
     DetailPrint "Der Autostart-Eintrag startet ein anderes ${PRODUCT} und bleibt."
