@@ -836,9 +836,14 @@ check "machine uninstaller: the per-user installation stays" \
     expect_key "$user_uninstall_key" && expect_exists "$shortcut_unix"'
 check "the per-user Quenora ends on WM_CLOSE" close_quenora
 
-section "pass 6: the other way round, and a file the setup can't write"
+section "pass 6: the other way round, no rights to uninstall, a file the setup can't write"
+# The test build, whose uninstaller plays one without administrator rights too.
 # shellcheck disable=SC2086
-check "setup $machine_switches succeeds" run_setup "$setup" 0 $machine_switches
+check "setup $machine_switches (test build) succeeds" run_setup "$test_setup" 0 $machine_switches
+check "the machine's uninstaller without administrator rights stops with exit code 3" \
+  run_command_line "\"$machine_inst\\Deinstallieren.exe\" /S /TESTELEVATED=0 _?=$machine_inst" 3
+check "... and removes nothing" eval 'expect_exists "$machine_unix/Quenora.exe" &&
+  expect_key "$machine_uninstall_key" && expect_active_setup && expect_exists "$machine_shortcut_unix"'
 w reg delete "$run_key" /v Quenora /f >/dev/null 2>&1 || true
 check "Active Setup's command writes the machine's Run value" run_stub
 check "the machine's Quenora runs" start_quenora "$machine_inst\\Quenora.exe"
