@@ -1,4 +1,5 @@
-﻿; Quenora's setup program: a per-user installation without administrator rights, in German.
+﻿; Quenora's setup program, in German: a per-user installation without administrator rights,
+; or with /ALLUSERS one for the whole machine.
 ;
 ; tools/dist.sh (`make dist`) stages the files and builds it:
 ;   makensis -DVERSION=1.0.24 -DFILE_VERSION=1.00.0024 -DSTAGE=<folder> -DICON=<app.ico>
@@ -7,7 +8,8 @@
 ; files and folders that the uninstaller removes again (written by dist.sh from that folder).
 ; -DTEST_HOOKS makes the build that only tools/test-dist.sh runs (see TEST_HOOKS below).
 ;
-; The setup's command line:        /S silent, /D=<folder> another installation folder.
+; The setup's command line:        /S silent, /D=<folder> another installation folder,
+;                                  /ALLUSERS for the whole machine (see below).
 ; The uninstaller's command line:  /S silent, /REMOVESETTINGS removes the settings as well
 ;                                  (a silent run keeps them otherwise).
 ; Both end a running Quenora first, as Windows does at log-off: its main window gets WM_CLOSE,
@@ -16,6 +18,42 @@
 ; and changes nothing. A silent setup starts the Quenora it ended again when it is through,
 ; when that was the installed Quenora.exe, and only as the user it ran as: an elevated setup
 ; that can't do that leaves it to the next logon. The wizard offers it on its last page instead.
+;
+; For the whole machine: /ALLUSERS, in a setup started with administrator rights (winget's
+; machine scope starts it so). It installs into $PROGRAMFILES\Quenora (the 32-bit Program
+; Files, "C:\Program Files (x86)" on 64-bit Windows) unless /D= names another folder, with
+; the Start-menu shortcut for all users and the uninstall entry of the same name "Quenora"
+; under HKLM. Autostart for every user is an Active Setup entry (HKLM, in the native registry
+; view): at each user's next logon Windows runs its StubPath once for that user, the installed
+; uninstaller with /USERAUTOSTART, which writes the user's own Run value "Quenora" (the path
+; and " /AUTOSTART", as the program writes it) unless the user has one already. The program's
+; checkbox shows and changes only that per-user value, so each user can switch it off; a Run
+; value under HKLM would start Quenora for everyone with the checkbox unchecked and deaf.
+; The entry keeps its Version across updates, so that an update doesn't switch autostart on
+; again for users who switched it off; a new installation after an uninstall gets a new one.
+; Without administrator rights /ALLUSERS stops at once with error level 3 and changes nothing.
+; The wizard stays per user (it runs without elevation); with /ALLUSERS it installs for all.
+;
+; The uninstaller knows which installation it belongs to by its folder: the one of the HKLM
+; entry makes it the machine's uninstaller, which needs administrator rights, removes the
+; machine's files, shortcut, entry and Active Setup entry, and the Run value of the user who
+; runs it when that points at its Quenora.exe; settings belong to the users and stay (it
+; ignores /REMOVESETTINGS). Either uninstaller removes a Run value only when it points at its
+; own Quenora.exe, and ends a running Quenora only when it runs from its own folder; so does
+; the machine's setup. A per-user and a machine installation live side by side: two entries
+; under Apps ("Quenora" and "Quenora (alle Benutzer)"), one Run value per user that starts
+; whichever copy set it, one set of settings per user that both copies share, and one running
+; Quenora per user session, whichever copy started first.
+;
+; Error levels (the exit code of a silent run), of the setup and the uninstaller alike:
+;   0  done
+;   1  cancelled by the user (the wizard)
+;   2  Quenora runs and couldn't be ended; nothing was changed
+;   3  /ALLUSERS, or the machine's uninstaller, without administrator rights; nothing changed
+;   4  a file or registry value couldn't be written (the setup stops there) or removed (the
+;      uninstaller removes all else)
+; An uninstaller started without _?=<folder> (as Windows starts it) copies itself to the temp
+; folder, starts the copy and ends with 0 at once; the copy's level is the one above.
 
 Unicode true
 SetCompressor /SOLID /FINAL lzma
@@ -26,6 +64,7 @@ RequestExecutionLevel user
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include WinMessages.nsh
+!include x64.nsh
 
 !macro REQUIRE_DEFINE name
   !ifndef ${name}
@@ -48,6 +87,13 @@ RequestExecutionLevel user
 !define VENDOR_KEY "Software\${VENDOR}"
 !define SETTINGS_KEY "${VENDOR_KEY}\${PRODUCT}"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
+!define MACHINE_DISPLAY_NAME "${PRODUCT} (alle Benutzer)"
+!define ACTIVE_SETUP_KEY "Software\Microsoft\Active Setup\Installed Components\${PRODUCT}"
+; The uninstaller's switch that Active Setup runs it with at a user's logon.
+!define USER_AUTOSTART_SWITCH "/USERAUTOSTART"
+!define EXIT_STILL_RUNNING 2
+!define EXIT_NO_RIGHTS 3
+!define EXIT_WRITE_FAILED 4
 !define SYNCHRONIZE 0x00100000
 !define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
 ; TOKEN_ASSIGN_PRIMARY, TOKEN_DUPLICATE and TOKEN_QUERY: what starting a process with it needs.
@@ -85,8 +131,10 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "© ${VENDOR}"
 !define MUI_WELCOMEPAGE_TITLE "Willkommen bei ${PRODUCT} ${VERSION}"
 !define MUI_WELCOMEPAGE_TEXT "${PRODUCT} zeigt im Infobereich der Taskleiste, wie viel Platz \
   auf Ihren Laufwerken noch frei ist, und meldet sich, wenn es eng wird.$\r$\n$\r$\n\
-  Die Installation gilt nur für Ihr Benutzerkonto und braucht keine Administratorrechte.\
-  $\r$\n$\r$\nKlicken Sie auf »Weiter«, um fortzufahren."
+  $WelcomeScopeText$\r$\n$\r$\nKlicken Sie auf »Weiter«, um fortzufahren."
+; 1 when this run installs or uninstalls for the whole machine.
+Var MachineWide
+Var WelcomeScopeText
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -95,6 +143,7 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "© ${VENDOR}"
   im Startmenü.$\r$\n$\r$\nKlicken Sie auf »Fertig stellen«, um den Assistenten zu schließen."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
 !define MUI_FINISHPAGE_RUN_TEXT "${PRODUCT} jetzt starten"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -102,10 +151,145 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "© ${VENDOR}"
 
 !insertmacro MUI_LANGUAGE "German"
 
+!ifdef TEST_HOOKS
+; A build for tools/test-dist.sh only, never handed out. Wine runs every program elevated and
+; starts any program with any token, so the test plays the rest on the command line:
+;   /TESTELEVATED=1 or =0   the setup takes itself for elevated (with administrator rights)
+;                           or not
+;   /TESTTOKENFAILS         starting with the user's token fails
+;   /TESTLOG=<file>         the restart's details go to this file too (a silent run shows none)
+Var TestElevated
+Var TestTokenFails
+Var TestLog
+!macro DEFINE_READ_TEST_HOOKS un
+Function ${un}ReadTestHooks
+  ${GetParameters} $0
+  ${GetOptions} $0 "/TESTELEVATED=" $TestElevated
+  ClearErrors
+  ${GetOptions} $0 "/TESTTOKENFAILS" $1
+  ${If} ${Errors}
+    StrCpy $TestTokenFails 0
+  ${Else}
+    StrCpy $TestTokenFails 1
+  ${EndIf}
+  ${GetOptions} $0 "/TESTLOG=" $TestLog
+FunctionEnd
+!macroend
+!insertmacro DEFINE_READ_TEST_HOOKS ""
+!insertmacro DEFINE_READ_TEST_HOOKS "un."
+!endif
+
+; NormalisePath pushes the path on the stack in one spelling: full (no "..", no "/") and, where
+; it exists, long (no 8.3 names). Compared without regard to case, two spellings of a file
+; then match, which is what SamePath does.
+!macro DEFINE_NORMALISE_PATH un
+  Function ${un}NormalisePath
+    Exch $0
+    Push $1
+    Push $2
+    System::Call "kernel32::GetFullPathNameW(w r0, i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r2"
+    ${If} $2 > 0
+    ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+      StrCpy $0 $1
+    ${EndIf}
+    System::Call "kernel32::GetLongPathNameW(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2"
+    ${If} $2 > 0
+    ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+      StrCpy $0 $1
+    ${EndIf}
+    Pop $2
+    Pop $1
+    Exch $0
+  FunctionEnd
+
+  ; Takes two paths from the stack; pushes 1 when they name one file, else 0.
+  Function ${un}SamePath
+    Exch $0
+    Exch
+    Exch $1
+    Push $2
+    Push $0
+    Call ${un}NormalisePath
+    Pop $0
+    Push $1
+    Call ${un}NormalisePath
+    Pop $1
+    System::Call "kernel32::CompareStringOrdinal(w r0, i -1, w r1, i -1, i 1) i .r2"
+    ${If} $2 = ${CSTR_EQUAL}
+      StrCpy $0 1
+    ${Else}
+      StrCpy $0 0
+    ${EndIf}
+    Pop $2
+    Pop $1
+    Exch $0
+  FunctionEnd
+!macroend
+!insertmacro DEFINE_NORMALISE_PATH ""
+!insertmacro DEFINE_NORMALISE_PATH "un."
+
+; Pushes 1 when the Quenora.exe running as process $0 (an id) is another than the one in
+; $INSTDIR, else 0 (also when its file can't be told: then it may be this one).
+!macro DEFINE_RUNS_ELSEWHERE un
+  Function ${un}RunsElsewhere
+    Exch $0
+    Push $1
+    Push $2
+    Push $3
+    StrCpy $3 0
+    System::Call "kernel32::OpenProcess(i ${PROCESS_QUERY_LIMITED_INFORMATION}, i 0, i r0) p .r1"
+    ${If} $1 P<> 0
+      System::Call "kernel32::QueryFullProcessImageNameW(p r1, i 0, w .r0, \
+        *i ${NSIS_MAX_STRLEN}) i .r2"
+      System::Call "kernel32::CloseHandle(p r1)"
+      ${If} $2 <> 0
+        Push $0
+        Push "$INSTDIR\${EXE}"
+        Call ${un}SamePath
+        Pop $2
+        ${If} $2 = 0
+          StrCpy $3 1
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+    StrCpy $0 $3
+    Pop $3
+    Pop $2
+    Pop $1
+    Exch $0
+  FunctionEnd
+!macroend
+!insertmacro DEFINE_RUNS_ELSEWHERE ""
+!insertmacro DEFINE_RUNS_ELSEWHERE "un."
+
+; Pushes 1 when the program has administrator rights: a member of the administrators with
+; them in its token (elevated), else 0.
+!macro DEFINE_HAS_ADMIN_RIGHTS un
+  Function ${un}HasAdminRights
+    Push $0
+    UserInfo::GetAccountType
+    Pop $0
+    ${If} $0 == "Admin"
+      StrCpy $0 1
+    ${Else}
+      StrCpy $0 0
+    ${EndIf}
+    !ifdef TEST_HOOKS
+      ${If} $TestElevated != ""
+        StrCpy $0 $TestElevated
+      ${EndIf}
+    !endif
+    Exch $0
+  FunctionEnd
+!macroend
+
 ; Ends a running Quenora: WM_CLOSE to its main window, then up to WAIT_SECONDS for the
 ; process to end (not only the window: the exe stays locked until the process is gone).
 ; When it still runs, the user may end it and retry; silently there is nobody to ask.
-; Pushes "ok" when no Quenora runs any more, "running" otherwise.
+; With $OnlyOurs at 1 a Quenora that runs from another folder is left alone: it locks none of
+; this folder's files (one Quenora runs per user session, so the window found is the one).
+; Pushes "ok" when no Quenora runs any more (or only another copy), "running" otherwise.
+Var OnlyOurs
 !macro DEFINE_END_RUNNING_QUENORA un
   Function ${un}EndRunningQuenora
     Push $0
@@ -119,9 +303,19 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "© ${VENDOR}"
       ${If} $0 = 0
         ${Break}
       ${EndIf}
-      DetailPrint "${PRODUCT} läuft noch und wird beendet …"
       StrCpy $1 0
       System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
+      ${If} $OnlyOurs = 1
+      ${AndIf} $1 <> 0
+        Push $1
+        Call ${un}RunsElsewhere
+        Pop $2
+        ${If} $2 = 1
+          DetailPrint "${PRODUCT} läuft aus einem anderen Ordner und bleibt."
+          ${Break}
+        ${EndIf}
+      ${EndIf}
+      DetailPrint "${PRODUCT} läuft noch und wird beendet …"
       StrCpy $2 0
       ${If} $1 <> 0
         System::Call "kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2"
@@ -174,6 +368,8 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "© ${VENDOR}"
     Exch $0
   FunctionEnd
 !macroend
+!insertmacro DEFINE_HAS_ADMIN_RIGHTS ""
+!insertmacro DEFINE_HAS_ADMIN_RIGHTS "un."
 !insertmacro DEFINE_END_RUNNING_QUENORA ""
 !insertmacro DEFINE_END_RUNNING_QUENORA "un."
 
@@ -216,28 +412,58 @@ Function RememberRunningQuenora
   System::Call "kernel32::CloseHandle(p r2)"
 FunctionEnd
 
-!ifdef TEST_HOOKS
-; A build for tools/test-dist.sh only, never handed out. Wine runs every program elevated and
-; starts any program with any token, so the test plays the rest on the command line:
-;   /TESTELEVATED=1 or =0   the setup takes itself for elevated or not
-;   /TESTTOKENFAILS         starting with the user's token fails
-;   /TESTLOG=<file>         the restart's details go to this file too (a silent run shows none)
-Var TestElevated
-Var TestTokenFails
-Var TestLog
+
+; /ALLUSERS: for the whole machine, when the setup has the rights for it; otherwise it stops
+; before anything is changed. Its folder is the one of /D=, else the machine installation's
+; folder, else Program Files; $INSTDIR comes with the per-user folder when /D= didn't set it.
 Function .onInit
+  !ifdef TEST_HOOKS
+    Call ReadTestHooks
+  !endif
+  StrCpy $MachineWide 0
+  StrCpy $OnlyOurs 0
+  StrCpy $WelcomeScopeText "Die Installation gilt nur für Ihr Benutzerkonto und braucht \
+    keine Administratorrechte."
   ${GetParameters} $0
-  ${GetOptions} $0 "/TESTELEVATED=" $TestElevated
   ClearErrors
-  ${GetOptions} $0 "/TESTTOKENFAILS" $1
+  ${GetOptions} $0 "/ALLUSERS" $1
   ${If} ${Errors}
-    StrCpy $TestTokenFails 0
-  ${Else}
-    StrCpy $TestTokenFails 1
+    Return
   ${EndIf}
-  ${GetOptions} $0 "/TESTLOG=" $TestLog
+  Call HasAdminRights
+  Pop $1
+  ${If} $1 <> 1
+    MessageBox MB_OK|MB_ICONSTOP "Für die Installation für alle Benutzer (/ALLUSERS) braucht \
+      die Installation Administratorrechte. Starten Sie sie als Administrator, oder ohne \
+      /ALLUSERS, dann wird ${PRODUCT} nur für Sie installiert." /SD IDOK
+    SetErrorLevel ${EXIT_NO_RIGHTS}
+    Quit
+  ${EndIf}
+  StrCpy $MachineWide 1
+  StrCpy $OnlyOurs 1
+  StrCpy $WelcomeScopeText "Die Installation gilt für alle Benutzer dieses Computers: \
+    ${PRODUCT} startet für jeden von ihnen bei der nächsten Anmeldung automatisch."
+  ; Still in the user's context: $LOCALAPPDATA is the user's own here.
+  ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $INSTDIR == "$LOCALAPPDATA\Programs\${PRODUCT}"
+  ${OrIf} $INSTDIR == $1
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $1 != ""
+      StrCpy $INSTDIR $1
+    ${Else}
+      StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
+    ${EndIf}
+  ${EndIf}
+  SetShellVarContext all
 FunctionEnd
-!endif
+
+; An elevated wizard would start Quenora with its administrator rights: not for the machine.
+Function FinishPageShow
+  ${If} $MachineWide = 1
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} 0 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+  ${EndIf}
+FunctionEnd
 
 !macro RESTART_DETAIL text
   DetailPrint "${text}"
@@ -251,26 +477,6 @@ FunctionEnd
   !endif
 !macroend
 
-; Pushes the path on the stack in one spelling: full (no "..", no "/") and, where it exists,
-; long (no 8.3 names). Compared without regard to case, two spellings of a file then match.
-Function NormalisePath
-  Exch $0
-  Push $1
-  Push $2
-  System::Call "kernel32::GetFullPathNameW(w r0, i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r2"
-  ${If} $2 > 0
-  ${AndIf} $2 < ${NSIS_MAX_STRLEN}
-    StrCpy $0 $1
-  ${EndIf}
-  System::Call "kernel32::GetLongPathNameW(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2"
-  ${If} $2 > 0
-  ${AndIf} $2 < ${NSIS_MAX_STRLEN}
-    StrCpy $0 $1
-  ${EndIf}
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
 
 ; Pushes 1 when the setup runs with administrator rights (elevated, or as an administrator
 ; where Windows doesn't split the rights), else 0. 1 as well when that can't be told: in doubt
@@ -358,23 +564,13 @@ FunctionEnd
 ; (also when it isn't known where it ran from).
 Function RanFromInstalledExe
   Push $0
-  Push $1
   StrCpy $0 0
   ${If} $QuenoraRanFrom != ""
     Push $QuenoraRanFrom
-    Call NormalisePath
-    Pop $0
     Push "$INSTDIR\${EXE}"
-    Call NormalisePath
-    Pop $1
-    System::Call "kernel32::CompareStringOrdinal(w r0, i -1, w r1, i -1, i 1) i .r0"
-    ${If} $0 = ${CSTR_EQUAL}
-      StrCpy $0 1
-    ${Else}
-      StrCpy $0 0
-    ${EndIf}
+    Call SamePath
+    Pop $0
   ${EndIf}
-  Pop $1
   Exch $0
 FunctionEnd
 
@@ -394,8 +590,11 @@ Function StartQuenoraAgain
     !insertmacro RESTART_DETAIL "${PRODUCT} wird nicht wieder gestartet: Es ließ sich nicht \
       feststellen, aus welchem Ordner es lief."
   ${ElseIf} $0 = 0
-    !insertmacro RESTART_DETAIL "${PRODUCT} lief aus »$QuenoraRanFrom«, nicht aus dem \
-      Installationsordner, und wird nicht wieder gestartet."
+    ; The machine's setup leaves a Quenora from elsewhere running: nothing to start again.
+    ${If} $OnlyOurs <> 1
+      !insertmacro RESTART_DETAIL "${PRODUCT} lief aus »$QuenoraRanFrom«, nicht aus dem \
+        Installationsordner, und wird nicht wieder gestartet."
+    ${EndIf}
   ${Else}
     Call IsSetupElevated
     Pop $1
@@ -431,6 +630,37 @@ Function StartQuenoraAgain
   StrCpy $QuenoraRan 0
 FunctionEnd
 
+!macro ABORT_ON_WRITE_ERRORS
+  ${If} ${Errors}
+    SetErrorLevel ${EXIT_WRITE_FAILED}
+    Abort "${PRODUCT} ließ sich nicht vollständig installieren: Eine Datei oder ein Eintrag in \
+      der Registrierung konnte nicht geschrieben werden."
+  ${EndIf}
+!macroend
+
+; Autostart for every user of the machine, each in their own Run value (see the top): the
+; Active Setup entry in the registry view that Windows' own logon reads. Its Version stays
+; what it is on an update, so that users who switched autostart off keep it off; a new
+; installation gets the time as a new one, so that every user gets autostart (again).
+; Leaves the error flag set when a value couldn't be written.
+Function WriteActiveSetupEntry
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+  ReadRegStr $1 HKLM "${ACTIVE_SETUP_KEY}" "Version"
+  ${If} $1 == ""
+    ${GetTime} "" "L" $2 $3 $4 $5 $6 $7 $8
+    StrCpy $1 "$4,$3$2,$6$7,$8"
+  ${EndIf}
+  ClearErrors
+  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "" "${PRODUCT}"
+  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "StubPath" \
+    '"$INSTDIR\${UNINSTALLER}" ${USER_AUTOSTART_SWITCH} _?=$INSTDIR'
+  WriteRegStr HKLM "${ACTIVE_SETUP_KEY}" "Version" "$1"
+  WriteRegDWORD HKLM "${ACTIVE_SETUP_KEY}" "IsInstalled" 1
+  SetRegView default
+FunctionEnd
+
 Section "${PRODUCT}" SectionProgram
   SectionIn RO
   ${If} ${Silent}
@@ -439,9 +669,13 @@ Section "${PRODUCT}" SectionProgram
   Call EndRunningQuenora
   Pop $0
   ${If} $0 != "ok"
-    SetErrorLevel 2
+    SetErrorLevel ${EXIT_STILL_RUNNING}
     Abort "${PRODUCT} läuft noch. Die Installation wurde abgebrochen, es wurde nichts verändert."
   ${EndIf}
+
+  ; From here on every write counts: File, CreateShortcut and WriteReg* set the error flag
+  ; when they fail (a file the setup can't replace, a key it may not write).
+  ClearErrors
 
   SetOutPath "$INSTDIR"
   File "${STAGE}\${EXE}"
@@ -453,15 +687,25 @@ Section "${PRODUCT}" SectionProgram
   CreateShortcut "${SHORTCUT}" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0 SW_SHOWNORMAL "" \
     "Zeigt den freien Platz Ihrer Laufwerke im Infobereich"
 
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${VENDOR}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${EXE},0"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${If} $MachineWide = 1
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${MACHINE_DISPLAY_NAME}"
+  ${Else}
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  ${EndIf}
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${VENDOR}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${EXE},0"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+  !insertmacro ABORT_ON_WRITE_ERRORS
+  ${If} $MachineWide = 1
+    Call WriteActiveSetupEntry
+    !insertmacro ABORT_ON_WRITE_ERRORS
+  ${EndIf}
+
   ; In KB: what this setup wrote (the section's files, as makensis counted them, and the
   ; uninstaller), not whatever else lies in the folder.
   SectionGetSize ${SectionProgram} $0
@@ -471,7 +715,7 @@ Section "${PRODUCT}" SectionProgram
   IntOp $2 $2 + 1023
   IntOp $2 $2 / 1024
   IntOp $0 $0 + $2
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
 
   ${If} ${Silent}
     Call StartQuenoraAgain
@@ -480,13 +724,113 @@ SectionEnd
 
 Var RemoveSettings
 
+; Pushes 1 when this uninstaller's folder is the machine installation's (that of the HKLM
+; entry), else 0.
+Function un.IsMachineInstallation
+  Push $0
+  Push $1
+  StrCpy $0 0
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $1 != ""
+    Push $1
+    Push $INSTDIR
+    Call un.SamePath
+    Pop $0
+  ${EndIf}
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; What Active Setup runs once for each user at logon after a machine installation: the
+; user's Run value, as the program itself writes it, unless the user has one already (their
+; own copy's, or none wanted: autostart that the user switched off has no value, and Active
+; Setup runs this only once per user and entry version).
+Function un.WriteUserAutostart
+  ClearErrors
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${IfNot} ${Errors}
+    Return
+  ${EndIf}
+  ClearErrors
+  WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" "$INSTDIR\${EXE} /AUTOSTART"
+  ${If} ${Errors}
+    SetErrorLevel ${EXIT_WRITE_FAILED}
+  ${EndIf}
+FunctionEnd
+
+; Removes the user's Run value "Quenora" when it starts this folder's Quenora.exe: as the
+; program writes it (the path and " /AUTOSTART", unquoted) or with the path in quotes. A
+; value that starts another copy is that copy's.
+Function un.DeleteOwnRunValue
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${If} $0 == ""
+    Return
+  ${EndIf}
+  StrCpy $1 $0 1
+  ${If} $1 == '"'
+    StrCpy $0 $0 "" 1
+    StrCpy $2 0
+    ${Do}
+      StrCpy $1 $0 1 $2
+      ${If} $1 == '"'
+      ${OrIf} $1 == ""
+        ${Break}
+      ${EndIf}
+      IntOp $2 $2 + 1
+    ${Loop}
+    StrCpy $0 $0 $2
+  ${Else}
+    StrCpy $1 $0 "" -11
+    ${If} $1 == " /AUTOSTART"
+      StrCpy $0 $0 -11
+    ${EndIf}
+  ${EndIf}
+  Push $0
+  Push "$INSTDIR\${EXE}"
+  Call un.SamePath
+  Pop $0
+  ${If} $0 = 1
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${Else}
+    DetailPrint "Der Autostart-Eintrag startet ein anderes ${PRODUCT} und bleibt."
+  ${EndIf}
+FunctionEnd
+
 Function un.onInit
+  !ifdef TEST_HOOKS
+    Call un.ReadTestHooks
+  !endif
   StrCpy $RemoveSettings 0
+  StrCpy $OnlyOurs 1
   ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "${USER_AUTOSTART_SWITCH}" $1
+  ${IfNot} ${Errors}
+    ; Quit alone would end with error level 2.
+    SetErrorLevel 0
+    Call un.WriteUserAutostart
+    Quit
+  ${EndIf}
   ClearErrors
   ${GetOptions} $0 "/REMOVESETTINGS" $1
   ${IfNot} ${Errors}
     StrCpy $RemoveSettings 1
+  ${EndIf}
+  Call un.IsMachineInstallation
+  Pop $MachineWide
+  ${If} $MachineWide = 1
+    Call un.HasAdminRights
+    Pop $1
+    ${If} $1 <> 1
+      MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} ist für alle Benutzer installiert. Zum \
+        Deinstallieren braucht es Administratorrechte: Starten Sie die Deinstallation als \
+        Administrator." /SD IDOK
+      SetErrorLevel ${EXIT_NO_RIGHTS}
+      Quit
+    ${EndIf}
+    SetShellVarContext all
+    ; The settings are each user's own, and a copy of the user's own may still use them.
+    StrCpy $RemoveSettings 0
   ${EndIf}
 FunctionEnd
 
@@ -494,7 +838,7 @@ Section "Uninstall"
   Call un.EndRunningQuenora
   Pop $0
   ${If} $0 != "ok"
-    SetErrorLevel 2
+    SetErrorLevel ${EXIT_STILL_RUNNING}
     Abort "${PRODUCT} läuft noch. Die Deinstallation wurde abgebrochen, es wurde nichts entfernt."
   ${EndIf}
 
@@ -506,12 +850,36 @@ Section "Uninstall"
   RMDir "$INSTDIR"
 
   Delete "${SHORTCUT}"
-  ; A shortcut in the Startup folder is how older setups started the program.
-  Delete "$SMSTARTUP\${PRODUCT}.lnk"
-  DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ${If} $MachineWide = 0
+    ; A shortcut in the Startup folder is how older setups started the program.
+    Delete "$SMSTARTUP\${PRODUCT}.lnk"
+  ${EndIf}
+  Call un.DeleteOwnRunValue
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ${If} $MachineWide = 1
+    ${If} ${RunningX64}
+      SetRegView 64
+    ${EndIf}
+    DeleteRegKey HKLM "${ACTIVE_SETUP_KEY}"
+    ReadRegStr $1 HKLM "${ACTIVE_SETUP_KEY}" "StubPath"
+    SetRegView default
+  ${Else}
+    StrCpy $1 ""
+  ${EndIf}
 
-  ${If} $RemoveSettings = 0
+  ; What should be gone and isn't (a file in use by another user's Quenora, no right to a key)
+  ; makes the error level; the rest is done all the same.
+  ReadRegStr $2 SHCTX "${UNINSTALL_KEY}" "UninstallString"
+  ${If} ${FileExists} "$INSTDIR\${EXE}"
+  ${OrIf} ${FileExists} "${SHORTCUT}"
+  ${OrIf} $1 != ""
+  ${OrIf} $2 != ""
+    DetailPrint "Nicht alles ließ sich entfernen."
+    SetErrorLevel ${EXIT_WRITE_FAILED}
+  ${EndIf}
+
+  ${If} $MachineWide = 0
+  ${AndIf} $RemoveSettings = 0
   ${AndIfNot} ${Silent}
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Sollen auch Ihre Einstellungen für \
       ${PRODUCT} entfernt werden (überwachte Laufwerke, Alarmgrenze, Prüfintervall und \

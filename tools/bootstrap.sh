@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   wine wine32:i386 wine64 fonts-wine
-  xvfb xauth x11-utils imagemagick trayer xdotool nsis zip
+  xvfb xauth x11-utils imagemagick trayer xdotool nsis zip python3-yaml
 )
 
 installed=$(dpkg-query -W -f='${Package}:${Architecture} ${db:Status-Status}\n' 2>/dev/null || true)

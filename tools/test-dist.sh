@@ -11,7 +11,14 @@
 #     build, which dist.sh makes beside the packages);
 #   - the uninstaller ends a running Quenora and removes everything the setup and the program
 #     left, the settings only with /REMOVESETTINGS; a Quenora that doesn't end makes a silent
-#     uninstaller stop with an error and remove nothing.
+#     uninstaller stop with an error and remove nothing;
+#   - the winget manifest names the project's version and the setup's SHA-256, and its two
+#     installers' switches install for the user and for the machine under its product code;
+#   - /ALLUSERS installs for the machine (Program Files, the HKLM entry, the all-users
+#     shortcut, the Active Setup entry whose command writes a user's Run value once), stops
+#     without administrator rights (played by the test build) and on a file it can't write;
+#     a per-user and a machine installation side by side: either uninstalls without touching
+#     the other, its running Quenora or the Run value that starts it.
 # Builds the packages first when they are missing or older than what they are made of.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,10 +38,12 @@ dist=build/dist
 builds=(win32 win64)
 setup=$dist/Quenora-$version-setup.exe
 test_setup=build/dist-work/Quenora-setup-test.exe
-packages=("$setup" "$test_setup")
+manifests=("$dist/TarnwickSoftware.Quenora.yaml" "$dist/TarnwickSoftware.Quenora.installer.yaml"
+  "$dist/TarnwickSoftware.Quenora.locale.de-DE.yaml")
+packages=("$setup" "$test_setup" "${manifests[@]}")
 for build in "${builds[@]}"; do packages+=("$dist/Quenora-$version-$build.zip"); done
 
-for tool in wine wineserver cmake Xvfb timeout iconv; do
+for tool in wine wineserver cmake Xvfb timeout iconv python3 sha256sum; do
   command -v "$tool" >/dev/null || {
     echo "test-dist: $tool is missing; run 'make bootstrap'" >&2
     exit 1
@@ -295,6 +304,102 @@ for build in "${builds[@]}"; do
     expect_same_tree "build/$build/hilfe" "$work/$build/Quenora/hilfe"
 done
 
+# --- The winget manifest, without wine ------------------------------------------------------
+
+section "the winget manifest"
+# Its fields as "name<TAB>value" lines, read with a YAML parser: the files' own keys under the
+# file's type, each installer's under its scope.
+read_manifest() {
+  python3 - "${manifests[@]}" <<'PY'
+import sys, yaml
+kinds = {}
+for path in sys.argv[1:]:
+    with open(path, encoding="utf-8") as f:
+        m = yaml.safe_load(f)
+    kinds[m["ManifestType"]] = m
+    for key in ("PackageIdentifier", "PackageVersion", "ManifestVersion"):
+        print(f"{m['ManifestType']}.{key}\t{m.get(key, '')}")
+print(f"version.DefaultLocale\t{kinds['version'].get('DefaultLocale', '')}")
+loc = kinds["defaultLocale"]
+for key in ("PackageLocale", "Publisher", "PackageName", "License", "ShortDescription"):
+    print(f"defaultLocale.{key}\t{loc.get(key, '')}")
+ins = kinds["installer"]
+print(f"installer.InstallerType\t{ins.get('InstallerType', '')}")
+for node in ins.get("Installers", []):
+    merged = {**ins, **node}
+    scope = merged.get("Scope", "none")
+    switches = {**ins.get("InstallerSwitches", {}), **node.get("InstallerSwitches", {})}
+    entry = (merged.get("AppsAndFeaturesEntries") or [{}])[0]
+    print(f"{scope}.sha256\t{merged.get('InstallerSha256', '')}")
+    print(f"{scope}.url\t{merged.get('InstallerUrl', '')}")
+    print(f"{scope}.switches\t{(switches.get('Silent', '') + ' ' + switches.get('Custom', '')).strip()}")
+    print(f"{scope}.elevation\t{merged.get('ElevationRequirement', '')}")
+    print(f"{scope}.productcode\t{merged.get('ProductCode', '')}")
+    print(f"{scope}.displayname\t{entry.get('DisplayName', '')}")
+PY
+}
+declare -A mf=()
+manifest_fields=$(read_manifest) || {
+  echo "test-dist: the winget manifest can't be read" >&2
+  exit 1
+}
+while IFS=$'\t' read -r name data; do mf[$name]=$data; done <<<"$manifest_fields"
+
+expect_field() {
+  [[ ${mf[$1]-} == "$2" ]] && return 0
+  echo "        the manifest's $1 is '${mf[$1]-}', expected '$2'" >&2
+  return 1
+}
+expect_fields_set() {
+  local name status=0
+  for name in "$@"; do
+    [[ -n ${mf[$name]-} ]] && continue
+    echo "        the manifest has no $name" >&2
+    status=1
+  done
+  return $status
+}
+one_package() {
+  local kind id=${mf[version.PackageIdentifier]-}
+  if [[ ! $id =~ ^[A-Za-z0-9]+\.[A-Za-z0-9]+$ ]]; then
+    echo "        PackageIdentifier '$id' is not Publisher.Name" >&2
+    return 1
+  fi
+  for kind in version installer defaultLocale; do
+    expect_field "$kind.PackageIdentifier" "$id" || return 1
+    expect_field "$kind.PackageVersion" "$version" || return 1
+    expect_field "$kind.ManifestVersion" "${mf[version.ManifestVersion]}" || return 1
+  done
+  expect_field defaultLocale.PackageLocale "${mf[version.DefaultLocale]}"
+}
+setup_sha256=$(sha256sum "$setup" | cut -d' ' -f1)
+expect_setup_sha256() {
+  local scope got status=0
+  for scope in user machine; do
+    got=${mf[$scope.sha256]-}
+    [[ ${got,,} == "${setup_sha256,,}" ]] && continue
+    echo "        the $scope installer's SHA-256 is '$got', the setup's $setup_sha256" >&2
+    status=1
+  done
+  return $status
+}
+expect_installer_kinds() {
+  expect_field installer.InstallerType nullsoft && expect_fields_set user.url machine.url &&
+    expect_field machine.elevation elevationRequired && expect_field user.elevation ""
+}
+expect_locale() {
+  expect_field defaultLocale.Publisher "Tarnwick Software" &&
+    expect_field defaultLocale.PackageName Quenora &&
+    expect_fields_set defaultLocale.License defaultLocale.ShortDescription
+}
+check "winget: the version, installer and default locale files name one package, version $version" \
+  one_package
+check "winget: both installers carry the built setup's SHA-256" expect_setup_sha256
+check "winget: nullsoft, a user and a machine installer, elevation required for the machine" \
+  expect_installer_kinds
+check "winget: the default locale names publisher, package, license and a short description" \
+  expect_locale
+
 # --- Wine -----------------------------------------------------------------------------------
 
 section "a new wine prefix"
@@ -383,15 +488,17 @@ EOF
   check "setup: uninstall entry EstimatedSize fits the installed files" expect_estimated_size
 }
 
-expect_shortcut() {
-  expect_exists "$shortcut_unix" || return 1
-  # A shell link keeps its target's path, in UTF-16 or in the ANSI code page.
+# expect_shortcut_to LINK TARGET: a shell link keeps its target's path, in UTF-16 or in the
+# ANSI code page.
+expect_shortcut_to() {
+  expect_exists "$1" || return 1
   local texts
-  texts=$(strings -el "$shortcut_unix" && strings "$shortcut_unix")
-  [[ ${texts,,} == *"${inst,,}\\quenora.exe"* ]] && return 0
-  echo "        $shortcut_unix does not point at $inst\\Quenora.exe" >&2
+  texts=$(strings -el "$1" && strings "$1")
+  [[ ${texts,,} == *"${2,,}"* ]] && return 0
+  echo "        $1 does not point at $2" >&2
   return 1
 }
+expect_shortcut() { expect_shortcut_to "$shortcut_unix" "$inst\\Quenora.exe"; }
 
 expect_estimated_size() {
   local data kib
@@ -598,6 +705,171 @@ run from the win32 zip's folder: starts none|$zip_exe|||nicht aus dem Installati
 elevated, the user's token fails: starts none|$alt_exe|$elevated $token_fails||nicht unter dem Benutzerkonto
 not elevated: starts it again with its own rights|$alt_exe|$not_elevated $token_fails|$alt_exe|wurde wieder gestartet
 EOF
+
+# --- For the whole machine, beside the per-user installation ---------------------------------
+
+section "pass 5: /ALLUSERS beside the per-user installation"
+# The switches and product codes are the manifest's: what winget would run and look for.
+user_switches=${mf[user.switches]-} machine_switches=${mf[machine.switches]-}
+machine_uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${mf[machine.productcode]-}"
+user_uninstall_key="HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${mf[user.productcode]-}"
+# Windows reads Active Setup in its own (64-bit) view of the registry.
+active_setup_key='HKLM\Software\Microsoft\Active Setup\Installed Components\Quenora'
+# The Program Files of a 32-bit program, as wine's (32-bit) cmd sees it.
+machine_inst=$(windows_folder ProgramFiles)'\Quenora'
+machine_unix=$(winepath -u "$machine_inst" 2>/dev/null </dev/null)
+machine_unix=${machine_unix%/}
+machine_shortcut_unix=$(winepath -u "$(windows_folder ProgramData)\\Microsoft\\Windows\\Start Menu\\Programs\\Quenora.lnk" 2>/dev/null </dev/null)
+echo "  machine installation folder: $machine_inst"
+
+# run_setup SETUP EXPECTED OPTIONS...
+run_setup() {
+  local file=$1 expected=$2 status=0
+  shift 2
+  w "$file" "$@" || status=$?
+  ((status == expected)) && return 0
+  echo "        $file $* ended with $status, expected $expected" >&2
+  return 1
+}
+# Runs a command line as Windows does, word for word (no quotes added around an argument
+# with blanks, which the uninstaller's _?= takes as the rest of the line): from a batch file.
+# $2 is the expected exit code.
+run_command_line() {
+  local batch=$WINEPREFIX/drive_c/quenora-test.bat status=0
+  printf '@%s\r\n@exit /b %%errorlevel%%\r\n' "$1" >"$batch"
+  w cmd /c 'C:\quenora-test.bat' || status=$?
+  rm -f "$batch"
+  ((status == $2)) && return 0
+  echo "        '$1' ended with $status, expected $2" >&2
+  return 1
+}
+active_setup_value() { w reg query "$active_setup_key" /v "$1" /reg:64 2>/dev/null | tr -d '\r' |
+  sed -nE "s/^ +$1 +REG_[A-Z_]+ +(.*)$/\1/p"; }
+expect_active_setup() {
+  local stub version installed
+  stub=$(active_setup_value StubPath) version=$(active_setup_value Version)
+  installed=$(active_setup_value IsInstalled)
+  if [[ $stub != "\"$machine_inst\\Deinstallieren.exe\" /USERAUTOSTART _?=$machine_inst" ]]; then
+    echo "        Active Setup's StubPath is '$stub'" >&2
+    return 1
+  fi
+  [[ -n $version && $installed == 0x1 ]] && return 0
+  echo "        Active Setup's Version is '$version', IsInstalled '$installed'" >&2
+  return 1
+}
+expect_no_active_setup() {
+  [[ -z $(active_setup_value StubPath) ]] && return 0
+  echo "        the Active Setup entry is still there" >&2
+  return 1
+}
+machine_nothing_there() {
+  expect_missing "$machine_unix" && expect_no_key "$machine_uninstall_key" &&
+    expect_missing "$machine_shortcut_unix" && expect_no_active_setup
+}
+still_runs() {
+  [[ $(quenora_process_ids) == "$1" && -n $1 ]] && return 0
+  echo "        expected Quenora (process $1) to run on, running: $(quenora_process_ids | tr '\n' ' ')" >&2
+  return 1
+}
+# The user's logon as Active Setup runs it: the entry's StubPath, word for word.
+run_stub() { run_command_line "$(active_setup_value StubPath)" 0; }
+set_run_value() { w reg add "$run_key" /v Quenora /d "$1" /f >/dev/null 2>&1; }
+# Pass 4's installation goes first: the per-user setup would update it where it is.
+check "the uninstaller of $alt_inst /S succeeds" \
+  run_command_line "\"$alt_inst\\Deinstallieren.exe\" /S _?=$alt_inst" 0
+rm -rf "$(winepath -u "$alt_inst" 2>/dev/null </dev/null)"
+w reg delete "$vendor_key" /f >/dev/null 2>&1 || true
+w reg delete "$run_key" /v Quenora /f >/dev/null 2>&1 || true
+
+check "setup $machine_switches without administrator rights stops with exit code 3" \
+  run_setup "$test_setup" 3 $machine_switches /TESTELEVATED=0
+check "setup: ... and installs nothing for the machine" machine_nothing_there
+# shellcheck disable=SC2086  # the manifest's switches are separate words
+check "setup $user_switches (the manifest's user scope) succeeds" run_setup "$setup" 0 $user_switches
+check "the per-user Quenora runs" start_quenora "$inst\\Quenora.exe"
+user_quenora=$(quenora_process_ids)
+# shellcheck disable=SC2086
+check "setup $machine_switches (the manifest's machine scope) succeeds" \
+  run_setup "$setup" 0 $machine_switches
+check "setup $machine_switches leaves the per-user Quenora running" still_runs "$user_quenora"
+check "machine: Quenora.exe is the win32 build's, in $machine_inst" \
+  expect_same_file build/win32/Quenora.exe "$machine_unix/Quenora.exe"
+check "machine: the help is next to it" expect_same_tree build/win32/hilfe "$machine_unix/hilfe"
+check "machine: the Start-menu shortcut for all users points at it" \
+  expect_shortcut_to "$machine_shortcut_unix" "$machine_inst\\Quenora.exe"
+while IFS='|' read -r name data; do
+  check "machine: HKLM uninstall entry $name = $data" expect_value "$machine_uninstall_key" "$name" "$data"
+done <<EOF
+DisplayName|${mf[machine.displayname]-}
+DisplayVersion|$version
+Publisher|${mf[defaultLocale.Publisher]-}
+InstallLocation|$machine_inst
+QuietUninstallString|"$machine_inst\\Deinstallieren.exe" /S
+NoModify|0x1
+EOF
+check "machine: the per-user entry is still the user's (${mf[user.displayname]-})" \
+  expect_value "$user_uninstall_key" DisplayName "${mf[user.displayname]-}"
+check "machine: the Active Setup entry runs the uninstaller with /USERAUTOSTART" expect_active_setup
+check "machine: the setup writes no Run value itself" expect_no_value "$run_key" Quenora
+check "Active Setup's command writes the user's Run value" run_stub
+check "... as the program writes it: the machine's exe and /AUTOSTART" \
+  expect_value "$run_key" Quenora "$machine_inst\\Quenora.exe /AUTOSTART"
+set_run_value "$inst\\Quenora.exe /AUTOSTART"
+check "Active Setup's command leaves a Run value the user has" run_stub
+check "... the per-user copy's stays" expect_value "$run_key" Quenora "$inst\\Quenora.exe /AUTOSTART"
+machine_version=$(active_setup_value Version)
+# shellcheck disable=SC2086
+check "setup $machine_switches again, an update, succeeds" run_setup "$setup" 0 $machine_switches
+check "machine: the update keeps the Active Setup Version (no autostart again for all)" \
+  eval '[[ $(active_setup_value Version) == "$machine_version" ]]'
+
+check "the machine's uninstaller /S, as Windows runs it, succeeds" \
+  run_command_line "$(reg_value "$machine_uninstall_key" QuietUninstallString)" 0
+check "machine uninstaller: its copy ends" wait_until uninstaller_copy_gone 60
+check "machine uninstaller: folder, HKLM entry, shortcut and Active Setup entry removed" \
+  machine_nothing_there
+check "machine uninstaller: the per-user Quenora runs on" still_runs "$user_quenora"
+check "machine uninstaller: the Run value of the per-user copy stays" \
+  expect_value "$run_key" Quenora "$inst\\Quenora.exe /AUTOSTART"
+check "machine uninstaller: the per-user installation stays" \
+  eval 'expect_same_file build/win32/Quenora.exe "$inst_unix/Quenora.exe" &&
+    expect_key "$user_uninstall_key" && expect_exists "$shortcut_unix"'
+check "the per-user Quenora ends on WM_CLOSE" close_quenora
+
+section "pass 6: the other way round, no rights to uninstall, a file the setup can't write"
+# The test build, whose uninstaller plays one without administrator rights too.
+# shellcheck disable=SC2086
+check "setup $machine_switches (test build) succeeds" run_setup "$test_setup" 0 $machine_switches
+check "the machine's uninstaller without administrator rights stops with exit code 3" \
+  run_command_line "\"$machine_inst\\Deinstallieren.exe\" /S /TESTELEVATED=0 _?=$machine_inst" 3
+check "... and removes nothing" eval 'expect_exists "$machine_unix/Quenora.exe" &&
+  expect_key "$machine_uninstall_key" && expect_active_setup && expect_exists "$machine_shortcut_unix"'
+w reg delete "$run_key" /v Quenora /f >/dev/null 2>&1 || true
+check "Active Setup's command writes the machine's Run value" run_stub
+check "the machine's Quenora runs" start_quenora "$machine_inst\\Quenora.exe"
+machine_quenora=$(quenora_process_ids)
+check "the per-user uninstaller /S succeeds" uninstall_in_place 0
+check "per-user uninstaller: the machine's Quenora runs on" still_runs "$machine_quenora"
+check "per-user uninstaller: the Run value of the machine's copy stays" \
+  expect_value "$run_key" Quenora "$machine_inst\\Quenora.exe /AUTOSTART"
+check "per-user uninstaller: the machine's installation stays" \
+  eval 'expect_same_file build/win32/Quenora.exe "$machine_unix/Quenora.exe" &&
+    expect_key "$machine_uninstall_key" && expect_active_setup'
+check "per-user uninstaller: its own entry removed" expect_no_key "$user_uninstall_key"
+rm -rf "$inst_unix"
+check "the machine's uninstaller /S, in place, succeeds" \
+  run_command_line "\"$machine_inst\\Deinstallieren.exe\" /S _?=$machine_inst" 0
+reap_quenora
+check "machine uninstaller: its running Quenora ended" expect_not_running
+check "machine uninstaller: its Run value removed" expect_no_value "$run_key" Quenora
+check "machine uninstaller: the settings stay (each user's own)" expect_key "$settings_key"
+rm -rf "$machine_unix"
+mkdir -p "$machine_unix/Quenora.exe"
+# shellcheck disable=SC2086
+check "setup $machine_switches where Quenora.exe can't be written stops with exit code 4" \
+  run_setup "$setup" 4 $machine_switches
+check "setup $machine_switches without a per-user installation beside chose $machine_inst too" \
+  expect_value "$machine_uninstall_key" InstallLocation "$machine_inst"
 
 # --- Summary --------------------------------------------------------------------------------
 
