@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Packs the built program for handing out, into build/dist/:
 #   Quenora-<version>-win32.zip, Quenora-<version>-win64.zip   a folder Quenora\ with the exe of
-#       that build and its help, to run from wherever it is unpacked;
+#       that build and its help, to run from wherever it is unpacked, and the administrative
+#       templates (policies\Quenora.admx with its de-DE and en-US language files);
+#   policies\   the same templates beside the packages;
 #   Quenora-<version>-setup.exe   the German setup (NSIS, installer/Quenora.nsi): the 32-bit
 #       build, per user, without administrator rights, with an uninstaller; with /ALLUSERS,
 #       run elevated, for the whole machine;
@@ -62,8 +64,12 @@ stage() {
   find "$2" -exec touch -h -d "@$epoch" {} +
 }
 
+# The administrative templates for Group Policy and Intune go with the zips and beside them.
+cp -R policies "$dist"/policies
 for build in "${builds[@]}"; do
   stage "$build" "$work/$build/Quenora"
+  cp -R policies "$work/$build/Quenora"/policies
+  find "$work/$build/Quenora/policies" -exec touch -h -d "@$epoch" {} +
   zip_file=$root/$dist/Quenora-$version-$build.zip
   (cd "$work/$build" && find Quenora | LC_ALL=C sort | zip -9 -X -q "$zip_file" -@)
   echo "dist: $dist/${zip_file##*/}"

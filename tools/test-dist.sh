@@ -51,7 +51,7 @@ for tool in wine wineserver cmake Xvfb timeout iconv python3 sha256sum; do
 done
 
 # What the packages are made of.
-inputs=(installer tools/dist.sh resources/app.ico CMakeLists.txt)
+inputs=(installer tools/dist.sh resources/app.ico CMakeLists.txt policies)
 for build in "${builds[@]}"; do inputs+=("build/$build/Quenora.exe" "build/$build/hilfe"); done
 stale=0
 for package in "${packages[@]}"; do
@@ -282,6 +282,7 @@ expected_zip_names() {
   echo "Quenora/"
   echo "Quenora/Quenora.exe"
   (cd "build/$1" && find hilfe -type d -printf 'Quenora/%p/\n' && find hilfe -type f -printf 'Quenora/%p\n')
+  find policies -type d -printf 'Quenora/%p/\n' && find policies -type f -printf 'Quenora/%p\n'
 }
 expect_zip_names() {
   local got want
@@ -295,14 +296,17 @@ expect_zip_names() {
 
 for build in "${builds[@]}"; do
   zip_file=$dist/Quenora-$version-$build.zip
-  check "$build zip: holds Quenora/ with Quenora.exe and hilfe/, nothing else" \
+  check "$build zip: holds Quenora/ with Quenora.exe, hilfe/ and policies/, nothing else" \
     expect_zip_names "$zip_file" "$build"
   unzip_to "$zip_file" "$work/$build"
   check "$build zip: the exe is the $build build's" \
     expect_same_file "build/$build/Quenora.exe" "$work/$build/Quenora/Quenora.exe"
   check "$build zip: the help is the $build build's" \
     expect_same_tree "build/$build/hilfe" "$work/$build/Quenora/hilfe"
+  check "$build zip: the administrative templates are the project's" \
+    expect_same_tree policies "$work/$build/Quenora/policies"
 done
+check "the administrative templates lie beside the packages" expect_same_tree policies "$dist/policies"
 
 # --- The winget manifest, without wine ------------------------------------------------------
 
