@@ -307,6 +307,10 @@ for build in "${builds[@]}"; do
     expect_same_tree policies "$work/$build/Quenora/policies"
 done
 check "the administrative templates lie beside the packages" expect_same_tree policies "$dist/policies"
+# Their values and ranges against the program's are checked by `make test`
+# (tests/policies); here, that the released ones are what Group Policy's editor can read.
+check "the released templates are well-formed and complete" \
+  python3 tests/policies/check_templates.py "$dist/policies"
 
 # --- The winget manifest, without wine ------------------------------------------------------
 
