@@ -332,11 +332,8 @@ bool Form1::Form_Load() {
   HWND window = hWnd();
   // A start by the autostart entry ends at once where the administrator switched autostart
   // off: the user's own entry stays for when the policy goes.
-  if (services_.startedWithWindows) {
-    Policies early;
-    early.Read(services_.registryCalls);
-    if (early.Value(kAutoStartPolicy) == "0") return false;
-  }
+  policies_.Read(services_.registryCalls);
+  if (services_.startedWithWindows && policies_.Value(kAutoStartPolicy) == "0") return false;
   // 1. One instance per user: a second start says so and ends before it touches anything.
   if (services_.system.AnotherInstanceRuns()) {
     services_.system.ShowMessage(ExpandTemplate(kAlreadyRunningTemplate, {kProductName}),
@@ -355,7 +352,6 @@ bool Form1::Form_Load() {
 
   // 5. The check box shows the autostart entry as it is.
   autostart_.SyncAutostartCheckbox(autoStartChk_);
-  policies_.Read(services_.registryCalls);
   ApplyAutostartPolicy();
   pages_.ShowPolicies(policies_);
 
@@ -447,11 +443,7 @@ void Form1::Policies_Change() {
   // The icons are made anew from the settings as they now read, as a drive that arrived makes
   // them; the pages keep what the user changed and not applied, except what is now fixed.
   pages_.ReadBack(options_);
-  tray_.RemoveAllTrayIcons(drives_.DriveCount);
-  cycle_.RemoveAllDrives();
-  cycle_.ClearVorigerFreierSpeicher();
-  OptionsValues read = options_;
-  settings_.ReadSettings(read);
+  const OptionsValues read = IconsAnewFromSettings();
   // A setting fixed now shows the policy's value; one fixed until now the user's own again.
   const auto turned = [&](std::string_view name) {
     return policies_.Fixes(name) || before.Fixes(name);
@@ -663,6 +655,15 @@ void Form1::Volume_Change(bool arrived, std::uint32_t unitMask) {
   SetTimer(hWnd(), kVolumeTimerId, kVolumeSettleMilliseconds, nullptr);
 }
 
+OptionsValues Form1::IconsAnewFromSettings() {
+  tray_.RemoveAllTrayIcons(drives_.DriveCount);
+  cycle_.RemoveAllDrives();
+  cycle_.ClearVorigerFreierSpeicher();
+  OptionsValues read = options_;
+  settings_.ReadSettings(read);
+  return read;
+}
+
 void Form1::VolumesSettled() {
   KillTimer(hWnd(), kVolumeTimerId);
   const VolumeAction action = std::exchange(volumeAction_, VolumeAction::Nothing);
@@ -670,11 +671,7 @@ void Form1::VolumesSettled() {
   if (action == VolumeAction::RebuildIcons) {
     // A drive the settings want arrived: the icons are made anew from what was stored, as an
     // apply would make them, while the window keeps what the user has changed and not applied.
-    tray_.RemoveAllTrayIcons(drives_.DriveCount);
-    cycle_.RemoveAllDrives();
-    cycle_.ClearVorigerFreierSpeicher();
-    OptionsValues stored = options_;
-    settings_.ReadSettings(stored);
+    IconsAnewFromSettings();
   }
   if (action != VolumeAction::Nothing) {
     view_.UpdateIcons();

@@ -130,6 +130,9 @@ class Form1 final : public Window,
   // The volumes have settled: the icons made anew or the drives checked as they call for, and
   // the drive list made anew with the checks kept.
   void VolumesSettled();
+  // The tray icons and the check cycle made anew from the settings as they read now (stored,
+  // or fixed by policy); the window's options stay. Returns what was read.
+  OptionsValues IconsAnewFromSettings();
   // The administrator's policies changed (a refresh of Group Policy says so): the icons and
   // the pages follow at once, without a restart and without storing anything.
   void Policies_Change();
