@@ -54,7 +54,7 @@ class DriveScansTest : public ::testing::Test {
   }
   ~DriveScansTest() override { signals_->Set(&Signals::open, true); }
 
-  void StartHeld() {
+  void StartHeld() {  // holds the worker inside the root's listing
     signals_->Set(&Signals::open, false);
     scans_->StartScan("D:");
     signals_->Await([&] { return signals_->arrived; });
@@ -75,7 +75,6 @@ TEST_F(DriveScansTest, AFinishedScanIsTakenOnTheOwnersThreadAndTheLastTwoAreKept
     signals_->Await([&] { return signals_->wakes == round; });
     EXPECT_TRUE(scans_->StateOf("D:").running);
     EXPECT_EQ(scans_->StateOf("D:").latest == nullptr, round == 1);
-
     EXPECT_EQ(scans_->TakeFinished(), std::vector<std::string>{"D:"});
     const ScanSource::State state = scans_->StateOf("d:\\");
     EXPECT_FALSE(state.running);
@@ -93,7 +92,6 @@ TEST_F(DriveScansTest, ACancelledScanEndsAndNothingOfItIsKept) {
   StartHeld();
   scans_->StartScan("D:");  // one at a time
   EXPECT_TRUE(scans_->StateOf("D:").running);
-
   scans_->CancelScan("D:");
   EXPECT_FALSE(scans_->StateOf("D:").running);
   signals_->Set(&Signals::open, true);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FakeFolderTree.h"
@@ -23,14 +24,6 @@ class FolderScannerTest : public ::testing::Test {
     }
     return nullptr;
   }
-  // A scan by hand of D:\ with A, A\X, A\Y, B and C, with these totals in that order.
-  static DriveScan Made(const std::vector<std::uint64_t>& bytes) {
-    DriveScan scan;
-    scan.folders = {{"D:\\", 0, -1},    {"D:\\A", 1, 0}, {"D:\\A\\X", 2, 1},
-                    {"D:\\A\\Y", 2, 1}, {"D:\\B", 1, 0}, {"D:\\C", 1, 0}};
-    for (std::size_t i = 0; i < bytes.size(); ++i) scan.folders[i].bytes = bytes[i];
-    return scan;
-  }
 
   testing::FakeFolderTree tree_;
   std::atomic<bool> cancel_{false};
@@ -43,21 +36,16 @@ TEST_F(FolderScannerTest, TotalsEachFolderWithEverythingBelowItDownToTheThirdLev
   tree_.AddFile("D:\\Docs\\Old\\y", 5);
   tree_.AddFile("D:\\Deep\\1\\2\\3\\4\\f", 1000);  // five levels down
   const DriveScan scan = Scan();
-
-  struct Row {
-    const char* path;
-    int depth;
-    std::uint64_t bytes;
-    std::uint64_t files;
-  };
-  for (const Row& row : {Row{"D:\\", 0, 1115, 4}, Row{"D:\\Docs", 1, 15, 2},
-                         Row{"D:\\Docs\\Old", 2, 5, 1}, Row{"D:\\Deep\\1\\2", 3, 1000, 1}}) {
-    SCOPED_TRACE(row.path);
-    const ScannedFolder* folder = Find(scan, row.path);
+  using Row = std::tuple<const char*, int, std::uint64_t, std::uint64_t>;  // path, depth, totals
+  for (const auto& [path, depth, bytes, files] :
+       {Row{"D:\\", 0, 1115, 4}, Row{"D:\\Docs", 1, 15, 2}, Row{"D:\\Docs\\Old", 2, 5, 1},
+        Row{"D:\\Deep\\1\\2", 3, 1000, 1}}) {
+    SCOPED_TRACE(path);
+    const ScannedFolder* folder = Find(scan, path);
     ASSERT_NE(folder, nullptr);
-    EXPECT_EQ(folder->depth, row.depth);
-    EXPECT_EQ(folder->bytes, row.bytes);
-    EXPECT_EQ(folder->files, row.files);
+    EXPECT_EQ(folder->depth, depth);
+    EXPECT_EQ(folder->bytes, bytes);
+    EXPECT_EQ(folder->files, files);
   }
   EXPECT_EQ(Find(scan, "D:\\Deep\\1\\2\\3"), nullptr);
   for (std::size_t i = 1; i < scan.folders.size(); ++i) {
@@ -72,19 +60,15 @@ TEST_F(FolderScannerTest, FoldersBeyondTheCapCountIntoTheirKeptAncestorAndAsOthe
   tree_.AddFile("D:\\A\\Sub\\f", 8);
   tree_.AddFile("D:\\B\\f", 2);
   tree_.AddFile("D:\\C\\f", 4);
-  struct Row {
-    std::size_t cap;
-    std::uint64_t otherBytes;
-    bool cKept;  // the first level goes before the second
-  };
-  for (const Row& row : {Row{3, 12, false}, Row{4, 8, true}}) {
-    SCOPED_TRACE(row.cap);
-    const DriveScan scan = Scan(row.cap);
-    EXPECT_EQ(scan.folders.size(), row.cap);
-    EXPECT_EQ(scan.otherBytes, row.otherBytes);
+  // The first level goes before the second: a cap of 4 keeps D:\C, not D:\A\Sub.
+  for (const auto& [cap, otherBytes, cKept] : {std::tuple{3u, 12u, false}, {4u, 8u, true}}) {
+    SCOPED_TRACE(cap);
+    const DriveScan scan = Scan(cap);
+    EXPECT_EQ(scan.folders.size(), cap);
+    EXPECT_EQ(scan.otherBytes, otherBytes);
     EXPECT_EQ(scan.folders[0].bytes, 15u);
     EXPECT_EQ(Find(scan, "D:\\A")->bytes, 9u);
-    EXPECT_EQ(Find(scan, "D:\\C") != nullptr, row.cKept);
+    EXPECT_EQ(Find(scan, "D:\\C") != nullptr, cKept);
   }
 }
 
@@ -93,7 +77,6 @@ TEST_F(FolderScannerTest, LinksAreNeitherEnteredNorCounted) {
   tree_.AddLink("D:\\Real\\Loop", "D:\\");
   tree_.AddLink("D:\\Again", "D:\\Real");
   const DriveScan scan = Scan();
-
   EXPECT_EQ(tree_.listings, 2);  // D:\ and D:\Real
   EXPECT_EQ(scan.folders.size(), 2u);
   EXPECT_EQ(scan.folders[0].bytes, 50u);
@@ -101,12 +84,11 @@ TEST_F(FolderScannerTest, LinksAreNeitherEnteredNorCounted) {
 
 TEST_F(FolderScannerTest, UnreadableFoldersAreCountedAndTheRestIsScanned) {
   tree_.AddFile("D:\\Locked\\secret", 1000);
-  tree_.Deny("D:\\Locked");
   tree_.AddFile("D:\\Open\\f", 7);
   tree_.AddFile("D:\\Open\\Inner\\g", 1000);
+  tree_.Deny("D:\\Locked");
   tree_.Deny("D:\\Open\\Inner");
   const DriveScan scan = Scan();
-
   EXPECT_TRUE(scan.complete);
   EXPECT_EQ(scan.folders[0].bytes, 7u);
   EXPECT_EQ(scan.folders[0].unreadableFolders, 2u);
@@ -126,36 +108,38 @@ TEST_F(FolderScannerTest, CancelStopsTheScanAtAnyPoint) {
     tree_.onListing = [&](std::string_view path) {
       if (tree_.listings > listings || path == "D:\\Big") cancel_ = true;
     };
-    const DriveScan scan = Scan();
-    EXPECT_FALSE(scan.complete);
+    EXPECT_FALSE(Scan().complete);
     EXPECT_LE(tree_.listings, listings + 1);
     EXPECT_LT(tree_.entriesHandedOut, 100);
   }
 }
 
 TEST_F(FolderScannerTest, GrowthPerFolderAndWhereTheDriveGrowsMost) {
-  // The same folders by path, whatever was deleted or is new.
-  DriveScan fewer = Made({190, 150, 0, 0, 0, 40});
-  fewer.folders.pop_back();  // D:\C deleted
-  const DriveScan all = Made({100, 60, 0, 0, 40, 40});
-  EXPECT_EQ(SameFolders(all, fewer), (std::vector<int>{0, 1, 2, 3, 4}));
-  EXPECT_EQ(SameFolders(fewer, all), (std::vector<int>{0, 1, 2, 3, 4, -1}));
-
-  const DriveScan before = Made({1000, 100, 0, 0, 100, 100});
-  struct Row {
-    const char* what;
-    std::vector<std::uint64_t> after;  // D:\, A, A\X, A\Y, B, C
-    const char* expected;
+  // A scan by hand of D:\ with A, A\X, A\Y, B and C, with these totals in that order.
+  const auto made = [](const std::vector<std::uint64_t>& bytes) {
+    DriveScan scan;
+    scan.folders = {{"D:\\", 0, -1},    {"D:\\A", 1, 0}, {"D:\\A\\X", 2, 1},
+                    {"D:\\A\\Y", 2, 1}, {"D:\\B", 1, 0}, {"D:\\C", 1, 0}};
+    for (std::size_t i = 0; i < bytes.size(); ++i) scan.folders[i].bytes = bytes[i];
+    return scan;
   };
-  for (const Row& row : {
-           Row{"one deep folder", {1100, 180, 60, 20, 100, 100}, "D:\\A\\X"},
-           Row{"spread out", {1100, 140, 0, 0, 140, 120}, "D:\\"},
-           Row{"exactly half", {1100, 150, 20, 0, 150, 100}, "D:\\A"},
-           Row{"shrank", {990, 90, 0, 0, 100, 100}, ""},
-           Row{"unchanged", {1000, 100, 0, 0, 100, 100}, ""},
+  // The same folders by path, whatever was deleted or is new.
+  DriveScan fewer = made({190, 150, 0, 0, 0, 40});
+  fewer.folders.pop_back();  // D:\C deleted
+  EXPECT_EQ(SameFolders(fewer, made({100, 60, 0, 0, 40, 40})),
+            (std::vector<int>{0, 1, 2, 3, 4, -1}));
+
+  const DriveScan before = made({1000, 100, 0, 0, 100, 100});
+  using After = std::vector<std::uint64_t>;  // D:\, A, A\X, A\Y, B, C
+  for (const auto& [after, expected] : {
+           std::pair{After{1100, 180, 60, 20, 100, 100}, "D:\\A\\X"},  // one deep folder
+           {After{1100, 140, 0, 0, 140, 120}, "D:\\"},                 // spread out
+           {After{1100, 150, 20, 0, 150, 100}, "D:\\A"},               // exactly half
+           {After{990, 90, 0, 0, 100, 100}, ""},                       // shrank
+           {After{1000, 100, 0, 0, 100, 100}, ""},                     // unchanged
        }) {
-    SCOPED_TRACE(row.what);
-    EXPECT_EQ(MainGrowthFolder(before, Made(row.after)), row.expected);
+    SCOPED_TRACE(expected);
+    EXPECT_EQ(MainGrowthFolder(before, made(after)), expected);
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quenora {
 namespace {
 
@@ -43,25 +45,25 @@ class ScanRowsTest : public ::testing::Test {
                            {"D:\\Neu", 0, 5 * kGB}});
 };
 
-TEST_F(ScanRowsTest, WithoutGrowthTheBiggestComeFirstEachUnderItsParent) {
-  EXPECT_EQ(Read(Rows(nullptr)),
-            (std::vector<std::string>{"Filme", "Export", "  2026", "  2025", "Neu"}));
-  // Unchanged since the scan before: sizes order, and no growth is named.
-  EXPECT_EQ(Read(Rows(&latest)),
-            (std::vector<std::string>{"Filme", "Export", "  2026", "  2025", "Neu"}));
-}
-
-TEST_F(ScanRowsTest, WithGrowthTheGrowingComeFirstAndShrinkingIsSigned) {
+TEST_F(ScanRowsTest, TheBiggestOrTheGrowingComeFirstEachUnderItsParent) {
   const DriveScan previous = Scan({{"D:\\", -1, 52 * kGB},
                                    {"D:\\Filme", 0, 40 * kGB + 300 * kMB},
                                    {"D:\\Export", 0, 7 * kGB},
                                    {"D:\\Export\\2026", 2, 4 * kGB},
                                    {"D:\\Export\\2025", 2, 3 * kGB}});
-  EXPECT_EQ(Read(Rows(&previous)),
-            (std::vector<std::string>{"Export +8,0 GB seit 14:05", "  2026 +8,0 GB seit 14:05",
-                                      "  2025", "Neu +5,0 GB seit 14:05",
-                                      "Filme \xE2\x88\x92"
-                                      "300,0 MB seit 14:05"}));
+  const std::vector<std::string> bySize{"Filme", "Export", "  2026", "  2025", "Neu"};
+  // Unchanged since the scan before: sizes order, and no growth is named; shrinking is signed.
+  for (const auto& [before, expected] : {
+           std::pair{static_cast<const DriveScan*>(nullptr), bySize},
+           {&latest, bySize},
+           {&previous,
+            {"Export +8,0 GB seit 14:05", "  2026 +8,0 GB seit 14:05", "  2025",
+             "Neu +5,0 GB seit 14:05",
+             "Filme \xE2\x88\x92"
+             "300,0 MB seit 14:05"}},
+       }) {
+    EXPECT_EQ(Read(Rows(before)), expected);
+  }
 }
 
 TEST_F(ScanRowsTest, RowsCarrySizeAndShareAndOtherAndUnreadableFoldersCloseTheList) {
@@ -98,16 +100,15 @@ TEST_F(ScanRowsTest, SmallDeepFoldersAndLongListsAreLeftOut) {
   latest = Scan(folders);
   const std::vector<ScanRow> rows = Rows(nullptr);
   EXPECT_EQ(rows.size(), kMaxScanRows);
-  int first = 0;
-  for (const ScanRow& row : rows) {
-    first += row.depth == 1;
-    EXPECT_NE(row.name, "small");
-  }
+  EXPECT_TRUE(std::none_of(rows.begin(), rows.end(),
+                           [](const ScanRow& row) { return row.name == "small"; }));
   // Every folder of the root the list offers is there before any deeper one.
-  EXPECT_EQ(first, 12);
+  EXPECT_EQ(
+      std::count_if(rows.begin(), rows.end(), [](const ScanRow& row) { return row.depth == 1; }),
+      12);
 }
 
-TEST(ScanTextsTest, StateLineSaysHowOldTheRowsAreAndWhatChanged) {
+TEST(ScanTextsTest, StateLineDriveLineAndTheStartsForCleanUpAndAFolder) {
   DriveScan before = Scan({{"D:\\", -1, 50 * kGB}});
   DriveScan after = Scan({{"D:\\", -1, 55 * kGB}});
   EXPECT_EQ(ScanStateText(nullptr, nullptr, false, "", "", ","), "Noch nicht durchsucht.");
@@ -124,9 +125,7 @@ TEST(ScanTextsTest, StateLineSaysHowOldTheRowsAreAndWhatChanged) {
             "D: \xC2\xBB"
             "DATEN\xC2\xAB \xE2\x80\x93 512,0 GB, davon 51,2 GB frei");
   EXPECT_EQ(ClockText(9, 5), "09:05");
-}
-
-TEST(ScanTextsTest, CleanUpIsStorageSenseFromWindows10AndTheDiskCleanUpBefore) {
+  // Storage Sense from Windows 10 on, the Disk Clean-up before.
   EXPECT_EQ(CleanUpFor('D', {10, 0, 22631, 2}, "C:\\Windows"),
             (CleanUpStart{"ms-settings:storagesense", {}}));
   EXPECT_EQ(CleanUpFor('D', {6, 1, 7601, 2}, "C:\\Windows"),
