@@ -167,11 +167,4 @@ std::vector<std::string> DriveScans::TakeFinished() {
   return taken;
 }
 
-std::optional<std::chrono::system_clock::time_point> DriveScans::LastScanTime(
-    std::string_view drive) const {
-  const Drive* found = Find(drive);
-  if (!found || !found->latest) return std::nullopt;
-  return found->latest->finished;
-}
-
 }  // namespace quenora

@@ -42,8 +42,6 @@ class DriveScans : public ScanSource {
   // Puts the scans that finished since the last call in place, each drive's newest first and
   // its oldest dropped; returns the drives that got one ("D:").
   std::vector<std::string> TakeFinished();
-  // When the drive's last finished scan ended; nullopt before its first.
-  std::optional<std::chrono::system_clock::time_point> LastScanTime(std::string_view drive) const;
 
  private:
   struct Job;
