@@ -64,24 +64,21 @@ TEST(TrayPictureStylesTest, EverySizeHasAWholeFrameAndRedColumnsThatGrowWithTheL
 // The default look at 32 draws the pictures of old, to the byte (their FNV-1a); the dark look
 // adds only where they were clear, the high contrast look keeps the bar's red.
 TEST(TrayPictureStylesTest, TheLookFollowsTheTaskbarAndKeepsTheShape) {
-  std::uint32_t hash = 2166136261u;
-  for (int index = 0; index < kTrayPictureCount; ++index) {
-    for (const Rgba& p : DrawTrayPicture(index).pixels) {
-      for (const std::uint8_t byte : {p.r, p.g, p.b, p.a}) hash = (hash ^ byte) * 16777619u;
-    }
-  }
-  EXPECT_EQ(hash, 1833188493u);
   EXPECT_EQ(TrayPictureStyleFor({12, "1", std::nullopt}), (TrayPictureStyle{16}));
   EXPECT_EQ(TrayPictureStyleFor({24, "0", std::nullopt}),
             (TrayPictureStyle{24, TrayLook::DarkTaskbar}));
   EXPECT_EQ(TrayPictureStyleFor({80, "0", 0x00FF00u}),
             (TrayPictureStyle{64, TrayLook::HighContrast, {0, 255, 0, 255}}));
+  std::uint32_t hash = 2166136261u;
   for (int index = 0; index < kTrayPictureCount; ++index) {
+    for (const Rgba& p : DrawTrayPicture(index).pixels)
+      for (const std::uint8_t byte : {p.r, p.g, p.b, p.a}) hash = (hash ^ byte) * 16777619u;
     const auto classic = DrawTrayPicture(index, {20}).pixels,
                dark = DrawTrayPicture(index, {20, TrayLook::DarkTaskbar}).pixels;
     for (std::size_t i = 0; i < classic.size(); ++i)
       EXPECT_TRUE(classic[i].a == 0 || dark[i] == classic[i]) << index;
   }
+  EXPECT_EQ(hash, 1833188493u);
   const auto contrast = DrawTrayPicture(13, {16, TrayLook::HighContrast, {255, 255, 0, 255}});
   EXPECT_EQ(contrast.At(1, 4), (Rgba{255, 255, 0, 255}));
   EXPECT_EQ(contrast.At(2, 4), kRed);
@@ -110,14 +107,12 @@ TEST(TrayPictureStylesTest, OutlinesStandOutOnTheTaskbarsOfTheirLook) {
           return x < 0 || y < 0 || x >= size || y >= size || picture.At(x, y).a == 0;
         };
         int outline = 0, standingOut = 0;
-        for (int y = 0; y < size; ++y) {
-          for (int x = 0; x < size; ++x) {
-            if (clear(x, y) ||
-                !(clear(x - 1, y) || clear(x + 1, y) || clear(x, y - 1) || clear(x, y + 1)))
-              continue;
-            ++outline;
-            standingOut += Contrast(picture.At(x, y), taskbar) >= 3;
-          }
+        for (int i = 0, x = 0, y = 0; i < size * size; ++i, x = i % size, y = i / size) {
+          if (clear(x, y) ||
+              !(clear(x - 1, y) || clear(x + 1, y) || clear(x, y - 1) || clear(x, y + 1)))
+            continue;
+          ++outline;
+          standingOut += Contrast(picture.At(x, y), taskbar) >= 3;
         }
         least = std::min(least, static_cast<double>(standingOut) / outline);
         EXPECT_GE(2 * standingOut, outline)
