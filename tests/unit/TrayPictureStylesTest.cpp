@@ -15,8 +15,7 @@ namespace {
 constexpr Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kFrame{128, 128, 128, 255};
 constexpr int kSizes[] = {16, 20, 24, 32, 40, 48};
 
-// WCAG 2's contrast ratio of two colours.
-double Contrast(Rgba a, Rgba b) {
+double Contrast(Rgba a, Rgba b) {  // WCAG 2's contrast ratio
   const auto luminance = [](Rgba p) {
     const auto linear = [](int c) {
       return c <= 10 ? c / 255.0 / 12.92 : std::pow((c / 255.0 + 0.055) / 1.055, 2.4);
