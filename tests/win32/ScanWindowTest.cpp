@@ -154,17 +154,14 @@ TEST_F(ScanWindowTest, AFinishedScanListsTheGrowingFirstAndOpensTheChosenFolder)
   EXPECT_TRUE(window->PreTranslateMessage(enter));
   EXPECT_EQ(shell.starts.size(), 2u);
   EXPECT_NE(window->hWnd(), nullptr);
-}
-
-TEST_F(ScanWindowTest, SpeicherFreigebenOpensStorageSenseOnWindows10) {
-  scans.drives["E:"].latest = Scan({{"E:\\", kGB}});
-  window->ShowDrive('E', std::nullopt, std::nullopt, "");
+  window->ShowDrive('D', 100.0 * kGB, 40.0 * kGB, "");  // its scans known: none is started
   EXPECT_TRUE(scans.started.empty());
+  // "Speicher freigeben …" opens Storage Sense on Windows 10 and 11.
   system.windowsVersion = {10, 0, 19045, 2};
   SendMessageW(window->Control(kFreeSpaceBtn), BM_CLICK, 0, 0);
   EXPECT_EQ(shell.opened,
             (std::vector<testing::FakeShell::Opened>{{"ms-settings:storagesense", 1}}));
-  EXPECT_TRUE(shell.starts.empty());
+  EXPECT_EQ(shell.starts.size(), 2u);
 }
 
 }  // namespace
