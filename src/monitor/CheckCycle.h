@@ -63,10 +63,12 @@ std::string SizeText(double bytes, std::string_view decimalSeparator);
 
 class CheckCycle {
  public:
-  // The disk service is shared with the workers that ask slow drives.
+  // The disk service is shared with the workers that ask slow drives; a worker ends after
+  // `idleWorkerEnds` without a question.
   CheckCycle(DriveTable& drives, const FreeSpace& freeSpace, std::shared_ptr<DiskSpaceApi> disks,
-             SystemServices& system)
-      : drives_(drives), system_(system), queries_(freeSpace, std::move(disks)) {}
+             SystemServices& system,
+             std::chrono::milliseconds idleWorkerEnds = std::chrono::seconds(10))
+      : drives_(drives), system_(system), queries_(freeSpace, std::move(disks), idleWorkerEnds) {}
 
   // Measures every monitored drive once and returns, in list order, the drives whose icon is
   // to be sent again or after which the beep sounds; a quiet drive is not in it.
@@ -83,6 +85,8 @@ class CheckCycle {
   void ClearVorigerFreierSpeicher();
   // Drive queries asked and not answered yet, late ones included.
   int OutstandingQueries() const { return queries_.Outstanding(); }
+  // The drive workers there are now (a drive that answers slowly or not at all has its own).
+  int QueryWorkers() const { return queries_.Workers(); }
 
   // Alarm limit in megabytes of 2^20 bytes: every drive's without a limit of its own.
   double MemoryLimit = 10;

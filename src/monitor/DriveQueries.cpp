@@ -36,8 +36,9 @@ struct DriveQueries::Shared {
 
   // One kind of question about one drive letter: its worker, the question and the last answer.
   struct Line {
+    // Its worker; not started while there is none. A worker that ends for lack of work lets go
+    // of its thread itself, so an idle program holds neither the thread nor its handle.
     Thread thread;
-    bool ended = false;  // its thread has ended for lack of work
     Condition jobArrived;
     bool queued = false;  // a question waits for the worker to take it up
     bool busy = false;    // a question is on its way to the disk service or back
@@ -111,10 +112,6 @@ struct DriveQueries::Shared {
     }
     // A label asked before any free space goes to the worker: the kind isn't known yet.
     bool direct = letter.localDisk && !letter.answeredSlowly;
-    if (!direct && line.ended) {
-      line.thread.Join();  // past its last look at the shared state
-      line.ended = false;
-    }
     if (!direct && !line.thread.Started()) {
       auto* start = new WorkerStart{self, index, job};
       if (!line.thread.Start(Run, start)) {
@@ -177,7 +174,9 @@ struct DriveQueries::Shared {
       const auto idleUntil = Condition::Clock::now() + shared.idleWorkerEnds;
       while (!line.queued && !shared.stopping) {
         if (!line.jobArrived.WaitUntil(shared.lock, idleUntil) && !line.queued) {
-          line.ended = true;
+          // The next question starts a new worker. What this one still does after the lock is
+          // let go touches only its own stack and the shared state, which it holds itself.
+          line.thread.Detach();
           return;
         }
       }
@@ -271,6 +270,15 @@ DriveQueries::LabelReading DriveQueries::LastVolumeLabel(std::string_view drive)
   Hold hold(shared_->lock);
   const Shared::Line& line = shared_->letters[LetterOf(drive)].lines[Shared::kLabel];
   return {!line.busy, line.label};
+}
+
+int DriveQueries::Workers() const {
+  Hold hold(shared_->lock);
+  int workers = 0;
+  for (const Shared::Letter& letter : shared_->letters) {
+    for (const Shared::Line& line : letter.lines) workers += line.thread.Started() ? 1 : 0;
+  }
+  return workers;
 }
 
 int DriveQueries::Outstanding() const {

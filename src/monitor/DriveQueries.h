@@ -71,6 +71,9 @@ class DriveQueries {
 
   // Questions asked and not answered yet (the late ones included).
   int Outstanding() const;
+  // Worker threads there are now: one per drive and kind of question that went to a worker,
+  // until it has had nothing to do for `idleWorkerEnds`.
+  int Workers() const;
 
  private:
   struct Shared;

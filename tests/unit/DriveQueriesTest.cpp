@@ -111,7 +111,7 @@ class StallingDisks : public FakeDiskSpace {
   int kindReadsElsewhere = 0;
 };
 
-// Waits until every query asked has come back, late ones included.
+// Waits until the count (of queries asked and not back, or of workers) is down to nothing.
 template <typename CountOutstanding>
 bool AllAnswered(CountOutstanding outstanding) {
   const auto end = std::chrono::steady_clock::now() + 10s;
@@ -191,10 +191,13 @@ TEST_F(DriveQueriesTest, WorkerThatEndedForLackOfWorkIsStartedAgain) {
     return brief.TakeSpaceAnswer("N:", DriveQueries::Clock::now() + kPatience).space;
   };
   ASSERT_TRUE(ask().ok);
-  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(brief.Workers(), 1);
+  // An idle worker ends and lets go of its thread: an idle program holds none.
+  EXPECT_TRUE(AllAnswered([&] { return brief.Workers(); }));
   EXPECT_TRUE(ask().ok);
-  std::this_thread::sleep_for(200ms);
+  EXPECT_TRUE(AllAnswered([&] { return brief.Workers(); }));
   EXPECT_EQ(brief.ReadVolumeLabel("N:", DriveQueries::Clock::now() + kPatience).label, "NETZ");
+  EXPECT_EQ(brief.Workers(), 1);
   EXPECT_EQ(disks.SpaceCalls("N:"), 2);
 }
 
