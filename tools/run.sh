@@ -3,8 +3,9 @@
 # that its settings do too (WINEPREFIX overrides it).
 #
 # With DISPLAY set the icons go to that desktop's system tray. Without one, the program runs on
-# a private virtual display with a tray; once its icon is docked there, a screenshot of the
-# screen and an enlarged picture of the tray are saved under build/. Ctrl-C ends the program
+# a private virtual display with a tray; once its icon is docked there and its window (the options
+# window, or the start hint) is painted, a screenshot of the screen and an enlarged picture of
+# the tray are saved under build/. Ctrl-C ends the program
 # and everything the script started.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -99,6 +100,26 @@ wait_for_icon() {
   return 1
 }
 
+# Waits until a window of the program is shown and painted: the options window on a first start,
+# the start hint on a later one. The start hint may have been turned off, so after a while the
+# screenshot is taken without a window.
+window_timeout=20
+wait_for_window() {
+  local deadline=$((SECONDS + window_timeout)) window
+  while ((SECONDS < deadline)); do
+    program_running || return 1
+    window=$(xdotool search --onlyvisible --name '^Quenora' 2>/dev/null | head -n 1)
+    if [[ -n $window ]] && (($(window_colours "$window") > 8)); then
+      # A window is drawn in a few passes (frame, controls, pictures); let them end.
+      sleep 1
+      echo "run: window shown (window $window)"
+      return 0
+    fi
+    sleep 0.5
+  done
+  echo "run: no Quenora window within $window_timeout s; the screenshot shows the tray only"
+}
+
 save_screenshots() {
   import -window root "$screen_png"
   # The tray sits in the bottom right corner: its last 24 rows, 200 columns wide, 4x larger.
@@ -108,7 +129,7 @@ save_screenshots() {
 }
 
 if [[ -z ${DISPLAY:-} ]]; then
-  for tool in Xvfb trayer xwininfo import convert identify; do
+  for tool in Xvfb trayer xwininfo xdotool import convert identify; do
     command -v "$tool" >/dev/null || {
       echo "run: $tool is missing; run 'make bootstrap'" >&2
       exit 1
@@ -143,6 +164,7 @@ else
       echo "run: the screen as it was then: $root/$failed_png" >&2
     exit 1
   fi
+  wait_for_window || true
   save_screenshots
   echo "run: Quenora keeps running; Ctrl-C ends it."
 fi
