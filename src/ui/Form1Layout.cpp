@@ -49,6 +49,14 @@ constexpr ControlSpec kControls[] = {
      "berwacht werden?",
      {1110, 330, 2475, 585},
      Page(1)},
+    // What the list's context menu holds, which nothing else on the page tells: two lines from
+    // the question's empty third line down to the list, where the policy note shows instead
+    // while there is one. Made after the question, it paints after it.
+    {kDriveMenuHint,
+     ControlKind::Label,
+     "Rechtsklick auf ein Laufwerk: Grenze, was Platz belegt",
+     {1110, 735, 2565, 390},
+     Page(1)},
     {kLV, ControlKind::ListView, "Laufwerke", {90, 1140, 3585, 1725}, Page(1)},
 
     // Page 2 "Testintervall".

@@ -30,6 +30,9 @@ inline constexpr int kImage1 = 160;
 // kPolicyNote + n: "Vom Administrator festgelegt" on page n, shown where a policy fixes one of
 // the page's settings.
 inline constexpr int kPolicyNote = 170;
+// On the drives page, in the policy note's place while that is hidden: what the list's context
+// menu holds, which is found by nothing else on the page.
+inline constexpr int kDriveMenuHint = 180;
 inline constexpr int kPageCount = 4;
 }  // namespace form1
 

@@ -253,6 +253,7 @@ void OptionsPages::ShowPolicies(const Policies& policies) {
   for (int page = 1; page <= kPageCount; ++page) {
     ShowWindow(Control(kPolicyNote + page), notes[page - 1] ? SW_SHOWNA : SW_HIDE);
   }
+  ShowWindow(Control(kDriveMenuHint), drives ? SW_HIDE : SW_SHOWNA);
 }
 
 bool OptionsPages::RefusesChange(const NMLISTVIEW& change) const {

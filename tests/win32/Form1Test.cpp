@@ -793,9 +793,10 @@ TEST_F(Form1Test, PoliciesFixTheirSettingsAtOnceAndLeaveTheUsersOwn) {
   const auto refresh = [&] {
     SendMessageW(form->hWnd(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
   };
-  const auto noteShown = [&](int page) {
-    return (GetWindowLongW(form->Control(kPolicyNote + page), GWL_STYLE) & WS_VISIBLE) != 0;
+  const auto shown = [&](int id) {
+    return (GetWindowLongW(form->Control(id), GWL_STYLE) & WS_VISIBLE) != 0;
   };
+  const auto noteShown = [&](int page) { return shown(kPolicyNote + page); };
   Store("MemoryLimit", "20");
   Store("AlarmSoundEnabled", "1");
   policy(HKEY_CURRENT_USER, L"MemoryLimit", L"500");
@@ -806,11 +807,15 @@ TEST_F(Form1Test, PoliciesFixTheirSettingsAtOnceAndLeaveTheUsersOwn) {
   EXPECT_EQ(Text(kPolicyNote + 3), "Vom Administrator festgelegt");
   EXPECT_TRUE(noteShown(3));
   EXPECT_FALSE(noteShown(2));
+  EXPECT_TRUE(shown(kDriveMenuHint));  // the drives page's free line tells of the context menu
 
   // The machine's policy arrives with a refresh, and wins over the user's policy.
   policy(HKEY_LOCAL_MACHINE, L"AlarmSoundEnabled", L"0");
   policy(HKEY_LOCAL_MACHINE, L"MemoryLimit", L"300");
+  policy(HKEY_LOCAL_MACHINE, L"DriveWarnings", L"D=10%");
   refresh();
+  EXPECT_TRUE(noteShown(1));
+  EXPECT_FALSE(shown(kDriveMenuHint));  // the note takes its line
   EXPECT_EQ(f.Cycle().MemoryLimit, 300);
   EXPECT_EQ(f.Cycle().AlarmSoundEnabled, 0);
   EXPECT_FALSE(IsWindowEnabled(f.Control(kCheck1)));
@@ -825,6 +830,7 @@ TEST_F(Form1Test, PoliciesFixTheirSettingsAtOnceAndLeaveTheUsersOwn) {
   EXPECT_EQ(f.Cycle().AlarmSoundEnabled, 1);
   EXPECT_TRUE(IsWindowEnabled(f.Control(kMemLimitSlider)));
   EXPECT_FALSE(noteShown(3));
+  EXPECT_TRUE(shown(kDriveMenuHint));
   Click(0);
   EXPECT_EQ(Stored("MemoryLimit"), "20");
 }
