@@ -20,6 +20,7 @@ enum class ControlKind {
   Logo,           // drawn by its window; reports clicks
   Label,          // wrapped over its width; an ampersand shows as it is
   CenteredLabel,  // the same, each line centred
+  FieldLabel,     // names the field after it, for a screen reader too; "&" marks its access key
   Line,           // an etched horizontal separator
   ListView,       // a list of entries with check boxes
   ReportList,     // a list of rows in columns under their headers

@@ -141,8 +141,8 @@ std::string LevelPreview(const DriveLevel& level, std::optional<double> totalByt
                          std::string_view decimalSeparator) {
   if (totalBytes && *totalBytes > 0) {
     // Both as the tray's tooltip says free space, so the user can hold one against the other.
-    return "= " + SizeText(LevelBytes(level, *totalBytes), decimalSeparator) + " bei " +
-           SizeText(*totalBytes, decimalSeparator);
+    return "= " + SizeText(LevelBytes(level, *totalBytes), decimalSeparator) + " von " +
+           SizeText(*totalBytes, decimalSeparator) + " Gr\xC3\xB6\xC3\x9F" "e";
   }
   if (level.unit == DriveLevel::Unit::Percent) {
     return "(Gr\xC3\xB6\xC3\x9F"

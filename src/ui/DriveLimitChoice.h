@@ -41,7 +41,7 @@ LevelReading ReadLevelNumber(std::string_view text, DriveLevel::Unit unit,
 // The number of a level as the field shows it: "10", "500,5".
 std::string LevelNumberText(double number, std::string_view decimalSeparator);
 
-// What a level means on the drive: "= 51,2 GB bei 512,0 GB".
+// What a level means on the drive: "= 51,2 GB von 512,0 GB Größe".
 std::string LevelPreview(const DriveLevel& level, std::optional<double> totalBytes,
                          std::string_view decimalSeparator);
 

@@ -10,25 +10,31 @@ using namespace drivelimit;
 
 namespace {
 
-// Each level on one line: its switch, the number, the unit and what it means on the drive. The
-// fields share one column; the labels beside them sit lower by the edit's border.
+// Each level's switch on a line of its own, and below it, indented, its number and unit, each
+// after a label that names it (for a screen reader too, which takes a field's name from the
+// label just before it) and gives it an access key, then what the level means on the drive.
+// The labels sit lower than the fields by the edit's border, level with their text.
 constexpr ControlSpec kControls[] = {
     {kAllDrivesOpt, ControlKind::RadioButton, "&Wie alle Laufwerke", {120, 150, 6060, 255}},
-    {kOwnLimitOpt, ControlKind::RadioButton, "&Eigene Grenze:", {120, 510, 1650, 315}},
-    {kLimitTxt, ControlKind::Edit, "", {1860, 510, 960, 315}},
-    {kLimitUnitCmb, ControlKind::DropDownList, "", {2910, 510, 780, 315}},
-    {kLimitPreviewLbl, ControlKind::Label, "", {3810, 555, 2370, 255}},
-    {kEarlyChk, ControlKind::CheckBox, "&Vorwarnung bei:", {120, 960, 1650, 315}},
-    {kEarlyTxt, ControlKind::Edit, "", {1860, 960, 960, 315}},
-    {kEarlyUnitCmb, ControlKind::DropDownList, "", {2910, 960, 780, 315}},
-    {kEarlyPreviewLbl, ControlKind::Label, "", {3810, 1005, 2370, 255}},
+    {kOwnLimitOpt, ControlKind::RadioButton, "&Eigene Grenze:", {120, 510, 6060, 255}},
+    {kLimitNumberLbl, ControlKind::FieldLabel, "&Zahl:", {375, 915, 585, 255}},
+    {kLimitTxt, ControlKind::Edit, "", {960, 870, 960, 315}},
+    {kLimitUnitLbl, ControlKind::FieldLabel, "Ei&nheit:", {2040, 915, 645, 255}},
+    {kLimitUnitCmb, ControlKind::DropDownList, "", {2685, 870, 780, 315}},
+    {kLimitPreviewLbl, ControlKind::Label, "", {3585, 915, 2595, 255}},
+    {kEarlyChk, ControlKind::CheckBox, "&Vorwarnung bei:", {120, 1350, 6060, 255}},
+    {kEarlyNumberLbl, ControlKind::FieldLabel, "Za&hl:", {375, 1755, 585, 255}},
+    {kEarlyTxt, ControlKind::Edit, "", {960, 1710, 960, 315}},
+    {kEarlyUnitLbl, ControlKind::FieldLabel, "Einhei&t:", {2040, 1755, 645, 255}},
+    {kEarlyUnitCmb, ControlKind::DropDownList, "", {2685, 1710, 780, 315}},
+    {kEarlyPreviewLbl, ControlKind::Label, "", {3585, 1755, 2595, 255}},
     {kEarlyNoteLbl,
      ControlKind::Label,
      "Die Vorwarnung meldet sich einmal, ohne Blinken und ohne Ton.",
-     {375, 1350, 5805, 390}},
-    {kMessageLbl, ControlKind::Label, "", {120, 1800, 6060, 390}},
-    {kOKButton, ControlKind::DefaultButton, "&OK", {3840, 2280, 1125, 375}},
-    {kCancelButton, ControlKind::Button, "&Abbrechen", {5055, 2280, 1125, 375}},
+     {375, 2130, 5805, 390}},
+    {kMessageLbl, ControlKind::Label, "", {120, 2550, 6060, 390}},
+    {kOKButton, ControlKind::DefaultButton, "&OK", {3840, 3000, 1125, 375}},
+    {kCancelButton, ControlKind::Button, "&Abbrechen", {5055, 3000, 1125, 375}},
 };
 
 constexpr int kOkResult = 1;
@@ -152,10 +158,12 @@ DriveLimitFormState DriveLimitDialog::Form_Change() {
   const DriveLimitForm form = ReadForm();
   const DriveLimitFormState state = ReadDriveLimitForm(question_, form);
   // A field not in use keeps its number for when the user comes back to it, greyed.
-  EnableWindow(Control(kLimitTxt), form.ownLimit);
-  EnableWindow(Control(kLimitUnitCmb), form.ownLimit);
-  EnableWindow(Control(kEarlyTxt), form.early);
-  EnableWindow(Control(kEarlyUnitCmb), form.early);
+  for (const int id : {kLimitNumberLbl, kLimitTxt, kLimitUnitLbl, kLimitUnitCmb}) {
+    EnableWindow(Control(id), form.ownLimit);
+  }
+  for (const int id : {kEarlyNumberLbl, kEarlyTxt, kEarlyUnitLbl, kEarlyUnitCmb}) {
+    EnableWindow(Control(id), form.early);
+  }
   SetTextOf(Control(kLimitPreviewLbl), state.limitPreview);
   SetTextOf(Control(kEarlyPreviewLbl), state.earlyPreview);
   SetTextOf(Control(kMessageLbl), state.message);

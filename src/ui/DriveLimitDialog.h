@@ -25,8 +25,12 @@ inline constexpr int kEarlyNoteLbl = 409;
 inline constexpr int kMessageLbl = 410;
 inline constexpr int kOKButton = 411;
 inline constexpr int kCancelButton = 412;
+inline constexpr int kLimitNumberLbl = 413;
+inline constexpr int kLimitUnitLbl = 414;
+inline constexpr int kEarlyNumberLbl = 415;
+inline constexpr int kEarlyUnitLbl = 416;
 inline constexpr int kClientWidth = 6300;
-inline constexpr int kClientHeight = 2775;
+inline constexpr int kClientHeight = 3495;
 }  // namespace drivelimit
 
 // The dialog's controls in twips, in tab order.

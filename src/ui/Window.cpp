@@ -82,6 +82,8 @@ ControlClass ClassOf(ControlKind kind) {
       return {L"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};
     case ControlKind::CenteredLabel:
       return {L"STATIC", child | SS_CENTER | SS_NOPREFIX, 0};
+    case ControlKind::FieldLabel:
+      return {L"STATIC", child | SS_LEFT, 0};
     case ControlKind::Line:
       return {L"STATIC", child | SS_ETCHEDHORZ, 0};
     case ControlKind::ListView:
@@ -429,6 +431,14 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       RememberFocus(LOWORD(wParam) != WA_INACTIVE);
       return 0;
+    case WM_NEXTDLGCTL: {
+      // The dialog manager moves the keyboard with this on a label's access key: to the label,
+      // then on to the field after it. A window that is no dialog carries it out itself.
+      HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+      if (target) SetFocus(target);
+      return 0;
+    }
     case WM_SYSCOMMAND:
       // The close box, the system menu's close and Alt+F4.
       if ((wParam & 0xFFF0) == SC_CLOSE) {

@@ -67,10 +67,10 @@ TEST(DriveLimitChoiceTest, PreviewSaysTheBytesOnTheDriveAsTheTooltipDoes) {
     std::string preview;
   };
   const Case cases[] = {
-      {{10, Unit::Percent}, 512 * kGB, ",", "= 51,2 GB bei 512,0 GB"},
-      {{20, Unit::Gigabytes}, 512 * kGB, ".", "= 20.0 GB bei 512.0 GB"},
-      {{500, Unit::Megabytes}, 512 * kGB, ",", "= 500,0 MB bei 512,0 GB"},
-      {{2, Unit::Gigabytes}, 1 * kGB, ",", "= 1,0 GB bei 1,0 GB"},  // as much as the drive
+      {{10, Unit::Percent}, 512 * kGB, ",", "= 51,2 GB von 512,0 GB Größe"},
+      {{20, Unit::Gigabytes}, 512 * kGB, ".", "= 20.0 GB von 512.0 GB Größe"},
+      {{500, Unit::Megabytes}, 512 * kGB, ",", "= 500,0 MB von 512,0 GB Größe"},
+      {{2, Unit::Gigabytes}, 1 * kGB, ",", "= 1,0 GB von 1,0 GB Größe"},  // as much as the drive
       {{10, Unit::Percent},
        std::nullopt,
        ",",

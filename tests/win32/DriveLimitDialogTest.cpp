@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "AccessibleName.h"
 #include "platform/win32/WideText.h"
 #include "resource.h"
 
@@ -109,12 +110,27 @@ TEST_F(DriveLimitDialogTest, APercentTypedShowsItsBytesAndOkGivesIt) {
               EXPECT_TRUE(Checked(kOwnLimitOpt));
               EXPECT_FALSE(Checked(kAllDrivesOpt));
               EXPECT_TRUE(Enabled(kLimitTxt));
+              // Each field is named by its label, and reached by the label's access key. A
+              // screen reader takes a field's name from the label just before it (wine's names a
+              // drop-down list by its text instead, so for those the order is what is checked).
+              EXPECT_EQ(testing::AccessibleName(At(kLimitTxt)), "Zahl:");
+              EXPECT_EQ(testing::AccessibleName(At(kEarlyTxt)), "Zahl:");
+              EXPECT_EQ(GetWindow(At(kLimitUnitCmb), GW_HWNDPREV), At(kLimitUnitLbl));
+              EXPECT_EQ(GetWindow(At(kEarlyUnitCmb), GW_HWNDPREV), At(kEarlyUnitLbl));
+              AltKey(GetFocus(), L'n');
+            },
+            [&] {
+              EXPECT_EQ(GetFocus(), At(kLimitUnitCmb));
+              AltKey(GetFocus(), L'z');
+            },
+            [&] {
+              EXPECT_EQ(GetFocus(), At(kLimitTxt));
               Type(kLimitTxt, L"10");
               SetFocus(At(kLimitUnitCmb));
               Key(At(kLimitUnitCmb), VK_END);  // the list's last unit, %
             },
             [&] {
-              EXPECT_EQ(Text(kLimitPreviewLbl), "= 51,2 GB bei 512,0 GB");
+              EXPECT_EQ(Text(kLimitPreviewLbl), "= 51,2 GB von 512,0 GB Größe");
               EXPECT_EQ(Text(kMessageLbl), "");
               Key(GetFocus(), VK_RETURN);
             }});
