@@ -49,6 +49,8 @@ class DriveScans : public ScanSource {
   struct Drive {
     std::unique_ptr<DriveScan> latest;
     std::unique_ptr<DriveScan> previous;
+    std::chrono::system_clock::time_point latestStarted{};
+    std::chrono::nanoseconds latestTook{};
     Job* running = nullptr;
   };
 

@@ -2,6 +2,7 @@
 // The scans of the drives as a window sees them: the last two of a drive, the one running, and
 // the commands to start or stop one. Everything here is called on the window's thread.
 
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
@@ -14,6 +15,9 @@ class ScanSource {
   struct State {
     const DriveScan* latest = nullptr;    // the last finished scan of the drive, if any
     const DriveScan* previous = nullptr;  // the one before it, if any
+    // When the last finished scan started, by the wall clock, and how long it ran.
+    std::chrono::system_clock::time_point latestStarted{};
+    std::chrono::nanoseconds latestTook{};
     bool running = false;
     // A running scan's progress so far.
     std::uint64_t foldersSoFar = 0;
