@@ -15,13 +15,13 @@ class ScanSource {
   struct State {
     const DriveScan* latest = nullptr;    // the last finished scan of the drive, if any
     const DriveScan* previous = nullptr;  // the one before it, if any
-    // When the last finished scan started, by the wall clock, and how long it ran.
-    std::chrono::system_clock::time_point latestStarted{};
-    std::chrono::nanoseconds latestTook{};
     bool running = false;
     // A running scan's progress so far.
     std::uint64_t foldersSoFar = 0;
     std::uint64_t bytesSoFar = 0;
+    // When the last finished scan started, by the wall clock, and how long it ran.
+    std::chrono::system_clock::time_point latestStarted{};
+    std::chrono::nanoseconds latestTook{};
   };
 
   virtual ~ScanSource() = default;

@@ -73,7 +73,8 @@ TEST(ScanPolicyTest, ALocalDriveBelowALevelIsScannedOneAtATimeSeldomAndNotAfterA
     if (row.before == Row::UserC) autoScans.StartScan("C:");
     if (row.before >= Row::Cancelled) autoScans.CancelScan("D:");
     if (row.before == Row::Rescanned) autoScans.StartScan("D:");
-    if (row.ago) scans.states["D:"] = {&last, {}, now - minutes(*row.ago), minutes(row.took)};
+    if (row.ago)
+      scans.states["D:"] = {&last, {}, false, 0, 0, now - minutes(*row.ago), minutes(row.took)};
     scans.starts.clear();
     readings[1] = row.freeGB < 0 ? DriveReading{} : readable(row.freeGB);
     autoScans.Tick(drives, readings, limits, forecasts, now);
