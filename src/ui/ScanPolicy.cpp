@@ -35,7 +35,11 @@ AutoScans::Drive* AutoScans::Find(std::string_view drive) {
 }
 
 void AutoScans::StartScan(std::string_view drive) {
-  if (Drive* d = Find(drive)) d->cancelled = false;
+  if (Drive* d = Find(drive)) {
+    d->cancelled = false;
+    // Once the automatic scan has ended, the next one is the user's, whenever the tick looks.
+    d->automatic = d->automatic && scans_.StateOf(drive).running;
+  }
   scans_.StartScan(drive);
 }
 

@@ -44,7 +44,7 @@ TEST(ScanPolicyTest, ALocalDriveBelowALevelIsScannedOneAtATimeSeldomAndNotAfterA
       {.what = "ran 10 of 40 min", .freeGB = 5, .ago = 40, .took = 10, .scanned = true},
       {.what = "clock put back", .freeGB = 5, .ago = -30, .scanned = true},
       {.what = "C: scanned on its own", .freeGB = 5, .before = Row::AutoC},
-      {.what = "C: scanned by hand", .freeGB = 5, .before = Row::UserC, .scanned = true},
+      {.what = "C: on its own, then by hand", .freeGB = 5, .before = Row::UserC, .scanned = true},
       {.what = "cancelled in alarm", .freeGB = 0.5, .beforeGB = 0.5, .before = Row::Cancelled},
       {.what = "cancelled unread", .freeGB = 0.5, .beforeGB = -1, .before = Row::Cancelled},
       {"cancelled in alarm, early", 5, 0.5, Row::Cancelled, {}, 0, true},
@@ -67,9 +67,10 @@ TEST(ScanPolicyTest, ALocalDriveBelowALevelIsScannedOneAtATimeSeldomAndNotAfterA
   for (const Row& row : rows) {
     FakeScans scans;
     AutoScans autoScans(scans, disks);
-    readings[0] = readable(row.before == Row::AutoC ? 0.5 : 50);
+    readings[0] = readable(row.before == Row::AutoC || row.before == Row::UserC ? 0.5 : 50);
     readings[1] = row.beforeGB < 0 ? DriveReading{} : readable(row.beforeGB);
     autoScans.Tick(drives, readings, limits, forecasts, now - minutes(1));
+    if (row.before == Row::UserC) scans.CancelScan("C:");  // its automatic scan ended
     if (row.before == Row::UserC) autoScans.StartScan("C:");
     if (row.before >= Row::Cancelled) autoScans.CancelScan("D:");
     if (row.before == Row::Rescanned) autoScans.StartScan("D:");
