@@ -3,6 +3,7 @@
 #include <atomic>
 #include <utility>
 
+#include "platform/SteadyClock.h"
 #include "platform/Sync.h"
 
 namespace quenora {
@@ -26,6 +27,10 @@ struct DriveScans::Job {
   explicit Job(std::string name) : drive(std::move(name)) {}
 
   const std::string drive;
+  const std::chrono::system_clock::time_point started = std::chrono::system_clock::now();
+  // The run time is measured on the steady clock: the wall clock may be set meanwhile.
+  const SteadyClock::time_point startedSteady = SteadyClock::now();
+  std::chrono::nanoseconds took{};  // with `result`
   std::atomic<bool> cancel{false};
   ScanProgress progress;
   Thread thread;       // started, joined or detached by the owner only
@@ -62,6 +67,7 @@ struct DriveScans::Shared {
       scan = ScanDrive(*shared.listing, job.drive, job.cancel, job.progress, shared.maxKeptFolders);
     }
     Hold hold(shared.lock);
+    job.took = SteadyClock::now() - job.startedSteady;
     job.result = std::move(scan);
     job.ended = true;
     // Called with the lock held: an owner on its way out takes the lock to say so, and then
@@ -111,6 +117,8 @@ ScanSource::State DriveScans::StateOf(std::string_view drive) {
   const Drive& d = *found;
   state.latest = d.latest.get();
   state.previous = d.previous.get();
+  state.latestStarted = d.latestStarted;
+  state.latestTook = d.latestTook;
   if (d.running) {
     state.running = true;
     state.foldersSoFar = d.running->progress.folders.load(std::memory_order_relaxed);
@@ -162,6 +170,8 @@ std::vector<std::string> DriveScans::TakeFinished() {
     if (!job->result.complete) continue;
     d.previous = std::move(d.latest);
     d.latest = std::make_unique<DriveScan>(std::move(job->result));
+    d.latestStarted = job->started;
+    d.latestTook = job->took;
     taken.push_back(job->drive);
   }
   return taken;

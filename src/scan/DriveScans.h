@@ -49,6 +49,9 @@ class DriveScans : public ScanSource {
   struct Drive {
     std::unique_ptr<DriveScan> latest;
     std::unique_ptr<DriveScan> previous;
+    // When `latest` started, by the wall clock, and how long it ran.
+    std::chrono::system_clock::time_point latestStarted{};
+    std::chrono::nanoseconds latestTook{};
     Job* running = nullptr;
   };
 

@@ -2,6 +2,7 @@
 // The scans of the drives as a window sees them: the last two of a drive, the one running, and
 // the commands to start or stop one. Everything here is called on the window's thread.
 
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
@@ -18,6 +19,9 @@ class ScanSource {
     // A running scan's progress so far.
     std::uint64_t foldersSoFar = 0;
     std::uint64_t bytesSoFar = 0;
+    // When the last finished scan started, by the wall clock, and how long it ran.
+    std::chrono::system_clock::time_point latestStarted{};
+    std::chrono::nanoseconds latestTook{};
   };
 
   virtual ~ScanSource() = default;

@@ -16,7 +16,6 @@
 #include "tray/TrayMenuPlace.h"
 #include "ui/DriveLimitDialog.h"
 #include "ui/DriveListRefresh.h"
-#include "ui/ScanPolicy.h"
 #include "ui/StartInfoDialog.h"
 #include "ui/TrayIcons.h"
 #include "util/MessageTemplate.h"
@@ -540,8 +539,8 @@ void Form1::ShowScan(char letter) {
   const DriveReading reading = LastReading(letter);
   const bool readable = reading.state == DriveReading::State::Readable;
   if (!scanWindow_) {
-    scanWindow_ =
-        std::make_unique<ScanWindow>(Instance(), hWnd(), scans_, services_.shell, services_.system);
+    scanWindow_ = std::make_unique<ScanWindow>(Instance(), hWnd(), autoScans_, services_.shell,
+                                               services_.system);
   }
   scanWindow_->ShowDrive(letter, readable ? std::optional(reading.totalBytes) : std::nullopt,
                          readable ? std::optional(reading.freeBytes) : std::nullopt, reading.label);
@@ -551,7 +550,7 @@ bool Form1::ShowNoticeDetails(std::int32_t iconId) {
   const std::optional<std::string> drive = DriveNameAtPosition(drives_, iconId);
   if (!drive || !view_.LastNoticeAboutSpace(static_cast<std::uint32_t>(iconId))) return false;
   if (!scans_.StateOf(*drive).latest) {
-    scans_.StartScan(*drive);
+    autoScans_.StartScan(*drive);
     return false;
   }
   ShowScan((*drive)[0]);
@@ -719,11 +718,8 @@ void Form1::Timer1_Timer() {
   }
   // A drive that fills or is low is scanned on its own now and then, so that a look at it
   // can say what grew.
-  for (const std::string& drive :
-       DrivesDueForScan(drives_, cycle_.Readings(), cycle_.Limits(), view_.Forecasts(), scans_,
-                        std::chrono::system_clock::now())) {
-    scans_.StartScan(drive);
-  }
+  autoScans_.Tick(drives_, cycle_.Readings(), cycle_.Limits(), view_.Forecasts(),
+                  std::chrono::system_clock::now());
 }
 
 void Form1::Btn_Click(int index) {

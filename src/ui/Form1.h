@@ -32,6 +32,7 @@
 #include "ui/Form1Layout.h"
 #include "ui/InfoForm.h"
 #include "ui/OptionsPages.h"
+#include "ui/ScanPolicy.h"
 #include "ui/ScanWindow.h"
 #include "ui/TrayView.h"
 #include "ui/Window.h"
@@ -222,6 +223,7 @@ class Form1 final : public Window,
   // Where a worker that ended a scan says so: the window, once it exists.
   std::atomic<HWND> scansWake_{nullptr};
   DriveScans scans_;
+  AutoScans autoScans_{scans_, *services_.disks};  // the user's commands go through it
   std::unique_ptr<ScanWindow> scanWindow_;
   UINT timerInterval_ = 2000;  // as designed, until the settings set it
   bool timerEnabled_ = false;

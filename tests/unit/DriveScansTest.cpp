@@ -79,6 +79,7 @@ TEST_F(DriveScansTest, AFinishedScanIsTakenOnTheOwnersThreadAndTheLastTwoAreKept
     EXPECT_FALSE(state.running);
     ASSERT_NE(state.latest, nullptr);
     EXPECT_EQ(state.latest->folders[0].bytes, 10u * static_cast<unsigned>(round));
+    EXPECT_TRUE(state.latest->finished - state.latestStarted < 10s && state.latestTook > 0ns);
   }
   const ScanSource::State state = scans_->StateOf("D:");
   ASSERT_NE(state.previous, nullptr);
