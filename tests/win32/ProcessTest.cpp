@@ -135,15 +135,6 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit = 60s
   return true;
 }
 
-// This program is build/<preset>/tests/win32/*.exe; the program is build/<preset>/Quenora.exe.
-std::wstring ProgramPath() {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path = self;
-  for (int i = 0; i < 3; ++i) path.erase(path.find_last_of(L'\\'));
-  return path + L"\\Quenora.exe";
-}
-
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -160,7 +151,12 @@ class ProcessTest : public ::testing::Test {
     ASSERT_TRUE(SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits,
                                         sizeof limits));
 
-    exe_ = ProgramPath();
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    // This program is build/<preset>/tests/win32/*.exe; the program is build/<preset>/.
+    std::wstring path = self;
+    for (int i = 0; i < 3; ++i) path.erase(path.find_last_of(L'\\'));
+    exe_ = path + L"\\Quenora.exe";
     ASSERT_NE(GetFileAttributesW(exe_.c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(exe_);
 
     RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str());
@@ -385,47 +381,6 @@ TEST_F(ProcessTest, AnInstallerAskingItToCloseEndsItAndTheNextStartRuns) {
   ASSERT_NE(nextWindow, nullptr);
   EXPECT_TRUE(WindowsOf(nextPid, L"#32770").empty());
   EXPECT_EQ(ShellIconsOf(nextWindow), "12");
-}
-
-// Every resource entry of a module: "type/name" and its language.
-using ResourceLanguages = std::map<std::string, int>;
-
-std::string ResourceId(LPCWSTR name) {
-  return IS_INTRESOURCE(name) ? std::to_string(reinterpret_cast<std::uintptr_t>(name))
-                              : Narrow(name);
-}
-
-BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR found) {
-  (*reinterpret_cast<ResourceLanguages*>(found))[ResourceId(type) + "/" + ResourceId(name)] =
-      language;
-  return TRUE;
-}
-
-BOOL CALLBACK AddName(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR found) {
-  EnumResourceLanguagesW(module, type, name, AddLanguage, found);
-  return TRUE;
-}
-
-BOOL CALLBACK AddType(HMODULE module, LPWSTR type, LONG_PTR found) {
-  EnumResourceNamesW(module, type, AddName, found);
-  return TRUE;
-}
-
-// Explorer's file properties and the resource loader take a resource's language from its entry:
-// each is German, the manifest aside, which the loader finds in whatever language it is.
-TEST(ProgramResourcesTest, EveryResourceButTheManifestIsGerman) {
-  HMODULE exe = LoadLibraryExW(ProgramPath().c_str(), nullptr,
-                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  ASSERT_NE(exe, nullptr);
-  ResourceLanguages languages;
-  EnumResourceTypesW(exe, AddType, reinterpret_cast<LONG_PTR>(&languages));
-  FreeLibrary(exe);
-  // The icons, their groups, the cursor, the two banners and the version record at least.
-  EXPECT_GE(languages.size(), 20u);
-  for (const auto& [entry, language] : languages) {
-    if (entry == "24/1") continue;  // the manifest
-    EXPECT_EQ(language, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)) << entry;
-  }
 }
 
 }  // namespace
