@@ -41,22 +41,17 @@ class FolderScanTest : public ::testing::Test {
     const char* fileLinks = std::getenv("QUENORA_SCAN_FILE_LINKS");
     ASSERT_TRUE(drive && expected && fileLinks) << "run through folder_scan.sh";
     drive_ = drive;
-    expected_ = Read(expected);
-    fileLinks_ = Read(fileLinks);
-    ASSERT_FALSE(expected_.empty());
-  }
-
-  // "bytes<TAB>files<TAB>first-level folder" lines, the root's with an empty name.
-  Totals Read(const char* file) const {
-    Totals totals;
-    std::ifstream lines(file);
-    std::uint64_t bytes = 0;
-    std::uint64_t files = 0;
-    std::string name;
-    while (lines >> bytes >> files && std::getline(lines, name)) {
-      totals[drive_ + "\\" + name.substr(name.empty() ? 0 : 1)] = {bytes, files};
+    // "bytes<TAB>files<TAB>first-level folder", the root's line with an empty name.
+    for (const auto& [file, totals] : {std::pair{expected, &expected_}, {fileLinks, &fileLinks_}}) {
+      std::ifstream lines(file);
+      std::uint64_t bytes = 0;
+      std::uint64_t files = 0;
+      std::string name;
+      while (lines >> bytes >> files && std::getline(lines, name)) {
+        (*totals)[drive_ + "\\" + name.substr(name.empty() ? 0 : 1)] = {bytes, files};
+      }
     }
-    return totals;
+    ASSERT_FALSE(expected_.empty());
   }
 
   std::string drive_;
