@@ -190,10 +190,8 @@ std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* pre
 
   // The drive's scanned total first, then each shown folder under its parent, in the
   // siblings' order, each one's rest after its folders.
-  rows.push_back(folderRow(0));
-  std::vector<std::pair<std::size_t, bool>> stack{{0, true}};  // a folder, and whether it ends
-  for (auto it = children[0].rbegin(); it != children[0].rend(); ++it)
-    stack.push_back({*it, false});
+  shown[0] = true;
+  std::vector<std::pair<std::size_t, bool>> stack{{0, false}};  // a folder; whether it ends
   while (!stack.empty()) {
     const auto [i, ends] = stack.back();
     stack.pop_back();
