@@ -84,9 +84,8 @@ TEST_F(ScanRowsTest, GrowthIsShownOnlyWhereBothScansKeptTheFolder) {
   EXPECT_EQ(ScanStateText(&latest, &previous, false, "14:20", "14:05", ","),
             "Stand 14:20 \xE2\x80\x93 1,0 GB mehr belegt als um 14:05");
   // Neu may have been left out by the earlier scan's cap: then nothing is known of it.
-  DriveScan capped = previous;
-  capped.keptDepth = 0;
-  EXPECT_EQ(Read(Rows(&capped))[1], "  Neu");
+  previous.keptDepth = 0;
+  EXPECT_EQ(Read(Rows(&previous))[1], "  Neu");
 }
 
 TEST_F(ScanRowsTest, RowsCarrySizeAndShareAddUpBelowEachFolderAndUnreadableFoldersCloseTheList) {
