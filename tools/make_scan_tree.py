@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Makes a folder tree to scan: FILES files of 0 to 4096 bytes in folders up to seven levels
 deep, below eight first-level folders (one with a name beyond ASCII), plus two links that a
-scan must not follow: one back up to the root (a loop) and one to a first-level folder.
+scan must not follow: one back up to the root (a loop) and one to a first-level folder; a
+symbolic link to a file (which wine shows as a plain file) and a second name (a hard link) of
+a file.
 
 Usage: make_scan_tree.py DIR FILES. The files are sparse (truncated to their size, never
 written), so a tmpfs holds hundreds of thousands of them in next to no memory. The same
@@ -30,3 +32,5 @@ for i in range(count):
     os.close(fd)
 os.symlink("..", os.path.join(root, "Archiv", "Schleife"))
 os.symlink("Bilder", os.path.join(root, "Verweis"))
+os.symlink(os.path.join("..", "f0.dat"), os.path.join(root, "Bilder", "Titelbild.dat"))
+os.link(os.path.join(root, "f0.dat"), os.path.join(root, "Musik", "Zweitname.dat"))

@@ -12,7 +12,8 @@
 
 namespace quenora {
 
-// The folders a scan keeps at most; those beyond count into DriveScan::otherBytes.
+// The folders a scan keeps at most; those beyond count into DriveScan::otherBytes. The walk
+// holds no more than these (and the open listings along one path), however wide the tree.
 inline constexpr std::size_t kMaxKeptFolders = 20000;
 
 // How far a running scan has got, readable from any thread.

@@ -25,6 +25,10 @@ constexpr double kDeeperMinPercent = 1;
 // ... or carries this share of its parent's growth, so the way to where the drive grows stays
 // visible even through small folders.
 constexpr double kDeeperMinGrowthShare = 0.1;
+// The files right in a folder, and its folders not shown, get a line below it when they hold
+// this share of it (in percent): less is within what the eye rounds off the sizes anyway,
+// and nearly every folder has a few small files of its own.
+constexpr double kRestMinPercent = 1;
 
 std::string ShareText(std::uint64_t bytes, std::optional<double> totalBytes) {
   if (!totalBytes || !(*totalBytes > 0)) return "";
@@ -72,15 +76,13 @@ std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* pre
   if (folders.empty()) return rows;
   const std::size_t count = folders.size();
 
-  // Growth by path: a folder missing in the previous scan counts as empty there.
+  // Growth only where both scans kept the folder: a folder that only the newer scan kept (the
+  // cap may keep other folders each time) didn't grow by its whole size.
+  const std::vector<FolderGrowth> changes =
+      previous ? GrowthSince(*previous, latest) : std::vector<FolderGrowth>(count);
   std::vector<std::int64_t> growth(count, 0);
-  if (previous) {
-    const std::vector<int> same = SameFolders(*previous, latest);
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::uint64_t old =
-          same[i] < 0 ? 0 : previous->folders[static_cast<std::size_t>(same[i])].bytes;
-      growth[i] = static_cast<std::int64_t>(folders[i].bytes) - static_cast<std::int64_t>(old);
-    }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (changes[i].compared) growth[i] = changes[i].bytes;
   }
   const bool anyGrew = std::any_of(growth.begin() + 1, growth.end(), [](auto g) { return g > 0; });
 
@@ -132,37 +134,83 @@ std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* pre
     level = std::move(next);
   }
 
-  // Each shown folder under its parent, in the siblings' order.
-  std::vector<std::size_t> stack;
-  for (auto it = children[0].rbegin(); it != children[0].rend(); ++it) stack.push_back(*it);
-  while (!stack.empty()) {
-    const std::size_t i = stack.back();
-    stack.pop_back();
-    if (!shown[i]) continue;
+  const auto sized = [&](ScanRow::Kind kind, std::size_t folder, int depth, std::string name,
+                         std::uint64_t bytes) {
     ScanRow row;
-    row.path = folders[i].path;
-    row.depth = folders[i].depth;
-    row.name = NameOf(folders[i].path);
-    row.size = SizeText(static_cast<double>(folders[i].bytes), decimalSeparator);
-    row.share = ShareText(folders[i].bytes, totalBytes);
-    if (previous) row.growth = GrowthText(growth[i], decimalSeparator, previousTime);
-    rows.push_back(std::move(row));
-    for (auto it = children[i].rbegin(); it != children[i].rend(); ++it) stack.push_back(*it);
+    row.kind = kind;
+    row.path = folders[folder].path;
+    row.depth = depth;
+    row.name = std::move(name);
+    row.size = SizeText(static_cast<double>(bytes), decimalSeparator);
+    row.share = ShareText(bytes, totalBytes);
+    row.bytes = bytes;
+    return row;
+  };
+  const auto folderRow = [&](std::size_t i) {
+    ScanRow row = sized(ScanRow::Kind::Folder, i, folders[i].depth,
+                        i == 0 ? folders[i].path : NameOf(folders[i].path), folders[i].bytes);
+    if (changes[i].added) {
+      row.growth = "neu";
+    } else if (changes[i].compared) {
+      row.growth = GrowthText(changes[i].bytes, decimalSeparator, previousTime);
+    }
+    return row;
+  };
+  // After a folder's rows, what else it holds, so that the rows below it add up to it: the
+  // files right in it, and its folders the list doesn't show (too small, or left out by the
+  // cap on kept folders). Each only where it matters beside the folder's own size.
+  const auto rest = [&](std::size_t i) {
+    std::uint64_t listed = 0;
+    for (const std::size_t child : children[i]) {
+      if (shown[child]) listed += folders[child].bytes;
+    }
+    if (listed == 0) return;  // the folder's own row says it all
+    const ScannedFolder& folder = folders[i];
+    const auto matters = [&](std::uint64_t bytes) {
+      return bytes > 0 && static_cast<double>(bytes) * 100 >=
+                              static_cast<double>(folder.bytes) * kRestMinPercent;
+    };
+    const std::uint64_t own =
+        std::min(folder.ownBytes, folder.bytes - std::min(folder.bytes, listed));
+    if (matters(own)) {
+      ScanRow row = sized(ScanRow::Kind::Files, i, folder.depth + 1, "(Dateien)", own);
+      if (changes[i].compared) {
+        row.growth = GrowthText(changes[i].ownBytes, decimalSeparator, previousTime);
+      }
+      rows.push_back(std::move(row));
+    }
+    const std::uint64_t others = folder.bytes - std::min(folder.bytes, listed + own);
+    if (matters(others)) {
+      rows.push_back(sized(ScanRow::Kind::Other, i, folder.depth + 1,
+                           "(\xC3\xBC"
+                           "brige Ordner)",
+                           others));
+    }
+  };
+
+  // The drive's scanned total first, then each shown folder under its parent, in the
+  // siblings' order, each one's rest after its folders.
+  shown[0] = true;
+  std::vector<std::pair<std::size_t, bool>> stack{{0, false}};  // a folder; whether it ends
+  while (!stack.empty()) {
+    const auto [i, ends] = stack.back();
+    stack.pop_back();
+    if (ends) {
+      rest(i);
+      continue;
+    }
+    if (!shown[i]) continue;
+    rows.push_back(folderRow(i));
+    stack.push_back({i, true});
+    for (auto it = children[i].rbegin(); it != children[i].rend(); ++it) {
+      stack.push_back({*it, false});
+    }
   }
 
-  if (latest.otherBytes > 0) {
-    ScanRow other;
-    other.kind = ScanRow::Kind::Other;
-    other.name =
-        "(\xC3\xBC"
-        "brige Ordner)";
-    other.size = SizeText(static_cast<double>(latest.otherBytes), decimalSeparator);
-    other.share = ShareText(latest.otherBytes, totalBytes);
-    rows.push_back(std::move(other));
-  }
   if (const std::uint64_t unreadable = folders[0].unreadableFolders; unreadable > 0) {
     ScanRow line;
     line.kind = ScanRow::Kind::Unreadable;
+    line.depth = 0;
     line.name = GroupedNumber(unreadable) + " Ordner nicht lesbar";
     rows.push_back(std::move(line));
   }
@@ -227,10 +275,12 @@ std::string ScanProgressText(std::uint64_t folders, std::uint64_t bytes,
 
 ProcessStart OpenFolderStart(std::string_view windowsDirectory, std::string_view folder) {
   // The file manager by its full path, as a drive is opened from the tray; the folder quoted,
-  // since folder names have blanks. No row is a root, so no path ends in a backslash that
-  // would escape the closing quote.
+  // since folder names have blanks. A root ("D:\") has none, and its backslash would escape
+  // the closing quote.
+  const std::string path(folder);
+  const bool root = !path.empty() && path.back() == '\\';
   return {std::string(windowsDirectory) + "\\explorer.exe",
-          "explorer \"" + std::string(folder) + "\""};
+          root ? "explorer " + path : "explorer \"" + path + "\""};
 }
 
 CleanUpStart CleanUpFor(char letter, const WindowsVersionRecord& version,

@@ -16,20 +16,26 @@ namespace quenora {
 
 // One line of the list.
 struct ScanRow {
-  enum class Kind { Folder, Other, Unreadable };
+  // A folder (the drive's root too), the files right in a folder ("(Dateien)"), a folder's
+  // folders not listed ("(übrige Ordner)"), the count of folders that couldn't be read.
+  enum class Kind { Folder, Files, Other, Unreadable };
   Kind kind = Kind::Folder;
-  std::string path;  // the folder to open; empty for the other kinds
-  int depth = 1;     // 1 for a folder in the root, down to kScanDepth
+  std::string path;  // the folder to open, for "(Dateien)" and "(übrige Ordner)" theirs
+  int depth = 1;     // 0 for the root, 1 for a folder in it, down to kScanDepth
   std::string name, size, share, growth;
+  std::uint64_t bytes = 0;
   friend bool operator==(const ScanRow&, const ScanRow&) = default;
 };
 
-// At most this many folder rows; the lines for "übrige" and unreadable folders come on top.
+// At most this many rows of folders below the root; the root's, the lines for the rest of a
+// folder and the one for unreadable folders come on top.
 inline constexpr std::size_t kMaxScanRows = 40;
 
-// The rows of `latest`, siblings ordered by their growth since `previous` when a folder grew,
-// by size otherwise, each folder under its parent. `previousTime` is when `previous` ended
-// ("14:05"); `totalBytes` gives the shares of the drive.
+// The rows of `latest`: the root with the scan's total first, then siblings ordered by their
+// growth since `previous` when a folder grew, by size otherwise, each folder under its parent
+// and followed by the rest of what it holds, so that the rows below a folder add up to it.
+// Growth is shown where both scans kept a folder, "neu" where it wasn't there before.
+// `previousTime` is when `previous` ended ("14:05"); `totalBytes` gives the shares of the drive.
 std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* previous,
                                    std::optional<double> totalBytes,
                                    std::string_view decimalSeparator,

@@ -57,8 +57,8 @@ constexpr Column kColumns[] = {
     {"Wachstum", 2640, LVCFMT_LEFT},
 };
 
-// Spaces before a folder's name per level below the root: the list's first column shows the
-// tree without an image list to indent by.
+// Spaces before a row's name per level below the root: the list's first column shows the tree
+// without an image list to indent by.
 constexpr int kIndentSpaces = 4;
 
 // "14:05" of a scan's end, in the user's local time of that moment.
@@ -219,7 +219,7 @@ void ScanWindow::ShowRows(const std::vector<ScanRow>& rows) {
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   for (std::size_t index = 0; index < rows_.size(); ++index) {
     const ScanRow& row = rows_[index];
-    const int indent = row.kind == ScanRow::Kind::Folder ? row.depth - 1 : 0;
+    const int indent = row.depth;
     const std::wstring texts[] = {
         std::wstring(static_cast<std::size_t>(indent * kIndentSpaces), L' ') + Widen(row.name),
         Widen(row.size), Widen(row.share), Widen(row.growth)};
@@ -237,12 +237,14 @@ void ScanWindow::ShowRows(const std::vector<ScanRow>& rows) {
                    reinterpret_cast<LPARAM>(&cell));
     }
   }
-  // The first row chosen, so Enter opens it at once: it is where the space went.
+  // The first row below the drive's total chosen, so Enter opens it at once: it is where the
+  // space went.
   if (!rows_.empty()) {
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(list, LVM_SETITEMSTATE, rows_.size() > 1 ? 1 : 0,
+                 reinterpret_cast<LPARAM>(&state));
   }
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
@@ -319,8 +321,9 @@ void ScanWindow::OpenSelectedFolder() {
   const LRESULT item = SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
   if (item < 0 || static_cast<std::size_t>(item) >= rows_.size()) return;
   const ScanRow& row = rows_[static_cast<std::size_t>(item)];
-  // The lines for what the scan lumped together or couldn't read have no folder to open.
-  if (row.kind != ScanRow::Kind::Folder || row.path.empty()) return;
+  // "(Dateien)" and "(übrige Ordner)" open the folder they lie in; the count of unreadable
+  // folders has none.
+  if (row.path.empty()) return;
   const ProcessStart start = OpenFolderStart(shell_.WindowsDirectory(), row.path);
   shell_.StartProcess(start.application, start.commandLine);
 }

@@ -35,6 +35,7 @@ class FakeFolderTree : public FolderListing {
     if (found == folders_.end()) return ListingOutcome::NotFound;
     for (const auto& [name, entry] : found->second) {
       ++entriesHandedOut;
+      if (entry.directory && !entry.link) ++foldersHandedOut;
       if (!sink({name, entry.bytes, entry.directory, entry.link})) break;
     }
     return ListingOutcome::Ok;
@@ -43,6 +44,7 @@ class FakeFolderTree : public FolderListing {
   std::function<void(std::string_view)> onListing;  // on the lister's thread
   std::atomic<int> listings{0};
   std::atomic<int> entriesHandedOut{0};
+  std::atomic<int> foldersHandedOut{0};
 
  private:
   struct Entry {

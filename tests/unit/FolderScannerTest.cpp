@@ -36,16 +36,18 @@ TEST_F(FolderScannerTest, TotalsEachFolderWithEverythingBelowItDownToTheThirdLev
   tree_.AddFile("D:\\Docs\\Old\\y", 5);
   tree_.AddFile("D:\\Deep\\1\\2\\3\\4\\f", 1000);  // five levels down
   const DriveScan scan = Scan();
-  using Row = std::tuple<const char*, int, std::uint64_t, std::uint64_t>;  // path, depth, totals
-  for (const auto& [path, depth, bytes, files] :
-       {Row{"D:\\", 0, 1115, 4}, Row{"D:\\Docs", 1, 15, 2}, Row{"D:\\Docs\\Old", 2, 5, 1},
-        Row{"D:\\Deep\\1\\2", 3, 1000, 1}}) {
+  // Path, depth, totals, bytes of the files right in it.
+  using Row = std::tuple<const char*, int, std::uint64_t, std::uint64_t, std::uint64_t>;
+  for (const auto& [path, depth, bytes, files, own] :
+       {Row{"D:\\", 0, 1115, 4, 100}, Row{"D:\\Docs", 1, 15, 2, 10},
+        Row{"D:\\Docs\\Old", 2, 5, 1, 5}, Row{"D:\\Deep\\1\\2", 3, 1000, 1, 0}}) {
     SCOPED_TRACE(path);
     const ScannedFolder* folder = Find(scan, path);
     ASSERT_NE(folder, nullptr);
     EXPECT_EQ(folder->depth, depth);
     EXPECT_EQ(folder->bytes, bytes);
     EXPECT_EQ(folder->files, files);
+    EXPECT_EQ(folder->ownBytes, own);
   }
   EXPECT_EQ(Find(scan, "D:\\Deep\\1\\2\\3"), nullptr);
   for (std::size_t i = 1; i < scan.folders.size(); ++i) {
@@ -70,6 +72,24 @@ TEST_F(FolderScannerTest, FoldersBeyondTheCapCountIntoTheirKeptAncestorAndAsOthe
     EXPECT_EQ(Find(scan, "D:\\A")->bytes, 9u);
     EXPECT_EQ(Find(scan, "D:\\C") != nullptr, cKept);
   }
+}
+
+TEST_F(FolderScannerTest, TheWalkHoldsNoMoreFoldersThanItKeeps) {
+  // A folder of many folders beyond the cap, and a chain deeper than listings ever nest.
+  for (int i = 0; i < 300; ++i) tree_.AddFile("D:\\Wide\\" + std::to_string(i) + "\\in\\f", 1);
+  std::string deep = "D:\\Deep";
+  for (int i = 0; i < 100; ++i) deep += "\\d";
+  tree_.AddFile(deep + "\\f", 1000);
+  int waiting = 0;
+  tree_.onListing = [&](std::string_view) {
+    // Found and not listed yet: the folders handed out, less those listed (the root wasn't).
+    waiting = std::max(waiting, tree_.foldersHandedOut - (tree_.listings - 1));
+  };
+  const DriveScan scan = Scan(10);
+  EXPECT_EQ(Find(scan, "D:\\Deep")->bytes, 1000u);
+  EXPECT_EQ(Find(scan, "D:\\Wide")->bytes, 300u);
+  EXPECT_EQ(tree_.listings, 3 + 600 + 100);  // each folder once
+  EXPECT_LE(waiting, 10);
 }
 
 TEST_F(FolderScannerTest, LinksAreNeitherEnteredNorCounted) {
@@ -141,6 +161,15 @@ TEST_F(FolderScannerTest, GrowthPerFolderAndWhereTheDriveGrowsMost) {
     SCOPED_TRACE(expected);
     EXPECT_EQ(MainGrowthFolder(before, made(after)), expected);
   }
+  // D:\\C, kept only by the later scan, is new where the earlier one kept its whole level; it
+  // may be a folder renamed, and never leads.
+  DriveScan withoutC = before;
+  withoutC.folders.pop_back();
+  const DriveScan grownC = made({1100, 100, 0, 0, 100, 200});
+  EXPECT_EQ(MainGrowthFolder(withoutC, grownC), "D:\\");
+  EXPECT_TRUE(GrowthSince(withoutC, grownC)[5].added);
+  withoutC.keptDepth = 0;
+  EXPECT_FALSE(GrowthSince(withoutC, grownC)[5].added);
 }
 
 }  // namespace

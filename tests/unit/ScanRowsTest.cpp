@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+
+#include "FakeFolderTree.h"
+#include "scan/FolderScanner.h"
 
 namespace quenora {
 namespace {
@@ -26,7 +30,7 @@ DriveScan Scan(std::vector<std::tuple<std::string, int, std::uint64_t>> folders)
 std::vector<std::string> Read(const std::vector<ScanRow>& rows) {
   std::vector<std::string> lines;
   for (const ScanRow& row : rows) {
-    lines.push_back(std::string(static_cast<std::size_t>(row.depth - 1) * 2, ' ') + row.name +
+    lines.push_back(std::string(static_cast<std::size_t>(row.depth) * 2, ' ') + row.name +
                     (row.growth.empty() ? "" : " " + row.growth));
   }
   return lines;
@@ -51,40 +55,77 @@ TEST_F(ScanRowsTest, TheBiggestOrTheGrowingComeFirstEachUnderItsParent) {
                                    {"D:\\Export", 0, 7 * kGB},
                                    {"D:\\Export\\2026", 2, 4 * kGB},
                                    {"D:\\Export\\2025", 2, 3 * kGB}});
-  const std::vector<std::string> bySize{"Filme", "Export", "  2026", "  2025", "Neu"};
-  // Unchanged since the scan before: sizes order, and no growth is named; shrinking is signed.
+  const std::vector<std::string> bySize{"D:\\",     "  Filme",  "  Export",
+                                        "    2026", "    2025", "  Neu"};
+  // Unchanged since the scan before: sizes order, and no growth is named; shrinking is signed;
+  // a folder that wasn't there is new, whatever it holds.
   for (const auto& [before, expected] : {
            std::pair{static_cast<const DriveScan*>(nullptr), bySize},
            {&latest, bySize},
            {&previous,
-            {"Export +8,0 GB seit 14:05", "  2026 +8,0 GB seit 14:05", "  2025",
-             "Neu +5,0 GB seit 14:05",
-             "Filme \xE2\x88\x92"
+            {"D:\\ +8,0 GB seit 14:05", "  Export +8,0 GB seit 14:05",
+             "    2026 +8,0 GB seit 14:05", "    2025", "  Neu neu",
+             "  Filme \xE2\x88\x92"
              "300,0 MB seit 14:05"}},
        }) {
     EXPECT_EQ(Read(Rows(before)), expected);
   }
 }
 
-TEST_F(ScanRowsTest, RowsCarrySizeAndShareAndOtherAndUnreadableFoldersCloseTheList) {
-  latest.folders.push_back({"D:\\Klein", 1, 0, 20 * kMB});
-  latest.otherBytes = 2 * kGB;
-  latest.folders[0].unreadableFolders = 12345;
-  const std::vector<ScanRow> rows = Rows(nullptr);
-  ASSERT_EQ(rows.size(), 8u);
-  EXPECT_EQ(rows[0],
-            (ScanRow{ScanRow::Kind::Folder, "D:\\Filme", 1, "Filme", "40,0 GB", "40 %", ""}));
-  EXPECT_EQ(rows[5].share, "<1 %");
-  EXPECT_EQ(rows[6], (ScanRow{ScanRow::Kind::Other, "", 1,
+TEST_F(ScanRowsTest, GrowthIsShownOnlyWhereBothScansKeptTheFolder) {
+  // Alt renamed to Neu, a gigabyte of new files in the root.
+  DriveScan previous = Scan({{"D:\\", -1, 50 * kGB}, {"D:\\Alt", 0, 5 * kGB}});
+  previous.folders[0].ownBytes = 45 * kGB;
+  latest = Scan({{"D:\\", -1, 51 * kGB}, {"D:\\Neu", 0, 5 * kGB}});
+  latest.folders[0].ownBytes = 46 * kGB;
+  const std::vector<std::string> rows = Read(Rows(&previous));
+  EXPECT_EQ(rows, (std::vector<std::string>{"D:\\ +1,0 GB seit 14:05", "  Neu neu",
+                                            "  (Dateien) +1,0 GB seit 14:05"}));
+  EXPECT_EQ(ScanStateText(&latest, &previous, false, "14:20", "14:05", ","),
+            "Stand 14:20 \xE2\x80\x93 1,0 GB mehr belegt als um 14:05");
+  // Neu may have been left out by the earlier scan's cap: then nothing is known of it.
+  previous.keptDepth = 0;
+  EXPECT_EQ(Read(Rows(&previous))[1], "  Neu");
+}
+
+TEST_F(ScanRowsTest, RowsCarrySizeAndShareAddUpBelowEachFolderAndUnreadableFoldersCloseTheList) {
+  // What a real scan keeps: files in the root and in Fotos, folders the cap leaves out and
+  // one too small to be listed.
+  testing::FakeFolderTree tree;
+  for (const auto& [path, bytes] : std::vector<std::pair<std::string, std::uint64_t>>{
+           {"D:\\a.txt", 5 * kMB},
+           {"D:\\Fotos\\x.jpg", 2 * kMB},
+           {"D:\\Fotos\\2023\\y.jpg", 30 * kMB},
+           {"D:\\Fotos\\2024\\z.jpg", 40 * kMB},
+           {"D:\\Fotos\\2024\\Klein\\k.jpg", kMB / 2},
+           {"D:\\Spiele\\Spiel\\s.bin", 20 * kMB},
+           {"D:\\Spiele\\Alt\\s.bin", 1 * kMB}}) {
+    tree.AddFile(path, bytes);
+  }
+  tree.Deny("D:\\Fotos\\2023\\Privat");
+  tree.AddFile("D:\\Fotos\\2023\\Privat\\p", 1);
+  const std::atomic<bool> cancel{false};
+  ScanProgress progress;
+  const DriveScan scan = ScanDrive(tree, "D:", cancel, progress, 6);
+  const std::vector<ScanRow> rows = BuildScanRows(scan, nullptr, 1.0 * kGB, ",", "");
+  EXPECT_EQ(Read(rows), (std::vector<std::string>{"D:\\", "  Fotos", "    2024", "    2023",
+                                                  "    (Dateien)", "  Spiele", "    Spiel",
+                                                  "    (\xC3\xBC"
+                                                  "brige Ordner)",
+                                                  "  (Dateien)", "1 Ordner nicht lesbar"}));
+  EXPECT_EQ(rows[7], (ScanRow{ScanRow::Kind::Other, "D:\\Spiele", 2,
                               "(\xC3\xBC"
                               "brige Ordner)",
-                              "2,0 GB", "2 %", ""}));
-  EXPECT_EQ(rows[7].kind, ScanRow::Kind::Unreadable);
-  EXPECT_EQ(rows[7].name,
-            "12\xC2\xA0"
-            "345 Ordner nicht lesbar");
+                              "1,0 MB", "<1 %", "", kMB}));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    std::uint64_t below = 0;
+    for (std::size_t j = i + 1; j < rows.size() && rows[j].depth > rows[i].depth; ++j) {
+      if (rows[j].depth == rows[i].depth + 1) below += rows[j].bytes;
+    }
+    EXPECT_TRUE(below == 0 || below == rows[i].bytes) << rows[i].path;
+  }
   // Without the drive's size there is no share to give.
-  EXPECT_EQ(BuildScanRows(latest, nullptr, std::nullopt, ",", "")[0].share, "");
+  EXPECT_EQ(BuildScanRows(scan, nullptr, std::nullopt, ",", "")[0].share, "");
 }
 
 TEST_F(ScanRowsTest, SmallDeepFoldersAndLongListsAreLeftOut) {
@@ -99,13 +140,14 @@ TEST_F(ScanRowsTest, SmallDeepFoldersAndLongListsAreLeftOut) {
   }
   latest = Scan(folders);
   const std::vector<ScanRow> rows = Rows(nullptr);
-  EXPECT_EQ(rows.size(), kMaxScanRows);
+  // On top, the drive's row and "(übrige Ordner)" of the root and of the folder cut short.
+  EXPECT_EQ(rows.size(), kMaxScanRows + 3);
   EXPECT_TRUE(std::none_of(rows.begin(), rows.end(),
                            [](const ScanRow& row) { return row.name == "small"; }));
   // Every folder of the root the list offers is there before any deeper one.
   EXPECT_EQ(
       std::count_if(rows.begin(), rows.end(), [](const ScanRow& row) { return row.depth == 1; }),
-      12);
+      12 + 1);
 }
 
 TEST(ScanTextsTest, StateLineDriveLineAndTheStartsForCleanUpAndAFolder) {
@@ -134,6 +176,7 @@ TEST(ScanTextsTest, StateLineDriveLineAndTheStartsForCleanUpAndAFolder) {
                            {"C:\\Windows\\Sysnative\\cleanmgr.exe", "cleanmgr.exe /d D:"}}}));
   EXPECT_EQ(OpenFolderStart("C:\\Windows", "D:\\Eigene Dateien"),
             (ProcessStart{"C:\\Windows\\explorer.exe", "explorer \"D:\\Eigene Dateien\""}));
+  EXPECT_EQ(OpenFolderStart("C:\\Windows", "D:\\").commandLine, "explorer D:\\");
 }
 
 }  // namespace

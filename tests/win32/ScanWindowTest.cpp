@@ -137,15 +137,17 @@ TEST_F(ScanWindowTest, AFinishedScanListsTheGrowingFirstAndOpensTheChosenFolder)
   window->ScansChanged();
 
   EXPECT_FALSE(Visible(kProgressBar));
-  EXPECT_EQ(ListView_GetItemCount(window->Control(kFolderList)), 2);
-  EXPECT_EQ(Cell(0, 0), "Export");
-  EXPECT_EQ(Cell(0, 1), "20,0 GB");
-  EXPECT_EQ(Cell(0, 2), "20 %");
-  EXPECT_EQ(Cell(0, 3).rfind("+10,0 GB seit ", 0), 0u) << Cell(0, 3);
-  EXPECT_EQ(Cell(1, 0), "Filme");
-  EXPECT_EQ(Cell(1, 3), "");
+  // The drive's total first, the folders in it indented below it.
+  EXPECT_EQ(ListView_GetItemCount(window->Control(kFolderList)), 3);
+  EXPECT_EQ(Cell(0, 0), "D:\\");
+  EXPECT_EQ(Cell(1, 0), "    Export");
+  EXPECT_EQ(Cell(1, 1), "20,0 GB");
+  EXPECT_EQ(Cell(1, 2), "20 %");
+  EXPECT_EQ(Cell(1, 3).rfind("+10,0 GB seit ", 0), 0u) << Cell(1, 3);
+  EXPECT_EQ(Cell(2, 0), "    Filme");
+  EXPECT_EQ(Cell(2, 3), "");
 
-  DoubleClick(1);
+  DoubleClick(2);
   ASSERT_EQ(shell.starts.size(), 1u);
   EXPECT_EQ(shell.starts[0].application, "C:\\Windows\\explorer.exe");
   EXPECT_EQ(shell.starts[0].commandLine, "explorer \"D:\\Filme\"");
