@@ -51,7 +51,7 @@ for tool in wine wineserver cmake Xvfb timeout iconv python3 sha256sum; do
 done
 
 # What the packages are made of.
-inputs=(installer tools/dist.sh resources/app.ico CMakeLists.txt policies)
+inputs=(installer tools/dist.sh tools/winget-manifest.sh resources/app.ico CMakeLists.txt policies)
 for build in "${builds[@]}"; do inputs+=("build/$build/Quenora.exe" "build/$build/hilfe"); done
 stale=0
 for package in "${packages[@]}"; do
@@ -407,6 +407,35 @@ check "winget: nullsoft, a user and a machine installer, elevation required for 
   expect_installer_kinds
 check "winget: the default locale names publisher, package, license and a short description" \
   expect_locale
+# The manifest of the same setup with other addresses, beside the packages.
+url_work=$work/winget
+# write_manifest URL: the installers' addresses as a YAML parser reads them, one a line.
+write_manifest() {
+  rm -rf "$url_work"
+  QUENORA_INSTALLER_URL=$1 tools/winget-manifest.sh "$version" "$setup" "$url_work" \
+    >/dev/null 2>"$work/winget.err" || return 1
+  python3 -c 'import sys, yaml
+for node in yaml.safe_load(open(sys.argv[1], encoding="utf-8"))["Installers"]:
+    print(node["InstallerUrl"])' "$url_work/TarnwickSoftware.Quenora.installer.yaml"
+}
+url_read_back() {
+  local got
+  got=$(write_manifest "$1") && [[ $got == "$1"$'\n'"$1" ]] && return 0
+  echo "        '$1' reads back as '$got'" >&2
+  return 1
+}
+url_refused() {
+  if ! write_manifest "$1" >/dev/null && grep -q "QUENORA_INSTALLER_URL.*is refused" \
+    "$work/winget.err" && [[ ! -e $url_work ]]; then return 0; fi
+  echo "        '$1' was not refused with a message, or a manifest was written" >&2
+  return 1
+}
+check "winget: an address with blanks, \" #\", \": \" and quotes reads back as given" \
+  url_read_back "https://example.org/Quenora #1 'neu': setup.exe"
+long_url=https://example.org/$(printf '%02049d' 0)
+for url in ftp://example.org/setup.exe https:// $'https://example.org/a\nb.exe' "$long_url"; do
+  check "winget: the address '${url:0:30}' is refused" url_refused "$url"
+done
 
 # --- Wine -----------------------------------------------------------------------------------
 
