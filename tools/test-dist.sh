@@ -952,8 +952,9 @@ check "setup: icacls makes the administrators its owner, them and SYSTEM full, u
 check "setup: Quenora.exe in $tools_inst" \
   expect_same_file build/win32/Quenora.exe "$tools_unix/Quenora.exe"
 # shellcheck disable=SC2086
-check "setup $machine_switches /D=C:\\ (a drive's root) stops with exit code 5" \
-  run_setup "$setup" 5 $machine_switches '/D=C:\'
+# The setup itself takes no /D= of a drive's root; one that only leads there must not slip by.
+check "setup $machine_switches /D=C:\\Werkzeuge\\.. (a drive's root) stops with exit code 5" \
+  run_setup "$setup" 5 $machine_switches '/D=C:\Werkzeuge\..'
 
 # --- Summary --------------------------------------------------------------------------------
 
