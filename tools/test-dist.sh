@@ -437,7 +437,8 @@ check "winget: an address with blanks, \" #\", \": \" and quotes reads back as g
   url_read_back "https://example.org/Quenora #1 'neu': setup.exe"
 long_url=https://example.org/$(printf '%02049d' 0)
 for url in ftp://example.org/setup.exe https:// $'https://example.org/a\nb.exe' "$long_url"; do
-  check "winget: the address '${url:0:30}' is refused" url_refused "$url"
+  label=${url//[[:cntrl:]]/?}
+  check "winget: the address '${label:0:30}' is refused" url_refused "$url"
 done
 
 # --- Wine -----------------------------------------------------------------------------------

@@ -24,9 +24,9 @@ installer_url=${QUENORA_INSTALLER_URL:-https://www.tarnwick-software.de/download
 url_pattern='^[Hh][Tt][Tt][Pp][Ss]?://.+$'
 if [[ ! $installer_url =~ $url_pattern || $installer_url == *[[:cntrl:]]* ]] ||
   ((${#installer_url} > 2048)); then
-  fail "QUENORA_INSTALLER_URL '$installer_url' is refused: the setup's address must begin" \
-    "with https:// or http://, have more after it, fit in 2048 characters and hold no" \
-    "control characters"
+  fail "QUENORA_INSTALLER_URL '${installer_url//[[:cntrl:]]/?}' is refused: the setup's" \
+    "address must begin with https:// or http://, have more after it, fit in 2048" \
+    "characters and hold no control characters"
 fi
 # In single quotes, the one YAML scalar that takes any text as it is but a quote, which is
 # doubled: unquoted, " #" would begin a comment and ": " a mapping.
