@@ -25,13 +25,18 @@
 ; the Start-menu shortcut for all users and the uninstall entry of the same name "Quenora"
 ; under HKLM. Autostart for every user is an Active Setup entry (HKLM, in the native registry
 ; view): at each user's next logon Windows runs its StubPath once for that user, the installed
-; uninstaller with /USERAUTOSTART, which writes the user's own Run value "Quenora" (the path
-; and " /AUTOSTART", as the program writes it) unless the user has one already. The program's
+; uninstaller with /USERAUTOSTART, which writes the user's own Run value "Quenora" (the path in
+; quotes and " /AUTOSTART", as the program writes it) unless the user has one already that
+; starts a program file that is there. The program's
 ; checkbox shows and changes only that per-user value, so each user can switch it off; a Run
 ; value under HKLM would start Quenora for everyone with the checkbox unchecked and deaf.
 ; The entry keeps its Version across updates, so that an update doesn't switch autostart on
 ; again for users who switched it off; a new installation after an uninstall gets a new one.
 ; Without administrator rights /ALLUSERS stops at once with error level 3 and changes nothing.
+; Every user starts the installed Quenora.exe, and Active Setup and administrators the
+; uninstaller beside it: a folder outside Program Files and Windows, which would inherit what
+; its parent allows (a drive's root lets every user change what is in it), gets their rights
+; instead, or nothing is installed (error level 5; a drive's root is refused that way too).
 ; The wizard stays per user (it runs without elevation); with /ALLUSERS it installs for all.
 ;
 ; The uninstaller knows which installation it belongs to by its folder: the one of the HKLM
@@ -52,6 +57,8 @@
 ;   3  /ALLUSERS, or the machine's uninstaller, without administrator rights; nothing changed
 ;   4  a file or registry value couldn't be written (the setup stops there) or removed (the
 ;      uninstaller removes all else)
+;   5  /ALLUSERS into a folder whose rights couldn't be made those of Program Files; nothing
+;      was installed
 ; An uninstaller started without _?=<folder> (as Windows starts it) copies itself to the temp
 ; folder, starts the copy and ends with 0 at once; the copy's level is the one above.
 
@@ -94,6 +101,7 @@ RequestExecutionLevel user
 !define EXIT_STILL_RUNNING 2
 !define EXIT_NO_RIGHTS 3
 !define EXIT_WRITE_FAILED 4
+!define EXIT_FOLDER_UNSAFE 5
 !define SYNCHRONIZE 0x00100000
 !define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
 ; TOKEN_ASSIGN_PRIMARY, TOKEN_DUPLICATE and TOKEN_QUERY: what starting a process with it needs.
@@ -157,10 +165,14 @@ Var WelcomeScopeText
 ;   /TESTELEVATED=1 or =0   the setup takes itself for elevated (with administrator rights)
 ;                           or not
 ;   /TESTTOKENFAILS         starting with the user's token fails
-;   /TESTLOG=<file>         the restart's details go to this file too (a silent run shows none)
+;   /TESTLOG=<file>         the details of the restart and of the folder's rights go to this
+;                           file too (a silent run shows none)
+;   /TESTACLFAILS           setting the folder's rights fails (wine has no rights to set:
+;                           its icacls changes nothing and says it succeeded)
 Var TestElevated
 Var TestTokenFails
 Var TestLog
+Var TestAclFails
 !macro DEFINE_READ_TEST_HOOKS un
 Function ${un}ReadTestHooks
   ${GetParameters} $0
@@ -173,6 +185,13 @@ Function ${un}ReadTestHooks
     StrCpy $TestTokenFails 1
   ${EndIf}
   ${GetOptions} $0 "/TESTLOG=" $TestLog
+  ClearErrors
+  ${GetOptions} $0 "/TESTACLFAILS" $1
+  ${If} ${Errors}
+    StrCpy $TestAclFails 0
+  ${Else}
+    StrCpy $TestAclFails 1
+  ${EndIf}
 FunctionEnd
 !macroend
 !insertmacro DEFINE_READ_TEST_HOOKS ""
@@ -465,7 +484,7 @@ Function FinishPageShow
   ${EndIf}
 FunctionEnd
 
-!macro RESTART_DETAIL text
+!macro LOGGED_DETAIL text
   DetailPrint "${text}"
   !ifdef TEST_HOOKS
     ${If} $TestLog != ""
@@ -587,12 +606,12 @@ Function StartQuenoraAgain
   Call RanFromInstalledExe
   Pop $0
   ${If} $QuenoraRanFrom == ""
-    !insertmacro RESTART_DETAIL "${PRODUCT} wird nicht wieder gestartet: Es ließ sich nicht \
+    !insertmacro LOGGED_DETAIL "${PRODUCT} wird nicht wieder gestartet: Es ließ sich nicht \
       feststellen, aus welchem Ordner es lief."
   ${ElseIf} $0 = 0
     ; The machine's setup leaves a Quenora from elsewhere running: nothing to start again.
     ${If} $OnlyOurs <> 1
-      !insertmacro RESTART_DETAIL "${PRODUCT} lief aus »$QuenoraRanFrom«, nicht aus dem \
+      !insertmacro LOGGED_DETAIL "${PRODUCT} lief aus »$QuenoraRanFrom«, nicht aus dem \
         Installationsordner, und wird nicht wieder gestartet."
     ${EndIf}
   ${Else}
@@ -612,11 +631,11 @@ Function StartQuenoraAgain
       Pop $2
     ${EndIf}
     ${If} $2 = 1
-      !insertmacro RESTART_DETAIL "${PRODUCT} wurde wieder gestartet."
+      !insertmacro LOGGED_DETAIL "${PRODUCT} wurde wieder gestartet."
     ${ElseIf} $1 = 0
-      !insertmacro RESTART_DETAIL "${PRODUCT} ließ sich nicht wieder starten."
+      !insertmacro LOGGED_DETAIL "${PRODUCT} ließ sich nicht wieder starten."
     ${Else}
-      !insertmacro RESTART_DETAIL "${PRODUCT} wird nicht wieder gestartet: Es ließ sich nicht \
+      !insertmacro LOGGED_DETAIL "${PRODUCT} wird nicht wieder gestartet: Es ließ sich nicht \
         unter dem Benutzerkonto starten, unter dem es lief, und mit den Administratorrechten \
         der Installation soll es nicht laufen. Es startet bei der nächsten Anmeldung wieder, \
         wenn es automatisch starten soll, oder Sie starten es selbst."
@@ -637,6 +656,91 @@ FunctionEnd
       der Registrierung konnte nicht geschrieben werden."
   ${EndIf}
 !macroend
+
+; InstallFolderKind's test whether the normalised $0 lies in the folder ${folder} (or is it).
+!macro IF_IN_FOLDER folder
+  Push "${folder}"
+  Call NormalisePath
+  Pop $1
+  StrLen $3 "$1\"
+  StrCpy $3 "$0\" $3
+  ${If} $3 == "$1\"
+    StrCpy $2 1
+  ${EndIf}
+!macroend
+
+; Pushes 1 when $INSTDIR is a folder whose rights only administrators change, Program Files
+; (either view) or Windows or a folder in them; 2 when it is a drive's root; else 0.
+Function InstallFolderKind
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $INSTDIR
+  Call NormalisePath
+  Pop $0
+  StrCpy $2 0
+  !insertmacro IF_IN_FOLDER $PROGRAMFILES32
+  !insertmacro IF_IN_FOLDER $PROGRAMFILES64
+  !insertmacro IF_IN_FOLDER $WINDIR
+  StrLen $1 $0
+  ${If} $1 <= 3
+    StrCpy $2 2
+  ${EndIf}
+  StrCpy $0 $2
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; One icacls call of SecureMachineFolder, made while all before it succeeded ($1 is 1); sets $1
+; to 0 when it fails. icacls from the system folder, never one that lies beside the setup.
+!macro ICACLS arguments
+  ${If} $1 = 1
+    StrCpy $0 '"$SYSDIR\icacls.exe" "$INSTDIR" ${arguments}'
+    !insertmacro LOGGED_DETAIL "$0"
+    !ifdef TEST_HOOKS
+      ${If} $TestAclFails = 1
+        Push 1
+      ${Else}
+    !endif
+    nsExec::ExecToLog $0
+    !ifdef TEST_HOOKS
+      ${EndIf}
+    !endif
+    Pop $0
+    ${If} $0 != "0"
+      StrCpy $1 0
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Gives the machine's folder the rights of Program Files (see the top) where it doesn't have
+; them by its place: administrators and SYSTEM full control, users read and execute, nothing
+; inherited. The administrators become its owner, and whatever lay in it before loses rights of
+; its own, so that a user who made the folder beforehand keeps no way to change it. Accounts go
+; by their well-known SIDs, which every language of Windows knows. A drive's root is refused:
+; its rights are the whole drive's. Pushes 1 when done or not needed, else 0.
+Function SecureMachineFolder
+  Push $0
+  Push $1
+  CreateDirectory "$INSTDIR"
+  Call InstallFolderKind
+  Pop $0
+  StrCpy $1 1
+  ${If} $0 = 2
+    StrCpy $1 0
+  ${ElseIf} $0 = 0
+    !insertmacro ICACLS "/setowner *S-1-5-32-544 /T /Q"
+    !insertmacro ICACLS "/reset /T /Q"
+    !insertmacro ICACLS "/inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F \
+      *S-1-5-32-545:(OI)(CI)RX /Q"
+  ${EndIf}
+  StrCpy $0 $1
+  Pop $1
+  Exch $0
+FunctionEnd
 
 ; Autostart for every user of the machine, each in their own Run value (see the top): the
 ; Active Setup entry in the registry view that Windows' own logon reads. Its Version stays
@@ -671,6 +775,24 @@ Section "${PRODUCT}" SectionProgram
   ${If} $0 != "ok"
     SetErrorLevel ${EXIT_STILL_RUNNING}
     Abort "${PRODUCT} läuft noch. Die Installation wurde abgebrochen, es wurde nichts verändert."
+  ${EndIf}
+
+  ${If} $MachineWide = 1
+    StrCpy $1 ""
+    ${IfNot} ${FileExists} "$INSTDIR\*.*"
+      StrCpy $1 "new"
+    ${EndIf}
+    Call SecureMachineFolder
+    Pop $0
+    ${If} $0 <> 1
+      ${If} $1 == "new"
+        RMDir "$INSTDIR"
+      ${EndIf}
+      SetErrorLevel ${EXIT_FOLDER_UNSAFE}
+      Abort "${PRODUCT} wird nicht für alle Benutzer in »$INSTDIR« installiert: Die Rechte des \
+        Ordners ließen sich nicht so setzen, dass nur Administratoren ihn ändern können. Wählen \
+        Sie einen Ordner unter »Programme« oder einen anderen Ordner."
+    ${EndIf}
   ${EndIf}
 
   ; From here on every write counts: File, CreateShortcut and WriteReg* set the error flag
@@ -742,30 +864,36 @@ Function un.IsMachineInstallation
 FunctionEnd
 
 ; What Active Setup runs once for each user at logon after a machine installation: the
-; user's Run value, as the program itself writes it, unless the user has one already (their
-; own copy's, or none wanted: autostart that the user switched off has no value, and Active
-; Setup runs this only once per user and entry version).
+; user's Run value, as the program itself writes it (the path in quotes: unquoted, Windows
+; would try each blank as the path's end, and start D:\Werkzeuge.exe for
+; D:\Werkzeuge Neu\Quenora.exe), unless the user has one already (their own copy's, or none
+; wanted: autostart that the user switched off has no value, and Active Setup runs this only
+; once per user and entry version). One whose program file is gone (its copy was uninstalled)
+; starts nothing, and the program's box shows it off: it is written anew.
 Function un.WriteUserAutostart
   ClearErrors
   ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
   ${IfNot} ${Errors}
-    Return
+    Push $0
+    Call un.RunValueProgram
+    Pop $0
+    ${If} ${FileExists} $0
+      Return
+    ${EndIf}
   ${EndIf}
   ClearErrors
-  WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" "$INSTDIR\${EXE} /AUTOSTART"
+  WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\${EXE}" /AUTOSTART'
   ${If} ${Errors}
     SetErrorLevel ${EXIT_WRITE_FAILED}
   ${EndIf}
 FunctionEnd
 
-; Removes the user's Run value "Quenora" when it starts this folder's Quenora.exe: as the
-; program writes it (the path and " /AUTOSTART", unquoted) or with the path in quotes. A
-; value that starts another copy is that copy's.
-Function un.DeleteOwnRunValue
-  ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
-  ${If} $0 == ""
-    Return
-  ${EndIf}
+; Takes a Run value's command from the stack; pushes the program file it starts: the path in
+; quotes, as the program writes it, or without them up to " /AUTOSTART", as older setups did.
+Function un.RunValueProgram
+  Exch $0
+  Push $1
+  Push $2
   StrCpy $1 $0 1
   ${If} $1 == '"'
     StrCpy $0 $0 "" 1
@@ -785,7 +913,20 @@ Function un.DeleteOwnRunValue
       StrCpy $0 $0 -11
     ${EndIf}
   ${EndIf}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Removes the user's Run value "Quenora" when it starts this folder's Quenora.exe. A value that
+; starts another copy is that copy's.
+Function un.DeleteOwnRunValue
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${If} $0 == ""
+    Return
+  ${EndIf}
   Push $0
+  Call un.RunValueProgram
   Push "$INSTDIR\${EXE}"
   Call un.SamePath
   Pop $0

@@ -9,8 +9,9 @@
 #       run elevated, for the whole machine;
 #   TarnwickSoftware.Quenora{,.installer,.locale.de-DE}.yaml   the setup's winget manifest in
 #       the multi-file form that winget-pkgs takes: the version, the installer (one for each
-#       scope, with the setup's SHA-256) and the German default locale. The installer's
-#       address is QUENORA_INSTALLER_URL, or where the vendor's site would publish it.
+#       scope, with the setup's SHA-256) and the German default locale, written by
+#       tools/winget-manifest.sh. The installer's address is QUENORA_INSTALLER_URL, or where
+#       the vendor's site would publish it.
 # Needs the win32 and win64 builds (`make dist` makes them first), zip and makensis.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -117,85 +118,8 @@ build_setup() {
 setup_file=$root/$dist/Quenora-$version-setup.exe
 build_setup "$setup_file"
 echo "dist: $dist/${setup_file##*/}"
-# The winget manifest of the setup just built. Both scopes are the same file: the user scope
-# as it installs by itself, the machine scope with /ALLUSERS, which needs an elevated start.
-# ProductCode is the setup's uninstall key, the same under HKCU and HKLM.
-package_id=TarnwickSoftware.Quenora
-manifest_version=1.10.0
-setup_sha256=$(sha256sum "$setup_file" | cut -d' ' -f1)
-setup_sha256=${setup_sha256^^}
-installer_url=${QUENORA_INSTALLER_URL:-https://www.tarnwick-software.de/download/${setup_file##*/}}
-manifest_head() {
-  echo "# Written by tools/dist.sh for ${setup_file##*/}."
-  echo "# yaml-language-server: \$schema=https://aka.ms/winget-manifest.$1.$manifest_version.schema.json"
-  echo
-  echo "PackageIdentifier: $package_id"
-  echo "PackageVersion: $version"
-}
-manifest_tail() {
-  echo "ManifestType: $1"
-  echo "ManifestVersion: $manifest_version"
-}
-{
-  manifest_head version
-  echo "DefaultLocale: de-DE"
-  manifest_tail version
-} >"$dist/$package_id.yaml"
-# installer_node SCOPE DISPLAY_NAME [CUSTOM_SWITCH]
-installer_node() {
-  echo "- Architecture: x86"
-  echo "  Scope: $1"
-  echo "  InstallerUrl: $installer_url"
-  echo "  InstallerSha256: $setup_sha256"
-  echo "  InstallerSwitches:"
-  echo "    Silent: /S"
-  echo "    SilentWithProgress: /S"
-  if [[ -n ${3:-} ]]; then
-    echo "    Custom: $3"
-    echo "  ElevationRequirement: elevationRequired"
-  fi
-  echo "  ProductCode: Quenora"
-  echo "  AppsAndFeaturesEntries:"
-  echo "  - DisplayName: $2"
-  echo "    Publisher: Tarnwick Software"
-  echo "    DisplayVersion: $version"
-  echo "    ProductCode: Quenora"
-}
-{
-  manifest_head installer
-  echo "InstallerLocale: de-DE"
-  echo "Platform:"
-  echo "- Windows.Desktop"
-  echo "InstallerType: nullsoft"
-  echo "InstallModes:"
-  echo "- interactive"
-  echo "- silent"
-  echo "- silentWithProgress"
-  echo "UpgradeBehavior: install"
-  echo "Installers:"
-  installer_node user "Quenora"
-  installer_node machine "Quenora (alle Benutzer)" /ALLUSERS
-  manifest_tail installer
-} >"$dist/$package_id.installer.yaml"
-{
-  manifest_head defaultLocale
-  echo "PackageLocale: de-DE"
-  echo "Publisher: Tarnwick Software"
-  echo "PublisherUrl: https://www.tarnwick-software.de"
-  echo "PackageName: Quenora"
-  echo "PackageUrl: https://www.tarnwick-software.de"
-  echo "License: Proprietär"
-  echo "Copyright: © Tarnwick Software"
-  echo "ShortDescription: Zeigt den freien Platz Ihrer Laufwerke im Infobereich der Taskleiste" \
-    "und meldet sich, wenn er knapp wird."
-  echo "Moniker: quenora"
-  echo "Tags:"
-  echo "- festplatte"
-  echo "- infobereich"
-  echo "- speicherplatz"
-  manifest_tail defaultLocale
-} >"$dist/$package_id.locale.de-DE.yaml"
-echo "dist: $dist/$package_id.yaml, .installer.yaml, .locale.de-DE.yaml (winget)"
+# The winget manifest of the setup just built.
+tools/winget-manifest.sh "$version" "$setup_file" "$dist" || fail "no winget manifest"
 
 # The same setup with the hooks that tools/test-dist.sh plays an elevated setup with; it stays
 # in the work folder and is never handed out.

@@ -14,11 +14,14 @@
 #     uninstaller stop with an error and remove nothing;
 #   - the winget manifest names the project's version and the setup's SHA-256, and its two
 #     installers' switches install for the user and for the machine under its product code;
+#     an installer address is written so that it reads back as given, or refused;
 #   - /ALLUSERS installs for the machine (Program Files, the HKLM entry, the all-users
 #     shortcut, the Active Setup entry whose command writes a user's Run value once), stops
 #     without administrator rights (played by the test build) and on a file it can't write;
 #     a per-user and a machine installation side by side: either uninstalls without touching
-#     the other, its running Quenora or the Run value that starts it.
+#     the other, its running Quenora or the Run value that starts it; outside Program Files
+#     the folder gets the rights of Program Files (the icacls calls, as wine has no rights to
+#     set), or nothing is installed.
 # Builds the packages first when they are missing or older than what they are made of.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,7 +54,7 @@ for tool in wine wineserver cmake Xvfb timeout iconv python3 sha256sum; do
 done
 
 # What the packages are made of.
-inputs=(installer tools/dist.sh resources/app.ico CMakeLists.txt policies)
+inputs=(installer tools/dist.sh tools/winget-manifest.sh resources/app.ico CMakeLists.txt policies)
 for build in "${builds[@]}"; do inputs+=("build/$build/Quenora.exe" "build/$build/hilfe"); done
 stale=0
 for package in "${packages[@]}"; do
@@ -407,6 +410,36 @@ check "winget: nullsoft, a user and a machine installer, elevation required for 
   expect_installer_kinds
 check "winget: the default locale names publisher, package, license and a short description" \
   expect_locale
+# The manifest of the same setup with other addresses, beside the packages.
+url_work=$work/winget
+# write_manifest URL: the installers' addresses as a YAML parser reads them, one a line.
+write_manifest() {
+  rm -rf "$url_work"
+  QUENORA_INSTALLER_URL=$1 tools/winget-manifest.sh "$version" "$setup" "$url_work" \
+    >/dev/null 2>"$work/winget.err" || return 1
+  python3 -c 'import sys, yaml
+for node in yaml.safe_load(open(sys.argv[1], encoding="utf-8"))["Installers"]:
+    print(node["InstallerUrl"])' "$url_work/TarnwickSoftware.Quenora.installer.yaml"
+}
+url_read_back() {
+  local got
+  got=$(write_manifest "$1") && [[ $got == "$1"$'\n'"$1" ]] && return 0
+  echo "        '$1' reads back as '$got'" >&2
+  return 1
+}
+url_refused() {
+  if ! write_manifest "$1" >/dev/null && grep -q "QUENORA_INSTALLER_URL.*is refused" \
+    "$work/winget.err" && [[ ! -e $url_work ]]; then return 0; fi
+  echo "        '$1' was not refused with a message, or a manifest was written" >&2
+  return 1
+}
+check "winget: an address with blanks, \" #\", \": \" and quotes reads back as given" \
+  url_read_back "https://example.org/Quenora #1 'neu': setup.exe"
+long_url=https://example.org/$(printf '%02049d' 0)
+for url in ftp://example.org/setup.exe https:// $'https://example.org/a\nb.exe' "$long_url"; do
+  label=${url//[[:cntrl:]]/?}
+  check "winget: the address '${label:0:30}' is refused" url_refused "$url"
+done
 
 # --- Wine -----------------------------------------------------------------------------------
 
@@ -820,8 +853,11 @@ check "machine: the per-user entry is still the user's (${mf[user.displayname]-}
 check "machine: the Active Setup entry runs the uninstaller with /USERAUTOSTART" expect_active_setup
 check "machine: the setup writes no Run value itself" expect_no_value "$run_key" Quenora
 check "Active Setup's command writes the user's Run value" run_stub
-check "... as the program writes it: the machine's exe and /AUTOSTART" \
-  expect_value "$run_key" Quenora "$machine_inst\\Quenora.exe /AUTOSTART"
+check "... as the program writes it: the machine's exe in quotes and /AUTOSTART" \
+  expect_value "$run_key" Quenora "\"$machine_inst\\Quenora.exe\" /AUTOSTART"
+set_run_value '"C:\Entfernt\Quenora.exe" /AUTOSTART'
+check "Active Setup's command replaces a Run value whose program file is gone" run_stub
+check "... by the machine's" expect_value "$run_key" Quenora "\"$machine_inst\\Quenora.exe\" /AUTOSTART"
 set_run_value "$inst\\Quenora.exe /AUTOSTART"
 check "Active Setup's command leaves a Run value the user has" run_stub
 check "... the per-user copy's stays" expect_value "$run_key" Quenora "$inst\\Quenora.exe /AUTOSTART"
@@ -846,8 +882,16 @@ check "the per-user Quenora ends on WM_CLOSE" close_quenora
 
 section "pass 6: the other way round, no rights to uninstall, a file the setup can't write"
 # The test build, whose uninstaller plays one without administrator rights too.
+acl_log=$root/$work/acl.log
+acl_log_windows=$(winepath -w "$acl_log" </dev/null)
+# The icacls calls the test build logged, without the path of the system folder (one a line).
+acl_calls() { iconv -f UTF-16LE -t UTF-8 "$acl_log" 2>/dev/null | tr -d '\r' |
+  sed -nE 's/^"[^"]*\\icacls\.exe" //p'; }
+rm -f "$acl_log"
 # shellcheck disable=SC2086
-check "setup $machine_switches (test build) succeeds" run_setup "$test_setup" 0 $machine_switches
+check "setup $machine_switches (test build) succeeds" \
+  run_setup "$test_setup" 0 "/TESTLOG=$acl_log_windows" $machine_switches
+check "setup: in Program Files the folder keeps the rights it has there" eval '[[ -z $(acl_calls) ]]'
 check "the machine's uninstaller without administrator rights stops with exit code 3" \
   run_command_line "\"$machine_inst\\Deinstallieren.exe\" /S /TESTELEVATED=0 _?=$machine_inst" 3
 check "... and removes nothing" eval 'expect_exists "$machine_unix/Quenora.exe" &&
@@ -859,7 +903,7 @@ machine_quenora=$(quenora_process_ids)
 check "the per-user uninstaller /S succeeds" uninstall_in_place 0
 check "per-user uninstaller: the machine's Quenora runs on" still_runs "$machine_quenora"
 check "per-user uninstaller: the Run value of the machine's copy stays" \
-  expect_value "$run_key" Quenora "$machine_inst\\Quenora.exe /AUTOSTART"
+  expect_value "$run_key" Quenora "\"$machine_inst\\Quenora.exe\" /AUTOSTART"
 check "per-user uninstaller: the machine's installation stays" \
   eval 'expect_same_file build/win32/Quenora.exe "$machine_unix/Quenora.exe" &&
     expect_key "$machine_uninstall_key" && expect_active_setup'
@@ -878,6 +922,40 @@ check "setup $machine_switches where Quenora.exe can't be written stops with exi
   run_setup "$setup" 4 $machine_switches
 check "setup $machine_switches without a per-user installation beside chose $machine_inst too" \
   expect_value "$machine_uninstall_key" InstallLocation "$machine_inst"
+
+section "pass 7: /ALLUSERS into a folder outside Program Files"
+tools_inst='C:\Werkzeuge\Quenora'
+tools_unix=$(winepath -u "$tools_inst" 2>/dev/null </dev/null)
+expect_acl_calls() {
+  local want
+  want=$(printf '"%s" %s\n' "$tools_inst" "/setowner *S-1-5-32-544 /T /Q" "$tools_inst" \
+    "/reset /T /Q" "$tools_inst" "/inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F \
+*S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q")
+  [[ $(acl_calls) == "$want" ]] && return 0
+  echo "        the setup called icacls so:" >&2
+  acl_calls | sed 's/^/          /' >&2
+  return 1
+}
+rm -f "$acl_log"
+# shellcheck disable=SC2086
+check "setup $machine_switches /D=$tools_inst where its rights can't be set stops with exit code 5" \
+  run_setup "$test_setup" 5 /TESTACLFAILS "/TESTLOG=$acl_log_windows" $machine_switches \
+  "/D=$tools_inst"
+check "setup: ... and leaves neither the folder nor another installation place" \
+  eval 'expect_missing "$tools_unix" &&
+    expect_value "$machine_uninstall_key" InstallLocation "$machine_inst"'
+rm -f "$acl_log"
+# shellcheck disable=SC2086
+check "setup $machine_switches /D=$tools_inst succeeds" \
+  run_setup "$test_setup" 0 "/TESTLOG=$acl_log_windows" $machine_switches "/D=$tools_inst"
+check "setup: icacls makes the administrators its owner, them and SYSTEM full, users read" \
+  expect_acl_calls
+check "setup: Quenora.exe in $tools_inst" \
+  expect_same_file build/win32/Quenora.exe "$tools_unix/Quenora.exe"
+# shellcheck disable=SC2086
+# The setup itself takes no /D= of a drive's root; one that only leads there must not slip by.
+check "setup $machine_switches /D=C:\\Werkzeuge\\.. (a drive's root) stops with exit code 5" \
+  run_setup "$setup" 5 $machine_switches '/D=C:\Werkzeuge\..'
 
 # --- Summary --------------------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "settings/SettingsStore.h"
 #include "util/ProgramIdentity.h"
 #include "util/Utf.h"
 
@@ -39,6 +40,37 @@ bool HasAutostartSwitch(std::string_view commandLine) {
     }
   }
   return false;
+}
+
+bool RunCommandProgramExists(Files& files, std::string_view command) {
+  // Hidden and system files count: Windows starts them all the same, and adds ".exe" to a
+  // name without it.
+  const auto isFile = [&](std::string_view path) {
+    const std::optional<std::uint32_t> attributes = files.FindFile(path);
+    return attributes && (*attributes & kFileDirectory) == 0;
+  };
+  const auto starts = [&](std::string_view path) {
+    return !path.empty() && (isFile(path) || isFile(std::string(path) + ".exe"));
+  };
+  command.remove_prefix(std::min(command.find_first_not_of(" \t"), command.size()));
+  const bool quoted = !command.empty() && command.front() == '"';
+  std::string_view path = command;
+  if (quoted) path = path.substr(1, path.find('"', 1) - 1);
+  if (path.empty()) return false;
+  // Only an absolute path can be looked up here; one that Windows finds on its search path or
+  // with a variable it expands first may well start a program, and counts as there.
+  const bool absolute =
+      (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+      path.substr(0, 2) == "\\\\";
+  if (!absolute || path.find('%') != std::string_view::npos) return true;
+  if (quoted) return starts(path);
+  // Unquoted, Windows tries each blank as the end of the program's path, the shortest first:
+  // whichever of those is there starts.
+  for (std::size_t blank = path.find(' '); blank != std::string_view::npos;
+       blank = path.find(' ', blank + 1)) {
+    if (starts(path.substr(0, blank))) return true;
+  }
+  return starts(path.substr(0, path.find_last_not_of(" \t") + 1));
 }
 
 RegistryRoot RunKeyRoot(bool machineWide) {
@@ -138,7 +170,7 @@ std::string Autostart::RunCommand() {
   // The path goes in double quotes: Windows reads an unquoted command line by trying each
   // blank as the end of the program's path, so a bare C:\Program Files\Quenora\Quenora.exe
   // would start C:\Program.exe if such a file were there. A bare path entered by hand still
-  // counts as registered: RunEntryExists looks at the value's name only.
+  // counts as registered, as long as it names a program file that is there.
   return "\"" + ProgramExePath(system_.ExecutablePath()) + "\" " + std::string(kAutostartSwitch);
 }
 
@@ -168,13 +200,56 @@ void Autostart::SyncAutostartCheckbox(AutostartCheckbox& checkbox) {
     return;
   }
 
-  // Still disarmed: an existing Run value is shown, not rewritten.
-  checkbox.SetValue(RunEntryExists(kProductName, false, false) ? 1 : 0);
+  // Still disarmed: an existing Run value is shown, not rewritten. One whose program file is
+  // gone (an uninstaller removed it for another user, a folder moved) starts nothing and shows
+  // as off; a tick writes it anew.
+  checkbox.SetValue(UserRunEntryWorks() ? 1 : 0);
   checkbox.SetTag(AutostartGuardTag);
+}
+
+bool Autostart::UserRunEntryWorks() {
+  return RunEntryExists(kProductName, false, false) &&
+         RunCommandProgramExists(files_, RegistryReadString(registry_, RunKeyRoot(false),
+                                                            RunKeyPath(false), kProductName));
+}
+
+void Autostart::MarkRunEntryForPolicy(bool marked) {
+  if (marked) {
+    RegistryWriteValue(registry_, RegistryRoot::CurrentUser, kSettingsKey, kAutoStartByPolicyKey,
+                       "True", kRegSz);
+  } else {
+    RegistryDeleteValue(registry_, RegistryRoot::CurrentUser, kSettingsKey, kAutoStartByPolicyKey);
+  }
+}
+
+void Autostart::ApplyAutostartPolicy(AutostartCheckbox& checkbox,
+                                     const std::optional<std::string>& forced) {
+  if (checkbox.Tag().empty()) return;
+  if (!forced) {
+    // The policy went: an entry made for it goes too, so that a user who had autostart off has
+    // it off again. One the user ticked since is the user's own (the click took the mark).
+    if (RegistryReadString(registry_, RegistryRoot::CurrentUser, kSettingsKey,
+                           kAutoStartByPolicyKey) == "True") {
+      DeleteRunEntry(kProductName, false, false);
+      MarkRunEntryForPolicy(false);
+      checkbox.SetValue(0);
+    }
+    return;
+  }
+  // Forced on: the user's entry is made where none works, as the box would make it, and marked
+  // as the policy's. Forced off: the box shows it off, and a start by the entry ends (at the
+  // window's load); the entry stays, and so does a mark, for when the policy goes.
+  if (*forced == "1" && !UserRunEntryWorks()) {
+    SetRunEntry(kProductName, RunCommand(), false, false);
+    MarkRunEntryForPolicy(true);
+  }
+  checkbox.SetValue(*forced == "1" ? 1 : 0);
 }
 
 void Autostart::ApplyAutostartCheckbox(AutostartCheckbox& checkbox) {
   if (checkbox.Tag().empty()) return;
+  // The user's own choice from now on, whatever a policy did before.
+  MarkRunEntryForPolicy(false);
   if (checkbox.Value() != 0) {
     SetRunEntry(kProductName, RunCommand(), false, false);
   } else {

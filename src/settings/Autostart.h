@@ -2,6 +2,7 @@
 // Start with Windows: the per-user Run value, the options window's check box that shows it,
 // and the registry routines beneath them.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,11 +27,18 @@ class AutostartCheckbox {
   virtual void SetTag(std::string_view tag) = 0;
 };
 
-// HKEY_LOCAL_MACHINE when machineWide, else HKEY_CURRENT_USER.
+// Under the program's settings key: "True" while the user's Run value is there because the
+// AutoStart policy made it, not the user.
+inline constexpr std::string_view kAutoStartByPolicyKey = "AutoStartByPolicy";
+
 // Whether the program's command line (without its own path) carries the switch the autostart
 // entry starts it with, as a word of its own, in any case.
 bool HasAutostartSwitch(std::string_view commandLine);
 
+// Whether a Run value's command starts a program file that is there.
+bool RunCommandProgramExists(Files& files, std::string_view command);
+
+// HKEY_LOCAL_MACHINE when machineWide, else HKEY_CURRENT_USER.
 RegistryRoot RunKeyRoot(bool machineWide);
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce" when runOnce, else "...\Run".
 std::string RunKeyPath(bool runOnce);
@@ -55,6 +63,8 @@ class Autostart {
   void SyncAutostartCheckbox(AutostartCheckbox& checkbox);
   // The check box's click: writes or deletes the Run value at once.
   void ApplyAutostartCheckbox(AutostartCheckbox& checkbox);
+  // Brings the Run value and the box in line with the AutoStart policy ("1", "0" or none).
+  void ApplyAutostartPolicy(AutostartCheckbox& checkbox, const std::optional<std::string>& forced);
 
   void SetRunEntry(std::string_view name, std::string_view command, bool machineWide, bool runOnce);
   void DeleteRunEntry(std::string_view name, bool machineWide, bool runOnce);
@@ -64,6 +74,10 @@ class Autostart {
   std::string RunCommand();
 
  private:
+  // The user's Run value "Quenora" is there and starts a program file that is there.
+  bool UserRunEntryWorks();
+  void MarkRunEntryForPolicy(bool marked);
+
   RegistryCalls& registry_;
   Files& files_;
   SystemServices& system_;

@@ -419,22 +419,15 @@ void Form1::AutoStartChk_Click() {
 }
 
 void Form1::ApplyAutostartPolicy() {
-  // Forced on: the user's entry is made where it is missing, as the box would make it. Forced
-  // off: the box shows it off, and a start by the entry ends (Form_Load); the entry stays.
-  const std::optional<std::string>& forced = policies_.Value(kAutoStartPolicy);
-  if (!forced) return;
-  if (*forced == "1" && autoStartChk_.Value() == 0) {
-    autoStartChk_.SetValue(1);
-    autostart_.ApplyAutostartCheckbox(autoStartChk_);
-  }
-  autoStartChk_.SetValue(*forced == "1" ? 1 : 0);
+  autostart_.ApplyAutostartPolicy(autoStartChk_, policies_.Value(kAutoStartPolicy));
 }
 
 void Form1::Policies_Change() {
   const Policies before = policies_;
   policies_.Read(services_.registryCalls);
   if (policies_ == before || unloaded_) return;
-  // Autostart left to the user again: the box shows the entry as it is.
+  // Autostart left to the user again: the box shows the entry as it is, then loses one that
+  // was made for the policy alone.
   if (before.Fixes(kAutoStartPolicy) && !policies_.Fixes(kAutoStartPolicy)) {
     autostart_.SyncAutostartCheckbox(autoStartChk_);
   }

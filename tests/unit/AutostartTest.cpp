@@ -102,9 +102,11 @@ TEST_F(AutostartTest, WithoutShortcutTheBoxFollowsTheRunValueAndNothingIsWritten
     const char* key;  // where a value "Quenora" is, if anywhere
     int expected;
     bool noStartupFolder = false;
+    bool programGone = false;  // D:\Alt\Quenora.exe, which the value names
   };
   const Case cases[] = {
       {"value in Run", std::nullopt, kUser, kRun, 1},
+      {"its program file gone", std::nullopt, kUser, kRun, 0, false, true},
       {"no value", std::nullopt, kUser, nullptr, 0},
       {"machine-wide only", std::nullopt, kMachine, kRun, 0},
       {"RunOnce only", std::nullopt, kUser, kRunOnce, 0},
@@ -118,6 +120,7 @@ TEST_F(AutostartTest, WithoutShortcutTheBoxFollowsTheRunValueAndNothingIsWritten
     Fresh();
     if (c.shortcut) files.files[kShortcut] = *c.shortcut;
     if (c.key) registry.Set(c.root, c.key, "Quenora", kRegSz, kOldEntry);
+    if (!c.programGone) files.files["D:\\Alt\\Quenora.exe"] = kFileNormal;
     if (c.noStartupFolder) {
       registry.keys.erase(FakeRegistryCalls::Fold(kUser, kShellFolders));
       files.files["\\Quenora.lnk"] = 0;  // where an empty folder would point
@@ -128,7 +131,8 @@ TEST_F(AutostartTest, WithoutShortcutTheBoxFollowsTheRunValueAndNothingIsWritten
     EXPECT_EQ(checkbox.tag, "OK");
     EXPECT_EQ(registry.writes + registry.deletes, 0);
     EXPECT_TRUE(files.calls.empty());
-    EXPECT_EQ(files.files.size(), (c.shortcut ? 1u : 0u) + (c.noStartupFolder ? 1u : 0u));
+    EXPECT_EQ(files.files.size(),
+              (c.shortcut ? 1u : 0u) + (c.noStartupFolder ? 1u : 0u) + (c.programGone ? 0u : 1u));
     if (c.key) {
       EXPECT_EQ(registry.Get(c.root, c.key, "Quenora")->data, kOldEntry);
     }
@@ -180,12 +184,18 @@ TEST_F(AutostartTest, ShortcutIsReplacedByTheQuotedRunValueAndFailuresAreToldSte
 TEST_F(AutostartTest, ClicksWriteAndDeleteOnlyTheUsersRunValueOnceArmed) {
   registry.Set(kMachine, kRun, "Quenora", kRegSz, kOldEntry);
   registry.Set(kUser, kRunOnce, "Quenora", kRegSz, kOldEntry);
+  registry.Set(kUser, kRun, "Quenora", kRegSz, kOldEntry);  // its program file is gone
   checkbox.value = 1;
   autostart.ApplyAutostartCheckbox(checkbox);  // before the guard is set: nothing
-  EXPECT_EQ(RunValue(), nullptr);
+  EXPECT_EQ(RunValue()->data, kOldEntry);
 
   autostart.SyncAutostartCheckbox(checkbox);
   EXPECT_EQ(checkbox.value, 0);
+  checkbox.value = 1;
+  autostart.ApplyAutostartCheckbox(checkbox);  // the tick writes it anew
+  EXPECT_EQ(RunValue()->data, kQuoted);
+  checkbox.value = 0;
+  autostart.ApplyAutostartCheckbox(checkbox);
   autostart.ApplyAutostartCheckbox(checkbox);  // unchecking without a value
   EXPECT_EQ(RunValue(), nullptr);
   checkbox.value = 1;
@@ -231,6 +241,65 @@ TEST_F(AutostartTest, RunEntriesGoWhereTheSwitchesSay) {
               nullptr);
     autostart.DeleteRunEntry("Probe", machineWide, runOnce);
     EXPECT_FALSE(autostart.RunEntryExists("Probe", machineWide, runOnce));
+  }
+}
+
+TEST(RunCommandTest, AProgramFileCountsWhereWindowsWouldStartIt) {
+  FakeFiles files;
+  files.files = {{"C:\\Program Files\\Quenora\\Quenora.exe", kFileHidden},
+                 {"D:\\Alt", kFileDirectory},
+                 {"D:\\Tool.exe", kFileNormal}};
+  const std::pair<const char*, bool> cases[] = {
+      {"\"C:\\Program Files\\Quenora\\Quenora.exe\" /AUTOSTART", true},
+      {"  C:\\Program Files\\Quenora\\Quenora.exe /AUTOSTART", true},  // as blanks allow
+      {"D:\\Tool /x", true},                                           // ".exe" added
+      {"\"D:\\Alt\\Quenora.exe\" /AUTOSTART", false},
+      {"D:\\Alt /AUTOSTART", false},  // a folder
+      {"\"D:\\Alt\"", false},
+      {"", false},
+      {"Quenora.exe /AUTOSTART", true},  // on the search path, maybe
+      {"%ProgramFiles%\\Quenora\\Quenora.exe", true},
+  };
+  for (const auto& [command, expected] : cases) {
+    EXPECT_EQ(RunCommandProgramExists(files, command), expected) << command;
+  }
+}
+
+// The AutoStart policy's entry, made where the user had none that works, goes with the policy
+// unless the user ticked the box since; the user's own entry stays whatever the policy does.
+TEST_F(AutostartTest, PolicysEntryGoesWithThePolicyTheUsersOwnStays) {
+  struct Case {
+    const char* name;
+    bool userEntry, tickedAfterFirst;
+    std::vector<const char*> policies;  // in turn; "" for none
+    bool entryAfter;
+  };
+  const Case cases[] = {
+      {"forced on, then gone", false, false, {"1", ""}, false},
+      {"forced on, off, gone", false, false, {"1", "0", ""}, false},
+      {"forced on, ticked, gone", false, true, {"1", ""}, true},
+      {"the user's own, forced on, gone", true, false, {"1", ""}, true},
+      {"the user's own, forced off, on, gone", true, false, {"0", "1", ""}, true},
+      {"forced off, gone", false, false, {"0", ""}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh();
+    if (c.userEntry) registry.Set(kUser, kRun, "Quenora", kRegSz, kQuoted);
+    files.files[system.executablePath] = kFileNormal;
+    autostart.SyncAutostartCheckbox(checkbox);
+    for (const char* policy : c.policies) {
+      const std::optional<std::string> forced =
+          *policy ? std::optional<std::string>(policy) : std::nullopt;
+      autostart.ApplyAutostartPolicy(checkbox, forced);
+      EXPECT_EQ(checkbox.value, forced ? (*forced == "1") : (RunValue() != nullptr));
+      EXPECT_TRUE(*policy != '1' || (RunValue() && RunValue()->data == kQuoted)) << policy;
+      if (c.tickedAfterFirst && policy == c.policies.front()) {
+        checkbox.value = 1;
+        autostart.ApplyAutostartCheckbox(checkbox);
+      }
+    }
+    EXPECT_EQ(RunValue() != nullptr, c.entryAfter);
   }
 }
 
