@@ -949,12 +949,14 @@ TEST_F(Form1Test, WhatFillsADriveIsScannedAndShownInItsWindow) {
   }
   ASSERT_NE(list, nullptr);
   ASSERT_GT(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0) << "the scan never reached the window";
-  // The biggest folder first.
+  // The drive's total first, then the biggest folder.
   wchar_t text[64] = {};
   LVITEMW item{};
   item.pszText = text;
   item.cchTextMax = 64;
   SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(Narrow(text), "Z:\\");
+  SendMessageW(list, LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&item));
   EXPECT_NE(std::wstring(text).find(L"Export"), std::wstring::npos) << Narrow(text);
   EXPECT_EQ(folders->listings.load(), 3);
 }
