@@ -307,9 +307,12 @@ TEST_F(CheckCycleTest, AnEarlyNoticeNamesWhereTheDriveGrowsWhenTheScansSayIt) {
   DriveLevels early{};
   early[3] = DriveLevel{60, DriveLevel::Unit::Percent};
   view.SetDriveLevels({}, early);
-  view.GrowthFolderOf = [](std::int32_t drive) {
-    return drive == 4 ? std::string("D:\\Export") : std::string();
-  };
+  struct : GrowthFolders {
+    std::string GrowthFolderOf(std::int32_t drive) override {
+      return drive == 4 ? "D:\\Export" : "";
+    }
+  } growth;
+  view.Growth = &growth;
   EXPECT_FALSE(view.LastNoticeAboutSpace(1));
   view.UpdateIcons();
   ASSERT_EQ(shell.notices.size(), 1u);
