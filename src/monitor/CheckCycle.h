@@ -17,18 +17,13 @@
 #include "monitor/TrayPictures.h"
 #include "platform/DiskSpace.h"
 #include "platform/SystemServices.h"
+#include "util/SizeText.h"
 
 namespace quenora {
 
 // Used share of the drive times 27, to the nearest whole number (ties to even), kept within
 // 0..27. `totalBytes` must be positive.
 int FillLevel(double freeBytes, double totalBytes);
-
-struct SizeUnit {
-  std::string_view text;  // " Byte", " KB", " MB", " GB" or " TB"
-  int exponent;           // the power of two the free bytes are divided by
-};
-SizeUnit ChooseUnit(double freeBytes);
 
 // Tooltip of a readable drive: "Rest auf C: »SYSTEM« 12,3 GB = 45%".
 std::string DriveTipText(std::string_view drive, std::string_view volumeLabel, double freeBytes,
@@ -56,11 +51,6 @@ struct DriveReading {
   std::string label;
 };
 
-// " 812,0 MB": the free bytes in the unit and format of the tooltips.
-std::string FreeSpaceText(double freeBytes, std::string_view decimalSeparator);
-// "812,0 MB": bytes the same way, without the blank that joins them to a name in the tooltip.
-std::string SizeText(double bytes, std::string_view decimalSeparator);
-
 class CheckCycle {
  public:
   // The disk service is shared with the workers that ask slow drives; a worker ends after
@@ -77,6 +67,8 @@ class CheckCycle {
   std::uint32_t AddDrive(std::int32_t driveNumber);
   // How each monitored drive stood in the last cycle, by list position (slot 0 is position 1).
   const std::array<DriveReading, kMaxDrives>& Readings() const { return readings_; }
+  // How drive `letter` ('D') stood in the last cycle; waiting for a drive not monitored.
+  DriveReading ReadingOf(char letter) const;
   // The monitored drives, which only the cycle writes.
   const DriveTable& Drives() const { return drives_; }
   // Empties the list of monitored drives.

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "monitor/CheckCycle.h"
 #include "util/ExactDecimal.h"
 #include "util/Numbers.h"
+#include "util/SizeText.h"
 
 namespace quenora {
 

@@ -89,4 +89,16 @@ const std::optional<std::string>& Policies::Value(std::string_view name) const {
   return index < values_.size() ? values_[index] : kNone;
 }
 
+void TakePolicyChange(OptionsValues& held, const OptionsValues& read, const Policies& before,
+                      const Policies& now) {
+  const auto turned = [&](std::string_view name) { return now.Fixes(name) || before.Fixes(name); };
+  if (turned("TimerInterval")) held.timerInterval = read.timerInterval;
+  if (turned("MemoryLimit")) held.memLimit = read.memLimit;
+  if (turned("AlarmSoundEnabled")) held.alarmSound = read.alarmSound;
+  if (turned("AlarmNotifyEnabled")) held.alarmNotify = read.alarmNotify;
+  if (turned("DriveList")) held.drives = read.drives;
+  if (turned("DriveLimits")) held.driveLimits = read.driveLimits;
+  if (turned("DriveWarnings")) held.driveWarnings = read.driveWarnings;
+}
+
 }  // namespace quenora

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/RegistryCalls.h"
+#include "settings/OptionsValues.h"
 
 namespace quenora {
 
@@ -45,5 +46,11 @@ class Policies {
  private:
   std::array<std::optional<std::string>, kPolicyNames.size()> values_{};
 };
+
+// The policies changed from `before` to `now`: a setting fixed now takes the policy's value, one
+// fixed until now the user's own again, both as `read` (the settings as they read now) has them;
+// the others keep what `held` (the options window) holds, applied or not.
+void TakePolicyChange(OptionsValues& held, const OptionsValues& read, const Policies& before,
+                      const Policies& now);
 
 }  // namespace quenora

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "monitor/CheckCycle.h"
 #include "monitor/DriveLimits.h"
 #include "util/ExactDecimal.h"
+#include "util/SizeText.h"
 
 namespace quenora {
 

@@ -74,4 +74,27 @@ std::string WithOwnLevels(std::string_view state, const std::optional<DriveLevel
   return std::string(state) + ", " + levels;
 }
 
+std::vector<std::string> DriveStateTexts(const OptionsValues& options, const CheckCycle& cycle,
+                                         const DriveForecasts& forecasts,
+                                         std::string_view decimalSeparator) {
+  std::vector<std::string> states;
+  const DriveLimits limits = cycle.Limits();
+  for (const DriveEntry& entry : options.drives) {
+    const char letter = entry.text.empty() ? '\0' : entry.text[0];
+    const std::int32_t number = letter % 64;
+    // A drive not watched waits for nothing and has no state.
+    const DriveReading reading = cycle.ReadingOf(letter);
+    std::string state = DriveStatusText(
+        reading, forecasts.TimeUntilBelow(number, limits.LimitBytes(number, reading.totalBytes)),
+        decimalSeparator);
+    if (number >= 1 && number <= 26) {
+      const std::size_t slot = static_cast<std::size_t>(number - 1);
+      state = WithOwnLevels(state, options.driveLimits[slot], options.driveWarnings[slot],
+                            decimalSeparator);
+    }
+    states.push_back(std::move(state));
+  }
+  return states;
+}
+
 }  // namespace quenora

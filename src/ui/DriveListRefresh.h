@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "monitor/CheckCycle.h"
+#include "monitor/DriveForecasts.h"
 #include "monitor/DriveTable.h"
 #include "settings/OptionsValues.h"
 #include "util/DriveLevels.h"
@@ -33,5 +34,12 @@ std::string DriveStatusText(const DriveReading& reading, std::optional<std::chro
 std::string WithOwnLevels(std::string_view state, const std::optional<DriveLevel>& limit,
                           const std::optional<DriveLevel>& early,
                           std::string_view decimalSeparator);
+
+// Each entry's state, in the entries' order: a monitored drive's as the cycle last read it, with
+// its forecast and the levels the user set in the window, applied or not; nothing for a drive
+// not watched.
+std::vector<std::string> DriveStateTexts(const OptionsValues& options, const CheckCycle& cycle,
+                                         const DriveForecasts& forecasts,
+                                         std::string_view decimalSeparator);
 
 }  // namespace quenora

@@ -1,23 +1,19 @@
 #include "ui/Form1.h"
 
 #include <commctrl.h>
-#include <dbt.h>
 #include <windowsx.h>
 
 #include <utility>
 
 #include "platform/win32/UiParts.h"
-#include "platform/win32/WideText.h"
-#include "platform/win32/Win32FolderListing.h"
+#include "platform/win32/Win32LogicalDrives.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/WindowGeometry.h"
-#include "resource.h"
 #include "settings/DriveListBox.h"
-#include "tray/TrayMenuPlace.h"
 #include "ui/DriveLimitDialog.h"
 #include "ui/DriveListRefresh.h"
 #include "ui/StartInfoDialog.h"
-#include "ui/TrayIcons.h"
+#include "ui/WindowClasses.h"
 #include "util/MessageTemplate.h"
 #include "util/Numbers.h"
 #include "util/ProgramIdentity.h"
@@ -53,23 +49,12 @@ Form1::Form1(Form1Services services)
       freeSpace_(*services.disks, services.system),
       tray_(services.notifyArea, services.system),
       cycle_(drives_, freeSpace_, services.disks, services.system),
-      view_(cycle_, tray_, services.system, icoImage_),
+      view_(cycle_, tray_, services.system, images_.IcoImage(), &scans_),
       settings_(store_, services.logicalDrives, view_, &policies_),
-      routing_(tray_, *this, services.shell, *this),
+      routing_(tray_, view_, services.shell, *this),
       autostart_(services.registryCalls, services.files, services.system),
       help_(services.shell, services.files, services.system),
-      scans_(services.folders ? services.folders : std::make_shared<Win32FolderListing>(), [this] {
-        // On a worker's thread: only the message crosses over.
-        if (HWND window = scansWake_.load()) {
-          PostMessageW(window, kScansChangedMessage, 0, 0);
-        }
-      }) {
-  view_.GrowthFolderOf = [this](std::int32_t driveNumber) {
-    const ScanSource::State state = scans_.StateOf(DriveName(driveNumber));
-    return state.latest && state.previous ? MainGrowthFolder(*state.previous, *state.latest)
-                                          : std::string();
-  };
-}
+      scans_(*this, services.folders, *services.disks, services.shell, services.system, cycle_) {}
 
 Form1::~Form1() {
   // Destroying the window unloads it: the icons leave the tray with it.
@@ -83,34 +68,16 @@ bool Form1::Load(HINSTANCE instance) {
   TrayLook_Change(true);
   // The pages, with their fonts and pictures, are built when the window is first shown: a
   // start into the tray, as it happens every day, adds its icons without them.
-  CreateTrayMenu();
+  trayMenu_.Create();
   // Timer1 runs from the window's creation with its designed interval; the settings set the
   // real one before the first tick can come.
   SetTimer1Enabled(true);
   return Form_Load();
 }
 
-IconHandle Form1::MakeTrayPicture(int index) {
-  UniqueIcon& icon = icoImageOwners_[static_cast<std::size_t>(index)];
-  icon = CreateTrayIcon(index, trayStyle_);
-  return reinterpret_cast<IconHandle>(icon.get());
-}
-
 void Form1::TrayLook_Change(bool themeChanged) {
-  if (themeChanged) {
-    taskbar_.systemUsesLightTheme =
-        services_.registry.ReadUserText(kPersonalizeKey, kSystemUsesLightTheme);
-  }
-  taskbar_.smallIconSize = services_.system.TrayIconSize();
-  taskbar_.highContrastText = services_.system.HighContrastText();
-  const TrayPictureStyle style = TrayPictureStyleFor(taskbar_);
-  if (style == trayStyle_) return;
-  trayStyle_ = style;
-  // Only the pictures the icons show are made anew, now; the others when first wanted. The
-  // old icons stay alive until the shell has the new ones: it may still draw one of them.
-  const std::array<UniqueIcon, kTrayPictureCount> old = std::move(icoImageOwners_);
-  icoImage_.Forget();
-  view_.ShowPicturesAgain(drives_.DriveCount);
+  // The old pictures live until the icons have the new ones: the shell may still draw one.
+  if (const auto old = images_.Follow(themeChanged)) view_.ShowPicturesAgain(drives_.DriveCount);
 }
 
 TwipsRect Form1::ControlPlace(const ControlSpec& row) const {
@@ -127,14 +94,10 @@ void Form1::BuildPages() {
   if (PagesBuilt() || !window) return;
   LoadCommonControls();
   // The program's icon, for the caption, the task switcher and the dialogs this window owns.
-  // Loaded here, not at the start: its pictures are PNG, and decoding them would load the
-  // system's image codecs into a program that sits in the tray.
   SetClassLongPtrW(window, GCLP_HICON,
-                   reinterpret_cast<LONG_PTR>(LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP))));
+                   reinterpret_cast<LONG_PTR>(ProgramIcon(Instance(), IconSize::Large)));
   SetClassLongPtrW(window, GCLP_HICONSM,
-                   reinterpret_cast<LONG_PTR>(LoadImageW(
-                       Instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+                   reinterpret_cast<LONG_PTR>(ProgramIcon(Instance(), IconSize::Small)));
   CreateControls();
   pages_.Build(options_);
   pages_.ShowPolicies(policies_);
@@ -145,21 +108,10 @@ const OptionsValues& Form1::Options() {
   return options_;
 }
 
-void Form1::CreateTrayMenu() {
-  // The tray icons' pop-up menu.
-  pum_.reset(CreatePopupMenu());
-  for (std::size_t i = 0; i < PumItems().size(); ++i) {
-    const std::wstring caption = Widen(PumItems()[i]);
-    if (caption == L"-") {
-      AppendMenuW(pum_.get(), MF_SEPARATOR, i + 1, nullptr);
-    } else {
-      AppendMenuW(pum_.get(), MF_STRING, i + 1, caption.c_str());
-    }
-  }
-}
-
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = hWnd();
+  // The scans' own message first.
+  if (scans_.HandleMessage(message)) return 0;
   // A registered message can't be a case of the switch; 0 would be a failed registration.
   if (const UINT taskbarCreated = TaskbarCreatedMessage();
       taskbarCreated != 0 && message == taskbarCreated) {
@@ -175,9 +127,6 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kTimer1Id) Timer1_Timer();
       if (wParam == kVolumeTimerId) VolumesSettled();
-      // The states follow each check while the window is shown; a hidden one catches up as it
-      // shows.
-      if (IsWindowVisible(window)) ShowDriveStates();
       return 0;
     case WM_DISPLAYCHANGE:
     case WM_SYSCOLORCHANGE:
@@ -195,16 +144,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_DEVICECHANGE:
-      // Only volumes that came or went matter; every other device message changes nothing.
-      if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam != 0) {
-        // Any process can send this message: the record is read only as far as it says it
-        // reaches, its size before its type, its letters only in a whole volume record.
-        const auto& header = *reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
-        if (header.dbch_size >= sizeof(DEV_BROADCAST_VOLUME) &&
-            header.dbch_devicetype == DBT_DEVTYP_VOLUME) {
-          Volume_Change(wParam == DBT_DEVICEARRIVAL,
-                        reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam)->dbcv_unitmask);
-        }
+      if (const auto volume = VolumeChangeOf(wParam, lParam)) {
+        Volume_Change(volume->arrived, volume->unitMask);
       }
       return TRUE;
     case WM_COMMAND: {
@@ -216,9 +157,6 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-    case kScansChangedMessage:
-      Scans_Change();
-      return 0;
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) == Control(kLV)) {
         // -1: asked for from the keyboard, by a way the window didn't see as keys.
@@ -278,53 +216,16 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Form1::OnNotify(const NMHDR& header) {
-  if (header.idFrom == static_cast<UINT_PTR>(kLV) && header.code == LVN_ITEMCHANGING) {
-    return pages_.RefusesChange(reinterpret_cast<const NMLISTVIEW&>(header)) ? TRUE : FALSE;
-  }
-  if (header.idFrom == static_cast<UINT_PTR>(kLV) && header.code == NM_DBLCLK) {
-    // A double-click on the check box itself has toggled it already, as a click does.
-    const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
-    LVHITTESTINFO hit{};
-    hit.pt = activate.ptAction;
-    SendMessageW(header.hwndFrom, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-    if (!(hit.flags & LVHT_ONITEMSTATEICON)) LV_DblClick();
-    return 0;
-  }
-  if (header.idFrom == static_cast<UINT_PTR>(kLV) && header.code == LVN_GETINFOTIPW) {
-    // The entry with its whole state: "Z: 69,6 GB = 28%, Grenze 10 %".
-    auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header));
-    const std::size_t item = static_cast<std::size_t>(tip.iItem);
-    if (tip.iItem >= 0 && item < options_.drives.size() && tip.pszText && tip.cchTextMax > 0) {
-      wchar_t state[256] = {};
-      LVITEMW subItem{};
-      subItem.iSubItem = 1;
-      subItem.pszText = state;
-      subItem.cchTextMax = 256;
-      SendMessageW(header.hwndFrom, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&subItem));
-      std::wstring text = Widen(options_.drives[item].text);
-      if (state[0]) text += std::wstring(L" \x2013 ") + state;
-      lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
-    }
-    return 0;
-  }
-  HWND tabStrip = Control(kTabStrip1);
-  if (tabStrip && header.hwndFrom == tabStrip && header.code == TCN_SELCHANGE) {
-    TabStrip1_Click();
-    return 0;
-  }
-  if (header.code == TTN_GETDISPINFOW &&
-      header.hwndFrom == reinterpret_cast<HWND>(SendMessageW(tabStrip, TCM_GETTOOLTIPS, 0, 0))) {
-    // The tab strip asks for the tooltip of tab idFrom.
-    auto& info = *reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(&header));
-    static std::array<std::wstring, kPageCount> tips;
-    const std::size_t tab = header.idFrom;
-    if (tab < tips.size()) {
-      tips[tab] = Widen(Form1Tabs()[tab].tooltip);
-      info.lpszText = tips[tab].data();
-    }
-    return 0;
-  }
-  return 0;
+  const PageNote note = pages_.OnNotify(header);
+  Page_Event(note.event);
+  return note.result;
+}
+
+void Form1::Page_Event(PageEvent event) {
+  if (event == PageEvent::TabChanged) TabStrip1_Click();
+  if (event == PageEvent::DriveDblClick) LV_DblClick();
+  if (event == PageEvent::DriveEnter) LV_KeyPress(13);
+  if (event == PageEvent::DriveMenu) LV_ContextMenu(std::nullopt);
 }
 
 bool Form1::Form_Load() {
@@ -342,7 +243,7 @@ bool Form1::Form_Load() {
   }
   // 2. and 3.
   SetWindowTextW(window, L"Quenora");
-  scansWake_.store(window);
+  scans_.Start();
   routing_.HookTrayMessages(reinterpret_cast<WindowHandle>(window));
 
   // 4. Which free-space call the system offers; recorded, never read back.
@@ -388,7 +289,7 @@ void Form1::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   services_.system.owner = nullptr;
-  scansWake_.store(nullptr);
+  scans_.Stop();
   // A burst of volumes still settling would make the icons anew after they left.
   KillTimer(hWnd(), kVolumeTimerId);
   SetTimer1Enabled(false);
@@ -437,16 +338,7 @@ void Form1::Policies_Change() {
   pages_.ReadBack(options_);
   const OptionsValues read = IconsAnewFromSettings();
   // A setting fixed now shows the policy's value; one fixed until now the user's own again.
-  const auto turned = [&](std::string_view name) {
-    return policies_.Fixes(name) || before.Fixes(name);
-  };
-  if (turned("TimerInterval")) options_.timerInterval = read.timerInterval;
-  if (turned("MemoryLimit")) options_.memLimit = read.memLimit;
-  if (turned("AlarmSoundEnabled")) options_.alarmSound = read.alarmSound;
-  if (turned("AlarmNotifyEnabled")) options_.alarmNotify = read.alarmNotify;
-  if (turned("DriveList")) options_.drives = read.drives;
-  if (turned("DriveLimits")) options_.driveLimits = read.driveLimits;
-  if (turned("DriveWarnings")) options_.driveWarnings = read.driveWarnings;
+  TakePolicyChange(options_, read, before, policies_);
   SetTimer1Interval(static_cast<unsigned>(read.timerInterval) * 1000);
   view_.UpdateIcons();
   pages_.Show(options_);
@@ -464,12 +356,12 @@ void Form1::AutoStartChkControl::SetValue(int value) {
 }
 
 void Form1::LV_DblClick() {
-  pages_.ToggleSelectedDrive();
+  pages_.Drives().ToggleSelected();
 }
 
 void Form1::LV_KeyPress(int keyAscii) {
   // Enter toggles the selected drive and presses no button; other keys are the list's own.
-  if (keyAscii == 13) pages_.ToggleSelectedDrive();
+  if (keyAscii == 13) pages_.Drives().ToggleSelected();
 }
 
 void Form1::Image1_Click() {
@@ -477,82 +369,20 @@ void Form1::Image1_Click() {
 }
 
 void Form1::LV_ContextMenu(std::optional<POINT> mouse) {
-  HWND list = Control(kLV);
-  if (!list) return;
-  int item = -1;
-  POINT at{};
-  if (mouse) {
-    LVHITTESTINFO hit{};
-    hit.pt = *mouse;
-    ScreenToClient(list, &hit.pt);
-    item = static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    at = *mouse;
-  } else {
-    item = static_cast<int>(
-        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    RECT rect{};
-    rect.left = LVIR_LABEL;
-    if (item >= 0 && SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(item),
-                                  reinterpret_cast<LPARAM>(&rect))) {
-      at = {rect.left, rect.bottom};
-      ClientToScreen(list, &at);
-    }
-  }
-  if (item < 0 || static_cast<std::size_t>(item) >= options_.drives.size()) return;
-  const std::string& entry = options_.drives[static_cast<std::size_t>(item)].text;
-  if (entry.empty() || entry[0] < 'A' || entry[0] > 'Z') return;
-  const char letter = entry[0];
-
-  constexpr UINT kDriveLimitItem = 1, kScanItem = 2;
-  UniqueMenu menu(CreatePopupMenu());
-  if (!menu) return;
-  AppendMenuW(menu.get(), MF_STRING, kScanItem,
-              Widen("&Was belegt Platz auf " + std::string{letter, ':'} + "?").c_str());
   // The dialog sets both levels: where a policy fixes either, it can't be opened.
   const bool levelsFixed = policies_.Fixes("DriveLimits") || policies_.Fixes("DriveWarnings");
-  AppendMenuW(
-      menu.get(), MF_STRING | (levelsFixed ? MF_GRAYED : 0u), kDriveLimitItem,
-      Widen("&Alarmgrenze f\xC3\xBCr " + std::string{letter, ':'} + " \xE2\x80\xA6").c_str());
-  const UINT chosen = static_cast<UINT>(
-      TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hWnd(), nullptr));
-  if (chosen == kDriveLimitItem) DriveLimit_Click(letter);
-  if (chosen == kScanItem) ShowScan(letter);
-}
-
-DriveReading Form1::LastReading(char letter) const {
-  for (int slot = 0; slot < drives_.DriveCount && slot < kMaxDrives; ++slot) {
-    if (drives_.DriveNumbers[static_cast<std::size_t>(slot)] == letter % 64) {
-      return cycle_.Readings()[static_cast<std::size_t>(slot)];
-    }
-  }
-  return {};
+  const DriveMenuChoice choice = pages_.Drives().ContextMenu(mouse, levelsFixed);
+  if (choice.item == DriveMenuChoice::Item::Limit) DriveLimit_Click(choice.letter);
+  if (choice.item == DriveMenuChoice::Item::Scan) ShowScan(choice.letter);
 }
 
 void Form1::ShowScan(char letter) {
-  const DriveReading reading = LastReading(letter);
-  const bool readable = reading.state == DriveReading::State::Readable;
-  if (!scanWindow_) {
-    scanWindow_ = std::make_unique<ScanWindow>(Instance(), hWnd(), autoScans_, services_.shell,
-                                               services_.system);
-  }
-  scanWindow_->ShowDrive(letter, readable ? std::optional(reading.totalBytes) : std::nullopt,
-                         readable ? std::optional(reading.freeBytes) : std::nullopt, reading.label);
+  scans_.ShowDrive(letter);
 }
 
 bool Form1::ShowNoticeDetails(std::int32_t iconId) {
-  const std::optional<std::string> drive = DriveNameAtPosition(drives_, iconId);
-  if (!drive || !view_.LastNoticeAboutSpace(static_cast<std::uint32_t>(iconId))) return false;
-  if (!scans_.StateOf(*drive).latest) {
-    autoScans_.StartScan(*drive);
-    return false;
-  }
-  ShowScan((*drive)[0]);
-  return true;
-}
-
-void Form1::Scans_Change() {
-  scans_.TakeFinished();
-  if (scanWindow_) scanWindow_->ScansChanged();
+  return scans_.NoticeClicked(iconId,
+                              view_.LastNoticeAboutSpace(static_cast<std::uint32_t>(iconId)));
 }
 
 void Form1::DriveLimit_Click(char letter) {
@@ -565,7 +395,7 @@ void Form1::DriveLimit_Click(char letter) {
   question.current = {options_.driveLimits[index], options_.driveWarnings[index]};
   question.decimalSeparator = services_.system.DecimalSeparator();
   // The size as the last cycle read it; a drive not watched hasn't been read.
-  if (const DriveReading reading = LastReading(letter);
+  if (const DriveReading reading = cycle_.ReadingOf(letter);
       reading.state == DriveReading::State::Readable) {
     question.totalBytes = reading.totalBytes;
   }
@@ -584,39 +414,12 @@ void Form1::ShowOptions() {
   SetForegroundWindow(window);
 }
 
-std::optional<std::string> Form1::DriveOfIcon(std::int32_t iconId) const {
-  return DriveNameAtPosition(drives_, iconId);
-}
-
 void Form1::PopUpTrayMenu() {
-  HWND window = hWnd();
-  SetMenuDefaultItem(pum_.get(), kPumDefaultItem, FALSE);
-  POINT mouse{};
-  GetCursorPos(&mouse);
-  const std::optional<RECT> icon = TrayIconRect(window, static_cast<UINT>(routing_.ClickedIconID));
-  const TrayMenuPlace place = PlaceTrayMenu(
-      {mouse.x, mouse.y},
-      icon ? std::optional(ScreenRect{icon->left, icon->top, icon->right, icon->bottom})
-           : std::nullopt);
-  // Opened from the keyboard, the menu lies above or below its icon, whichever has room.
-  TPMPARAMS clearOf{};
-  clearOf.cbSize = sizeof clearOf;
-  if (icon) clearOf.rcExclude = *icon;
-  const UINT flags =
-      TPM_RETURNCMD | TPM_RIGHTBUTTON | (place.atIcon ? TPM_VERTICAL | TPM_BOTTOMALIGN : 0u);
-  // Without the window in front the menu wouldn't close when the user clicks elsewhere, nor
-  // hear the arrows, Enter and Escape; the empty message after it lets the menu's own closing
-  // finish.
-  SetForegroundWindow(window);
-  const int chosen = static_cast<int>(TrackPopupMenuEx(pum_.get(), flags, place.at.x, place.at.y,
-                                                       window, place.atIcon ? &clearOf : nullptr));
-  PostMessageW(window, WM_NULL, 0, 0);
-  // Dismissed or "&Abbrechen" from the keyboard: the keyboard goes back to the icons, as the
-  // shell asks of a menu that leads nowhere.
-  if (place.atIcon && (chosen == 0 || chosen == kPumDefaultItem)) {
-    tray_.ReturnFocusToTray(static_cast<std::uint32_t>(routing_.ClickedIconID));
+  if (const int chosen =
+          trayMenu_.PopUp(hWnd(), static_cast<std::uint32_t>(routing_.ClickedIconID));
+      chosen > 0) {
+    pumxxx_Click(chosen);
   }
-  if (chosen > 0) pumxxx_Click(chosen);
 }
 
 void Form1::pumxxx_Click(int index) {
@@ -673,46 +476,21 @@ void Form1::VolumesSettled() {
   options_.drives =
       RefreshedDriveEntries(options_.drives, DriveListEntries(services_.logicalDrives), drives_);
   pages_.Show(options_);
+  if (IsWindowVisible(hWnd())) ShowDriveStates();
 }
 
 void Form1::ShowDriveStates() {
   if (!PagesBuilt()) return;
-  std::vector<std::string> states;
-  const std::string separator = services_.system.DecimalSeparator();
-  const DriveLimits limits = cycle_.Limits();
-  for (const DriveEntry& entry : options_.drives) {
-    const char letter = entry.text.empty() ? '\0' : entry.text[0];
-    const std::int32_t number = letter % 64;
-    // A drive not watched waits for nothing and has no state.
-    const DriveReading reading = LastReading(letter);
-    std::string state = DriveStatusText(
-        reading,
-        view_.Forecasts().TimeUntilBelow(number, limits.LimitBytes(number, reading.totalBytes)),
-        separator);
-    // The levels the user set in the window, applied or not.
-    if (number >= 1 && number <= 26) {
-      const std::size_t letter = static_cast<std::size_t>(number - 1);
-      state = WithOwnLevels(state, options_.driveLimits[letter], options_.driveWarnings[letter],
-                            separator);
-    }
-    states.push_back(std::move(state));
-  }
-  pages_.ShowDriveStates(states);
+  pages_.Drives().ShowStates(
+      DriveStateTexts(options_, cycle_, view_.Forecasts(), services_.system.DecimalSeparator()));
 }
 
 void Form1::Timer1_Timer() {
   view_.UpdateIcons();
-  // The window of scans says the drive's free space as the icon does.
-  if (const char shown = scanWindow_ ? scanWindow_->Drive() : 0) {
-    const DriveReading reading = LastReading(shown);
-    if (reading.state == DriveReading::State::Readable) {
-      scanWindow_->DriveRead(reading.totalBytes, reading.freeBytes, reading.label);
-    }
-  }
-  // A drive that fills or is low is scanned on its own now and then, so that a look at it
-  // can say what grew.
-  autoScans_.Tick(drives_, cycle_.Readings(), cycle_.Limits(), view_.Forecasts(),
-                  std::chrono::system_clock::now());
+  scans_.CheckDone(view_.Forecasts());
+  // The states follow each check while the window is shown; a hidden one catches up as it
+  // shows.
+  if (IsWindowVisible(hWnd())) ShowDriveStates();
 }
 
 void Form1::Btn_Click(int index) {
@@ -759,10 +537,6 @@ void Form1::ShowLayer(int index) {
   pages_.ShowLayer(index);
 }
 
-int Form1::VisibleLayer() const {
-  return pages_.VisibleLayer();
-}
-
 void Form1::ShapeForm() {
   // The pages lie on one another with the first one shown as they are built, when the window
   // is first shown, after this.
@@ -772,62 +546,14 @@ void Form1::ShapeForm() {
 
 bool Form1::PreTranslateMessage(MSG& message) {
   if (info_ && info_->PreTranslateMessage(message)) return true;
-  if (scanWindow_ && scanWindow_->PreTranslateMessage(message)) return true;
+  if (scans_.PreTranslateMessage(message)) return true;
   HWND window = hWnd();
   if (!window || !IsWindowVisible(window)) return false;
   if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;
-  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
-      message.hwnd == Control(kLV)) {
-    LV_KeyPress(13);
-    return true;
-  }
-  // Shift+F10 and the menu key open the drive list's menu here, once: the key's release
-  // would bring a second one through the list's own handling.
-  const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
-  const bool keyUp = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
-  if ((keyDown || keyUp) && message.hwnd == Control(kLV) &&
-      (message.wParam == VK_APPS || (message.wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0))) {
-    if (keyDown) LV_ContextMenu(std::nullopt);
-    return true;
-  }
-  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
-    const bool control = GetKeyState(VK_CONTROL) < 0;
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    if (control) {
-      // Ctrl+Tab turns the pages, as in every tabbed dialog.
-      HWND tabStrip = Control(kTabStrip1);
-      const int current = static_cast<int>(SendMessageW(tabStrip, TCM_GETCURSEL, 0, 0));
-      const int next = (current + (shift ? kPageCount - 1 : 1)) % kPageCount;
-      SendMessageW(tabStrip, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
-      TabStrip1_Click();
-    } else {
-      MoveFocus(shift);
-    }
-    return true;
-  }
-  return IsDialogMessageW(window, &message) != FALSE;
-}
-
-void Form1::MoveFocus(bool backwards) {
-  // The window's own tab order: the pages lie on the tab strip, so the order of the windows
-  // on the screen isn't the order for the keyboard.
-  const std::span<const int> order = Form1TabOrder();
-  const int count = static_cast<int>(order.size());
-  HWND focus = GetFocus();
-  int current = -1;
-  for (int i = 0; i < count; ++i) {
-    HWND control = Control(order[static_cast<std::size_t>(i)]);
-    if (control && (control == focus || IsChild(control, focus))) current = i;
-  }
-  for (int step = 1; step <= count; ++step) {
-    const int i = ((current + (backwards ? -step : step)) % count + count) % count;
-    HWND control = Control(order[static_cast<std::size_t>(i)]);
-    if (control && IsWindowVisible(control) && IsWindowEnabled(control)) {
-      SendMessageW(hWnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-      SetFocus(control);
-      return;
-    }
-  }
+  const PageEvent key = pages_.TranslateKey(message);
+  if (key == PageEvent::None) return IsDialogMessageW(window, &message) != FALSE;
+  Page_Event(key);
+  return true;
 }
 
 void Form1::SetTimer1Interval(unsigned milliseconds) {

@@ -1,11 +1,10 @@
 #pragma once
-// The main window: the options window, and owner of the check timer, the tray pictures, the
-// tray icons and the hidden service controls.
+// The main window: the options window, and the router of the program's messages. It turns each
+// message into its named event, and each event calls the part that owns the work: the tray's
+// pictures, view and menu, the options pages with the drive list, the scans.
 
 #include <windows.h>
 
-#include <array>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,7 +20,6 @@
 #include "platform/Shell.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32System.h"
-#include "scan/DriveScans.h"
 #include "settings/Autostart.h"
 #include "settings/MonitorSettings.h"
 #include "settings/OptionsValues.h"
@@ -32,8 +30,9 @@
 #include "ui/Form1Layout.h"
 #include "ui/InfoForm.h"
 #include "ui/OptionsPages.h"
-#include "ui/ScanPolicy.h"
-#include "ui/ScanWindow.h"
+#include "ui/ScanCoordinator.h"
+#include "ui/TrayImages.h"
+#include "ui/TrayMenu.h"
 #include "ui/TrayView.h"
 #include "ui/Window.h"
 
@@ -56,11 +55,7 @@ struct Form1Services {
   bool startedWithWindows = false;
 };
 
-class Form1 final : public Window,
-                    private CheckTimer,
-                    private TrayIconDrives,
-                    private TrayMenuHost,
-                    private TrayPictureMaker {
+class Form1 final : public Window, private CheckTimer, private TrayMenuHost {
  public:
   explicit Form1(Form1Services services);
   Form1(const Form1&) = delete;
@@ -79,20 +74,16 @@ class Form1 final : public Window,
   bool PagesBuilt() const { return pages_.Built(); }
   // The options between two applies: those held, with what the user set in the pages.
   const OptionsValues& Options();
+  const OptionsPages& Pages() const { return pages_; }
   CheckCycle& Cycle() { return cycle_; }
-  const DriveTable& Drives() const { return drives_; }
-  IconImages& IcoImage() { return icoImage_; }
+  TrayImages& Images() { return images_; }
   TrayView& View() { return view_; }
   TrayRouting& Routing() { return routing_; }
-  TrayIconSet& Tray() { return tray_; }
   AutostartCheckbox& AutoStartChk() { return autoStartChk_; }
-  HelpLinks& Help() { return help_; }
   // The About dialog while it is open, else null.
   InfoForm* Info() { return info_ && info_->hWnd() ? info_.get() : nullptr; }
   UINT TimerInterval() const { return timerInterval_; }
   bool TimerEnabled() const { return timerEnabled_; }
-  // The page shown, 1..4, or 0 when none is.
-  int VisibleLayer() const;
 
   // Handlers and routines, named as the window's events and methods.
   void Btn_Click(int index);
@@ -118,8 +109,6 @@ class Form1 final : public Window,
   void Timer1_Timer();
 
   static constexpr UINT_PTR kTimer1Id = 1;
-  // Posted by a worker whose scan ended.
-  static constexpr UINT kScansChangedMessage = WM_APP + 1;
   // Volumes that came or went settle for this long, so that a burst leads to one check.
   static constexpr UINT_PTR kVolumeTimerId = 2;
   static constexpr UINT kVolumeSettleMilliseconds = 250;
@@ -143,6 +132,8 @@ class Form1 final : public Window,
   void ShowDriveStates();
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT OnNotify(const NMHDR& header);
+  // What the user did on the pages, as the window's events.
+  void Page_Event(PageEvent event);
 
   // False when the program must end at once (another instance runs).
   bool Form_Load() override;
@@ -153,15 +144,10 @@ class Form1 final : public Window,
   TwipsRect ControlPlace(const ControlSpec& row) const override;
   void Form_DpiChanged() override;
 
-  // The tray icons' menu: a window in the tray needs it.
-  void CreateTrayMenu();
-  // TrayPictureMaker: the picture made as an icon the window owns, in the pictures' style.
-  IconHandle MakeTrayPicture(int index) override;
   // The notification area's icon size, theme or colours may have changed: the pictures'
   // style follows it, and where it changed the icons get pictures made anew. The taskbar's
   // theme is read again only when `themeChanged`.
   void TrayLook_Change(bool themeChanged);
-  void MoveFocus(bool backwards);
 
   // CheckTimer: Timer1, on the window.
   void SetTimer1Interval(unsigned milliseconds) override;
@@ -181,29 +167,19 @@ class Form1 final : public Window,
     std::string tag_;
   };
 
-  // TrayIconDrives: the drive at the icon's list position.
-  std::optional<std::string> DriveOfIcon(std::int32_t iconId) const override;
   // TrayMenuHost: the menu pum at the mouse, with "&Abbrechen" as its default item.
   void PopUpTrayMenu() override;
   // TrayMenuHost: a notification about a drive's space shows what fills it, where a scan of
   // it is known; otherwise its drive opens, and a scan starts for the next time.
   bool ShowNoticeDetails(std::int32_t iconId) override;
   void ShowOptions();
-  // The scans that ended are put in place, and the window of scans shows them.
-  void Scans_Change();
-  // How the drive stood in the last cycle; waiting for a drive that isn't monitored.
-  DriveReading LastReading(char letter) const;
 
   Form1Services services_;
   SettingsStore store_;
   DriveTable drives_;
   // The tray pictures, made when first shown; they belong to the window and live as long as
   // it does.
-  std::array<UniqueIcon, kTrayPictureCount> icoImageOwners_;
-  IconImages icoImage_{static_cast<TrayPictureMaker&>(*this)};
-  // The notification area as last asked, and the style of the pictures made for it.
-  TaskbarLook taskbar_;
-  TrayPictureStyle trayStyle_;
+  TrayImages images_{services_.registry, services_.system};
   FreeSpace freeSpace_;
   TrayIconSet tray_;
   CheckCycle cycle_;
@@ -211,6 +187,7 @@ class Form1 final : public Window,
   Policies policies_;
   MonitorSettings settings_;
   TrayRouting routing_;
+  TrayMenu trayMenu_{tray_};
   Autostart autostart_;
   HelpLinks help_;
   AutoStartChkControl autoStartChk_{*this};
@@ -218,13 +195,8 @@ class Form1 final : public Window,
   OptionsValues options_;
   OptionsPages pages_{*this};
   VolumeAction volumeAction_ = VolumeAction::Nothing;
-  UniqueMenu pum_;
   std::unique_ptr<InfoForm> info_;
-  // Where a worker that ended a scan says so: the window, once it exists.
-  std::atomic<HWND> scansWake_{nullptr};
-  DriveScans scans_;
-  AutoScans autoScans_{scans_, *services_.disks};  // the user's commands go through it
-  std::unique_ptr<ScanWindow> scanWindow_;
+  ScanCoordinator scans_;
   UINT timerInterval_ = 2000;  // as designed, until the settings set it
   bool timerEnabled_ = false;
   bool unloaded_ = false;

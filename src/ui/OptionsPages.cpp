@@ -32,19 +32,6 @@ bool IsChecked(HWND box) {
   return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// The drive list's column fills the list but for the room of a scroll bar.
-// The entry takes a little less than half of the list's width, the drive's state the rest.
-int DriveColumnWidth(HWND list) {
-  RECT client{};
-  GetClientRect(list, &client);
-  return (client.right - GetSystemMetrics(SM_CXVSCROLL)) * 9 / 20;
-}
-int StateColumnWidth(HWND list) {
-  RECT client{};
-  GetClientRect(list, &client);
-  return client.right - GetSystemMetrics(SM_CXVSCROLL) - DriveColumnWidth(list);
-}
-
 }  // namespace
 
 void OptionsPages::Build(const OptionsValues& options) {
@@ -73,17 +60,8 @@ void OptionsPages::Build(const OptionsValues& options) {
     SendMessageW(control, TBM_SETPAGESIZE, 0, slider.pageStep);
     SendMessageW(control, TBM_SETLINESIZE, 0, slider.lineStep);
   }
-  HWND list = Control(kLV);
-  // The info tip gives an entry's whole state where the column cuts it.
-  const LPARAM extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP;
-  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(extended), extended);
+  drives_.Build();
   LoadPictures();
-  LVCOLUMNW column{};
-  column.mask = LVCF_WIDTH;
-  column.cx = DriveColumnWidth(list);
-  SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-  column.cx = StateColumnWidth(list);
-  SendMessageW(list, LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
   tooltip_ = CreateControlTooltip(window, Control(kImage1), kImage1Tooltip,
                                   TwipsToPixels(5000, window_.Dpi()));
 
@@ -148,22 +126,7 @@ void OptionsPages::OnDpiChanged() {
   UniqueImageList oldImages = std::move(imageList1_);
   std::array<UniqueIcon, kPageCount> oldPictures = std::move(pagePictures_);
   LoadPictures();
-  HWND list = Control(kLV);
-  SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, DriveColumnWidth(list));
-  SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, StateColumnWidth(list));
-}
-
-void OptionsPages::ShowDriveStates(const std::vector<std::string>& states) {
-  if (!built_) return;
-  HWND list = Control(kLV);
-  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count && i < static_cast<int>(states.size()); ++i) {
-    std::wstring text = Widen(states[static_cast<std::size_t>(i)]);
-    LVITEMW item{};
-    item.iSubItem = 1;
-    item.pszText = text.data();
-    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-  }
+  drives_.FitColumns();
 }
 
 void OptionsPages::OnDestroy() {
@@ -188,25 +151,7 @@ void OptionsPages::Show(const OptionsValues& options) {
   SetChecked(Control(kNotifyChk), options.alarmNotify);
   ShowAutoStartChk(options.autoStart);
 
-  HWND list = Control(kLV);
-  showing_ = true;
-  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-  for (const DriveEntry& entry : options.drives) {
-    std::wstring caption = Widen(entry.text);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = caption.data();
-    item.iImage = 0;  // the one drive picture of ImageList1
-    const auto index = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    if (entry.checked) SetLVChecked(static_cast<int>(index), true);
-  }
-  showing_ = false;
-  // The entries as wide as they need, the drives' states the rest.
-  SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
-  const int entryWidth = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
-  SendMessageW(list, LVM_SETCOLUMNWIDTH, 1,
-               std::max(DriveColumnWidth(list) + StateColumnWidth(list) - entryWidth, 0));
+  drives_.Show(options.drives);
 }
 
 void OptionsPages::ReadBack(OptionsValues& options) const {
@@ -217,18 +162,7 @@ void OptionsPages::ReadBack(OptionsValues& options) const {
   options.alarmSound = IsChecked(Control(kCheck1));
   options.alarmNotify = IsChecked(Control(kNotifyChk));
   options.autoStart = IsChecked(Control(kAutoStartChk));
-  HWND list = Control(kLV);
-  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  options.drives.resize(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    wchar_t buffer[512] = {};
-    LVITEMW item{};
-    item.iSubItem = 0;
-    item.pszText = buffer;
-    item.cchTextMax = 512;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    options.drives[static_cast<std::size_t>(i)] = {Narrow(buffer), LVChecked(i)};
-  }
+  options.drives = drives_.Entries();
 }
 
 void OptionsPages::ShowAutoStartChk(bool checked) {
@@ -236,13 +170,13 @@ void OptionsPages::ShowAutoStartChk(bool checked) {
 }
 
 void OptionsPages::ShowPolicies(const Policies& policies) {
-  checksLocked_ = policies.Fixes("DriveList");
+  drives_.LockChecks(policies.Fixes("DriveList"));
   if (!built_) return;
   const auto lock = [&](int id, std::string_view name) {
     EnableWindow(Control(id), !policies.Fixes(name));
     return policies.Fixes(name);
   };
-  const bool drives = checksLocked_ || policies.Fixes("DriveLimits") ||
+  const bool drives = policies.Fixes("DriveList") || policies.Fixes("DriveLimits") ||
                       policies.Fixes("DriveWarnings");
   const bool interval = lock(kTimerIntervalSlider, "TimerInterval");
   const bool limit = lock(kMemLimitSlider, "MemoryLimit");
@@ -256,11 +190,6 @@ void OptionsPages::ShowPolicies(const Policies& policies) {
   ShowWindow(Control(kDriveMenuHint), drives ? SW_HIDE : SW_SHOWNA);
 }
 
-bool OptionsPages::RefusesChange(const NMLISTVIEW& change) const {
-  return checksLocked_ && !showing_ && (change.uChanged & LVIF_STATE) &&
-         ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
-}
-
 void OptionsPages::RefreshIntervalDisplay() {
   SetWindowTextW(
       Control(kLabel1 + 2),
@@ -272,25 +201,63 @@ void OptionsPages::RefreshLimitDisplay() {
                  Widen(LimitDisplayText(TrackbarPosition(Control(kMemLimitSlider)))).c_str());
 }
 
-void OptionsPages::ToggleSelectedDrive() {
-  const int selected = static_cast<int>(
-      SendMessageW(Control(kLV), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  if (selected < 0 || checksLocked_) return;  // nothing selected, nothing to toggle
-  SetLVChecked(selected, !LVChecked(selected));
+PageNote OptionsPages::OnNotify(const NMHDR& header) {
+  if (header.idFrom == static_cast<UINT_PTR>(kLV)) return drives_.OnNotify(header);
+  HWND tabStrip = Control(kTabStrip1);
+  if (tabStrip && header.hwndFrom == tabStrip && header.code == TCN_SELCHANGE) {
+    return {PageEvent::TabChanged, 0};
+  }
+  if (header.code == TTN_GETDISPINFOW &&
+      header.hwndFrom == reinterpret_cast<HWND>(SendMessageW(tabStrip, TCM_GETTOOLTIPS, 0, 0))) {
+    // The tab strip asks for the tooltip of tab idFrom; the text must outlive the answer.
+    auto& info = *reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(&header));
+    const std::size_t tab = header.idFrom;
+    if (tab < tabTips_.size()) {
+      tabTips_[tab] = Widen(Form1Tabs()[tab].tooltip);
+      info.lpszText = tabTips_[tab].data();
+    }
+  }
+  return {};
 }
 
-bool OptionsPages::LVChecked(int index) const {
-  const auto state =
-      SendMessageW(Control(kLV), LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK);
-  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+PageEvent OptionsPages::TranslateKey(const MSG& message) {
+  if (const PageEvent drive = drives_.TranslateKey(message); drive != PageEvent::None) {
+    return drive;
+  }
+  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return PageEvent::None;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (GetKeyState(VK_CONTROL) >= 0) {
+    MoveFocus(shift);
+    return PageEvent::Taken;
+  }
+  // Ctrl+Tab turns the pages, as in every tabbed dialog.
+  HWND tabStrip = Control(kTabStrip1);
+  const int current = static_cast<int>(SendMessageW(tabStrip, TCM_GETCURSEL, 0, 0));
+  const int next = (current + (shift ? kPageCount - 1 : 1)) % kPageCount;
+  SendMessageW(tabStrip, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
+  return PageEvent::TabChanged;
 }
 
-void OptionsPages::SetLVChecked(int index, bool checked) {
-  LVITEMW item{};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-  SendMessageW(Control(kLV), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(&item));
+void OptionsPages::MoveFocus(bool backwards) {
+  // The window's own tab order: the pages lie on the tab strip, so the order of the windows
+  // on the screen isn't the order for the keyboard.
+  const std::span<const int> order = Form1TabOrder();
+  const int count = static_cast<int>(order.size());
+  HWND focus = GetFocus();
+  int current = -1;
+  for (int i = 0; i < count; ++i) {
+    HWND control = Control(order[static_cast<std::size_t>(i)]);
+    if (control && (control == focus || IsChild(control, focus))) current = i;
+  }
+  for (int step = 1; step <= count; ++step) {
+    const int i = ((current + (backwards ? -step : step)) % count + count) % count;
+    HWND control = Control(order[static_cast<std::size_t>(i)]);
+    if (control && IsWindowVisible(control) && IsWindowEnabled(control)) {
+      SendMessageW(window_.hWnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+      SetFocus(control);
+      return;
+    }
+  }
 }
 
 void OptionsPages::DrawLogo(const DRAWITEMSTRUCT& item) const {

@@ -6,10 +6,12 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 
 #include "platform/win32/Handles.h"
 #include "settings/OptionsValues.h"
 #include "settings/Policies.h"
+#include "ui/DriveList.h"
 #include "ui/Form1Layout.h"
 #include "ui/Window.h"
 
@@ -17,7 +19,7 @@ namespace quenora::win32 {
 
 class OptionsPages {
  public:
-  explicit OptionsPages(Window& window) : window_(window) {}
+  explicit OptionsPages(Window& window) : window_(window), drives_(window) {}
   OptionsPages(const OptionsPages&) = delete;
   OptionsPages& operator=(const OptionsPages&) = delete;
 
@@ -34,17 +36,12 @@ class OptionsPages {
   // Locks the controls of the settings that `policies` fix, each page with a line saying so;
   // the drive list's check marks are locked where the drives are fixed.
   void ShowPolicies(const Policies& policies);
-  // Whether a change of the list's items must be refused: a check mark while they are locked.
-  bool RefusesChange(const NMLISTVIEW& change) const;
-  // Each drive's state beside its entry, in the entries' order ("12,3 GB = 45%"); nothing
-  // while the pages aren't built.
-  void ShowDriveStates(const std::vector<std::string>& states);
+  // The drive list LV, on the first page.
+  DriveList& Drives() { return drives_; }
 
   // Write the slider's value into the label under it.
   void RefreshIntervalDisplay();
   void RefreshLimitDisplay();
-  // Inverts the check mark of the selected drive; with none selected there is nothing to do.
-  void ToggleSelectedDrive();
   // Shows Layer(index) and hides the others; an index outside 1..4 hides every page.
   void ShowLayer(int index);
   // The page shown, 1..4, or 0 when none is.
@@ -56,17 +53,24 @@ class OptionsPages {
   // The window is being destroyed, the drive list with it.
   void OnDestroy();
 
+  // A notification from a control of the pages, answered: the tab strip's, its tooltips' and
+  // the drive list's.
+  PageNote OnNotify(const NMHDR& header);
+  // A key before the dialog manager sees it: Tab and Shift+Tab walk the pages' own order,
+  // Ctrl+Tab turns the pages, and the drive list's keys. None: not the pages' key.
+  PageEvent TranslateKey(const MSG& message);
+
  private:
   // The logo's fonts and the pictures at the window's DPI, shown in their controls.
   void LoadPictures();
   HWND Control(int id) const { return window_.Control(id); }
-  bool LVChecked(int index) const;
-  void SetLVChecked(int index, bool checked);
+  void MoveFocus(bool backwards);
 
   Window& window_;
+  DriveList drives_;
   bool built_ = false;
-  bool checksLocked_ = false;
-  bool showing_ = false;  // the pages set the check marks themselves
+  // The tab strip's tooltips, as last asked for.
+  std::array<std::wstring, form1::kPageCount> tabTips_;
   UniqueFont logoFont_, logoSmallFont_, logoTaglineFont_;
   std::array<UniqueIcon, form1::kPageCount> pagePictures_;
   UniqueIcon emblem_;

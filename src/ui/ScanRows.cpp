@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "monitor/CheckCycle.h"
 #include "util/Rounding.h"
+#include "util/SizeText.h"
 
 namespace quenora {
 

@@ -29,9 +29,9 @@ void TrayView::UpdateIcons() {
     const bool early = notice.kind == Notice::Kind::Early || notice.kind == Notice::Kind::Approach;
     const std::optional<std::string> drive =
         DriveNameAtPosition(cycle_.Drives(), static_cast<std::int32_t>(notice.iconId));
-    if (early && drive && GrowthFolderOf) {
+    if (early && drive && Growth) {
       // Only a whole path helps: one that doesn't fit beside the text is left out.
-      const std::string folder = GrowthFolderOf((*drive)[0] % 64);
+      const std::string folder = Growth->GrowthFolderOf((*drive)[0] % 64);
       const std::string more = notice.text +
                                " W\xC3\xA4"
                                "chst vor allem in " +

@@ -5,7 +5,6 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +17,7 @@
 #include "platform/SystemServices.h"
 #include "settings/MonitorSettings.h"
 #include "tray/TrayIconSet.h"
+#include "tray/TrayRouting.h"
 
 namespace quenora {
 
@@ -51,10 +51,19 @@ class IconImages {
   TrayPictureMaker* maker_ = nullptr;
 };
 
-class TrayView final : public MonitoredDrives {
+// Where a drive grows most, as the last two scans of it say.
+class GrowthFolders {
  public:
-  TrayView(CheckCycle& cycle, TrayIconSet& tray, SystemServices& system, IconImages& icoImage)
-      : cycle_(cycle), tray_(tray), system_(system), icoImage_(icoImage) {}
+  virtual ~GrowthFolders() = default;
+  // "D:\Export" for drive 4 (D:); empty when unknown.
+  virtual std::string GrowthFolderOf(std::int32_t driveNumber) = 0;
+};
+
+class TrayView final : public MonitoredDrives, public TrayIconDrives {
+ public:
+  TrayView(CheckCycle& cycle, TrayIconSet& tray, SystemServices& system, IconImages& icoImage,
+           GrowthFolders* growth = nullptr)
+      : Growth(growth), cycle_(cycle), tray_(tray), system_(system), icoImage_(icoImage) {}
 
   // One check cycle, its decisions carried out drive by drive: the icon sent, then the beep;
   // then the notifications it calls for, when they are wanted.
@@ -75,12 +84,15 @@ class TrayView final : public MonitoredDrives {
     lastNotice_.fill(std::nullopt);  // the icons get other drives
   }
   void AddMonitoredDrive(std::int32_t driveNumber) override;
+  // TrayIconDrives: the drive at the icon's list position.
+  std::optional<std::string> DriveOfIcon(std::int32_t iconId) const override {
+    return DriveNameAtPosition(cycle_.Drives(), iconId);
+  }
 
   // Whether a drive's alarm is also told by a notification.
   bool NotifyEnabled = true;
-  // Where a drive (1 = A) grows most, as the last two scans of it say ("D:\Export"); empty
-  // when unknown. Early and forecast notices name it.
-  std::function<std::string(std::int32_t driveNumber)> GrowthFolderOf;
+  // Where the drives grow most: early and forecast notices name it. None: they don't.
+  GrowthFolders* Growth;
   // Whether the last notification shown from icon `iconId` was about the drive's space (below
   // its limit or early level, or on its way there), not about its being gone.
   bool LastNoticeAboutSpace(std::uint32_t iconId) const;

@@ -8,14 +8,12 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowGeometry.h"
 #include "resource.h"
+#include "ui/WindowClasses.h"
 #include "util/ProgramIdentity.h"
 
 namespace quenora::win32 {
 
 namespace {
-
-constexpr wchar_t kOwnerClass[] = L"QuenoraOwner";
-constexpr wchar_t kLayerClass[] = L"QuenoraLayer";
 
 // A fixed dialog frame with the close box only, never minimized or maximized.
 constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -27,110 +25,6 @@ struct MemoryDcTraits {
   static void Close(HDC dc) { DeleteDC(dc); }
 };
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
-
-void RegisterClasses(HINSTANCE instance, const wchar_t* className, WNDPROC windowProc,
-                     WNDPROC layerProc) {
-  // Registering again in the same process fails harmlessly.
-  WNDCLASSEXW window{};
-  window.cbSize = sizeof window;
-  window.lpfnWndProc = windowProc;
-  window.hInstance = instance;
-  window.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window.lpszClassName = className;
-  RegisterClassExW(&window);
-
-  WNDCLASSEXW layer = window;
-  layer.lpfnWndProc = layerProc;
-  layer.lpszClassName = kLayerClass;
-  RegisterClassExW(&layer);
-
-  WNDCLASSEXW owner = window;
-  owner.lpfnWndProc = DefWindowProcW;
-  owner.lpszClassName = kOwnerClass;
-  RegisterClassExW(&owner);
-}
-
-struct ControlClass {
-  const wchar_t* name;
-  DWORD style;
-  DWORD exStyle;
-};
-
-ControlClass ClassOf(ControlKind kind) {
-  const DWORD child = WS_CHILD | WS_VISIBLE;
-  switch (kind) {
-    case ControlKind::TabStrip:
-      // Clipped by the pages lying on it, so it never paints over them.
-      return {WC_TABCONTROLW, child | WS_TABSTOP | WS_CLIPSIBLINGS | TCS_TOOLTIPS, 0};
-    case ControlKind::Layer:
-      // Hidden until shown, not clipping its children: a page's frame is a group box, which
-      // leaves its inside for the page to paint.
-      return {kLayerClass, WS_CHILD, WS_EX_CONTROLPARENT};
-    case ControlKind::Frame:
-      return {L"BUTTON", child | BS_GROUPBOX, 0};
-    case ControlKind::Icon:
-      return {L"STATIC", child | SS_ICON | SS_REALSIZEIMAGE, 0};
-    case ControlKind::Picture:
-      // Drawn by the window: a bitmap static would stretch the picture or fill the rest of
-      // the control with the picture's corner colour.
-      return {L"STATIC", child | SS_OWNERDRAW, 0};
-    case ControlKind::ScaledPicture:
-    case ControlKind::Logo:
-      return {L"STATIC", child | SS_OWNERDRAW | SS_NOTIFY, 0};
-    case ControlKind::Label:
-      return {L"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};
-    case ControlKind::CenteredLabel:
-      return {L"STATIC", child | SS_CENTER | SS_NOPREFIX, 0};
-    case ControlKind::FieldLabel:
-      return {L"STATIC", child | SS_LEFT, 0};
-    case ControlKind::Line:
-      return {L"STATIC", child | SS_ETCHEDHORZ, 0};
-    case ControlKind::ListView:
-      // Shares its image lists: they belong to the window, which replaces them on a DPI
-      // change and destroys them once, after the list has gone.
-      return {WC_LISTVIEWW,
-              child | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
-                  LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
-              WS_EX_CLIENTEDGE};
-    case ControlKind::ReportList:
-      // The headers only name the columns; the window decides the rows' order.
-      return {
-          WC_LISTVIEWW,
-          child | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-          WS_EX_CLIENTEDGE};
-    case ControlKind::ProgressBar:
-      // Hidden until something runs.
-      return {PROGRESS_CLASSW, WS_CHILD | PBS_MARQUEE, 0};
-    case ControlKind::Slider:
-      return {TRACKBAR_CLASSW, child | WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS, 0};
-    case ControlKind::CheckBox:
-      return {L"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
-    case ControlKind::Button:
-      return {L"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
-    case ControlKind::WrappingButton:
-      return {L"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
-    case ControlKind::DefaultButton:
-      return {L"BUTTON", child | WS_TABSTOP | BS_DEFPUSHBUTTON, 0};
-    case ControlKind::RadioButton:
-      // Checking one takes the tab stop from the others of its group, so Tab lands on the
-      // chosen one and the arrow keys move the choice.
-      return {L"BUTTON", child | WS_TABSTOP | BS_AUTORADIOBUTTON, 0};
-    case ControlKind::Edit:
-      return {L"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-    case ControlKind::DropDownList:
-      return {L"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
-  }
-  return {L"STATIC", child, 0};
-}
-
-// A drop-down list's window reaches down over its open list: room for this many rows below
-// the closed box, whose own height follows the font.
-constexpr int kDroppedRows = 5;
-
-int HeightInTwips(const ControlSpec& row, const TwipsRect& rect) {
-  return row.kind == ControlKind::DropDownList ? rect.height * (1 + kDroppedRows) : rect.height;
-}
 
 }  // namespace
 
@@ -154,7 +48,7 @@ int Window::Px(int twips) const {
 
 bool Window::Create(HINSTANCE instance) {
   instance_ = instance;
-  RegisterClasses(instance, layout_.className, &Window::WindowProc, &Window::LayerProc);
+  RegisterWindowClasses(instance, layout_.className, &Window::WindowProc, &Window::LayerProc);
   pictures_.clear();
   ownFonts_.clear();
   lastFocus_ = nullptr;
@@ -268,15 +162,8 @@ void Window::TakeOwnersIcons() {
     big = reinterpret_cast<HICON>(GetClassLongPtrW(owner_, GCLP_HICON));
     small = reinterpret_cast<HICON>(GetClassLongPtrW(owner_, GCLP_HICONSM));
   }
-  if (!big) {
-    big = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0,
-                                        LR_DEFAULTSIZE | LR_SHARED));
-  }
-  if (!small) {
-    small = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXSMICON),
-                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  }
+  if (!big) big = ProgramIcon(instance_, IconSize::Large);
+  if (!small) small = ProgramIcon(instance_, IconSize::Small);
   SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }

@@ -38,18 +38,6 @@ TEST(FillLevelTest, StaysWithinThePicturesWhenFreeExceedsTotal) {
   EXPECT_EQ(FillLevel(1e300, 1), 0);
 }
 
-TEST(DriveTipTextTest, UnitBoundaries) {
-  EXPECT_EQ(ChooseUnit(1023).text, " Byte");
-  EXPECT_EQ(ChooseUnit(1024).text, " KB");
-  EXPECT_EQ(ChooseUnit(1048575).text, " KB");
-  EXPECT_EQ(ChooseUnit(1048576).text, " MB");
-  EXPECT_EQ(ChooseUnit(1073741823).text, " MB");
-  EXPECT_EQ(ChooseUnit(1073741824).text, " GB");
-  EXPECT_EQ(ChooseUnit(std::ldexp(1.0, 40) - 1).text, " GB");
-  EXPECT_EQ(ChooseUnit(std::ldexp(1.0, 40)).text, " TB");
-  EXPECT_EQ(ChooseUnit(std::ldexp(1.0, 60)).text, " TB");
-}
-
 TEST(DriveTipTextTest, NumberAndPercentFormats) {
   EXPECT_EQ(DriveTipText("C:", "", 512, 2048, ","), "Rest auf C: 512,0 Byte = 25%");
   EXPECT_EQ(DriveTipText("C:", "", 1023, 2048, ","), "Rest auf C: 1023,0 Byte = 50%");
@@ -177,6 +165,9 @@ TEST_F(CheckCycleTest, FirstCycleSendsEveryReadableDriveThenQuietDrivesCostNoShe
   EXPECT_EQ(first[1].picture, 7);  // 6.75
   EXPECT_EQ(first[1].tip, "Rest auf D: 3,0 GB = 75%");
   EXPECT_EQ(disks.labelReads, (std::vector<std::string>{"C:\\", "D:\\"}));
+  // By letter: as read, and waiting for a drive not monitored.
+  EXPECT_EQ(cycle.ReadingOf('D').freeBytes, 3.0 * kGB);
+  EXPECT_EQ(cycle.ReadingOf('E').state, DriveReading::State::Waiting);
 
   disks.labelReads.clear();
   disks.exCalls.clear();
@@ -316,9 +307,12 @@ TEST_F(CheckCycleTest, AnEarlyNoticeNamesWhereTheDriveGrowsWhenTheScansSayIt) {
   DriveLevels early{};
   early[3] = DriveLevel{60, DriveLevel::Unit::Percent};
   view.SetDriveLevels({}, early);
-  view.GrowthFolderOf = [](std::int32_t drive) {
-    return drive == 4 ? std::string("D:\\Export") : std::string();
-  };
+  struct : GrowthFolders {
+    std::string GrowthFolderOf(std::int32_t drive) override {
+      return drive == 4 ? "D:\\Export" : "";
+    }
+  } growth;
+  view.Growth = &growth;
   EXPECT_FALSE(view.LastNoticeAboutSpace(1));
   view.UpdateIcons();
   ASSERT_EQ(shell.notices.size(), 1u);

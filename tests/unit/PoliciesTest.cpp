@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "RegistryCallsFake.h"
 
@@ -73,6 +74,26 @@ TEST(PoliciesTest, NumbersAndSwitchesAlsoComeAsDoubleWords) {
   EXPECT_EQ(policies.Value("MemoryLimit"), "500");
   EXPECT_EQ(policies.Value("TimerInterval"), "20");  // 65537 is out of range
   EXPECT_FALSE(policies.Fixes("AutoStart"));
+}
+
+// A setting whose policy came or went shows the settings as read now; the others what the
+// window holds.
+TEST(PoliciesTest, AChangeTakesOnlyTheSettingsItTurned) {
+  FakeRegistryCalls calls;
+  Policies before, now;
+  calls.Set(kMachine, kPolicyKey, "MemoryLimit", kRegSz, Text("500"));
+  before.Read(calls);
+  calls.Set(kUser, kPolicyKey, "DriveList", kRegSz, Text("D"));
+  calls.Set(kUser, kPolicyKey, "AutoStart", kRegSz, Text("1"));
+  now.Read(calls);
+  OptionsValues held{30, 20, false, false, {{"C:", true}}, false, {}, {}};
+  const OptionsValues read{5, 500, true, true, {{"D:", true}}, true, {}, {}};
+  TakePolicyChange(held, read, before, now);
+  EXPECT_EQ(held.memLimit, 500);
+  ASSERT_EQ(held.drives.size(), 1u);
+  EXPECT_EQ(held.drives[0].text, "D:");
+  EXPECT_EQ(std::tie(held.timerInterval, held.alarmSound, held.alarmNotify, held.autoStart),
+            std::make_tuple(30, false, false, false));
 }
 
 }  // namespace

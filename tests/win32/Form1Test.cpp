@@ -20,6 +20,7 @@
 #include "AccessibleName.h"
 #include "FakeFolderTree.h"
 #include "Fakes.h"
+#include "IconWidth.h"
 #include "ProcessCounters.h"
 #include "platform/win32/UiParts.h"
 #include "platform/win32/WideText.h"
@@ -139,7 +140,7 @@ class Form1Test : public ::testing::Test {
     std::vector<std::pair<std::uint32_t, std::string>> added;
     for (const auto& request : shell.requests) {
       if (request.message != kNimAdd) continue;
-      const int number = form->Drives().DriveNumbers[request.record.uID - 1];
+      const int number = form->Cycle().Drives().DriveNumbers[request.record.uID - 1];
       added.push_back({request.record.uID, DriveName(number)});
     }
     shell.requests.clear();
@@ -240,7 +241,7 @@ TEST_F(Form1Test, EmptyStoreGivesTheDefaultsAndShowsTheWindowOnce) {
   // C: as icon 1, added with the question mark and no tooltip, then the first cycle.
   ASSERT_GE(shell.requests.size(), 2u);
   EXPECT_EQ(shell.requests[0].message, kNimAdd);
-  EXPECT_EQ(shell.requests[0].record.hIcon, f.IcoImage().Picture(kIconUnreadable));
+  EXPECT_EQ(shell.requests[0].record.hIcon, f.Images().IcoImage().Picture(kIconUnreadable));
   EXPECT_EQ(shell.requests[0].Tip(), "");
   EXPECT_EQ(shell.requests[1].message, kNimModify);
   EXPECT_EQ(shell.requests[1].Tip().rfind("Rest auf C: ", 0), 0u);
@@ -280,7 +281,7 @@ TEST_F(Form1Test, RepeatedAndAbsentLettersAreDroppedAtTheNextSave) {
   EXPECT_EQ(Added(), (std::vector<std::pair<std::uint32_t, std::string>>{{1, "C:"}, {2, "C:"}}));
   Click(0);
   EXPECT_EQ(Stored(kDriveListKey), "C");
-  EXPECT_EQ(f.Drives().DriveCount, 1);
+  EXPECT_EQ(f.Cycle().Drives().DriveCount, 1);
 }
 
 TEST_F(Form1Test, NothingCheckedMonitorsCAgainAfterTheApply) {
@@ -544,7 +545,7 @@ TEST_F(Form1Test, TextsTabsMenuAndSlidersAreAsTheUserMeetsThem) {
 
 TEST_F(Form1Test, OnlyTheSelectedPageIsShownAndItStaysWhileHidden) {
   Form1& f = Load();
-  EXPECT_EQ(f.VisibleLayer(), 1);
+  EXPECT_EQ(f.Pages().VisibleLayer(), 1);
   // All four pages share one place.
   RECT first{}, other{};
   GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 1), &first);
@@ -554,7 +555,7 @@ TEST_F(Form1Test, OnlyTheSelectedPageIsShownAndItStaysWhileHidden) {
   }
 
   SelectTab(3);
-  EXPECT_EQ(f.VisibleLayer(), 3);
+  EXPECT_EQ(f.Pages().VisibleLayer(), 3);
   EXPECT_TRUE(IsWindowVisible(f.Control(kMemLimitSlider)));
   EXPECT_TRUE(IsWindowVisible(f.Control(kLabel1 + 3)));
   EXPECT_TRUE(IsWindowVisible(f.Control(kCheck1)));
@@ -566,7 +567,7 @@ TEST_F(Form1Test, OnlyTheSelectedPageIsShownAndItStaysWhileHidden) {
   EXPECT_FALSE(IsWindowVisible(f.hWnd()));
   EXPECT_TRUE(IsWindow(f.hWnd()));
   ShowWindow(f.hWnd(), SW_SHOW);
-  EXPECT_EQ(f.VisibleLayer(), 4);
+  EXPECT_EQ(f.Pages().VisibleLayer(), 4);
   EXPECT_EQ(SendMessageW(f.Control(kTabStrip1), TCM_GETCURSEL, 0, 0), 3);
 }
 
@@ -1018,12 +1019,12 @@ TEST_F(Form1Test, TabWalksThePageShownCtrlTabAndTheArrowsTurnThePages) {
   Key(WM_KEYDOWN, VK_TAB, {VK_SHIFT});
   EXPECT_EQ(GetFocus(), f.Control(kBtn + 2));
   Key(WM_KEYDOWN, VK_TAB, {VK_CONTROL});
-  EXPECT_EQ(f.VisibleLayer(), 4);
+  EXPECT_EQ(f.Pages().VisibleLayer(), 4);
   Key(WM_KEYDOWN, VK_TAB, {VK_CONTROL, VK_SHIFT});
-  EXPECT_EQ(f.VisibleLayer(), 3);
+  EXPECT_EQ(f.Pages().VisibleLayer(), 3);
   SetFocus(f.Control(kTabStrip1));
   Key(WM_KEYDOWN, VK_RIGHT);
-  EXPECT_EQ(f.VisibleLayer(), 4);
+  EXPECT_EQ(f.Pages().VisibleLayer(), 4);
 }
 
 TEST_F(Form1Test, AccessKeysAreOneEachOnAPageAndTheSpaceBarTicksADrive) {
@@ -1169,7 +1170,7 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
   EXPECT_TRUE(held.alarmSound);
   EXPECT_TRUE(held.autoStart);
   EXPECT_EQ(f.AutoStartChk().Value(), 1);
-  EXPECT_EQ(f.VisibleLayer(), 0);  // no page exists yet
+  EXPECT_EQ(f.Pages().VisibleLayer(), 0);  // no page exists yet
   std::vector<std::string> checked;
   for (const quenora::DriveEntry& entry : held.drives) {
     if (entry.checked) checked.push_back(entry.text.substr(0, 2));
@@ -1205,7 +1206,7 @@ TEST_F(Form1Test, AStartIntoTheTrayBuildsThePagesWithTheirValuesWhenFirstShown) 
   for (const char* drive : {"Z:", "C:"}) {
     EXPECT_TRUE(StateOf(drive).ends_with('%')) << drive << " " << StateOf(drive);
   }
-  EXPECT_EQ(f.VisibleLayer(), 1);
+  EXPECT_EQ(f.Pages().VisibleLayer(), 1);
   RECT first{}, fourth{};
   GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 1), &first);
   GetWindowRect(GetDlgItem(f.hWnd(), kLayerIdBase + 4), &fourth);
@@ -1361,7 +1362,7 @@ TEST_F(Form1Test, CloseBoxKeepsIconsAndTimer) {
   EXPECT_FALSE(IsWindowVisible(f.hWnd()));
   EXPECT_TRUE(shell.requests.empty());
   EXPECT_TRUE(f.TimerEnabled());
-  EXPECT_EQ(f.Drives().DriveCount, 1);
+  EXPECT_EQ(f.Cycle().Drives().DriveCount, 1);
 }
 
 TEST_F(Form1Test, QuittingStoresChangesThatWereNotConfirmed) {
@@ -1393,16 +1394,7 @@ TEST_F(Form1Test, NewTaskbarGetsTheIconsAgain) {
   EXPECT_EQ(shell.requests[0].Tip(), tip);
 }
 
-// The width of an icon's picture; 0 for a handle that is no icon (any more).
-int IconWidth(std::uintptr_t icon) {
-  ICONINFO info{};
-  if (!GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return 0;
-  BITMAP bitmap{};
-  GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-  DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
-  return bitmap.bmWidth;
-}
+using testing::IconWidth;
 
 // Run by tray_dpi.sh at 96, 120, 144 and 192 dpi: the icons have the shell's small-icon size,
 // 16 pixels at 96 dpi and as many more as the DPI is higher.
@@ -1457,7 +1449,7 @@ TEST_F(Form1Test, EndOfTheSessionRemovesTheIconsOnce) {
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].message, kNimDelete);
   EXPECT_EQ(shell.requests[0].record.uID, 1u);
-  EXPECT_EQ(f.Drives().DriveCount, 0);
+  EXPECT_EQ(f.Cycle().Drives().DriveCount, 0);
   EXPECT_NE(Stored("_Top"), "<none>");
   // The routing is gone: the icons' callback message does nothing any more.
   SendMessageW(f.hWnd(), WM_USER, 1, WM_LBUTTONDBLCLK);
@@ -1657,9 +1649,9 @@ class Form1BadSettingsTest : public Form1Test, public ::testing::WithParamInterf
     }
     if (key == kDriveListKey) {
       std::string letters;
-      for (int p = 0; p < f.Drives().DriveCount; ++p) {
-        letters +=
-            static_cast<char>('A' - 1 + f.Drives().DriveNumbers[static_cast<std::size_t>(p)]);
+      for (int p = 0; p < f.Cycle().Drives().DriveCount; ++p) {
+        letters += static_cast<char>('A' - 1 +
+                                     f.Cycle().Drives().DriveNumbers[static_cast<std::size_t>(p)]);
       }
       return letters;
     }
@@ -1725,9 +1717,9 @@ TEST_P(Form1BadSettingsTest, StartsCorrectsAndWritesCleanTextBack) {
     ASSERT_TRUE(IsWindow(f.hWnd()));
     // It runs: a window to choose the drives, or icons in the tray, one per monitored drive.
     const auto added = Added();
-    EXPECT_EQ(added.size(), static_cast<std::size_t>(f.Drives().DriveCount));
+    EXPECT_EQ(added.size(), static_cast<std::size_t>(f.Cycle().Drives().DriveCount));
     EXPECT_TRUE(IsWindowVisible(f.hWnd()) || !added.empty());
-    EXPECT_LE(f.Drives().DriveCount, kMaxDrives);
+    EXPECT_LE(f.Cycle().Drives().DriveCount, kMaxDrives);
     EXPECT_EQ(Shown(key), value.shown);
 
     if (place) {

@@ -1,11 +1,16 @@
 #include "platform/win32/PictureIcon.h"
 #include "ui/TrayIcons.h"
+#include "ui/TrayImages.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <set>
 #include <vector>
+
+#include "Fakes.h"
+#include "IconWidth.h"
+#include "SettingsFakes.h"
 
 namespace quenora::win32 {
 namespace {
@@ -81,6 +86,25 @@ TEST(TrayIconsTest, ThirtyDistinctIcons) {
     handles.insert(icon.get());
   }
   EXPECT_EQ(handles.size(), 30u);
+}
+
+// Each picture is made once, at the notification area's size; another size forgets them and
+// hands the old icons back, alive until the tray has the new ones.
+TEST(TrayImagesTest, PicturesFollowTheSizeOfTheNotificationArea) {
+  testing::FakeRegistry registry;
+  testing::FakeSystem system;
+  system.trayIconSize = 20;
+  TrayImages images(registry, system);
+  ASSERT_NE(images.Follow(true), nullptr);
+  const IconHandle first = images.IcoImage().Picture(3);
+  EXPECT_EQ(testing::IconWidth(first), 20);
+  EXPECT_EQ(images.IcoImage().Picture(3), first);
+  EXPECT_EQ(images.Follow(false), nullptr);
+  system.trayIconSize = 24;
+  const auto old = images.Follow(false);
+  ASSERT_NE(old, nullptr);
+  EXPECT_EQ(testing::IconWidth(images.IcoImage().Picture(3)), 24);
+  EXPECT_EQ(testing::IconWidth(first), 20);
 }
 
 }  // namespace
