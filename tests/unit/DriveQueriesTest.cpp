@@ -376,7 +376,13 @@ TEST_F(CheckCycleWithSlowDriveTest, SlowFreeSpaceIsWaitedForWithoutAlarmAndShown
   }
   EXPECT_EQ(beeps, 0);
   ASSERT_FALSE(tips.empty());
-  for (const std::string& tip : tips) EXPECT_EQ(tip, "Rest auf N: \xBBNAS\xAB 5,0 GB = 50%");
+  // On a loaded machine the label's first read may take longer than a cycle waits too: until it
+  // has come, the tip goes without it.
+  for (const std::string& tip : tips) {
+    EXPECT_TRUE(tip == "Rest auf N: \xBBNAS\xAB 5,0 GB = 50%" || tip == "Rest auf N: 5,0 GB = 50%")
+        << tip;
+  }
+  EXPECT_EQ(tips.back(), "Rest auf N: \xBBNAS\xAB 5,0 GB = 50%");
   EXPECT_GE(disks.SpaceCalls("C:"), 8);
 }
 
