@@ -54,11 +54,15 @@ struct DriveReading {
 class CheckCycle {
  public:
   // The disk service is shared with the workers that ask slow drives; a worker ends after
-  // `idleWorkerEnds` without a question.
+  // `idleWorkerEnds` without a question; a local disk gets its workers once an answer took
+  // `slowAnswer`.
   CheckCycle(DriveTable& drives, const FreeSpace& freeSpace, std::shared_ptr<DiskSpaceApi> disks,
              SystemServices& system,
-             std::chrono::milliseconds idleWorkerEnds = std::chrono::seconds(10))
-      : drives_(drives), system_(system), queries_(freeSpace, std::move(disks), idleWorkerEnds) {}
+             std::chrono::milliseconds idleWorkerEnds = std::chrono::seconds(10),
+             std::chrono::milliseconds slowAnswer = std::chrono::milliseconds(100))
+      : drives_(drives),
+        system_(system),
+        queries_(freeSpace, std::move(disks), idleWorkerEnds, slowAnswer) {}
 
   // Measures every monitored drive once and returns, in list order, the drives whose icon is
   // to be sent again or after which the beep sounds; a quiet drive is not in it.

@@ -15,8 +15,6 @@ constexpr std::size_t kLetters = 27;
 // A drive's kind is read before its first query and again after this many, in case its letter
 // now names another drive (which it can hardly do without failing a query in between).
 constexpr int kQueriesPerKindRead = 256;
-// A local disk whose direct answer took this long is asked by its worker from then on.
-constexpr auto kSlowAnswer = std::chrono::milliseconds(100);
 
 std::size_t LetterOf(std::string_view drive) {
   const char letter = drive.empty() ? '\0' : drive[0];
@@ -59,12 +57,15 @@ struct DriveQueries::Shared {
     std::array<Line, 2> lines;
   };
 
-  Shared(std::shared_ptr<DiskSpaceApi> diskService, Clock::duration idleTime)
-      : disks(std::move(diskService)), idleWorkerEnds(idleTime) {}
+  Shared(std::shared_ptr<DiskSpaceApi> diskService, Clock::duration idleTime,
+         Clock::duration slowTime)
+      : disks(std::move(diskService)), idleWorkerEnds(idleTime), slowAnswer(slowTime) {}
 
   // Held here, not by the owner: a worker caught in a call when the owner goes returns into it.
   const std::shared_ptr<DiskSpaceApi> disks;
   const Clock::duration idleWorkerEnds;
+  // A local disk whose direct answer took this long is asked by its workers from then on.
+  const Clock::duration slowAnswer;
   mutable Lock lock;
   Condition answered;
   bool stopping = false;
@@ -131,7 +132,7 @@ struct DriveQueries::Shared {
       } else {
         label = disks->VolumeLabel(RootOf(drive));
       }
-      const bool slow = Clock::now() - began >= kSlowAnswer;
+      const bool slow = Clock::now() - began >= slowAnswer;
       hold.Retake();
       // A fixed disk can keep its caller waiting too: a USB disk spinning up or failing, an
       // iSCSI disk, a virtual disk on a network share. One that has been slow once is asked by
@@ -204,8 +205,9 @@ struct DriveQueries::Shared {
 };
 
 DriveQueries::DriveQueries(const FreeSpace& freeSpace, std::shared_ptr<DiskSpaceApi> disks,
-                           Clock::duration idleWorkerEnds)
-    : shared_(std::make_shared<Shared>(std::move(disks), idleWorkerEnds)), freeSpace_(freeSpace) {}
+                           Clock::duration idleWorkerEnds, Clock::duration slowAnswer)
+    : shared_(std::make_shared<Shared>(std::move(disks), idleWorkerEnds, slowAnswer)),
+      freeSpace_(freeSpace) {}
 
 DriveQueries::~DriveQueries() {
   Hold hold(shared_->lock);

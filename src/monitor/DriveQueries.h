@@ -47,9 +47,11 @@ class DriveQueries {
 
   // `freeSpace` chooses the call the drives are asked with; the disk service is shared with
   // the workers, which keep it for as long as one of them is still caught in a call. A worker
-  // with nothing to do for `idleWorkerEnds` ends; the next question starts a new one.
+  // with nothing to do for `idleWorkerEnds` ends; the next question starts a new one. A local
+  // disk whose direct answer took `slowAnswer` is asked by its workers from then on.
   DriveQueries(const FreeSpace& freeSpace, std::shared_ptr<DiskSpaceApi> disks,
-               Clock::duration idleWorkerEnds = std::chrono::seconds(10));
+               Clock::duration idleWorkerEnds = std::chrono::seconds(10),
+               Clock::duration slowAnswer = std::chrono::milliseconds(100));
   // Questions not yet taken up by a worker are cancelled, idle workers end at once. A worker
   // still caught in a call is left to finish it on its own: everything it touches from then
   // on, the disk service included, is held by the state it shares, never by the owner.
