@@ -1023,8 +1023,8 @@ Section "Uninstall"
   ${AndIf} $RemoveSettings = 0
   ${AndIfNot} ${Silent}
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Sollen auch Ihre Einstellungen für \
-      ${PRODUCT} entfernt werden (überwachte Laufwerke, Alarmgrenze, Prüfintervall und \
-      Fensterposition)?$\r$\n$\r$\nWählen Sie »Nein«, wenn Sie ${PRODUCT} später wieder \
+      ${PRODUCT} entfernt werden (überwachte Laufwerke, Alarmgrenze, Prüfintervall, \
+      Fensterposition und der aufgezeichnete Verlauf der Laufwerke)?$\r$\n$\r$\nWählen Sie »Nein«, wenn Sie ${PRODUCT} später wieder \
       installieren und Ihre Einstellungen behalten möchten." IDNO keep_settings
     StrCpy $RemoveSettings 1
     keep_settings:
@@ -1032,5 +1032,9 @@ Section "Uninstall"
   ${If} $RemoveSettings = 1
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "${VENDOR_KEY}"
+    ; The drives' recorded history goes with them; the folders above it only when empty.
+    RMDir /r "$LOCALAPPDATA\Tarnwick Software\${PRODUCT}\Verlauf"
+    RMDir "$LOCALAPPDATA\Tarnwick Software\${PRODUCT}"
+    RMDir "$LOCALAPPDATA\Tarnwick Software"
   ${EndIf}
 SectionEnd

@@ -477,6 +477,8 @@ fi
 inst=$local_appdata'\Programs\Quenora'
 inst_unix=$(winepath -u "$inst" 2>/dev/null)
 inst_unix=${inst_unix%/}
+history_unix=$(winepath -u "$local_appdata\\Tarnwick Software\\Quenora\\Verlauf" 2>/dev/null)
+history_unix=${history_unix%/}
 shortcut_unix=$(winepath -u "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Quenora.lnk" 2>/dev/null)
 echo "  installation folder: $inst"
 
@@ -637,7 +639,8 @@ check_removed() {
 }
 
 set_autostart_and_settings() {
-  w reg add "$run_key" /v Quenora /d "\"$inst\\Quenora.exe\"" /f >/dev/null 2>&1 &&
+  mkdir -p "$history_unix" && echo x >"$history_unix/Test.verlauf" &&
+    w reg add "$run_key" /v Quenora /d "\"$inst\\Quenora.exe\"" /f >/dev/null 2>&1 &&
     w reg add "$settings_key" /v TestWert /t REG_DWORD /d 7 /f >/dev/null 2>&1
 }
 
@@ -657,6 +660,7 @@ rmdir "$inst_unix" 2>/dev/null || true
 check_removed
 check "uninstaller: settings key removed" expect_no_key "$settings_key"
 check "uninstaller: the then empty vendor key removed" expect_no_key "$vendor_key"
+check "uninstaller: the drives' history removed" expect_missing "${history_unix%/Quenora/Verlauf}"
 
 section "pass 2: silent update over a running Quenora, uninstaller without /REMOVESETTINGS"
 check "setup /S succeeds" install
@@ -673,6 +677,7 @@ reap_quenora
 check "uninstaller: installation folder removed, uninstaller included" expect_missing "$inst_unix"
 check_removed
 check "uninstaller: settings kept" expect_value "$settings_key" TestWert 0x7
+check "uninstaller: the drives' history kept" expect_exists "$history_unix/Test.verlauf"
 
 section "pass 3: a Quenora that doesn't end"
 w reg delete "$vendor_key" /f >/dev/null 2>&1 || true
