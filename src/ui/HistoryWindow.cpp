@@ -196,20 +196,12 @@ struct GdiTraits {
 };
 using UniqueGdi = UniqueHandle<HGDIOBJ, GdiTraits>;
 
-// A pen of the system colour `color`, solid, dotted or dashed in steps that scale with the DPI.
-enum class Stroke { kSolid, kDotted, kDashed };
-UniqueGdi MakePen(int color, int width, Stroke stroke, int dpi) {
-  LOGBRUSH brush{BS_SOLID, GetSysColor(color), 0};
-  const DWORD unit = static_cast<DWORD>(std::max(1, dpi / 48));
-  const DWORD dots[] = {unit, 2 * unit};
-  const DWORD dashes[] = {5 * unit, 3 * unit};
-  if (stroke == Stroke::kSolid) {
-    return UniqueGdi(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT,
-                                  static_cast<DWORD>(width), &brush, 0, nullptr));
-  }
-  return UniqueGdi(ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT,
-                                static_cast<DWORD>(width), &brush, 2,
-                                stroke == Stroke::kDotted ? dots : dashes));
+// A thin pen of the system colour `color`, solid, dotted or dashed. Thin pens are drawn
+// pixel by pixel; a wide one is widened into a shape per segment, which for years of slots
+// takes a multiple of the time.
+enum class Stroke { kSolid = PS_SOLID, kDotted = PS_DOT, kDashed = PS_DASH };
+UniqueGdi MakePen(int color, Stroke stroke) {
+  return UniqueGdi(CreatePen(static_cast<int>(stroke), 1, GetSysColor(color)));
 }
 
 COLORREF Blend(COLORREF a, COLORREF b, int percentOfA) {
@@ -304,19 +296,27 @@ bool HistoryWindow::Form_Load() {
 }
 
 std::int64_t HistoryWindow::Local(std::int64_t utc) const {
-  // Seconds from 1970 and a FILETIME's 100 ns from 1601.
-  constexpr std::int64_t kFrom1601 = 11644473600LL;
-  const auto ticks = static_cast<ULONGLONG>((utc + kFrom1601) * 10000000LL);
-  FILETIME utcFile{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}, localFile{};
-  SYSTEMTIME utcTime{}, local{};
-  if (!FileTimeToSystemTime(&utcFile, &utcTime) ||
-      !SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &local) ||
-      !SystemTimeToFileTime(&local, &localFile)) {
-    return utc;
+  // Offsets change at whole hours.
+  const std::int64_t hour = utc >= 0 ? utc / 3600 : (utc - 3599) / 3600;
+  auto known = offsets_.find(hour);
+  if (known == offsets_.end()) {
+    if (offsets_.size() > 100000) offsets_.clear();
+    // Seconds from 1970 and a FILETIME's 100 ns from 1601.
+    constexpr std::int64_t kFrom1601 = 11644473600LL;
+    const auto ticks = static_cast<ULONGLONG>((hour * 3600 + kFrom1601) * 10000000LL);
+    FILETIME utcFile{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}, localFile{};
+    SYSTEMTIME utcTime{}, local{};
+    std::int64_t offset = 0;
+    if (FileTimeToSystemTime(&utcFile, &utcTime) &&
+        SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &local) &&
+        SystemTimeToFileTime(&local, &localFile)) {
+      const ULONGLONG back =
+          (static_cast<ULONGLONG>(localFile.dwHighDateTime) << 32) | localFile.dwLowDateTime;
+      offset = static_cast<std::int64_t>(back / 10000000ULL) - kFrom1601 - hour * 3600;
+    }
+    known = offsets_.emplace(hour, offset).first;
   }
-  const ULONGLONG back =
-      (static_cast<ULONGLONG>(localFile.dwHighDateTime) << 32) | localFile.dwLowDateTime;
-  return static_cast<std::int64_t>(back / 10000000ULL) - kFrom1601;
+  return utc + known->second;
 }
 
 const std::vector<HistorySlot>& HistoryWindow::Shown() const {
@@ -437,7 +437,7 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
   GetTextMetricsW(dc, &metrics);
 
   // The grid and the axes' labels.
-  UniqueGdi grid = MakePen(COLOR_3DSHADOW, 1, Stroke::kSolid, Dpi());
+  UniqueGdi grid = MakePen(COLOR_3DSHADOW, Stroke::kSolid);
   HGDIOBJ oldPen = SelectObject(dc, grid.get());
   for (const AxisTick& tick : SizeTicks(plot.high * (1 - 1e-9), 6, separator_)) {
     const int y = plot.Y(tick.at);
@@ -470,12 +470,16 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
     FillRect(dc, &r, static_cast<HBRUSH>(band.get()));
   }
   // The free space, broken where nothing was recorded.
-  UniqueGdi freePen = MakePen(COLOR_HIGHLIGHT, 2 * line, Stroke::kSolid, Dpi());
+  UniqueGdi freePen = MakePen(COLOR_HIGHLIGHT, Stroke::kSolid);
   SelectObject(dc, freePen.get());
   std::vector<POINT> points;
   const auto flush = [&] {
     if (points.size() == 1) points.push_back({points[0].x + line, points[0].y});
-    if (!points.empty()) Polyline(dc, points.data(), static_cast<int>(points.size()));
+    // Twice as thick as the other lines: thin lines laid side by side.
+    for (int pass = 0; pass < 2 * line && !points.empty(); ++pass) {
+      Polyline(dc, points.data(), static_cast<int>(points.size()));
+      for (POINT& p : points) ++p.y;
+    }
     points.clear();
   };
   for (std::size_t i = 0; i < slots.size(); ++i) {
@@ -492,7 +496,7 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
   // The levels across the chart, told apart by their strokes as well as their words.
   const auto level = [&](std::optional<double> bytes, Stroke stroke, const char* name) {
     if (!bytes) return;
-    UniqueGdi pen = MakePen(COLOR_WINDOWTEXT, line, stroke, Dpi());
+    UniqueGdi pen = MakePen(COLOR_WINDOWTEXT, stroke);
     SelectObject(dc, pen.get());
     const int y = plot.Y(*bytes);
     MoveToEx(dc, a.left, y, nullptr);
@@ -506,11 +510,16 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
   // The long forecast: from the last value on down to the limit, dashed, with its date.
   if (data_.fullAt && data_.limitBytes && !slots.empty()) {
     const HistorySlot& last = slots.back();
-    UniqueGdi pen = MakePen(COLOR_HIGHLIGHT, line, Stroke::kDashed, Dpi());
+    UniqueGdi pen = MakePen(COLOR_HIGHLIGHT, Stroke::kDashed);
     SelectObject(dc, pen.get());
     const POINT from{plot.X(static_cast<double>(last.start + length / 2)),
                      plot.Y(static_cast<double>(last.lastFree))};
-    const POINT to{plot.X(static_cast<double>(*data_.fullAt)), plot.Y(*data_.limitBytes)};
+    POINT to{plot.X(static_cast<double>(*data_.fullAt)), plot.Y(*data_.limitBytes)};
+    // Ended at the chart's edge: far beyond it the line would only cost time.
+    if (to.x > a.right && to.x > from.x) {
+      to.y = from.y + MulDiv(to.y - from.y, a.right - from.x, to.x - from.x);
+      to.x = a.right;
+    }
     MoveToEx(dc, from.x, from.y, nullptr);
     LineTo(dc, to.x, to.y);
     SelectObject(dc, grid.get());
@@ -524,7 +533,7 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
     const HistorySlot& slot = slots[*chosen_];
     const int x = plot.X(static_cast<double>(slot.start + length / 2));
     const int y = plot.Y(static_cast<double>(slot.lastFree));
-    UniqueGdi pen = MakePen(COLOR_WINDOWTEXT, line, Stroke::kSolid, Dpi());
+    UniqueGdi pen = MakePen(COLOR_WINDOWTEXT, Stroke::kSolid);
     SelectObject(dc, pen.get());
     MoveToEx(dc, x, a.top, nullptr);
     LineTo(dc, x, a.bottom);
@@ -578,6 +587,12 @@ LRESULT HistoryWindow::ChartMessage(HWND chart, UINT message, WPARAM wParam, LPA
         SelectObject(memory.get(), old);
       }
       EndPaint(chart, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      RECT client{};
+      GetClientRect(chart, &client);
+      PaintChart(reinterpret_cast<HDC>(wParam), client);
       return 0;
     }
     case WM_SIZE:

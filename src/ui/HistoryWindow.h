@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -106,6 +107,9 @@ class HistoryWindow final : public Window {
   TimeSpan span_;
   std::optional<std::size_t> chosen_;  // the slot whose value is shown
   std::string summary_, separator_;
+  // The local offset of each hour asked for: the system's conversion is slow, and the chart
+  // asks it for every mark of every picture.
+  mutable std::map<std::int64_t, std::int64_t> offsets_;
 };
 
 // The history windows of the drives, one per drive.
