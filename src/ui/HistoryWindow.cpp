@@ -331,8 +331,12 @@ void HistoryWindow::ChooseRange(HistoryRange range) {
   // The long forecast looks ahead: a fifth more room right of now for its line.
   if (data_.fullAt && data_.limitBytes) span_.to += (span_.to - span_.from) / 5;
   for (int i = 0; i < 5; ++i) {
-    SendMessageW(Control(kRangeOpt + i), BM_SETCHECK,
-                 i == static_cast<int>(range) ? BST_CHECKED : BST_UNCHECKED, 0);
+    HWND option = Control(kRangeOpt + i);
+    const bool chosen = i == static_cast<int>(range);
+    SendMessageW(option, BM_SETCHECK, chosen ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Tab lands on the chosen range, as a click would have left it.
+    const LONG style = GetWindowLongW(option, GWL_STYLE) & ~WS_TABSTOP;
+    SetWindowLongW(option, GWL_STYLE, chosen ? style | WS_TABSTOP : style);
   }
   // The latest value is shown first: it is what the user came for.
   const auto& slots = Shown();

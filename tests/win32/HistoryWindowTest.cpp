@@ -112,7 +112,9 @@ TEST_F(HistoryWindowTest, SavesTheRangeAsCsvThroughTheSaveDialog) {
   // The user's side: wait for the dialog, type the name, press Enter.
   std::thread user([&] {
     HWND dialog = nullptr;
-    while (!(dialog = FindWindowW(L"#32770", nullptr)) || GetWindow(dialog, GW_OWNER) != owner) {
+    // Shown, it has filled in its own name: ours comes after it.
+    while (!(dialog = FindWindowW(L"#32770", nullptr)) || GetWindow(dialog, GW_OWNER) != owner ||
+           !IsWindowVisible(dialog)) {
       Sleep(50);
     }
     HWND name = GetDlgItem(dialog, 0x47C);  // the file name's combo box
