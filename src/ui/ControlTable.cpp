@@ -22,6 +22,7 @@ bool TakesFocus(ControlKind kind) {
     case ControlKind::RadioButton:
     case ControlKind::Edit:
     case ControlKind::DropDownList:
+    case ControlKind::Canvas:
       return true;
     default:
       return false;

@@ -33,6 +33,7 @@ enum class ControlKind {
   RadioButton,     // an option button; a run of them in the table is one group
   Edit,            // a one-line text field
   DropDownList,    // a list to choose from, its rectangle the closed box
+  Canvas,          // drawn by its window, which hears its keys and mouse; a tab stop
 };
 
 struct ControlSpec {

@@ -199,11 +199,13 @@ DriveMenuChoice DriveList::ContextMenu(std::optional<POINT> mouse, bool levelsFi
   if (entry.empty() || entry[0] < L'A' || entry[0] > L'Z') return {};
   const char letter = static_cast<char>(entry[0]);
 
-  constexpr UINT kDriveLimitItem = 1, kScanItem = 2;
+  constexpr UINT kDriveLimitItem = 1, kScanItem = 2, kHistoryItem = 3;
   UniqueMenu menu(CreatePopupMenu());
   if (!menu) return {};
   AppendMenuW(menu.get(), MF_STRING, kScanItem,
               Widen("&Was belegt Platz auf " + std::string{letter, ':'} + "?").c_str());
+  AppendMenuW(menu.get(), MF_STRING, kHistoryItem,
+              Widen("&Verlauf von " + std::string{letter, ':'} + " \xE2\x80\xA6").c_str());
   // The dialog sets both levels: where a policy fixes either, it can't be opened.
   AppendMenuW(
       menu.get(), MF_STRING | (levelsFixed ? MF_GRAYED : 0u), kDriveLimitItem,
@@ -212,6 +214,7 @@ DriveMenuChoice DriveList::ContextMenu(std::optional<POINT> mouse, bool levelsFi
                                                        at.x, at.y, 0, window_.hWnd(), nullptr));
   if (chosen == kDriveLimitItem) return {DriveMenuChoice::Item::Limit, letter};
   if (chosen == kScanItem) return {DriveMenuChoice::Item::Scan, letter};
+  if (chosen == kHistoryItem) return {DriveMenuChoice::Item::History, letter};
   return {};
 }
 

@@ -26,7 +26,7 @@ struct PageNote {
 
 // What was chosen in a drive's context menu.
 struct DriveMenuChoice {
-  enum class Item { None, Limit, Scan };
+  enum class Item { None, Limit, Scan, History };
   Item item = Item::None;
   char letter = 0;  // the drive's, 'D'
 };

@@ -54,7 +54,9 @@ Form1::Form1(Form1Services services)
       routing_(tray_, view_, services.shell, *this),
       autostart_(services.registryCalls, services.files, services.system),
       help_(services.shell, services.files, services.system),
-      scans_(*this, services.folders, *services.disks, services.shell, services.system, cycle_) {}
+      history_(*this, services.history, services.system),
+      scans_(*this, services.folders, *services.disks, services.shell, services.system, cycle_,
+             &history_) {}
 
 Form1::~Form1() {
   // Destroying the window unloads it: the icons leave the tray with it.
@@ -374,6 +376,7 @@ void Form1::LV_ContextMenu(std::optional<POINT> mouse) {
   const DriveMenuChoice choice = pages_.Drives().ContextMenu(mouse, levelsFixed);
   if (choice.item == DriveMenuChoice::Item::Limit) DriveLimit_Click(choice.letter);
   if (choice.item == DriveMenuChoice::Item::Scan) ShowScan(choice.letter);
+  if (choice.item == DriveMenuChoice::Item::History) history_.ShowHistory(choice.letter);
 }
 
 void Form1::ShowScan(char letter) {
@@ -547,6 +550,7 @@ void Form1::ShapeForm() {
 bool Form1::PreTranslateMessage(MSG& message) {
   if (info_ && info_->PreTranslateMessage(message)) return true;
   if (scans_.PreTranslateMessage(message)) return true;
+  if (history_.PreTranslateMessage(message)) return true;
   HWND window = hWnd();
   if (!window || !IsWindowVisible(window)) return false;
   if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;

@@ -28,6 +28,7 @@
 #include "tray/TrayRouting.h"
 #include "ui/ApplyOptions.h"
 #include "ui/Form1Layout.h"
+#include "ui/HistoryWindow.h"
 #include "ui/InfoForm.h"
 #include "ui/OptionsPages.h"
 #include "ui/ScanCoordinator.h"
@@ -51,6 +52,8 @@ struct Form1Services {
   LogicalDrives& logicalDrives;
   // Lists folders for the scans of the drives; none: the system's own.
   std::shared_ptr<FolderListing> folders = nullptr;
+  // The drives' recorded histories; none: the history windows show nothing recorded.
+  HistorySource* history = nullptr;
   // Started by the autostart entry ("/AUTOSTART" on the command line).
   bool startedWithWindows = false;
 };
@@ -196,6 +199,7 @@ class Form1 final : public Window, private CheckTimer, private TrayMenuHost {
   OptionsPages pages_{*this};
   VolumeAction volumeAction_ = VolumeAction::Nothing;
   std::unique_ptr<InfoForm> info_;
+  HistoryWindows history_;  // before the scans, whose window opens it
   ScanCoordinator scans_;
   UINT timerInterval_ = 2000;  // as designed, until the settings set it
   bool timerEnabled_ = false;

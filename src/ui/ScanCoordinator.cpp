@@ -10,11 +10,12 @@ namespace quenora::win32 {
 
 ScanCoordinator::ScanCoordinator(Window& owner, std::shared_ptr<FolderListing> folders,
                                  DiskSpaceApi& disks, Shell& shell, SystemServices& system,
-                                 const CheckCycle& cycle)
+                                 const CheckCycle& cycle, HistoryOpener* history)
     : owner_(owner),
       shell_(shell),
       system_(system),
       cycle_(cycle),
+      history_(history),
       scans_(folders ? std::move(folders) : std::make_shared<Win32FolderListing>(),
              [this] {
                // On a worker's thread: only the message crosses over.
@@ -46,8 +47,8 @@ void ScanCoordinator::ShowDrive(char letter) {
   const DriveReading reading = cycle_.ReadingOf(letter);
   const bool readable = reading.state == DriveReading::State::Readable;
   if (!window_) {
-    window_ =
-        std::make_unique<ScanWindow>(owner_.Instance(), owner_.hWnd(), autoScans_, shell_, system_);
+    window_ = std::make_unique<ScanWindow>(owner_.Instance(), owner_.hWnd(), autoScans_, shell_,
+                                           system_, history_);
   }
   window_->ShowDrive(letter, readable ? std::optional(reading.totalBytes) : std::nullopt,
                      readable ? std::optional(reading.freeBytes) : std::nullopt, reading.label);

@@ -16,6 +16,7 @@
 #include "platform/Shell.h"
 #include "platform/SystemServices.h"
 #include "scan/DriveScans.h"
+#include "ui/HistoryWindow.h"
 #include "ui/ScanPolicy.h"
 #include "ui/ScanWindow.h"
 #include "ui/TrayView.h"
@@ -32,7 +33,8 @@ class ScanCoordinator final : public GrowthFolders {
   // scans; `folders` lists the drives' folders (none: the system's own). The scans follow the
   // drives as `cycle` read them last.
   ScanCoordinator(Window& owner, std::shared_ptr<FolderListing> folders, DiskSpaceApi& disks,
-                  Shell& shell, SystemServices& system, const CheckCycle& cycle);
+                  Shell& shell, SystemServices& system, const CheckCycle& cycle,
+                  HistoryOpener* history = nullptr);
   ScanCoordinator(const ScanCoordinator&) = delete;
   ScanCoordinator& operator=(const ScanCoordinator&) = delete;
 
@@ -63,6 +65,7 @@ class ScanCoordinator final : public GrowthFolders {
   Shell& shell_;
   SystemServices& system_;
   const CheckCycle& cycle_;
+  HistoryOpener* history_;
   // Where a worker that ended a scan says so: the window, once it exists.
   std::atomic<HWND> wake_{nullptr};
   DriveScans scans_;

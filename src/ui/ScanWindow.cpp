@@ -33,6 +33,7 @@ constexpr ControlSpec kControls[] = {
      ControlKind::Button,
      "Speicher &freigeben \xE2\x80\xA6",
      {2010, 5640, 2100, 375}},
+    {kHistoryBtn, ControlKind::Button, "&Verlauf \xE2\x80\xA6", {4200, 5640, 1500, 375}},
     {kCloseBtn,
      ControlKind::Button,
      "&Schlie\xC3\x9F"
@@ -92,11 +93,12 @@ std::span<const ControlSpec> ScanWindowControls() {
 }
 
 ScanWindow::ScanWindow(HINSTANCE instance, HWND owner, ScanSource& scans, Shell& shell,
-                       SystemServices& system)
+                       SystemServices& system, HistoryOpener* history)
     : Window(instance, owner, {kDialogClass, kClientWidth, kClientHeight, kControls}),
       scans_(scans),
       shell_(shell),
-      system_(system) {}
+      system_(system),
+      history_(history) {}
 
 void ScanWindow::ShowDrive(char letter, std::optional<double> totalBytes,
                            std::optional<double> freeBytes, std::string label) {
@@ -137,6 +139,7 @@ void ScanWindow::DriveRead(std::optional<double> totalBytes, std::optional<doubl
 
 bool ScanWindow::Form_Load() {
   TakeOwnersIcons();
+  EnableWindow(Control(kHistoryBtn), history_ != nullptr);
   HWND list = Control(kFolderList);
   const LPARAM extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(extended), extended);
@@ -262,6 +265,9 @@ void ScanWindow::Control_Command(int id, int code) {
     case kFreeSpaceBtn:
       FreeSpaceBtn_Click();
       break;
+    case kHistoryBtn:
+      HistoryBtn_Click();
+      break;
     case kCloseBtn:
       Unload(kClosedByUser);
       break;
@@ -340,6 +346,10 @@ void ScanWindow::RescanBtn_Click() {
   if (GetFocus() == nullptr || !IsWindowEnabled(GetFocus())) {
     SetFocus(IsWindowVisible(Control(kCancelBtn)) ? Control(kCancelBtn) : Control(kFolderList));
   }
+}
+
+void ScanWindow::HistoryBtn_Click() {
+  if (history_) history_->ShowHistory(letter_);
 }
 
 void ScanWindow::FreeSpaceBtn_Click() {

@@ -13,6 +13,7 @@
 #include "platform/Shell.h"
 #include "platform/SystemServices.h"
 #include "scan/ScanSource.h"
+#include "ui/HistoryWindow.h"
 #include "ui/ScanRows.h"
 #include "ui/Window.h"
 
@@ -29,6 +30,7 @@ inline constexpr int kRescanBtn = 506;
 inline constexpr int kFreeSpaceBtn = 507;
 inline constexpr int kCloseBtn = 508;
 inline constexpr int kHintLbl = 509;
+inline constexpr int kHistoryBtn = 510;
 inline constexpr int kClientWidth = 9300;
 inline constexpr int kClientHeight = 6180;
 // How often a running scan's progress is shown, in milliseconds.
@@ -42,7 +44,7 @@ class ScanWindow final : public Window {
  public:
   // `owner` is the options window; the scans, the shell and the system are the program's.
   ScanWindow(HINSTANCE instance, HWND owner, ScanSource& scans, Shell& shell,
-             SystemServices& system);
+             SystemServices& system, HistoryOpener* history = nullptr);
 
   // Shows the window for drive `letter` ('D'), or switches the open one to it, and starts a
   // scan when the drive has none and none runs. The sizes and label are the monitor's.
@@ -63,6 +65,7 @@ class ScanWindow final : public Window {
   void CancelBtn_Click();
   void RescanBtn_Click();
   void FreeSpaceBtn_Click();
+  void HistoryBtn_Click();
   void Timer1_Timer();
 
  private:
@@ -80,6 +83,7 @@ class ScanWindow final : public Window {
   ScanSource& scans_;
   Shell& shell_;
   SystemServices& system_;
+  HistoryOpener* history_;  // none: the button is greyed
   char letter_ = 'C';
   std::optional<double> totalBytes_, freeBytes_;
   std::string label_;

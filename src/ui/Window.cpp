@@ -57,14 +57,18 @@ bool Window::Create(HINSTANCE instance) {
   HWND owner = owner_ ? owner_ : hiddenOwner_.get();
   // window_ takes the handle at WM_NCCREATE, so the first messages already find it; the size
   // follows once the DPI is known.
-  if (!CreateWindowExW(kWindowExStyle, layout_.className, L"", kWindowStyle, 0, 0, 100, 100, owner,
+  if (!CreateWindowExW(kWindowExStyle, layout_.className, L"", Style(), 0, 0, 100, 100, owner,
                        nullptr, instance, this)) {
     return false;
   }
   dpi_ = WindowDpi(window_.get());
   SizeToClientArea(std::nullopt);
-  KeepMoveAndCloseOnly(window_.get());
+  if (!layout_.resizable) KeepMoveAndCloseOnly(window_.get());
   return true;
+}
+
+DWORD Window::Style() const {
+  return layout_.resizable ? kWindowStyle | WS_THICKFRAME | WS_MAXIMIZEBOX : kWindowStyle;
 }
 
 void Window::KeepOutOfTaskbar() {
@@ -89,7 +93,7 @@ void Window::KeepOutOfTaskbar() {
 void Window::SizeToClientArea(std::optional<POINT> place) {
   HWND window = window_.get();
   RECT frame{0, 0, Px(layout_.clientWidth), Px(layout_.clientHeight)};
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+  AdjustWindowRectEx(&frame, Style(), FALSE, kWindowExStyle);
   // Any coordinate is a place: a monitor left of or above the primary one has negative ones.
   const UINT keepPlace = place ? 0 : SWP_NOMOVE;
   const POINT at = place.value_or(POINT{0, 0});
@@ -340,6 +344,10 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_SIZE:
+      // A window that the user sizes follows with its controls.
+      if (layout_.resizable && wParam != SIZE_MINIMIZED) PlaceControls();
+      break;
     case WM_SHOWWINDOW:
       // About to be shown, by whichever call: the owner comes first.
       if (wParam) KeepOutOfTaskbar();
@@ -372,16 +380,24 @@ void Window::OnDpiChanged(int dpi, const RECT& suggested) {
   std::vector<UniqueFont> oldOwn = std::move(ownFonts_);
   CreateFonts();
   for (const ControlSpec& row : layout_.controls) {
+    if (HWND control = Control(row.id)) {
+      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row)), TRUE);
+    }
+  }
+  PlaceControls();
+  Form_DpiChanged();
+  SizeToClientArea(POINT{suggested.left, suggested.top});
+  InvalidateRect(window_.get(), nullptr, TRUE);
+}
+
+void Window::PlaceControls() {
+  for (const ControlSpec& row : layout_.controls) {
     HWND control = Control(row.id);
     if (!control) continue;
     const TwipsRect rect = ControlPlace(row);
     SetWindowPos(control, nullptr, Px(rect.left), Px(rect.top), Px(rect.width),
                  Px(HeightInTwips(row, rect)), SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row)), TRUE);
   }
-  Form_DpiChanged();
-  SizeToClientArea(POINT{suggested.left, suggested.top});
-  InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
 void Window::DrawPicture(const DRAWITEMSTRUCT& item) const {

@@ -27,6 +27,8 @@ struct WindowLayout {
   int clientWidth;
   int clientHeight;
   std::span<const ControlSpec> controls;
+  // A sizing frame: the window lays its controls out as ControlPlace says at each size.
+  bool resizable = false;
 };
 
 class Window {
@@ -100,6 +102,8 @@ class Window {
   HFONT FontOf(const ControlSpec& row);
   void CreateControl(const ControlSpec& row, bool startsGroup);
   void OnDpiChanged(int dpi, const RECT& suggested);
+  void PlaceControls();
+  DWORD Style() const;
   void RememberFocus(bool active);
   // Gives a window without an owner of its own the hidden one, once, before it is shown.
   void KeepOutOfTaskbar();

@@ -35,6 +35,12 @@ void RegisterWindowClasses(HINSTANCE instance, const wchar_t* className, WNDPROC
   owner.lpfnWndProc = DefWindowProcW;
   owner.lpszClassName = kOwnerClass;
   RegisterClassExW(&owner);
+
+  // Painted whole by its window, without a background of its own to flicker.
+  WNDCLASSEXW canvas = owner;
+  canvas.hbrBackground = nullptr;
+  canvas.lpszClassName = kCanvasClass;
+  RegisterClassExW(&canvas);
 }
 
 ControlClass ClassOf(ControlKind kind) {
@@ -100,6 +106,8 @@ ControlClass ClassOf(ControlKind kind) {
       return {L"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::DropDownList:
       return {L"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case ControlKind::Canvas:
+      return {kCanvasClass, child | WS_TABSTOP, WS_EX_CLIENTEDGE};
   }
   return {L"STATIC", child, 0};
 }

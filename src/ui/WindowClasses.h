@@ -10,6 +10,7 @@ namespace quenora::win32 {
 // The hidden owner that keeps a window out of the taskbar, and an options page.
 inline constexpr wchar_t kOwnerClass[] = L"QuenoraOwner";
 inline constexpr wchar_t kLayerClass[] = L"QuenoraLayer";
+inline constexpr wchar_t kCanvasClass[] = L"QuenoraCanvas";
 
 // Registers the window's class `className` with its procedure, and those of the pages and of
 // the hidden owner.

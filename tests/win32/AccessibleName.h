@@ -17,7 +17,8 @@ namespace quenora::testing {
 inline constexpr GUID kIAccessible = {
     0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
-inline std::string AccessibleName(HWND control) {
+// The name, or with `value` the value (a chart's summary), that a screen reader reads.
+inline std::string AccessibleName(HWND control, bool value = false) {
   static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   (void)com;
   IAccessible* object = nullptr;
@@ -31,11 +32,16 @@ inline std::string AccessibleName(HWND control) {
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
   BSTR name = nullptr;
-  const HRESULT asked = object->get_accName(self, &name);
+  const HRESULT asked =
+      value ? object->get_accValue(self, &name) : object->get_accName(self, &name);
   object->Release();
   const std::string text = asked == S_OK && name ? win32::Narrow(name) : "<no name>";
   SysFreeString(name);
   return text;
+}
+
+inline std::string AccessibleValue(HWND control) {
+  return AccessibleName(control, true);
 }
 
 }  // namespace quenora::testing

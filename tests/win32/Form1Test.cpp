@@ -842,7 +842,7 @@ TEST_F(Form1Test, AutostartForcedOffEndsAStartByTheEntryOnly) {
   constexpr wchar_t kPolicies[] = L"Software\\Policies\\Tarnwick Software\\Quenora";
   ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicies, L"AutoStart", REG_SZ, L"0", 4),
             ERROR_SUCCESS);
-  Form1Services services{diskService, shell,        system, registry, starter,
+  Form1Services services{diskService,   shell, system,        registry, starter,
                          registryCalls, files, logicalDrives, folders};
   services.startedWithWindows = true;
   form = std::make_unique<Form1>(services);
@@ -873,6 +873,7 @@ TEST_F(Form1Test, TheDriveListsMenuGivesADriveItsOwnLevelsWhichOkApplies) {
   const int z = EntryOf("Z:");
   ASSERT_GE(z, 0);
   const std::vector<std::string> menu = {"2 &Was belegt Platz auf Z:?",
+                                         "3 &Verlauf von Z: \xE2\x80\xA6",
                                          "1 &Alarmgrenze f\xC3\xBCr Z: \xE2\x80\xA6"};
   // The right button on the entry: the menu, read and closed.
   RECT item{};
@@ -897,8 +898,7 @@ TEST_F(Form1Test, TheDriveListsMenuGivesADriveItsOwnLevelsWhichOkApplies) {
     HWND window = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&window));
     if (!window) return false;
-    PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+    for (int i = 0; i < 3; ++i) PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
     return true;
   };

@@ -87,8 +87,12 @@ class ScanWindowTest : public ::testing::Test {
   FakeScans scans;
   testing::FakeShell shell;
   testing::FakeSystem system;
-  std::unique_ptr<ScanWindow> window =
-      std::make_unique<ScanWindow>(GetModuleHandleW(nullptr), nullptr, scans, shell, system);
+  struct : HistoryOpener {
+    void ShowHistory(char letter) override { opened += letter; }
+    std::string opened;
+  } history;
+  std::unique_ptr<ScanWindow> window = std::make_unique<ScanWindow>(
+      GetModuleHandleW(nullptr), nullptr, scans, shell, system, &history);
 };
 
 TEST_F(ScanWindowTest, ADriveWithoutScansIsScannedWithProgressUntilCancelled) {
@@ -121,6 +125,8 @@ TEST_F(ScanWindowTest, TheListAndProgressAreNamedAndAltSCloses) {
   window->ShowDrive('D', 512.0 * kGB, 51.2 * kGB, "DATEN");
   EXPECT_EQ(testing::AccessibleName(window->Control(kFolderList)), "Ordner");
   EXPECT_EQ(testing::AccessibleName(window->Control(kProgressBar)), "Fortschritt");
+  SendMessageW(window->Control(kHistoryBtn), BM_CLICK, 0, 0);
+  EXPECT_EQ(history.opened, "D");
   MSG alt{GetFocus(), WM_SYSCHAR, L's', 0x20000001, 0, {}};
   if (!window->PreTranslateMessage(alt)) DispatchMessageW(&alt);
   EXPECT_EQ(window->hWnd(), nullptr);

@@ -51,6 +51,11 @@ struct KernelHandleTraits {
   static HANDLE Invalid() { return nullptr; }
   static void Close(HANDLE h) { CloseHandle(h); }
 };
+// CreateFile's failure is INVALID_HANDLE_VALUE, not null.
+struct FileTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
 
 struct FontTraits {
   static HFONT Invalid() { return nullptr; }
@@ -81,6 +86,7 @@ using UniqueCursor = UniqueHandle<HCURSOR, CursorTraits>;
 using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 
 }  // namespace quenora::win32
