@@ -1,0 +1,257 @@
+#include "history/LongForecast.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "util/SizeText.h"
+
+namespace quenora {
+namespace {
+
+// How the long forecast works, and when it keeps quiet.
+//
+// Points. The hourly slots of the last two weeks, each its last reading at the slot's end (the
+// newest at now), at their real times: an evening or a weekend with the computer off is a gap
+// in time, not a missing hour, so the rate comes out per day of the calendar, as the forecast
+// is counted. Only the slots since the drive's size last changed count (another drive, a
+// partition made larger), and the newest must be less than a day old.
+//
+// Trend. The Theil-Sen slope: the median of the slopes between every two points (at most 336
+// points, 56,000 pairs; well under a millisecond). A single install or a folder copied in
+// moves a least-squares line a lot; the median of the pairs hardly moves.
+//
+// Clear. A wrong forecast is worse than none, so one is given only when all of these hold:
+// - At least three days of points: a day or two is a mood, not a trend.
+// - No clean-up in the way: a rise of free space by far more than the drive's hourly scatter
+//   (and half a percent of it) is a clean-up. The points before it say nothing about the drive
+//   as it is now, so only those since count (and must again span three days). Two clean-ups in
+//   two weeks are a rhythm of filling and emptying that no straight line describes: none.
+// - The slope falls, and most pairs agree: at least 60 % of them fall.
+// - It doesn't rest on one drop: with the largest hourly drop taken out (the points after it
+//   raised by it) the slope must keep half its steepness. A drive that was flat, got one big
+//   install and is flat again has no trend; one that fills in many steps keeps it.
+// - The newest third of the span (a day at least) falls as well, at least 40 % as fast: a drive
+//   that stopped filling is not going to fill at the old rate, and a weekly rhythm of working
+//   days and quiet weekends still passes.
+// - The scatter of the points around the line (1.4826 x the median absolute deviation, robust
+//   against a few odd hours) is at most a quarter of what the line falls over the span: noise
+//   around a flat level makes a slope of its own, but never one that stands out of the noise.
+//
+// Time left. The line's level now is taken from the newest day's points (a median, so a
+// passing file doesn't move it); from there at the slope down to the limit. Under a day the
+// short forecast speaks; beyond a year nobody plans.
+
+constexpr double kDay = 24 * 3600.0;
+constexpr double kHour = 3600.0;
+constexpr double kWindow = 14 * kDay;
+constexpr double kMinSpan = 3 * kDay;
+constexpr double kStale = kDay;
+constexpr double kTotalTolerance = 0.01;
+constexpr double kJumpScatters = 6;
+constexpr double kJumpShare = 0.005;
+constexpr double kJumpFloor = 256 * 1048576.0;
+constexpr double kMinFalling = 0.6;
+constexpr double kOneDropKeeps = 0.5;
+constexpr double kRecentKeeps = 0.4;
+constexpr double kMaxScatter = 0.25;
+constexpr double kMinAhead = kDay;
+constexpr double kMaxAhead = 365 * kDay;
+
+struct Point {
+  double t;  // seconds from now (0 or less)
+  double y;  // free bytes
+};
+
+double Median(std::vector<double>& v) {
+  const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+  std::nth_element(v.begin(), mid, v.end());
+  if (v.size() % 2 != 0) return *mid;
+  return (*mid + *std::max_element(v.begin(), mid)) / 2;
+}
+
+// The median deviation from their median, as a standard deviation of normal noise.
+double Scatter(std::vector<double>& v) {
+  const double m = Median(v);
+  for (double& x : v) x = std::abs(x - m);
+  return 1.4826 * Median(v);
+}
+
+struct Trend {
+  double slope = 0;    // bytes per second
+  double falling = 0;  // share of the pairs that fall
+};
+
+Trend TheilSen(const std::vector<Point>& p, std::size_t from, std::vector<double>& slopes) {
+  slopes.clear();
+  std::size_t falling = 0;
+  for (std::size_t i = from; i < p.size(); ++i) {
+    for (std::size_t j = i + 1; j < p.size(); ++j) {
+      const double dy = p[j].y - p[i].y;
+      slopes.push_back(dy / (p[j].t - p[i].t));
+      falling += dy < 0;
+    }
+  }
+  if (slopes.empty()) return {};
+  return {Median(slopes), static_cast<double>(falling) / static_cast<double>(slopes.size())};
+}
+
+// The points of the forecast, oldest first (see above), and the drive's size.
+struct Points {
+  std::vector<Point> p;
+  double total = 0;
+};
+
+Points RecentPoints(HistorySlots hourly, std::int64_t nowUtc) {
+  Points points;
+  std::size_t end = hourly.size();
+  while (end > 0 && (hourly[end - 1].start > nowUtc || hourly[end - 1].readings == 0)) --end;
+  if (end == 0) return points;
+  const double now = static_cast<double>(nowUtc);
+  points.total = static_cast<double>(hourly[end - 1].total);
+  for (std::size_t i = end; i-- > 0;) {
+    const HistorySlot& slot = hourly[i];
+    const double start = static_cast<double>(slot.start);
+    if (now - start > kWindow ||
+        std::abs(static_cast<double>(slot.total) - points.total) > points.total * kTotalTolerance) {
+      break;
+    }
+    if (slot.readings > 0) {
+      points.p.push_back({std::min(start + kHour, now) - now, static_cast<double>(slot.lastFree)});
+    }
+  }
+  std::reverse(points.p.begin(), points.p.end());
+  if (points.p.empty() || points.p.back().t < -kStale) points.p.clear();
+  return points;
+}
+
+}  // namespace
+
+std::optional<LongForecast> ForecastLong(HistorySlots hourly, std::int64_t nowUtc,
+                                         std::uint64_t limitBytes) {
+  auto [p, total] = RecentPoints(hourly, nowUtc);
+  if (p.size() < 3) return std::nullopt;
+  std::vector<double> scratch;
+
+  // Clean-ups: rises far beyond the hourly scatter of neighbouring slots.
+  for (std::size_t i = 1; i < p.size(); ++i) {
+    if (p[i].t - p[i - 1].t <= kHour) scratch.push_back(p[i].y - p[i - 1].y);
+  }
+  const double hourlyScatter = scratch.empty() ? 0 : Scatter(scratch);
+  const double jump = std::max({kJumpScatters * hourlyScatter, kJumpShare * total, kJumpFloor});
+  std::size_t cleanUps = 0, since = 0;
+  for (std::size_t i = 1; i < p.size(); ++i) {
+    if (p[i].y - p[i - 1].y > jump) {
+      ++cleanUps;
+      since = i;
+    }
+  }
+  if (cleanUps > 1) return std::nullopt;
+  p.erase(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(since));
+  const double span = p.size() < 3 ? 0 : p.back().t - p.front().t;
+  if (span < kMinSpan) return std::nullopt;
+
+  const Trend trend = TheilSen(p, 0, scratch);
+  const double slope = trend.slope;
+  if (!(slope < 0) || trend.falling < kMinFalling) return std::nullopt;
+
+  // Without its largest drop.
+  std::size_t drop = 1;
+  for (std::size_t i = 2; i < p.size(); ++i) {
+    if (p[i].y - p[i - 1].y < p[drop].y - p[drop - 1].y) drop = i;
+  }
+  const double dropBytes = p[drop].y - p[drop - 1].y;
+  std::vector<Point> raised = p;
+  for (std::size_t i = drop; i < raised.size(); ++i) raised[i].y -= dropBytes;
+  if (TheilSen(raised, 0, scratch).slope > kOneDropKeeps * slope) return std::nullopt;
+
+  const double recentFrom = std::min(p.back().t - span / 3, p.back().t - kDay);
+  std::size_t recent = 0;
+  while (p[recent].t < recentFrom) ++recent;
+  if (TheilSen(p, recent, scratch).slope > kRecentKeeps * slope) return std::nullopt;
+
+  scratch.clear();
+  for (const Point& q : p) scratch.push_back(q.y - slope * q.t);
+  if (Scatter(scratch) > kMaxScatter * -slope * span) return std::nullopt;
+
+  // The level now, from the newest day's points.
+  scratch.clear();
+  for (const Point& q : p) {
+    if (q.t >= p.back().t - kDay) scratch.push_back(q.y - slope * q.t);
+  }
+  const double ahead = (Median(scratch) - static_cast<double>(limitBytes)) / -slope;
+  if (!(ahead >= kMinAhead && ahead <= kMaxAhead)) return std::nullopt;
+  return LongForecast{-slope * kDay, std::chrono::seconds(std::llround(ahead))};
+}
+
+std::optional<double> WeekChange(HistorySlots hourly, std::int64_t nowUtc) {
+  std::size_t end = hourly.size();
+  while (end > 0 && (hourly[end - 1].start > nowUtc || hourly[end - 1].readings == 0)) --end;
+  if (end == 0) return std::nullopt;
+  const HistorySlot& newest = hourly[end - 1];
+  const std::int64_t weekAgo = newest.start - 7 * 24 * 3600;
+  const HistorySlot* before = nullptr;  // the slot nearest a week before, within half a day
+  for (std::size_t i = 0; i < end; ++i) {
+    const HistorySlot& slot = hourly[i];
+    const std::int64_t off = slot.start > weekAgo ? slot.start - weekAgo : weekAgo - slot.start;
+    if (slot.readings > 0 && slot.total == newest.total && off <= 12 * 3600 &&
+        (!before || off < std::abs(before->start - weekAgo))) {
+      before = &slot;
+    }
+  }
+  if (!before) return std::nullopt;
+  return static_cast<double>(newest.lastFree) - static_cast<double>(before->lastFree);
+}
+
+std::string LongTimeLeftText(std::chrono::seconds left) {
+  // Days up to 13, weeks up to 8, then months; each rounded to the nearest whole.
+  struct Unit {
+    double days;
+    const char* one;
+    const char* many;
+  };
+  static constexpr Unit kUnits[] = {{1, "einem Tag", " Tagen"},
+                                    {7, "einer Woche", " Wochen"},
+                                    {365.25 / 12, "einem Monat", " Monaten"}};
+  const double days = std::clamp(static_cast<double>(left.count()) / kDay, 0.0, 36525.0);
+  const Unit& unit = kUnits[days < 13.5 ? 0 : days < 59.5 ? 1 : 2];
+  const long count = std::max(1L, std::lround(days / unit.days));
+  return "in etwa " + (count == 1 ? std::string(unit.one) : std::to_string(count) + unit.many);
+}
+
+std::string LongTimeLeftShortText(std::chrono::seconds left) {
+  return "voll " + LongTimeLeftText(left);
+}
+
+LongForecastNoticeText LongForecastNotice(std::string_view drive, const LongForecast& forecast,
+                                          double freeBytes, std::string_view limitText,
+                                          std::string_view decimalSeparator) {
+  return {"Laufwerk " + std::string(drive) + " ist voraussichtlich " +
+              LongTimeLeftText(forecast.untilLimit) + " voll",
+          "Noch " + SizeText(freeBytes, decimalSeparator) + " frei, es werden etwa " +
+              SizeText(forecast.bytesPerDay, decimalSeparator) +
+              " weniger pro Tag (Alarmgrenze: " + std::string(limitText) + ")."};
+}
+
+bool LongForecastWatch::Observe(std::int64_t nowUtc, std::optional<std::chrono::seconds> untilLimit,
+                                double limitBytes, double earlyBytes) {
+  // A percent of a drive whose size wobbles a little is still the same level.
+  const auto moved = [](double was, double is) { return std::abs(is - was) > is / 1000; };
+  if (moved(limitBytes_, limitBytes) || moved(earlyBytes_, earlyBytes)) due_ = true;
+  limitBytes_ = limitBytes;
+  earlyBytes_ = earlyBytes;
+  if (!untilLimit) {
+    // A forecast that drops out for an hour or two is the same forecast when it comes back.
+    if (!goneSince_) goneSince_ = nowUtc;
+    if (nowUtc - *goneSince_ >= std::chrono::seconds(kRearmGoneFor).count()) due_ = true;
+    return false;
+  }
+  goneSince_.reset();
+  if (*untilLimit > kRearmOver) due_ = true;
+  if (*untilLimit >= kNoticeUnder || !due_) return false;
+  due_ = false;
+  return true;
+}
+
+}  // namespace quenora
