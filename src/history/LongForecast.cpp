@@ -18,9 +18,11 @@ namespace {
 // is counted. Only the slots since the drive's size last changed count (another drive, a
 // partition made larger), and the newest must be less than a day old.
 //
-// Trend. The Theil-Sen slope: the median of the slopes between every two points (at most 336
-// points, 56,000 pairs; well under a millisecond). A single install or a folder copied in
-// moves a least-squares line a lot; the median of the pairs hardly moves.
+// Trend. The Theil-Sen slope: the median of the slopes between every two points. A single
+// install or a folder copied in moves a least-squares line a lot; the median of the pairs
+// hardly moves. Of the up to 336 points, 120 spread evenly over them make the pairs (7,140
+// rather than 56,000; the slope and the share of falling pairs come out the same to within a
+// few percent on every trace tried, and the check of a test build stays quick).
 //
 // Clear. A wrong forecast is worse than none, so one is given only when all of these hold:
 // - At least three days of points: a day or two is a mood, not a trend.
@@ -52,6 +54,7 @@ constexpr double kTotalTolerance = 0.01;
 constexpr double kJumpScatters = 6;
 constexpr double kJumpShare = 0.005;
 constexpr double kJumpFloor = 256 * 1048576.0;
+constexpr std::size_t kFitPoints = 120;
 constexpr double kMinFalling = 0.6;
 constexpr double kOneDropKeeps = 0.5;
 constexpr double kRecentKeeps = 0.4;
@@ -83,13 +86,19 @@ struct Trend {
   double falling = 0;  // share of the pairs that fall
 };
 
+// Over at most kFitPoints of the points from `from` on, spread evenly over them.
 Trend TheilSen(const std::vector<Point>& p, std::size_t from, std::vector<double>& slopes) {
+  const std::size_t n = p.size() - from;
+  const std::size_t m = std::min(n, kFitPoints);
+  const auto at = [&](std::size_t k) -> const Point& {
+    return p[from + (m == n ? k : (k * (n - 1) + (m - 1) / 2) / (m - 1))];
+  };
   slopes.clear();
   std::size_t falling = 0;
-  for (std::size_t i = from; i < p.size(); ++i) {
-    for (std::size_t j = i + 1; j < p.size(); ++j) {
-      const double dy = p[j].y - p[i].y;
-      slopes.push_back(dy / (p[j].t - p[i].t));
+  for (std::size_t i = 0; i < m; ++i) {
+    for (std::size_t j = i + 1; j < m; ++j) {
+      const double dy = at(j).y - at(i).y;
+      slopes.push_back(dy / (at(j).t - at(i).t));
       falling += dy < 0;
     }
   }
