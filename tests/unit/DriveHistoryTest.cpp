@@ -23,8 +23,13 @@ std::vector<std::int64_t> Starts(const std::vector<HistorySlot>& slots) {
 
 class DriveHistoryTest : public ::testing::Test {
  protected:
-  // What the file holds once the recorder has let it go.
-  std::vector<HistorySlot> Stored(R resolution) { return ReadHistory(files, kPath, resolution); }
+  // What the file holds now: what a crash at this moment would leave.
+  std::vector<HistorySlot> Stored(R resolution) {
+    FakeHistoryFiles after;
+    after.files[kPath] = std::make_shared<FakeHistoryFiles::Entry>(*files.files.at(kPath));
+    after.files[kPath]->held = false;
+    return ReadHistory(after, kPath, resolution);
+  }
 
   FakeHistoryFiles files;
 };
@@ -65,6 +70,17 @@ TEST_F(DriveHistoryTest, ReadingsOfAClockPutBackAreDropped) {
   }
 }
 
+TEST_F(DriveHistoryTest, ASlotReachesTheFileWhenItClosesAndTheOpenOneEveryMinute) {
+  DriveHistory history(files, kPath, "C:\\");
+  for (std::int64_t t = 30; t < 300; t += 10) history.Record(kMidnight + t, 1000 - t, 9);
+  EXPECT_EQ(Stored(R::kFiveMinutes)[0].readings, 25u);  // as it was at 04:30
+  history.Record(kMidnight + 300, 700, 9);
+  EXPECT_EQ(Stored(R::kFiveMinutes),
+            (std::vector<HistorySlot>{{kMidnight, 710, 970, 710, 9, 27},
+                                      {kMidnight + 300, 700, 700, 700, 9, 1}}));
+  EXPECT_EQ(Stored(R::kHour)[0].readings, 28u);
+}
+
 TEST_F(DriveHistoryTest, ATornSlotIsLeftOutAndItsNeighboursStay) {
   DriveHistory(files, kPath, "C:\\").Record(kMidnight, 1, 9);
   for (const std::int64_t t : {kMidnight, kMidnight + 300, kMidnight + 600}) {
@@ -85,6 +101,7 @@ TEST_F(DriveHistoryTest, AFileThatIsNoHistoryOfOursIsSetAsideAndRecordingGoesOn)
     files.files[kPath] = std::make_shared<FakeHistoryFiles::Entry>();
     files.files[kPath]->bytes = bytes;
     DriveHistory(files, kPath, "C:\\").Record(kMidnight + kDay, 5, 9);
+    ASSERT_TRUE(files.files.count(std::string(kPath) + ".defekt"));
     EXPECT_EQ(files.files[std::string(kPath) + ".defekt"]->bytes, bytes);
     EXPECT_EQ(Starts(Stored(R::kDay)), std::vector<std::int64_t>{kDay});
   }
@@ -92,8 +109,9 @@ TEST_F(DriveHistoryTest, AFileThatIsNoHistoryOfOursIsSetAsideAndRecordingGoesOn)
 
 TEST_F(DriveHistoryTest, WritesThatFailLoseNothingAndArriveWhenWritesWorkAgain) {
   DriveHistory history(files, kPath, "C:\\");
-  // A second session of the same user finds the file in use and leaves it whole.
-  DriveHistory(files, kPath, "C:\\").Record(kMidnight + kHour, 1, 9);
+  // A second session of the same user finds the file in use, leaves it whole, and adds to it
+  // once the first has let it go.
+  DriveHistory second(files, kPath, "C:\\");
   history.Record(kMidnight, 7, 9);
   files.failWrites = true;
   for (std::int64_t t = 5; t < 20; t += 5) history.Record(kMidnight + t * kMinute, 6, 9);
@@ -101,8 +119,11 @@ TEST_F(DriveHistoryTest, WritesThatFailLoseNothingAndArriveWhenWritesWorkAgain) 
   files.failWrites = false;
   history.Record(kMidnight + 20 * kMinute, 5, 9);
   history.Close();
+  second.Record(kMidnight + 21 * kMinute, 3, 9);
+  second.Close();
   EXPECT_EQ(Starts(Stored(R::kFiveMinutes)), (std::vector<std::int64_t>{0, 300, 600, 900, 1200}));
-  EXPECT_EQ(Stored(R::kHour)[0].readings, 5u);
+  EXPECT_EQ(Stored(R::kFiveMinutes).back(), (HistorySlot{kMidnight + 1200, 3, 5, 3, 9, 2}));
+  EXPECT_EQ(Stored(R::kHour)[0].readings, 6u);
   EXPECT_FALSE(files.files.count(std::string(kPath) + ".defekt"));
 }
 
