@@ -29,8 +29,7 @@ class FakeHistoryFiles : public HistoryFiles {
   OpenedHistoryFile Create(std::string_view path, std::uint64_t size) override {
     std::shared_ptr<Entry>& entry = files[std::string(path)];
     if (entry) return {Outcome::kFailed, nullptr};
-    entry = std::make_shared<Entry>();
-    entry->bytes.resize(size);
+    entry = std::make_shared<Entry>(Entry{std::vector<std::uint8_t>(size)});
     return Hold(entry);
   }
   bool SetAside(std::string_view path) override {
