@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that the includes of src/ point one way:
 #
-#   util <- platform (interfaces) <- monitor, settings, tray, help, scan, history <- ui <- main.cpp
+#   util  <-  platform (interfaces)  <-  monitor, settings, tray, help, scan, history  <-  ui
+#         <-  main.cpp
 #
 # platform/win32 implements the interfaces: it includes util, platform and itself, and only
 # ui and main.cpp include it. monitor, settings, tray, help, scan and history don't include each
@@ -13,8 +14,8 @@ set -uo pipefail
 src=${1:-$(cd "$(dirname "$0")/../src" && pwd)}
 
 # Layers, low to high; platform/win32 sits between the interfaces and the subsystems.
-#   util 0 | platform 10 | platform/win32 15 | monitor settings tray help scan history 20 | ui 30
-#   | main 40
+#   util 0 | platform 10 | platform/win32 15 | monitor settings tray help scan history 20 |
+#   ui 30 | main 40
 layer_of() {
   case $1 in
     util/*) echo 0 ;;
