@@ -4,7 +4,8 @@
 //   forecast_backtest [--limit 10%|5000MB|20GB] [--each] TRACE.csv...
 //
 // A trace has a line `time;free;total` per reading (seconds since 1970 UTC, bytes). Each reading
-// goes into the hourly slots; once an hour the forecast is asked, as the check would ask it.
+// goes to the drive's recorder (its file kept in memory); once an hour the forecast is asked
+// of the recorded hourly slots, as the check would ask it.
 // Per trace it prints the hours asked, the hours that could have had a forecast (three days
 // recorded, the trace crossing the limit between a day and a year later), how many of those got
 // one, the median error of all forecasts against the time the trace really crossed, and the
@@ -17,50 +18,20 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "history/HistorySlot.h"
+#include "FakeHistoryFiles.h"
+#include "history/DriveHistory.h"
 #include "history/LongForecast.h"
 #include "util/DriveLevels.h"
 
 namespace {
 
-using quenora::HistorySlot;
-
 struct Reading {
   std::int64_t time;
   std::uint64_t free;
   std::uint64_t total;
-};
-
-// The recording, reduced to what the forecast reads: readings into hourly slots, the last 90
-// days kept. The single place where readings enter the history; the drive's real recorder
-// takes them here in its stead.
-class HourlyRecorder {
- public:
-  void Record(std::int64_t utc, std::uint64_t free, std::uint64_t total) {
-    const std::int64_t hour = quenora::ShapeOf(quenora::HistoryResolution::kHour).seconds;
-    const std::int64_t start = utc - ((utc % hour) + hour) % hour;
-    if (slots_.empty() || slots_.back().start != start) {
-      if (!slots_.empty() && slots_.back().start > start) return;
-      slots_.push_back({start, free, free, free, total, 0});
-      const auto kept =
-          static_cast<std::size_t>(quenora::ShapeOf(quenora::HistoryResolution::kHour).count);
-      if (slots_.size() > kept) slots_.erase(slots_.begin());
-    }
-    HistorySlot& slot = slots_.back();
-    slot.leastFree = std::min(slot.leastFree, free);
-    slot.mostFree = std::max(slot.mostFree, free);
-    slot.lastFree = free;
-    slot.total = total;
-    ++slot.readings;
-  }
-  quenora::HistorySlots Hourly() const { return slots_; }
-
- private:
-  std::vector<HistorySlot> slots_;
 };
 
 std::vector<Reading> ReadTrace(const std::string& path) {
@@ -105,7 +76,9 @@ int Replay(const std::string& path, const quenora::DriveLevel& limit, bool each)
 
   constexpr std::int64_t kDay = 86400;
   const std::int64_t first = trace.front().time, last = trace.back().time;
-  HourlyRecorder recorder;
+  // The drive's recorder, as the check runs it, over a history file in memory.
+  quenora::testing::FakeHistoryFiles files;
+  quenora::DriveHistory recorder(files, "trace", path);
   std::int64_t askedHour = 0;
   int hours = 0, eligible = 0, givenEligible = 0, given = 0, wrong = 0;
   std::vector<double> errors;
@@ -115,8 +88,8 @@ int Replay(const std::string& path, const quenora::DriveLevel& limit, bool each)
     if (r.time / 3600 == askedHour) continue;
     askedHour = r.time / 3600;
     ++hours;
-    const std::optional<quenora::LongForecast> forecast =
-        quenora::ForecastLong(recorder.Hourly(), r.time, limitOf(r));
+    const std::optional<quenora::LongForecast> forecast = quenora::ForecastLong(
+        recorder.Slots(quenora::HistoryResolution::kHour), r.time, limitOf(r));
     if (each) {
       std::cout << r.time << ';';
       if (forecast) std::cout << forecast->untilLimit.count();
