@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Checks that the includes of src/ point one way:
 #
-#   util  <-  platform (interfaces)  <-  monitor, settings, tray, help, scan, history  <-  ui  <-  main.cpp
+#   util  <-  platform (interfaces)  <-  monitor, settings, tray, help, scan, history  <-  ui
+#         <-  main.cpp
 #
 # platform/win32 implements the interfaces: it includes util, platform and itself, and only
-# ui and main.cpp include it. monitor, settings, tray, help and scan don't include each other; the
-# window joins them. Only platform/win32, ui and main.cpp include the Windows headers.
+# ui and main.cpp include it. monitor, settings, tray, help, scan and history don't include each
+# other; the window joins them. Only platform/win32, ui and main.cpp include the Windows headers.
 #
 # Usage: tools/check-includes.sh [SRC_DIR]. Prints one line per include that points the wrong
 # way and exits with 1 when there is one.
@@ -13,7 +14,8 @@ set -uo pipefail
 src=${1:-$(cd "$(dirname "$0")/../src" && pwd)}
 
 # Layers, low to high; platform/win32 sits between the interfaces and the subsystems.
-#   util 0 | platform 10 | platform/win32 15 | monitor settings tray help scan history 20 | ui 30 | main 40
+#   util 0 | platform 10 | platform/win32 15 | monitor settings tray help scan history 20 |
+#   ui 30 | main 40
 layer_of() {
   case $1 in
     util/*) echo 0 ;;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,14 @@ struct CallProbe {
 // caller waiting for a long time.
 enum class DriveKind { LocalDisk, MayKeepWaiting };
 
+// What a drive is, whatever letter it has now: a local volume by the serial number its format
+// gave it and its file system, a network drive by the share it connects to.
+struct VolumeIdentity {
+  std::string remoteName;  // UTF-8, "\\server\share" for a network drive; empty for a local one
+  std::uint32_t serialNumber = 0;
+  std::string fileSystem;  // "NTFS", UTF-8
+};
+
 // The check cycle asks each drive on a thread of that drive's own, several drives at the same
 // time: implementations must allow that.
 class DiskSpaceApi {
@@ -53,6 +62,9 @@ class DiskSpaceApi {
   // Answers at once, from the system's own tables, without asking the drive or the network:
   // the check cycle asks it on the window's thread.
   virtual DriveKind KindOfDrive(std::string_view rootPath) = 0;
+  // The identity of the volume at `rootPath` ("C:\"); none when it can't be read. A network
+  // drive is named by its connection, without asking the server.
+  virtual std::optional<VolumeIdentity> IdentifyVolume(std::string_view rootPath) = 0;
 };
 
 }  // namespace quenora

@@ -102,6 +102,7 @@ class FakeDiskSpace : public DiskSpaceApi {
     const auto it = drives.find(std::string(rootPath.substr(0, 2)));
     return it == drives.end() ? DriveKind::MayKeepWaiting : it->second.kind;
   }
+  std::optional<VolumeIdentity> IdentifyVolume(std::string_view) override { return {}; }
 
   std::map<std::string, Drive> drives;
   CallProbe probe;

@@ -119,6 +119,7 @@ class SoakDiskSpace : public DiskSpaceApi {
   DriveKind KindOfDrive(std::string_view rootPath) override {
     return drives_[LetterSlot(rootPath)].real ? real_.KindOfDrive(rootPath) : DriveKind::LocalDisk;
   }
+  std::optional<VolumeIdentity> IdentifyVolume(std::string_view) override { return {}; }
 
   std::atomic<bool> realPass{true};
   std::atomic<char> slowOnce{'\0'};  // the drive whose next answer is slow

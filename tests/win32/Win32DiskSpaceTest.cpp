@@ -43,6 +43,11 @@ TEST_F(Win32DiskSpaceTest, NewerCallIsFoundAndBothCallsDescribeDriveC) {
       double(clusters.totalClusters) * clusters.sectorsPerCluster * clusters.bytesPerSector;
   EXPECT_GT(clusterTotal, 0);
   EXPECT_LE(clusterTotal, total);
+  // A local volume, known by its serial number and file system.
+  const std::optional<VolumeIdentity> volume = disks.IdentifyVolume("C:\\");
+  ASSERT_TRUE(volume);
+  EXPECT_EQ(volume->remoteName, "");
+  EXPECT_NE(volume->fileSystem, "");
 }
 
 TEST_F(Win32DiskSpaceTest, SystemDiskIsAskedDirectlyAndAnythingUnknownByAWorker) {
@@ -59,6 +64,7 @@ TEST_F(Win32DiskSpaceTest, LetterWithoutADriveFailsQuietly) {
   EXPECT_FALSE(disks.CallDiskFreeSpaceEx(kNoDrive).ok);
   EXPECT_FALSE(disks.CallDiskFreeSpace(kNoDrive).ok);
   EXPECT_EQ(disks.VolumeLabel("R:\\"), "");
+  EXPECT_FALSE(disks.IdentifyVolume("R:\\"));
 }
 
 TEST_F(Win32DiskSpaceTest, SystemWithoutTheNewerCallFallsBackToClusters) {

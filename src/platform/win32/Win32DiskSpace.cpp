@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/SystemLibraries.h"
 #include "platform/win32/WideText.h"
 
 namespace quenora::win32 {
@@ -165,6 +166,43 @@ DriveKind Win32DiskSpace::KindOfDrive(std::string_view rootPath) {
     default:  // removable media may be slow to answer
       return DriveKind::MayKeepWaiting;
   }
+}
+
+std::optional<VolumeIdentity> Win32DiskSpace::IdentifyVolume(std::string_view rootPath) {
+  // A network drive is the share it connects to, whatever its letter; the network library is
+  // loaded only when asked (it isn't one the loader takes from the system folder alone), and
+  // answers from the connection table without asking the server. A remembered connection that
+  // is down now still names its share.
+  using GetConnectionFn = DWORD(WINAPI*)(LPCWSTR, LPWSTR, LPDWORD);
+  static const GetConnectionFn getConnection = [] {
+    HMODULE mpr = LoadSystemLibrary(L"mpr.dll");
+    return mpr ? reinterpret_cast<GetConnectionFn>(
+                     reinterpret_cast<void (*)()>(GetProcAddress(mpr, "WNetGetConnectionW")))
+               : nullptr;
+  }();
+  VolumeIdentity identity;
+  if (getConnection && rootPath.size() >= 2 && rootPath[1] == ':') {
+    const wchar_t local[] = {static_cast<wchar_t>(rootPath[0]), L':', L'\0'};
+    wchar_t remote[1024] = {};
+    DWORD length = 1024;
+    const DWORD result = getConnection(local, remote, &length);
+    if (result == NO_ERROR || result == ERROR_CONNECTION_UNAVAIL) {
+      identity.remoteName = Narrow(remote);
+      if (!identity.remoteName.empty()) return identity;
+    }
+  }
+  // A local volume by the serial number its format wrote on it: it stays with the volume, under
+  // any letter and on any machine, where the volume's GUID path is made up by each machine that
+  // sees it.
+  DWORD serial = 0;
+  wchar_t fileSystem[MAX_PATH + 1] = {};
+  if (!GetVolumeInformationW(Widen(rootPath).c_str(), nullptr, 0, &serial, nullptr, nullptr,
+                             fileSystem, MAX_PATH + 1)) {
+    return std::nullopt;
+  }
+  identity.serialNumber = serial;
+  identity.fileSystem = Narrow(fileSystem);
+  return identity;
 }
 
 }  // namespace quenora::win32

@@ -18,6 +18,7 @@ class Win32DiskSpace : public DiskSpaceApi {
   DiskFreeSpaceAnswer CallDiskFreeSpace(std::string_view rootPath) override;
   std::string VolumeLabel(std::string_view rootPath) override;
   DriveKind KindOfDrive(std::string_view rootPath) override;
+  std::optional<VolumeIdentity> IdentifyVolume(std::string_view rootPath) override;
 
  private:
   using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,

@@ -1,0 +1,48 @@
+#pragma once
+// The recording of one volume's free space: readings consolidated into the slots of the three
+// rings, which go to the volume's history file.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "history/HistoryArchive.h"
+
+namespace quenora {
+
+class DriveHistory {
+ public:
+  // Records into the file at `path` (made there when missing); `volumeName` goes into a new
+  // file's header.
+  DriveHistory(HistoryFiles& files, std::string path, std::string volumeName);
+  ~DriveHistory();
+  DriveHistory(const DriveHistory&) = delete;
+  DriveHistory& operator=(const DriveHistory&) = delete;
+
+  // One reading at `utc` (seconds since 1970, UTC). A reading from before the newest slot (the
+  // clock was put back) is dropped.
+  void Record(std::int64_t utc, std::uint64_t freeBytes, std::uint64_t totalBytes);
+  // Writes what is not yet in the file and lets the file go (the next reading opens it again).
+  void Close();
+  // The slots of the ring's last round, oldest first, the open one as it stands.
+  std::vector<HistorySlot> Slots(HistoryResolution resolution);
+
+ private:
+  bool HaveArchive();
+  void WriteOut(std::int64_t utc);
+
+  HistoryFiles& files_;
+  std::string path_, volumeName_;
+  std::optional<HistoryArchive> archive_;
+  std::array<std::optional<HistorySlot>, 3> open_;
+  // Closed slots whose write failed, with their ring; written at the next chance.
+  std::vector<std::pair<HistoryResolution, HistorySlot>> unwritten_;
+  std::int64_t lastWrite_;
+  bool resumed_ = false;  // the file's newest slots were taken up (once: after that we wrote them)
+  bool dirty_ = false;    // readings not yet all in the file
+};
+
+}  // namespace quenora
