@@ -93,7 +93,7 @@ Reading ReadHeader(HistoryFile& file, std::string& volumeName) {
   if (file.Size() != HistoryFileSize()) return Reading::kForeign;
   Bytes header(kHeaderBytes);
   if (!file.ReadAt(0, header)) return Reading::kFailed;
-  const std::size_t length = Get(&header[40], 4);
+  const auto length = static_cast<std::size_t>(Get(&header[40], 4));
   const Bytes expected = Header(std::string(
       header.begin() + kNameOffset, header.begin() + kNameOffset + std::min(length, kNameBytes)));
   if (length > kNameBytes || header != expected) return Reading::kForeign;

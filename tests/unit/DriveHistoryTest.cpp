@@ -62,7 +62,6 @@ TEST_F(DriveHistoryTest, ReadingsOfAClockPutBackAreDropped) {
   history.Record(kMidnight + kHour, 500, 1000);
   history.Record(kMidnight + kHour - 10 * kMinute, 1, 1000);  // a slot before the newest
   history.Record(kMidnight + kHour + kMinute, 400, 1000);
-  history.Close();
   for (const R resolution : {R::kFiveMinutes, R::kHour, R::kDay}) {
     const std::int64_t start = resolution == R::kDay ? kMidnight : kMidnight + kHour;
     EXPECT_EQ(Stored(resolution), (std::vector<HistorySlot>{{start, 400, 500, 400, 1000, 2}}));
@@ -99,8 +98,7 @@ TEST_F(DriveHistoryTest, AFileThatIsNoHistoryOfOursIsSetAsideAndRecordingGoesOn)
   for (const std::vector<std::uint8_t>& bytes : foreign) {
     files.files[kPath] = std::make_shared<FakeHistoryFiles::Entry>(FakeHistoryFiles::Entry{bytes});
     DriveHistory(files, kPath, "C:\\").Record(kMidnight + kDay, 5, 9);
-    ASSERT_TRUE(files.files.count(std::string(kPath) + ".defekt"));
-    EXPECT_EQ(files.files[std::string(kPath) + ".defekt"]->bytes, bytes);
+    EXPECT_EQ(files.files.at(std::string(kPath) + ".defekt")->bytes, bytes);
     EXPECT_EQ(Starts(Stored(R::kDay)), std::vector<std::int64_t>{kDay});
   }
 }

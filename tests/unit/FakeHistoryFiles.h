@@ -52,12 +52,12 @@ class FakeHistoryFiles : public HistoryFiles {
     std::uint64_t Size() override { return entry_->bytes.size(); }
     bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
       if (offset + into.size() > entry_->bytes.size()) return false;
-      std::copy_n(entry_->bytes.begin() + offset, into.size(), into.begin());
+      std::copy_n(entry_->bytes.data() + offset, into.size(), into.data());
       return true;
     }
     bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
       if (failWrites_ || offset + bytes.size() > entry_->bytes.size()) return false;
-      std::copy(bytes.begin(), bytes.end(), entry_->bytes.begin() + offset);
+      std::copy(bytes.begin(), bytes.end(), entry_->bytes.data() + offset);
       return true;
     }
     bool Flush() override { return !failWrites_; }
