@@ -4,6 +4,7 @@
 
 #include <psapi.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -127,6 +128,24 @@ std::uint64_t SumCommittedPrivate() {
 
 }  // namespace
 
+HeapBytes ReadHeapBytes() {
+  // The heaps' own list, walked with each one locked; nothing here allocates, so the count
+  // does not count itself.
+  HANDLE heaps[64];
+  const DWORD count = GetProcessHeaps(64, heaps);
+  HeapBytes bytes;
+  for (DWORD i = 0; i < count && i < 64; ++i) {
+    if (!HeapLock(heaps[i])) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heaps[i], &entry)) {
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes.busy += entry.cbData;
+      if (entry.wFlags & PROCESS_HEAP_REGION) bytes.committed += entry.Region.dwCommittedSize;
+    }
+    HeapUnlock(heaps[i]);
+  }
+  return bytes;
+}
+
 long GdiObjectCount() {
   const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   gdiFromSystem = count != 0;
@@ -163,7 +182,44 @@ ProcessCounters ReadProcessCounters() {
   counters.userObjects = UserObjectCount();
   counters.kernelHandles = KernelHandleCount();
   counters.privateBytes = PrivateBytes();
+  const HeapBytes heap = ReadHeapBytes();
+  counters.heapBusyBytes = heap.busy;
+  counters.heapCommittedBytes = heap.committed;
   return counters;
+}
+
+std::size_t CommittedPrivateRegions(std::span<MemoryRegion> regions) {
+  std::size_t count = 0;
+  MEMORY_BASIC_INFORMATION region{};
+  const char* address = nullptr;
+  while (VirtualQuery(address, &region, sizeof region) == sizeof region) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE && count < regions.size()) {
+      regions[count++] = {reinterpret_cast<std::uintptr_t>(region.BaseAddress),
+                          reinterpret_cast<std::uintptr_t>(region.AllocationBase),
+                          region.RegionSize};
+    }
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= address) break;
+    address = next;
+  }
+  return count;
+}
+
+std::string RegionsGrown(std::span<const MemoryRegion> before, std::span<const MemoryRegion> now) {
+  std::string text;
+  for (const MemoryRegion& region : now) {
+    std::size_t had = 0;
+    for (const MemoryRegion& old : before) {
+      if (old.base == region.base) had = old.size;
+    }
+    if (region.size <= had) continue;
+    char line[120];
+    std::snprintf(line, sizeof line, "  %#llx (allocated at %#llx): %zu bytes, before %zu\n",
+                  static_cast<unsigned long long>(region.base),
+                  static_cast<unsigned long long>(region.allocationBase), region.size, had);
+    text += line;
+  }
+  return text;
 }
 
 std::string CounterSources() {
@@ -179,7 +235,9 @@ std::string ToString(const ProcessCounters& counters) {
   return "GDI " + std::to_string(counters.gdiObjects) + ", USER " +
          std::to_string(counters.userObjects) + ", handles " +
          std::to_string(counters.kernelHandles) + ", private bytes " +
-         std::to_string(counters.privateBytes);
+         std::to_string(counters.privateBytes) + ", heap busy bytes " +
+         std::to_string(counters.heapBusyBytes) + " in " +
+         std::to_string(counters.heapCommittedBytes) + " committed";
 }
 
 }  // namespace quenora::win32

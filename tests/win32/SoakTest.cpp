@@ -35,6 +35,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "ProcessCounters.h"
 #include "monitor/CheckCycle.h"
@@ -220,15 +221,20 @@ TEST(ProcessCountersTest, EachCountSeesWhatTheProcessTakesAndGivesBack) {
     for (auto& event : events) event.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     void* block = VirtualAlloc(nullptr, 1 << 20, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     ASSERT_NE(block, nullptr);
+    std::vector<std::unique_ptr<char[]>> small(100);  // through the C++ heap, as the program's
+    for (auto& bytes : small) bytes = std::make_unique<char[]>(40);
     const ProcessCounters holding = ReadProcessCounters();
     // An icon is one USER object holding its own bitmaps; a megabyte committed is one more.
     EXPECT_EQ(holding.userObjects - before.userObjects, 10);
     EXPECT_GE(holding.gdiObjects - before.gdiObjects, 20);
     EXPECT_EQ(holding.kernelHandles - before.kernelHandles, 10);
     EXPECT_GE(holding.privateBytes - before.privateBytes, 1u << 20);
+    EXPECT_GE(holding.heapBusyBytes - before.heapBusyBytes, 100u * 40 + 100 * sizeof(void*));
+    EXPECT_GE(holding.heapCommittedBytes, holding.heapBusyBytes);
     VirtualFree(block, 0, MEM_RELEASE);
   }
   const ProcessCounters after = ReadProcessCounters();
+  EXPECT_EQ(after.heapBusyBytes, before.heapBusyBytes);
   EXPECT_EQ(after.userObjects, before.userObjects);
   EXPECT_EQ(after.gdiObjects, before.gdiObjects);
   EXPECT_EQ(after.kernelHandles, before.kernelHandles);
@@ -351,8 +357,13 @@ TEST_F(SoakTest, HundredThousandAlarmCyclesLeaveNothingBehind) {
     Cycle(index);
   }
   const ProcessCounters baseline = CountersWithoutWorkers();
+  static std::array<MemoryRegion, 8192> before, now;
+  const std::size_t regionsBefore = CommittedPrivateRegions(before);
   for (; index < kCycles; ++index) Cycle(index);
   const ProcessCounters end = CountersWithoutWorkers();
+  const std::size_t regionsNow = CommittedPrivateRegions(now);
+  const std::string grown =
+      RegionsGrown(std::span(before).first(regionsBefore), std::span(now).first(regionsNow));
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
 
@@ -377,9 +388,8 @@ TEST_F(SoakTest, HundredThousandAlarmCyclesLeaveNothingBehind) {
   EXPECT_EQ(disks_.realLabels.load(), 2 * kRealPasses);
   EXPECT_EQ(system_.beeps, static_cast<long>(kCycles / 2) * (kMaxDrives - firstAlarm_ + 1));
 
-  // Exactly equal, memory too: a cycle that gives back all it takes leaves the heap's committed
-  // memory as it was. The heap commits 64 KB at a time, so a leak has to add up to that before
-  // it shows; 8 bytes a cycle do (3 MB over the soak), as do 16 bytes in every real pass.
+  // Exactly equal, the heap's blocks too: a cycle that gives back all it takes leaves the
+  // heaps holding the same bytes, and a leak of a single byte a cycle shows.
   EXPECT_EQ(end.gdiObjects, baseline.gdiObjects);
   EXPECT_EQ(end.userObjects, baseline.userObjects);
   // Kernel handles: the drive workers and the window's thread share locks of the system's,
@@ -388,7 +398,18 @@ TEST_F(SoakTest, HundredThousandAlarmCyclesLeaveNothingBehind) {
   // others). Two at most is that; a leak in a cycle adds tens of thousands.
   EXPECT_GE(end.kernelHandles, baseline.kernelHandles);
   EXPECT_LE(end.kernelHandles, baseline.kernelHandles + 2);
-  EXPECT_EQ(end.privateBytes, baseline.privateBytes);
+  EXPECT_EQ(end.heapBusyBytes, baseline.heapBusyBytes);
+  // The rest of the memory: what the heaps commit for their blocks is left out, since it stays at
+  // the most they once held, as does the memory wine keeps for threads that have ended, for the
+  // next ones to take (64 KB a thread). On a loaded machine, a worker may still be leaving as
+  // the next one starts, so the process may once have held a thread or two more than before
+  // the baseline, with no block more in use (seen: +64 KB and +128 KB beside the heap in runs
+  // where the heap's busy bytes stayed exact). Four such blocks are allowed; a leak outside
+  // the heaps comes in pages of 4 KB, and leaked in every real pass it would be 80 MB.
+  const std::uint64_t otherBefore = baseline.privateBytes - baseline.heapCommittedBytes;
+  const std::uint64_t otherAfter = end.privateBytes - end.heapCommittedBytes;
+  EXPECT_LE(otherAfter, otherBefore + 4 * 65536);
+  if (otherAfter != otherBefore) std::printf("committed private regions grown:\n%s", grown.c_str());
 }
 
 }  // namespace
