@@ -73,10 +73,6 @@ struct FindTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE h) { FindClose(h); }
 };
-struct FileTraits {
-  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { CloseHandle(h); }
-};
 struct CursorTraits {
   static HCURSOR Invalid() { return nullptr; }
   static void Close(HCURSOR h) { DestroyCursor(h); }
@@ -92,6 +88,5 @@ using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
-using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 
 }  // namespace quenora::win32
