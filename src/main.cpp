@@ -9,6 +9,7 @@
 #include "platform/win32/SystemLibraries.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32HistoryFiles.h"
 #include "platform/win32/Win32LogicalDrives.h"
 #include "platform/win32/Win32NotifyArea.h"
 #include "platform/win32/Win32Registry.h"
@@ -44,10 +45,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   quenora::win32::Win32RegistryCalls registryCalls;
   quenora::win32::Win32Files files;
   quenora::win32::Win32LogicalDrives logicalDrives;
-  quenora::win32::Form1Services services{disks,         notifyArea, system, registry, shell,
-                                         registryCalls, files,      logicalDrives};
-  services.startedWithWindows = quenora::HasAutostartSwitch(quenora::Utf16ToUtf8(
-      reinterpret_cast<const char16_t*>(commandLine ? commandLine : L"")));
+  quenora::win32::Win32HistoryFiles historyFiles;
+  quenora::win32::Form1Services services{disks, notifyArea,    system, registry,
+                                         shell, registryCalls, files,  logicalDrives};
+  services.historyFiles = &historyFiles;
+  services.startedWithWindows = quenora::HasAutostartSwitch(
+      quenora::Utf16ToUtf8(reinterpret_cast<const char16_t*>(commandLine ? commandLine : L"")));
   quenora::win32::Form1 form(services);
   // Not loaded: the window couldn't be made, or another instance runs and said so.
   if (!form.Load(instance)) return 0;

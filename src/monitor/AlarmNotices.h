@@ -22,8 +22,8 @@ inline constexpr std::size_t kNoticeTextLength = 255;
 
 struct Notice {
   // What it is about: the drive is below its limit, below its early level, on its way below
-  // its limit, or no longer readable.
-  enum class Kind { LowSpace, Early, Approach, Unreachable };
+  // its limit, or no longer readable; or its recorded history foresees it full within days.
+  enum class Kind { LowSpace, Early, Approach, Unreachable, LongForecast };
   Kind kind = Kind::LowSpace;
   std::uint32_t iconId = 0;  // the tray icon it comes from: the drive's list position
   std::string title;

@@ -42,7 +42,8 @@ std::vector<DriveEntry> RefreshedDriveEntries(const std::vector<DriveEntry>& sho
 }
 
 std::string DriveStatusText(const DriveReading& reading, std::optional<std::chrono::seconds> left,
-                            std::string_view decimalSeparator) {
+                            std::string_view decimalSeparator,
+                            std::optional<std::chrono::seconds> longLeft) {
   switch (reading.state) {
     case DriveReading::State::Waiting:
       return {};
@@ -52,7 +53,9 @@ std::string DriveStatusText(const DriveReading& reading, std::optional<std::chro
       break;
   }
   // The forecast goes first: where the column is too narrow for all, it is what matters most.
-  std::string text = left ? TimeLeftShortText(*left) + ", " : std::string();
+  std::string text = left       ? TimeLeftShortText(*left) + ", "
+                     : longLeft ? LongTimeLeftShortText(*longLeft) + ", "
+                                : std::string();
   text += SizeText(reading.freeBytes, decimalSeparator);
   if (reading.totalBytes > 0) {
     text += " = " +
@@ -76,7 +79,8 @@ std::string WithOwnLevels(std::string_view state, const std::optional<DriveLevel
 
 std::vector<std::string> DriveStateTexts(const OptionsValues& options, const CheckCycle& cycle,
                                          const DriveForecasts& forecasts,
-                                         std::string_view decimalSeparator) {
+                                         std::string_view decimalSeparator,
+                                         DriveHistories* histories, std::int64_t utc) {
   std::vector<std::string> states;
   const DriveLimits limits = cycle.Limits();
   for (const DriveEntry& entry : options.drives) {
@@ -84,9 +88,15 @@ std::vector<std::string> DriveStateTexts(const OptionsValues& options, const Che
     const std::int32_t number = letter % 64;
     // A drive not watched waits for nothing and has no state.
     const DriveReading reading = cycle.ReadingOf(letter);
+    std::optional<std::chrono::seconds> longLeft;
+    if (histories && letter) {
+      if (const std::optional<LongForecast> forecast = histories->LongForecastOf(letter, utc)) {
+        longLeft = forecast->untilLimit;
+      }
+    }
     std::string state = DriveStatusText(
         reading, forecasts.TimeUntilBelow(number, limits.LimitBytes(number, reading.totalBytes)),
-        decimalSeparator);
+        decimalSeparator, longLeft);
     if (number >= 1 && number <= 26) {
       const std::size_t slot = static_cast<std::size_t>(number - 1);
       state = WithOwnLevels(state, options.driveLimits[slot], options.driveWarnings[slot],

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <chrono>
 #include <utility>
 
 #include "platform/win32/UiParts.h"
@@ -25,6 +26,13 @@ using namespace form1;
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"QuenoraForm1";
+
+// The recorded histories place their slots by the world's time, not the local one.
+std::int64_t UtcNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
 constexpr std::string_view kOSFat32SupportKey = "OSFat32Support";
 constexpr std::string_view kAlreadyRunningTemplate =
     "%1 wird bereits ausgef\xC3\xBChrt. Klicken Sie auf das %1-Icon\\nin der Task-Leiste, um zu "
@@ -54,7 +62,15 @@ Form1::Form1(Form1Services services)
       routing_(tray_, view_, services.shell, *this),
       autostart_(services.registryCalls, services.files, services.system),
       help_(services.shell, services.files, services.system),
-      history_(*this, services.history, services.system),
+      histories_(services.historyFiles ? std::make_optional<DriveHistories>(
+                                             *services.historyFiles, *services.disks, cycle_,
+                                             services.system.DecimalSeparator())
+                                       : std::nullopt),
+      history_(*this,
+               services.history ? services.history
+               : histories_     ? &*histories_
+                                : nullptr,
+               services.system),
       scans_(*this, services.folders, *services.disks, services.shell, services.system, cycle_,
              &history_) {}
 
@@ -292,6 +308,7 @@ void Form1::Form_Unload() {
   unloaded_ = true;
   services_.system.owner = nullptr;
   scans_.Stop();
+  if (histories_) histories_->Close();
   // A burst of volumes still settling would make the icons anew after they left.
   KillTimer(hWnd(), kVolumeTimerId);
   SetTimer1Enabled(false);
@@ -384,6 +401,13 @@ void Form1::ShowScan(char letter) {
 }
 
 bool Form1::ShowNoticeDetails(std::int32_t iconId) {
+  // The long forecast's notice opens the drive's history, which it is drawn from.
+  if (view_.LastNoticeForeseesFull(static_cast<std::uint32_t>(iconId))) {
+    if (const std::optional<std::string> drive = DriveNameAtPosition(drives_, iconId)) {
+      history_.ShowHistory((*drive)[0]);
+      return true;
+    }
+  }
   return scans_.NoticeClicked(iconId,
                               view_.LastNoticeAboutSpace(static_cast<std::uint32_t>(iconId)));
 }
@@ -476,6 +500,7 @@ void Form1::VolumesSettled() {
     // The next tick comes one whole interval after this check.
     SetTimer1Interval(timerInterval_);
   }
+  if (histories_) histories_->VolumesChanged();
   options_.drives =
       RefreshedDriveEntries(options_.drives, DriveListEntries(services_.logicalDrives), drives_);
   pages_.Show(options_);
@@ -484,12 +509,18 @@ void Form1::VolumesSettled() {
 
 void Form1::ShowDriveStates() {
   if (!PagesBuilt()) return;
-  pages_.Drives().ShowStates(
-      DriveStateTexts(options_, cycle_, view_.Forecasts(), services_.system.DecimalSeparator()));
+  pages_.Drives().ShowStates(DriveStateTexts(options_, cycle_, view_.Forecasts(),
+                                             services_.system.DecimalSeparator(),
+                                             histories_ ? &*histories_ : nullptr, UtcNow()));
 }
 
 void Form1::Timer1_Timer() {
   view_.UpdateIcons();
+  if (histories_) {
+    const std::int64_t now = UtcNow();
+    histories_->Record(now);
+    view_.ShowNotices(histories_->LongForecastNotices(now));
+  }
   scans_.CheckDone(view_.Forecasts());
   // The states follow each check while the window is shown; a hidden one catches up as it
   // shows.

@@ -15,6 +15,7 @@
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
 #include "monitor/VolumeChanges.h"
+#include "platform/HistoryFiles.h"
 #include "platform/LogicalDrives.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -27,6 +28,7 @@
 #include "tray/TrayIconSet.h"
 #include "tray/TrayRouting.h"
 #include "ui/ApplyOptions.h"
+#include "ui/DriveHistories.h"
 #include "ui/Form1Layout.h"
 #include "ui/HistoryWindow.h"
 #include "ui/InfoForm.h"
@@ -52,7 +54,9 @@ struct Form1Services {
   LogicalDrives& logicalDrives;
   // Lists folders for the scans of the drives; none: the system's own.
   std::shared_ptr<FolderListing> folders = nullptr;
-  // The drives' recorded histories; none: the history windows show nothing recorded.
+  // Where the drives' histories are kept; none: nothing is recorded.
+  HistoryFiles* historyFiles = nullptr;
+  // The drives' recorded histories as the windows show them; none: those of `historyFiles`.
   HistorySource* history = nullptr;
   // Started by the autostart entry ("/AUTOSTART" on the command line).
   bool startedWithWindows = false;
@@ -199,7 +203,8 @@ class Form1 final : public Window, private CheckTimer, private TrayMenuHost {
   OptionsPages pages_{*this};
   VolumeAction volumeAction_ = VolumeAction::Nothing;
   std::unique_ptr<InfoForm> info_;
-  HistoryWindows history_;  // before the scans, whose window opens it
+  std::optional<DriveHistories> histories_;  // with services_.historyFiles
+  HistoryWindows history_;                   // before the scans, whose window opens it
   ScanCoordinator scans_;
   UINT timerInterval_ = 2000;  // as designed, until the settings set it
   bool timerEnabled_ = false;

@@ -24,6 +24,10 @@ void TrayView::UpdateIcons() {
       forecasts_->Observe(DriveForecasts::Clock::now(), checkInterval_, cycle_.Drives(),
                           cycle_.Readings(), cycle_.Limits(), system_);
   notices.insert(notices.end(), ahead.begin(), ahead.end());
+  ShowNotices(std::move(notices));
+}
+
+void TrayView::ShowNotices(std::vector<Notice> notices) {
   if (!NotifyEnabled) return;
   for (Notice& notice : notices) {
     const bool early = notice.kind == Notice::Kind::Early || notice.kind == Notice::Kind::Approach;
@@ -41,6 +45,10 @@ void TrayView::UpdateIcons() {
     if (notice.iconId < lastNotice_.size()) lastNotice_[notice.iconId] = notice.kind;
     tray_.ShowNotice(notice.iconId, notice.title, notice.text);
   }
+}
+
+bool TrayView::LastNoticeForeseesFull(std::uint32_t iconId) const {
+  return iconId < lastNotice_.size() && lastNotice_[iconId] == Notice::Kind::LongForecast;
 }
 
 bool TrayView::LastNoticeAboutSpace(std::uint32_t iconId) const {

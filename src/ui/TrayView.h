@@ -96,6 +96,10 @@ class TrayView final : public MonitoredDrives, public TrayIconDrives {
   // Whether the last notification shown from icon `iconId` was about the drive's space (below
   // its limit or early level, or on its way there), not about its being gone.
   bool LastNoticeAboutSpace(std::uint32_t iconId) const;
+  // Whether the last notice of the icon was the long forecast's.
+  bool LastNoticeForeseesFull(std::uint32_t iconId) const;
+  // Shows `notices` where notifications are wanted, and remembers their kinds.
+  void ShowNotices(std::vector<Notice> notices);
 
   // The monitored drives' histories and forecasts, fed by every cycle.
   const DriveForecasts& Forecasts();

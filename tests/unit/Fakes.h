@@ -102,9 +102,13 @@ class FakeDiskSpace : public DiskSpaceApi {
     const auto it = drives.find(std::string(rootPath.substr(0, 2)));
     return it == drives.end() ? DriveKind::MayKeepWaiting : it->second.kind;
   }
-  std::optional<VolumeIdentity> IdentifyVolume(std::string_view) override { return {}; }
+  std::optional<VolumeIdentity> IdentifyVolume(std::string_view rootPath) override {
+    const auto it = volumes.find(std::string(rootPath.substr(0, 2)));
+    return it == volumes.end() ? std::nullopt : std::optional<VolumeIdentity>(it->second);
+  }
 
   std::map<std::string, Drive> drives;
+  std::map<std::string, VolumeIdentity> volumes;  // by drive ("G:")
   CallProbe probe;
   DiskFreeSpaceAnswer clusterAnswer;
   std::vector<std::string> probedDirectories, exCalls, clusterCalls, labelReads, kindReads;
