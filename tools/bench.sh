@@ -122,10 +122,10 @@ for build in "${builds[@]}"; do
 done
 
 echo "=== size of Quenora.exe ==="
-limit=$((400 * 1024))
+limit=$((460 * 1024))
 for build in "${builds[@]}"; do
   size=$(stat -c %s "build/$build/Quenora.exe")
-  if ((size < limit)); then verdict="under 400 KB"; else verdict="NOT under 400 KB"; fi
+  if ((size < limit)); then verdict="under 460 KB"; else verdict="NOT under 460 KB"; fi
   awk -v name="build/$build/Quenora.exe" -v size="$size" -v verdict="$verdict" \
     'BEGIN { printf "%s  %d bytes (%.1f KB)  %s\n", name, size, size / 1024, verdict }'
 done
