@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 #include "monitor/AlarmNotices.h"
@@ -36,6 +37,8 @@ struct Case {
   double tolerance = 0.03;
   std::function<double(int h)> totalGB = [](int) { return 500.0; };
 };
+// The case by its name in the test's name, not as bytes.
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
