@@ -388,8 +388,7 @@ TEST_F(SoakTest, HundredThousandAlarmCyclesLeaveNothingBehind) {
   EXPECT_EQ(disks_.realLabels.load(), 2 * kRealPasses);
   EXPECT_EQ(system_.beeps, static_cast<long>(kCycles / 2) * (kMaxDrives - firstAlarm_ + 1));
 
-  // Exactly equal, the heap's blocks too: a cycle that gives back all it takes leaves the
-  // heaps holding the same bytes, and a leak of a single byte a cycle shows.
+  // Exactly equal: a cycle that gives back all it takes leaves the objects as they were.
   EXPECT_EQ(end.gdiObjects, baseline.gdiObjects);
   EXPECT_EQ(end.userObjects, baseline.userObjects);
   // Kernel handles: the drive workers and the window's thread share locks of the system's,
@@ -398,7 +397,12 @@ TEST_F(SoakTest, HundredThousandAlarmCyclesLeaveNothingBehind) {
   // others). Two at most is that; a leak in a cycle adds tens of thousands.
   EXPECT_GE(end.kernelHandles, baseline.kernelHandles);
   EXPECT_LE(end.kernelHandles, baseline.kernelHandles + 2);
-  EXPECT_EQ(end.heapBusyBytes, baseline.heapBusyBytes);
+  // The heaps' busy bytes within a kilobyte: the real drives' free space goes on changing while
+  // the soak runs, and the texts that say it grow or shrink by a character (seen: one byte
+  // less). A byte lost in every cycle adds 99,000.
+  const std::uint64_t busyDifference = std::max(end.heapBusyBytes, baseline.heapBusyBytes) -
+                                       std::min(end.heapBusyBytes, baseline.heapBusyBytes);
+  EXPECT_LE(busyDifference, 1024u);
   // The rest of the memory: what the heaps commit for their blocks is left out, since it stays at
   // the most they once held, as does the memory wine keeps for threads that have ended, for the
   // next ones to take (64 KB a thread). On a loaded machine, a worker may still be leaving as
