@@ -298,25 +298,23 @@ bool HistoryWindow::Form_Load() {
 std::int64_t HistoryWindow::Local(std::int64_t utc) const {
   // Offsets change at whole hours.
   const std::int64_t hour = utc >= 0 ? utc / 3600 : (utc - 3599) / 3600;
-  auto known = offsets_.find(hour);
-  if (known == offsets_.end()) {
-    if (offsets_.size() > 100000) offsets_.clear();
+  HourOffset& known = offsets_[static_cast<std::size_t>(hour) % offsets_.size()];
+  if (known.hour != hour) {
     // Seconds from 1970 and a FILETIME's 100 ns from 1601.
     constexpr std::int64_t kFrom1601 = 11644473600LL;
     const auto ticks = static_cast<ULONGLONG>((hour * 3600 + kFrom1601) * 10000000LL);
     FILETIME utcFile{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}, localFile{};
     SYSTEMTIME utcTime{}, local{};
-    std::int64_t offset = 0;
+    known = {hour, 0};
     if (FileTimeToSystemTime(&utcFile, &utcTime) &&
         SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &local) &&
         SystemTimeToFileTime(&local, &localFile)) {
       const ULONGLONG back =
           (static_cast<ULONGLONG>(localFile.dwHighDateTime) << 32) | localFile.dwLowDateTime;
-      offset = static_cast<std::int64_t>(back / 10000000ULL) - kFrom1601 - hour * 3600;
+      known.offset = static_cast<std::int64_t>(back / 10000000ULL) - kFrom1601 - hour * 3600;
     }
-    known = offsets_.emplace(hour, offset).first;
   }
-  return utc + known->second;
+  return utc + known.offset;
 }
 
 const std::vector<HistorySlot>& HistoryWindow::Shown() const {
