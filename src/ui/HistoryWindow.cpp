@@ -273,8 +273,7 @@ void HistoryWindow::ShowData(HistoryData data) {
     }
   }
   FillWeekChange(facts, rings_[static_cast<int>(HistoryResolution::kHour)]);
-  summary_ = HistorySummaryText(
-      facts, [this](std::int64_t t) { return Local(t); }, separator_);
+  summary_ = HistorySummaryText(facts, Clock(), separator_);
   if (!hWnd()) {
     LoadCommonControls();
     if (!Load()) return;
@@ -343,10 +342,7 @@ void HistoryWindow::ChooseRange(HistoryRange range) {
 
 void HistoryWindow::Choose(std::optional<std::size_t> slot) {
   chosen_ = slot;
-  const std::string text = slot ? SlotText(
-                                      Shown()[*slot], resolution_,
-                                      [this](std::int64_t t) { return Local(t); }, separator_)
-                                : "";
+  const std::string text = slot ? SlotText(Shown()[*slot], resolution_, Clock(), separator_) : "";
   SetWindowTextW(Control(kValueLbl), Widen(text).c_str());
   InvalidateRect(Control(kChart), nullptr, FALSE);
 }
@@ -434,7 +430,6 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
   const Plot plot = PlotOf(client, dc);
   const RECT& a = plot.area;
   const int line = std::max(1, Dpi() / 96);
-  const auto local = [this](std::int64_t t) { return Local(t); };
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
 
@@ -449,7 +444,7 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
   }
   const int most =
       std::max(2, static_cast<int>((a.right - a.left) / (metrics.tmAveCharWidth * 12)));
-  for (const AxisTick& tick : TimeTicks(span_, local, most)) {
+  for (const AxisTick& tick : TimeTicks(span_, Clock(), most)) {
     const int x = plot.X(tick.at);
     MoveToEx(dc, x, a.top, nullptr);
     LineTo(dc, x, a.bottom + Px(45));
@@ -692,7 +687,7 @@ void HistoryWindow::CsvBtn_Click() {
   dialog.Flags =
       OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
   if (!save(&dialog)) return;
-  const std::string text = HistoryCsv(Shown(), span_, [this](std::int64_t t) { return Local(t); });
+  const std::string text = HistoryCsv(Shown(), span_, Clock());
   UniqueFile file(
       CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;

@@ -98,6 +98,12 @@ class HistoryWindow final : public Window {
   void ChooseRange(HistoryRange range);
   void Choose(std::optional<std::size_t> slot);
   std::int64_t Local(std::int64_t utc) const;
+  LocalClock Clock() const {
+    return {[](const void* self, std::int64_t utc) {
+              return static_cast<const HistoryWindow*>(self)->Local(utc);
+            },
+            this};
+  }
 
   SystemServices& system_;
   HistoryData data_;
