@@ -5,6 +5,7 @@
 
 #include "util/ExactDecimal.h"
 #include "util/SizeText.h"
+#include "util/Text.h"
 
 namespace quenora {
 
@@ -57,19 +58,17 @@ Civil CivilOf(std::int64_t seconds) {
 }
 
 std::string Two(int value) {
-  return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+  return IntText(value % 100, 2);
 }
 
 std::string DateText(const Civil& c, bool weekday, bool year) {
-  static constexpr const char* kWeekdays[] = {"Mo", "Di", "Mi", "Do", "Fr", "Sa", "So"};
-  std::string text = weekday ? std::string(kWeekdays[c.weekday]) + " " : "";
-  text += std::to_string(c.day) + "." + std::to_string(c.month) + ".";
-  if (year) text += std::to_string(c.year);
-  return text;
+  static constexpr const char* kWeekdays[] = {"Mo ", "Di ", "Mi ", "Do ", "Fr ", "Sa ", "So "};
+  return Cat({weekday ? kWeekdays[c.weekday] : "", IntText(c.day), ".", IntText(c.month), ".",
+              year ? IntText(c.year) : ""});
 }
 
 std::string ClockOf(const Civil& c) {
-  return Two(c.hour) + ":" + Two(c.minute);
+  return Cat({Two(c.hour), ":", Two(c.minute)});
 }
 
 std::string Decimal(double value, int decimals, std::string_view separator) {
@@ -186,9 +185,9 @@ std::vector<AxisTick> TimeTicks(TimeSpan span, const LocalClock& local, int most
     const Civil c = CivilOf(localMark);
     std::string text;
     if (step->unit == Unit::kYear) {
-      text = std::to_string(c.year);
+      text = IntText(c.year);
     } else if (step->unit == Unit::kMonth) {
-      text = std::string(kMonths[c.month - 1]) + " " + std::to_string(c.year);
+      text = Cat({kMonths[c.month - 1], " ", IntText(c.year)});
     } else if (step->unit == Unit::kHour && c.hour != 0) {
       text = ClockOf(c);
     } else {
@@ -220,7 +219,7 @@ std::vector<AxisTick> SizeTicks(double high, int most, std::string_view decimalS
     const double value = i * step;
     // "1 GB" beside "1,5 GB": a whole value needs no decimals.
     const int shown = value == std::floor(value) ? 0 : decimals;
-    ticks.push_back({value * scale, Decimal(value, shown, decimalSeparator) + unit.text.data()});
+    ticks.push_back({value * scale, Cat({Decimal(value, shown, decimalSeparator), unit.text})});
   }
   return ticks;
 }
@@ -231,7 +230,7 @@ std::string DayText(std::int64_t localSeconds, bool withYear) {
 
 std::string DayClockText(std::int64_t localSeconds, bool withYear) {
   const Civil c = CivilOf(localSeconds);
-  return DateText(c, true, withYear) + " " + ClockOf(c);
+  return Cat({DateText(c, true, withYear), " ", ClockOf(c)});
 }
 
 std::optional<std::size_t> SlotNear(const std::vector<HistorySlot>& slots, std::int64_t at) {
@@ -253,7 +252,7 @@ std::string SlotText(const HistorySlot& slot, HistoryResolution resolution, cons
   const std::string when = resolution == HistoryResolution::kDay
                                ? DayText(slot.start, true)
                                : DayClockText(local(slot.start), false);
-  return when + ": " + SizeText(static_cast<double>(slot.lastFree), decimalSeparator) + " frei";
+  return Cat({when, ": ", SizeText(static_cast<double>(slot.lastFree), decimalSeparator), " frei"});
 }
 
 void FillWeekChange(HistorySummaryFacts& facts, const std::vector<HistorySlot>& hourly) {
@@ -274,33 +273,30 @@ std::string HistorySummaryText(const HistorySummaryFacts& facts, const LocalCloc
   std::string text;
   if (facts.recordedSince) {
     const Civil c = CivilOf(local(*facts.recordedSince));
-    text = "Aufgezeichnet seit " + DateText(c, false, true) + " " + ClockOf(c) + ".";
+    text = Cat({"Aufgezeichnet seit ", DateText(c, false, true), " ", ClockOf(c), "."});
   }
+  const auto more = [](double bytes) { return bytes < 0 ? " weniger frei" : " mehr frei"; };
   std::string change;
   if (facts.weekChange) {
-    change = "seit einer Woche " + size(*facts.weekChange) +
-             (*facts.weekChange < 0 ? " weniger frei" : " mehr frei");
+    change = Cat({"seit einer Woche ", size(*facts.weekChange), more(*facts.weekChange)});
   }
   if (facts.bytesPerDay) {
-    change += change.empty()
-                  ? "etwa " + size(*facts.bytesPerDay) +
-                        (*facts.bytesPerDay < 0 ? " weniger frei" : " mehr frei") + " pro Tag"
-                  : ", etwa " + size(*facts.bytesPerDay) + " pro Tag";
+    const bool alone = change.empty();
+    change += Cat({alone ? "etwa " : ", etwa ", size(*facts.bytesPerDay),
+                   alone ? more(*facts.bytesPerDay) : "", " pro Tag"});
   }
-  std::string limit = facts.limitText.empty() ? "" : "Alarmgrenze: " + facts.limitText;
-  std::string forecast;
+  std::string limit = facts.limitText.empty() ? "" : Cat({"Alarmgrenze: ", facts.limitText});
+  std::string sentence = change;
   if (!facts.timeLeftText.empty()) {
-    forecast = "voraussichtlich voll " + facts.timeLeftText;
-    if (!limit.empty()) forecast += " (" + limit + ")";
+    sentence += Cat({sentence.empty() ? "" : "; ", "voraussichtlich voll ", facts.timeLeftText,
+                     limit.empty() ? "" : " (", limit, limit.empty() ? "" : ")"});
     limit.clear();
   }
-  std::string sentence = change;
-  if (!forecast.empty()) sentence += (sentence.empty() ? "" : "; ") + forecast;
   for (std::string* part : {&sentence, &limit}) {
     if (part->empty()) continue;
     char& first = (*part)[0];
     if (first >= 'a' && first <= 'z') first = static_cast<char>(first - 'a' + 'A');
-    text += (text.empty() ? "" : " ") + *part + ".";
+    text += Cat({text.empty() ? "" : " ", *part, "."});
   }
   return text;
 }
@@ -315,9 +311,10 @@ std::string HistoryCsv(const std::vector<HistorySlot>& slots, TimeSpan span,
     const Civil c = CivilOf(local(slot.start));
     const double free = static_cast<double>(slot.lastFree);
     const double total = static_cast<double>(slot.total);
-    text += std::to_string(c.year) + "-" + Two(c.month) + "-" + Two(c.day) + " " + ClockOf(c);
+    text += Cat({IntText(c.year), "-", Two(c.month), "-", Two(c.day), " ", ClockOf(c)});
     for (const double bytes : {free, std::max(total - free, 0.0), total}) {
-      text += ";" + Decimal(bytes / kGB, 3, ",");
+      text += ';';
+      text += Decimal(bytes / kGB, 3, ",");
     }
     text += "\r\n";
   }
@@ -325,15 +322,15 @@ std::string HistoryCsv(const std::vector<HistorySlot>& slots, TimeSpan span,
 }
 
 std::string HistoryTitle(char letter, std::string_view label) {
-  std::string text = "Verlauf von " + std::string{letter, ':'};
-  if (!label.empty()) text += " \xC2\xBB" + std::string(label) + "\xC2\xAB";
-  return text;
+  const char drive[] = {letter, ':'};
+  return label.empty() ? Cat({"Verlauf von ", {drive, 2}})
+                       : Cat({"Verlauf von ", {drive, 2}, " \xC2\xBB", label, "\xC2\xAB"});
 }
 
 std::string HistoryFileName(char letter, std::int64_t localNow) {
   const Civil c = CivilOf(localNow);
-  return "Verlauf " + std::string{letter} + " " + std::to_string(c.year) + "-" + Two(c.month) +
-         "-" + Two(c.day) + ".csv";
+  return Cat(
+      {"Verlauf ", {&letter, 1}, " ", IntText(c.year), "-", Two(c.month), "-", Two(c.day), ".csv"});
 }
 
 }  // namespace quenora

@@ -4,10 +4,10 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "history/HistorySlot.h"
@@ -17,8 +17,22 @@ namespace quenora {
 enum class HistoryRange { kTag, kWoche, kMonat, kJahr, kAlles };
 inline constexpr std::string_view kHistoryRangeNames[] = {"Tag", "Woche", "Monat", "Jahr", "Alles"};
 
-// The local time of a moment, as seconds since 1970 on the local calendar.
-using LocalClock = std::function<std::int64_t(std::int64_t utcSeconds)>;
+// The local time of a moment, as seconds since 1970 on the local calendar: a function with the
+// context it reads (a window, say), or a lambda without captures. A plain pair of pointers, far
+// smaller in the program than a std::function.
+class LocalClock {
+ public:
+  using Call = std::int64_t (*)(const void* context, std::int64_t utcSeconds);
+  LocalClock(Call call, const void* context) : call_(call), context_(context) {}
+  template <typename Plain>
+  requires std::is_empty_v<Plain> && std::is_default_constructible_v<Plain> LocalClock(Plain)
+      : call_([](const void*, std::int64_t utc) -> std::int64_t { return Plain{}(utc); }) {}
+  std::int64_t operator()(std::int64_t utcSeconds) const { return call_(context_, utcSeconds); }
+
+ private:
+  Call call_;
+  const void* context_ = nullptr;
+};
 
 // The slots of each resolution, finest first (indexed by HistoryResolution).
 using HistoryRings = std::array<std::vector<HistorySlot>, 3>;

@@ -273,8 +273,7 @@ void HistoryWindow::ShowData(HistoryData data) {
     }
   }
   FillWeekChange(facts, rings_[static_cast<int>(HistoryResolution::kHour)]);
-  summary_ = HistorySummaryText(
-      facts, [this](std::int64_t t) { return Local(t); }, separator_);
+  summary_ = HistorySummaryText(facts, Clock(), separator_);
   if (!hWnd()) {
     LoadCommonControls();
     if (!Load()) return;
@@ -298,25 +297,23 @@ bool HistoryWindow::Form_Load() {
 std::int64_t HistoryWindow::Local(std::int64_t utc) const {
   // Offsets change at whole hours.
   const std::int64_t hour = utc >= 0 ? utc / 3600 : (utc - 3599) / 3600;
-  auto known = offsets_.find(hour);
-  if (known == offsets_.end()) {
-    if (offsets_.size() > 100000) offsets_.clear();
+  HourOffset& known = offsets_[static_cast<std::size_t>(hour) % offsets_.size()];
+  if (known.hour != hour) {
     // Seconds from 1970 and a FILETIME's 100 ns from 1601.
     constexpr std::int64_t kFrom1601 = 11644473600LL;
     const auto ticks = static_cast<ULONGLONG>((hour * 3600 + kFrom1601) * 10000000LL);
     FILETIME utcFile{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}, localFile{};
     SYSTEMTIME utcTime{}, local{};
-    std::int64_t offset = 0;
+    known = {hour, 0};
     if (FileTimeToSystemTime(&utcFile, &utcTime) &&
         SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &local) &&
         SystemTimeToFileTime(&local, &localFile)) {
       const ULONGLONG back =
           (static_cast<ULONGLONG>(localFile.dwHighDateTime) << 32) | localFile.dwLowDateTime;
-      offset = static_cast<std::int64_t>(back / 10000000ULL) - kFrom1601 - hour * 3600;
+      known.offset = static_cast<std::int64_t>(back / 10000000ULL) - kFrom1601 - hour * 3600;
     }
-    known = offsets_.emplace(hour, offset).first;
   }
-  return utc + known->second;
+  return utc + known.offset;
 }
 
 const std::vector<HistorySlot>& HistoryWindow::Shown() const {
@@ -345,10 +342,7 @@ void HistoryWindow::ChooseRange(HistoryRange range) {
 
 void HistoryWindow::Choose(std::optional<std::size_t> slot) {
   chosen_ = slot;
-  const std::string text = slot ? SlotText(
-                                      Shown()[*slot], resolution_,
-                                      [this](std::int64_t t) { return Local(t); }, separator_)
-                                : "";
+  const std::string text = slot ? SlotText(Shown()[*slot], resolution_, Clock(), separator_) : "";
   SetWindowTextW(Control(kValueLbl), Widen(text).c_str());
   InvalidateRect(Control(kChart), nullptr, FALSE);
 }
@@ -436,7 +430,6 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
   const Plot plot = PlotOf(client, dc);
   const RECT& a = plot.area;
   const int line = std::max(1, Dpi() / 96);
-  const auto local = [this](std::int64_t t) { return Local(t); };
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
 
@@ -451,7 +444,7 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
   }
   const int most =
       std::max(2, static_cast<int>((a.right - a.left) / (metrics.tmAveCharWidth * 12)));
-  for (const AxisTick& tick : TimeTicks(span_, local, most)) {
+  for (const AxisTick& tick : TimeTicks(span_, Clock(), most)) {
     const int x = plot.X(tick.at);
     MoveToEx(dc, x, a.top, nullptr);
     LineTo(dc, x, a.bottom + Px(45));
@@ -694,7 +687,7 @@ void HistoryWindow::CsvBtn_Click() {
   dialog.Flags =
       OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
   if (!save(&dialog)) return;
-  const std::string text = HistoryCsv(Shown(), span_, [this](std::int64_t t) { return Local(t); });
+  const std::string text = HistoryCsv(Shown(), span_, Clock());
   UniqueFile file(
       CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -73,6 +73,12 @@ class HistoryWindow final : public Window {
   void ChooseRange(HistoryRange range);
   void Choose(std::optional<std::size_t> slot);
   std::int64_t Local(std::int64_t utc) const;
+  LocalClock Clock() const {
+    return {[](const void* self, std::int64_t utc) {
+              return static_cast<const HistoryWindow*>(self)->Local(utc);
+            },
+            this};
+  }
 
   SystemServices& system_;
   HistoryData data_;
@@ -82,9 +88,12 @@ class HistoryWindow final : public Window {
   TimeSpan span_;
   std::optional<std::size_t> chosen_;  // the slot whose value is shown
   std::string summary_, separator_;
-  // The local offset of each hour asked for: the system's conversion is slow, and the chart
-  // asks it for every mark of every picture.
-  mutable std::map<std::int64_t, std::int64_t> offsets_;
+  // The local offsets of the hours asked for last, each in the place its hour picks: the
+  // system's conversion is slow, and the chart asks it for every mark of every picture.
+  struct HourOffset {
+    std::int64_t hour = INT64_MIN, offset = 0;
+  };
+  mutable std::array<HourOffset, 256> offsets_{};
 };
 
 // The history windows of the drives, one per drive.

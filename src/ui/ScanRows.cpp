@@ -5,6 +5,7 @@
 
 #include "util/Rounding.h"
 #include "util/SizeText.h"
+#include "util/Text.h"
 
 namespace quenora {
 
@@ -35,23 +36,19 @@ std::string ShareText(std::uint64_t bytes, std::optional<double> totalBytes) {
   const double percent = RoundHalfAwayFromZero(static_cast<double>(bytes) / *totalBytes * 100);
   // A folder that holds anything is never "0 %": it does take space.
   if (percent < 1) return bytes > 0 ? "<1 %" : "0 %";
-  return std::to_string(static_cast<long long>(percent)) + " %";
+  return Cat({IntText(static_cast<std::int64_t>(percent)), " %"});
 }
 
 std::string GrowthText(std::int64_t growth, std::string_view decimalSeparator,
                        std::string_view since) {
   if (growth == 0) return "";
   const double amount = std::abs(static_cast<double>(growth));
-  std::string text = growth > 0 ? "+" : kMinus;
-  text += SizeText(amount, decimalSeparator);
-  text += " seit ";
-  text += since;
-  return text;
+  return Cat({growth > 0 ? "+" : kMinus, SizeText(amount, decimalSeparator), " seit ", since});
 }
 
 std::string GroupedNumber(std::uint64_t value) {
   // Groups of three for the eye, held together so that a label never breaks a number.
-  std::string digits = std::to_string(value);
+  const std::string digits = IntText(static_cast<std::int64_t>(value));
   std::string text;
   for (std::size_t i = 0; i < digits.size(); ++i) {
     if (i > 0 && (digits.size() - i) % 3 == 0) text += kNoBreakSpace;
@@ -211,22 +208,18 @@ std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* pre
     ScanRow line;
     line.kind = ScanRow::Kind::Unreadable;
     line.depth = 0;
-    line.name = GroupedNumber(unreadable) + " Ordner nicht lesbar";
+    line.name = Cat({GroupedNumber(unreadable), " Ordner nicht lesbar"});
     rows.push_back(std::move(line));
   }
   return rows;
 }
 
 std::string ClockText(int hour, int minute) {
-  const auto two = [](int value) {
-    return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
-           static_cast<char>('0' + value % 10);
-  };
-  return two(hour) + ":" + two(minute);
+  return Cat({IntText(hour % 100, 2), ":", IntText(minute % 100, 2)});
 }
 
 std::string ScanWindowTitle(char letter) {
-  return std::string("Was belegt Platz auf ") + letter + ":?";
+  return Cat({"Was belegt Platz auf ", {&letter, 1}, ":?"});
 }
 
 std::string ScanDriveText(char letter, std::string_view label, std::optional<double> totalBytes,
@@ -240,7 +233,7 @@ std::string ScanDriveText(char letter, std::string_view label, std::optional<dou
   if (totalBytes) {
     text += kDash;
     text += SizeText(*totalBytes, decimalSeparator);
-    if (freeBytes) text += ", davon " + SizeText(*freeBytes, decimalSeparator) + " frei";
+    if (freeBytes) text += Cat({", davon ", SizeText(*freeBytes, decimalSeparator), " frei"});
   }
   return text;
 }
@@ -249,38 +242,36 @@ std::string ScanStateText(const DriveScan* latest, const DriveScan* previous, bo
                           std::string_view latestTime, std::string_view previousTime,
                           std::string_view decimalSeparator) {
   if (running) {
-    std::string text = std::string("Wird durchsucht ") + kEllipsis;
     // The list meanwhile keeps the last scan's rows; the user should know how old they are.
-    if (latest) text += " Die Liste zeigt den Stand von " + std::string(latestTime) + ".";
-    return text;
+    return latest ? Cat({"Wird durchsucht ", kEllipsis, " Die Liste zeigt den Stand von ",
+                         latestTime, "."})
+                  : Cat({"Wird durchsucht ", kEllipsis});
   }
   if (!latest) return "Noch nicht durchsucht.";
-  std::string text = "Stand " + std::string(latestTime);
-  if (!latest->complete) return text + " (unvollst\xC3\xA4ndig)";
+  std::string text = Cat({"Stand ", latestTime});
+  if (!latest->complete) return Cat({text, " (unvollst\xC3\xA4ndig)"});
   if (!previous || latest->folders.empty() || previous->folders.empty()) return text;
   const std::int64_t growth = static_cast<std::int64_t>(latest->folders[0].bytes) -
                               static_cast<std::int64_t>(previous->folders[0].bytes);
   text += kDash;
-  if (growth == 0) return text + "unver\xC3\xA4ndert seit " + std::string(previousTime);
-  text += SizeText(std::abs(static_cast<double>(growth)), decimalSeparator);
-  text += growth > 0 ? " mehr" : " weniger";
-  return text + " belegt als um " + std::string(previousTime);
+  if (growth == 0) return Cat({text, "unver\xC3\xA4ndert seit ", previousTime});
+  return Cat({text, SizeText(std::abs(static_cast<double>(growth)), decimalSeparator),
+              growth > 0 ? " mehr" : " weniger", " belegt als um ", previousTime});
 }
 
 std::string ScanProgressText(std::uint64_t folders, std::uint64_t bytes,
                              std::string_view decimalSeparator) {
-  return GroupedNumber(folders) + " Ordner, " +
-         SizeText(static_cast<double>(bytes), decimalSeparator) + " bisher";
+  return Cat({GroupedNumber(folders), " Ordner, ",
+              SizeText(static_cast<double>(bytes), decimalSeparator), " bisher"});
 }
 
 ProcessStart OpenFolderStart(std::string_view windowsDirectory, std::string_view folder) {
   // The file manager by its full path, as a drive is opened from the tray; the folder quoted,
   // since folder names have blanks. A root ("D:\") has none, and its backslash would escape
   // the closing quote.
-  const std::string path(folder);
-  const bool root = !path.empty() && path.back() == '\\';
-  return {std::string(windowsDirectory) + "\\explorer.exe",
-          root ? "explorer " + path : "explorer \"" + path + "\""};
+  const bool root = !folder.empty() && folder.back() == '\\';
+  return {Cat({windowsDirectory, "\\explorer.exe"}),
+          root ? Cat({"explorer ", folder}) : Cat({"explorer \"", folder, "\""})};
 }
 
 CleanUpStart CleanUpFor(char letter, const WindowsVersionRecord& version,
@@ -291,11 +282,10 @@ CleanUpStart CleanUpFor(char letter, const WindowsVersionRecord& version,
   if (version.majorVersion >= 10) return {"ms-settings:storagesense", {}};
   // The 32-bit program on a 64-bit system sees System32 as SysWOW64, which may lack the
   // clean-up; Sysnative is the real System32 for it, and exists for nothing else.
-  const std::string commandLine = std::string("cleanmgr.exe /d ") + letter + ":";
-  const std::string windows(windowsDirectory);
+  const std::string commandLine = Cat({"cleanmgr.exe /d ", {&letter, 1}, ":"});
   return {"",
-          {{windows + "\\System32\\cleanmgr.exe", commandLine},
-           {windows + "\\Sysnative\\cleanmgr.exe", commandLine}}};
+          {{Cat({windowsDirectory, "\\System32\\cleanmgr.exe"}), commandLine},
+           {Cat({windowsDirectory, "\\Sysnative\\cleanmgr.exe"}), commandLine}}};
 }
 
 }  // namespace quenora

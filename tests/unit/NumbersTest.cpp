@@ -1,4 +1,5 @@
 #include "util/Numbers.h"
+#include "util/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace quenora {
@@ -84,6 +86,17 @@ TEST(NumbersTest, NumberTextIsTheShortestThatReadsBack) {
   EXPECT_EQ(SingleNumberText(1e10f), "1e+10");
   EXPECT_EQ(SingleNumberText(16777216.0f), "16777216");
   EXPECT_EQ(SingleNumberText(0.1f), "0.1");
+}
+
+TEST(Text, WholeNumbersAndJoinedParts) {
+  for (const auto& [value, width, text] : {std::tuple<std::int64_t, int, const char*>{0, 1, "0"},
+                                           {7, 2, "07"},
+                                           {2026, 1, "2026"},
+                                           {-42, 1, "-42"},
+                                           {INT64_MIN, 1, "-9223372036854775808"}}) {
+    EXPECT_EQ(IntText(value, width), text);
+  }
+  EXPECT_EQ(Cat({"D", ":", "", std::string("\\")}), "D:\\");
 }
 
 }  // namespace
