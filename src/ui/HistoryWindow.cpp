@@ -21,6 +21,25 @@ using namespace historywindow;
 
 namespace {
 
+// comctl32's subclassing, taken from the DLL when the window is first built, so that a program
+// in the tray doesn't load it (nor a copy of it beside the exe) at start.
+BOOL Subclass(HWND window, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data) {
+  static const auto set =
+      SystemFunction<decltype(SetWindowSubclass)>(L"comctl32.dll", "SetWindowSubclass");
+  return set ? set(window, proc, id, data) : FALSE;
+}
+void Unsubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id) {
+  static const auto remove =
+      SystemFunction<decltype(RemoveWindowSubclass)>(L"comctl32.dll", "RemoveWindowSubclass");
+  if (remove) remove(window, proc, id);
+}
+LRESULT DefaultSubclassed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const auto next =
+      SystemFunction<decltype(DefSubclassProc)>(L"comctl32.dll", "DefSubclassProc");
+  return next ? next(window, message, wParam, lParam)
+              : DefWindowProcW(window, message, wParam, lParam);
+}
+
 // The summary over the chart, the ranges, the chart, the value at a time and the buttons. The
 // chart and what lies right of or below it follow the window's size (ControlPlace).
 constexpr ControlSpec kControls[] = {
@@ -289,8 +308,7 @@ void HistoryWindow::ShowData(HistoryData data) {
 
 bool HistoryWindow::Form_Load() {
   TakeOwnersIcons();
-  SetWindowSubclass(Control(kChart), &HistoryWindow::ChartProc, 1,
-                    reinterpret_cast<DWORD_PTR>(this));
+  Subclass(Control(kChart), &HistoryWindow::ChartProc, 1, reinterpret_cast<DWORD_PTR>(this));
   return true;
 }
 
@@ -555,12 +573,12 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
 
 LRESULT CALLBACK HistoryWindow::ChartProc(HWND chart, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR, DWORD_PTR self) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(chart, &HistoryWindow::ChartProc, 1);
+  if (message == WM_NCDESTROY) Unsubclass(chart, &HistoryWindow::ChartProc, 1);
   // Nothing may unwind through the system's code.
   try {
     return reinterpret_cast<HistoryWindow*>(self)->ChartMessage(chart, message, wParam, lParam);
   } catch (...) {
-    return DefSubclassProc(chart, message, wParam, lParam);
+    return DefaultSubclassed(chart, message, wParam, lParam);
   }
 }
 
@@ -617,7 +635,7 @@ LRESULT HistoryWindow::ChartMessage(HWND chart, UINT message, WPARAM wParam, LPA
     default:
       break;
   }
-  return DefSubclassProc(chart, message, wParam, lParam);
+  return DefaultSubclassed(chart, message, wParam, lParam);
 }
 
 TwipsRect HistoryWindow::ControlPlace(const ControlSpec& row) const {
