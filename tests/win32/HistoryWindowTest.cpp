@@ -73,10 +73,14 @@ TEST_F(HistoryWindowTest, ShowsTheDrivesRangesAndTheValueAtEachSlot) {
   SendMessageW(window()->Control(kRangeOpt), BM_CLICK, 0, 0);
   EXPECT_EQ(SendMessageW(window()->Control(kRangeOpt), BM_GETCHECK, 0, 0), BST_CHECKED);
   const std::string latestFive = Value();
-  EXPECT_NE(latestFive, latestHour);
   Key(VK_LEFT);
   const std::string before = Value();
   EXPECT_NE(before, latestFive);
+  // Five-minute slots: of two neighbours, at most one starts on the full hour (in the first
+  // minutes of an hour the latest does, and shows what the hour's slot shows).
+  EXPECT_TRUE(latestFive.find(":00: ") == std::string::npos ||
+              before.find(":00: ") == std::string::npos)
+      << latestFive << " / " << before;
   Key(VK_RIGHT);
   EXPECT_EQ(Value(), latestFive);
   SendMessageW(window()->Control(kRangeOpt + 3), BM_CLICK, 0, 0);
