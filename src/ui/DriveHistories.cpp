@@ -10,6 +10,12 @@ namespace {
 constexpr std::int64_t kForecastEvery = 60 * 60;
 }
 
+std::int64_t UtcNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 DriveHistories::Place& DriveHistories::PlaceOf(char letter, double totalBytes) {
   auto place = std::find_if(places_.begin(), places_.end(),
                             [&](const Place& p) { return p.letter == letter; });
@@ -150,9 +156,7 @@ HistoryData DriveHistories::HistoryOf(char letter) {
   data.limitBytes = limits.LimitBytes(number, reading.totalBytes);
   data.limitText = limits.LimitText(number, reading.totalBytes, separator_);
   data.earlyBytes = limits.EarlyBytes(number, reading.totalBytes);
-  const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
-                               std::chrono::system_clock::now().time_since_epoch())
-                               .count();
+  const std::int64_t now = UtcNow();
   if (const std::optional<LongForecast> forecast = LongForecastOf(letter, now)) {
     data.fullAt = now + forecast->untilLimit.count();
     data.timeLeftText = LongTimeLeftText(forecast->untilLimit);

@@ -19,6 +19,9 @@
 
 namespace quenora {
 
+// Now, in seconds since 1970 UTC: the histories place their slots by the world's time.
+std::int64_t UtcNow();
+
 class DriveHistories final : public HistorySource {
  public:
   DriveHistories(HistoryFiles& files, DiskSpaceApi& disks, const CheckCycle& cycle,

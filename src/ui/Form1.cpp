@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <chrono>
 #include <utility>
 
 #include "platform/win32/UiParts.h"
@@ -27,12 +26,6 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"QuenoraForm1";
 
-// The recorded histories place their slots by the world's time, not the local one.
-std::int64_t UtcNow() {
-  return std::chrono::duration_cast<std::chrono::seconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
 constexpr std::string_view kOSFat32SupportKey = "OSFat32Support";
 constexpr std::string_view kAlreadyRunningTemplate =
     "%1 wird bereits ausgef\xC3\xBChrt. Klicken Sie auf das %1-Icon\\nin der Task-Leiste, um zu "

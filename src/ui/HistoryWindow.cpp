@@ -180,18 +180,11 @@ class ChartAccessible final : public IAccessible {
 
 // oleacc and comdlg32 are loaded when first wanted: a program that sits in the tray never
 // needs them.
-template <typename Function>
-Function LibraryFunction(const wchar_t* library, const char* name) {
-  HMODULE module = LoadSystemLibrary(library);
-  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                : nullptr;
-}
-
 LRESULT ChartObject(HWND chart, WPARAM wParam, const std::string& value) {
-  using Create = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
-  using Result = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-  static const auto create = LibraryFunction<Create>(L"oleacc.dll", "CreateStdAccessibleObject");
-  static const auto result = LibraryFunction<Result>(L"oleacc.dll", "LresultFromObject");
+  static const auto create = SystemFunction<decltype(CreateStdAccessibleObject)>(
+      L"oleacc.dll", "CreateStdAccessibleObject");
+  static const auto result =
+      SystemFunction<decltype(LresultFromObject)>(L"oleacc.dll", "LresultFromObject");
   IAccessible* standard = nullptr;
   if (!create || !result ||
       FAILED(create(chart, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard))) ||
@@ -689,8 +682,8 @@ void HistoryWindow::Control_Command(int id, int code) {
 }
 
 void HistoryWindow::CsvBtn_Click() {
-  using Save = BOOL(WINAPI*)(LPOPENFILENAMEW);
-  static const auto save = LibraryFunction<Save>(L"comdlg32.dll", "GetSaveFileNameW");
+  static const auto save =
+      SystemFunction<decltype(GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
   if (!save) return;
   const std::wstring suggested = Widen(HistoryFileName(data_.letter, Local(NowSeconds())));
   wchar_t path[MAX_PATH] = {};
