@@ -568,11 +568,15 @@ LRESULT CALLBACK HistoryWindow::ChartProc(HWND chart, UINT message, WPARAM wPara
                                           UINT_PTR, DWORD_PTR self) {
   if (message == WM_NCDESTROY) Unsubclass(chart, &HistoryWindow::ChartProc, 1);
   // Nothing may unwind through the system's code.
+#if defined(__cpp_exceptions) || defined(_CPPUNWIND)
   try {
     return reinterpret_cast<HistoryWindow*>(self)->ChartMessage(chart, message, wParam, lParam);
   } catch (...) {
     return DefaultSubclassed(chart, message, wParam, lParam);
   }
+#else
+  return reinterpret_cast<HistoryWindow*>(self)->ChartMessage(chart, message, wParam, lParam);
+#endif
 }
 
 LRESULT HistoryWindow::ChartMessage(HWND chart, UINT message, WPARAM wParam, LPARAM lParam) {
