@@ -65,6 +65,12 @@ constexpr ControlSpec kControls[] = {
 // The smallest client area in twips: the buttons side by side, a chart still worth reading.
 constexpr int kMinWidth = 6000, kMinHeight = 4200;
 
+// IAccessible's identifier, spelled out: where oleacc's 64-bit import library is linked, its
+// IID_IAccessible is that DLL's export of the name, not the GUID, and every question asked with
+// it would fail.
+constexpr GUID kIAccessible = {
+    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
 // The chart's own accessible object: the system's, with the summary as its value and the role
 // of a chart. It holds the texts of the moment it was asked for, not the window.
 class ChartAccessible final : public IAccessible {
@@ -73,7 +79,7 @@ class ChartAccessible final : public IAccessible {
       : standard_(standard), value_(std::move(value)) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIAccessible) {
       *out = static_cast<IAccessible*>(this);
       AddRef();
       return S_OK;
@@ -187,12 +193,12 @@ LRESULT ChartObject(HWND chart, WPARAM wParam, const std::string& value) {
       SystemFunction<decltype(LresultFromObject)>(L"oleacc.dll", "LresultFromObject");
   IAccessible* standard = nullptr;
   if (!create || !result ||
-      FAILED(create(chart, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard))) ||
+      FAILED(create(chart, OBJID_CLIENT, kIAccessible, reinterpret_cast<void**>(&standard))) ||
       !standard) {
     return 0;
   }
   auto* object = new ChartAccessible(standard, Widen(value));
-  const LRESULT answer = result(IID_IAccessible, wParam, object);
+  const LRESULT answer = result(kIAccessible, wParam, object);
   object->Release();
   return answer;
 }
@@ -567,7 +573,7 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
 LRESULT CALLBACK HistoryWindow::ChartProc(HWND chart, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR, DWORD_PTR self) {
   if (message == WM_NCDESTROY) Unsubclass(chart, &HistoryWindow::ChartProc, 1);
-  // Nothing may unwind through the system's code.
+    // Nothing may unwind through the system's code.
 #if defined(__cpp_exceptions) || defined(_CPPUNWIND)
   try {
     return reinterpret_cast<HistoryWindow*>(self)->ChartMessage(chart, message, wParam, lParam);
