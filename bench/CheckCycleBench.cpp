@@ -3,6 +3,11 @@
 //
 //   check_cycle_bench [rounds]      prints one line per N and the ratio cycle / bare calls
 //
+// With 26 drives the cycle is measured once more with every drive's history recorded after it,
+// into files of their own in a temporary folder, the world's clock played ten seconds further
+// at each tick: the open slots reach their files once a minute and new slots begin as often as
+// they would in a day of ticks, not as seldom as the bench's few real seconds would let them.
+//
 // A drive played as a network drive has each query handed to its worker thread. Its line is
 // measured against the same query asked through the drive queries alone, so that both sides
 // pay the two thread wake-ups, and with the process held to one processor: spread over two,
@@ -18,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,8 +32,10 @@
 #include "platform/Sync.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32FolderListing.h"
+#include "platform/win32/Win32HistoryFiles.h"
 #include "platform/win32/Win32System.h"
 #include "scan/FolderScanner.h"
+#include "ui/DriveHistories.h"
 #include "ui/TrayView.h"
 
 namespace {
@@ -61,8 +69,58 @@ class CountingDisks : public quenora::win32::Win32DiskSpace {
   quenora::DriveKind KindOfDrive(std::string_view) override {
     return asNetworkDrives ? quenora::DriveKind::MayKeepWaiting : quenora::DriveKind::LocalDisk;
   }
+  // Every letter a volume of its own (the bench maps them all to one folder), so that each
+  // drive records into a history file of its own.
+  std::optional<quenora::VolumeIdentity> IdentifyVolume(std::string_view rootPath) override {
+    // Wine may not tell the serial number of a folder mapped as a drive: one made up then.
+    auto volume = Win32DiskSpace::IdentifyVolume(rootPath);
+    if (!volume) volume = quenora::VolumeIdentity{"", 0x51000000, "BENCH"};
+    if (!rootPath.empty()) volume->serialNumber += static_cast<std::uint8_t>(rootPath[0]);
+    return volume;
+  }
   long labelReads = 0;
   bool asNetworkDrives = false;
+};
+
+// The history files in a folder of their own, removed with the bench's files at its end.
+class BenchHistoryFiles : public quenora::HistoryFiles {
+ public:
+  BenchHistoryFiles() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "quenora-bench-" + std::to_string(GetCurrentProcessId());
+  }
+  ~BenchHistoryFiles() override {
+    // The history files, their folder and the folders above it, up to the temporary one.
+    const std::string history = folder_ + "\\Tarnwick Software\\Quenora\\Verlauf";
+    int removed = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((history + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+          removed += DeleteFileA((history + "\\" + found.cFileName).c_str()) ? 1 : 0;
+        }
+      } while (FindNextFileA(search, &found));
+      FindClose(search);
+    }
+    if (removed > 0) std::printf("      (%d history files were written)\n", removed);
+    for (const char* end : {"\\Tarnwick Software\\Quenora\\Verlauf", "\\Tarnwick Software\\Quenora",
+                            "\\Tarnwick Software", ""}) {
+      RemoveDirectoryA((folder_ + end).c_str());
+    }
+  }
+  std::string LocalAppData() override { return folder_; }
+  bool MakeFolders(std::string_view folder) override { return files_.MakeFolders(folder); }
+  quenora::OpenedHistoryFile Open(std::string_view path) override { return files_.Open(path); }
+  quenora::OpenedHistoryFile Create(std::string_view path, std::uint64_t size) override {
+    return files_.Create(path, size);
+  }
+  bool SetAside(std::string_view path) override { return files_.SetAside(path); }
+
+ private:
+  quenora::win32::Win32HistoryFiles files_;
+  std::string folder_;
 };
 
 // Scans a tree over and over on a thread of its own at background priority, as the program's
@@ -140,6 +198,7 @@ int main(int argc, char** argv) {
     int count;
     bool network;
     bool whileScanning = false;
+    bool recording = false;
   };
   // A tree to scan meanwhile (QUENORA_BENCH_SCAN_ROOT, "Z:\...\scan"): the cycle over local
   // disks while the scanner walks another drive at background priority, as it does on its own.
@@ -147,8 +206,8 @@ int main(int argc, char** argv) {
   // The last case is for information: what the cycle costs a drive that may keep the caller
   // waiting, whose query goes to a worker, beyond the hand-over itself; local disks are asked
   // directly.
-  for (const Case run :
-       {Case{1, false}, Case{4, false}, Case{26, false}, Case{1, true}, Case{4, false, true}}) {
+  for (const Case run : {Case{1, false}, Case{4, false}, Case{26, false},
+                         Case{26, false, false, true}, Case{1, true}, Case{4, false, true}}) {
     const int count = run.count;
     if (run.whileScanning && !scanRoot) continue;
     ScanLoop scanning;
@@ -159,6 +218,15 @@ int main(int argc, char** argv) {
     disks.asNetworkDrives = run.network;
     quenora::CheckCycle cycle(drives, freeSpace, diskService, system);
     quenora::TrayView view(cycle, tray, system, icons);
+    BenchHistoryFiles historyFiles;
+    quenora::DriveHistories histories(historyFiles, disks, cycle, ",");
+    std::int64_t utc = quenora::UtcNow();
+    const auto tick = [&] {
+      view.UpdateIcons();
+      if (!run.recording) return;
+      histories.Record(utc);
+      utc += 10;
+    };
     cycle.MemoryLimit = 1;
     // Every drive with levels of its own in percent, far below what it has free: each cycle
     // works each drive's levels out on its size, as for a user who set them.
@@ -177,8 +245,8 @@ int main(int argc, char** argv) {
       names.push_back(quenora::DriveName(answering[static_cast<std::size_t>(p)]));
     }
     cycle.ClearVorigerFreierSpeicher();
-    view.UpdateIcons();  // the first cycle sends everything; the ones measured are quiet
-    view.UpdateIcons();
+    tick();  // the first cycle sends everything (and makes the history files); the ones measured
+    tick();  // are quiet
     shell.requests = 0;
     disks.labelReads = 0;
 
@@ -195,7 +263,7 @@ int main(int argc, char** argv) {
       ULARGE_INTEGER available, total, totalFree;
       for (int r = 0; r < rounds / kBlock; ++r) {
         auto start = Clock::now();
-        for (int i = 0; i < kBlock; ++i) view.UpdateIcons();
+        for (int i = 0; i < kBlock; ++i) tick();
         cycleTimes.push_back(seconds(start) / kBlock);
         start = Clock::now();
         for (int i = 0; i < kBlock; ++i) {
@@ -240,7 +308,8 @@ int main(int argc, char** argv) {
         "shell requests/tick %.3f  label reads/tick %.3f%s\n",
         count, cycleUs, bareUs, cycleUs / bareUs, static_cast<double>(shell.requests) / ticks,
         static_cast<double>(disks.labelReads) / ticks,
-        run.whileScanning
+        run.recording ? "  (each drive's history recorded after the cycle, ten seconds a tick)"
+        : run.whileScanning
             ? "  (while a scan of another drive runs at background priority, one after another)"
         : !run.network ? ""
         : pinned       ? "  (as network drives: each query through its worker, against the query "

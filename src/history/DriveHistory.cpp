@@ -20,6 +20,12 @@ bool SamePlace(HistoryResolution resolution, const HistorySlot& a, const History
   return HistorySlotOffset(resolution, a.start) == HistorySlotOffset(resolution, b.start);
 }
 
+// The same values, whatever the number of readings behind them.
+bool SameValues(const HistorySlot& a, const HistorySlot& b) {
+  return a.start == b.start && a.leastFree == b.leastFree && a.mostFree == b.mostFree &&
+         a.lastFree == b.lastFree && a.total == b.total;
+}
+
 }  // namespace
 
 DriveHistory::DriveHistory(HistoryFiles& files, std::string path, std::string volumeName)
@@ -42,17 +48,15 @@ bool DriveHistory::HaveArchive() {
   // The newest slot of each ring in the file is where this session goes on: a restart within
   // the same hour adds to that hour's slot, it doesn't start it over.
   for (std::size_t ring = 0; ring < open_.size(); ++ring) {
-    const std::vector<HistorySlot> slots =
-        LastRound(archive_->Read(ResolutionOf(ring)), ResolutionOf(ring));
-    if (slots.empty()) continue;
-    const HistorySlot& newest = slots.back();
+    const std::optional<HistorySlot> newest = archive_->Newest(ResolutionOf(ring));
+    if (!newest) continue;
     std::optional<HistorySlot>& open = open_[ring];
     if (!open) {
       open = newest;
-    } else if (open->start == newest.start) {
-      open->leastFree = std::min(open->leastFree, newest.leastFree);
-      open->mostFree = std::max(open->mostFree, newest.mostFree);
-      open->readings += newest.readings;
+    } else if (open->start == newest->start) {
+      open->leastFree = std::min(open->leastFree, newest->leastFree);
+      open->mostFree = std::max(open->mostFree, newest->mostFree);
+      open->readings += newest->readings;
     }
   }
   return true;
@@ -88,28 +92,43 @@ void DriveHistory::Record(std::int64_t utc, std::uint64_t freeBytes, std::uint64
     }
     open = HistorySlot{start, freeBytes, freeBytes, freeBytes, totalBytes, 1};
   }
-  if (closed || utc - lastWrite_ >= kWriteEvery || utc < lastWrite_) WriteOut(utc);
+  if (closed || utc - lastWrite_ >= kWriteEvery || utc < lastWrite_) WriteOut(utc, true);
 }
 
-void DriveHistory::WriteOut(std::int64_t utc) {
+void DriveHistory::WriteOut(std::int64_t utc, bool changedOnly) {
   lastWrite_ = utc;
   if (!HaveArchive()) return;
   std::erase_if(unwritten_,
                 [&](const auto& slot) { return archive_->Write(slot.first, slot.second); });
   bool written = unwritten_.empty();
+  bool skipped = false;
+  // A quiet drive's open slots are written when they begin and when they end, not every minute
+  // in between: with many drives at the check's pace the writes would cost more than the checks.
   for (std::size_t ring = 0; ring < open_.size(); ++ring) {
-    if (open_[ring]) written = archive_->Write(ResolutionOf(ring), *open_[ring]) && written;
+    const std::optional<HistorySlot>& open = open_[ring];
+    if (!open) continue;
+    if (changedOnly && written_[ring] && SameValues(*written_[ring], *open)) {
+      skipped = skipped || written_[ring]->readings != open->readings;
+      continue;
+    }
+    const bool done = archive_->Write(ResolutionOf(ring), *open);
+    written_[ring] = done ? open : std::nullopt;
+    written = done && written;
   }
   // A drive that went away leaves a handle that stays broken: the next write opens the file
   // anew, and gets whatever failed now there as well.
-  if (!written) archive_.reset();
-  dirty_ = !written;
+  if (!written) {
+    archive_.reset();
+    written_ = {};
+  }
+  dirty_ = !written || skipped;  // the readings' count still to write when the session ends
 }
 
 void DriveHistory::Close() {
-  if (dirty_) WriteOut(lastWrite_);
+  if (dirty_) WriteOut(lastWrite_, false);
   if (archive_) archive_->Flush();
   archive_.reset();
+  written_ = {};
 }
 
 std::vector<HistorySlot> DriveHistory::Slots(HistoryResolution resolution) {

@@ -32,12 +32,15 @@ class DriveHistory {
 
  private:
   bool HaveArchive();
-  void WriteOut(std::int64_t utc);
+  // Writes the closed slots not yet in the file and the open ones; with `changedOnly`, an open
+  // slot whose values the file already holds (only more readings of the same) is left as is.
+  void WriteOut(std::int64_t utc, bool changedOnly);
 
   HistoryFiles& files_;
   std::string path_, volumeName_;
   std::optional<HistoryArchive> archive_;
   std::array<std::optional<HistorySlot>, 3> open_;
+  std::array<std::optional<HistorySlot>, 3> written_;  // the open slots as the file has them
   // Closed slots whose write failed, with their ring; written at the next chance.
   std::vector<std::pair<HistoryResolution, HistorySlot>> unwritten_;
   std::int64_t lastWrite_;

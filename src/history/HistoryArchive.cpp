@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <span>
 
 namespace quenora {
 
@@ -101,6 +102,41 @@ Reading ReadHeader(HistoryFile& file, std::string& volumeName) {
   return Reading::kOurs;
 }
 
+// Hands `visit` each slot of the ring whose check holds, in the ring's order, read a few
+// kilobytes at a time: the whole day ring is 175 KB, and the process would keep that much heap.
+// Stops at a read that fails.
+template <typename Visit>
+void EachSlot(HistoryFile& file, HistoryResolution resolution, Visit visit) {
+  const int ring = static_cast<int>(resolution);
+  const HistorySlotShape shape = ShapeOf(resolution);
+  constexpr std::uint32_t kChunk = 128;
+  std::array<std::uint8_t, kChunk * kSlotBytes> bytes;
+  const auto count = static_cast<std::uint32_t>(shape.count);
+  for (std::uint32_t first = 0; first < count; first += kChunk) {
+    const std::uint32_t inChunk = std::min(kChunk, count - first);
+    if (!file.ReadAt(RingOffset(ring) + std::uint64_t(first) * kSlotBytes,
+                     std::span(bytes).first(inChunk * kSlotBytes))) {
+      return;
+    }
+    for (std::uint32_t place = first; place < first + inChunk; ++place) {
+      const std::uint8_t* at = &bytes[(place - first) * kSlotBytes];
+      HistorySlot slot;
+      slot.start = static_cast<std::int64_t>(Get(at, 8));
+      slot.leastFree = Get(at + 8, 8);
+      slot.mostFree = Get(at + 16, 8);
+      slot.lastFree = Get(at + 24, 8);
+      slot.total = Get(at + 32, 8);
+      slot.readings = static_cast<std::uint32_t>(Get(at + 40, 4));
+      // A place never written is all zeros, which fails the check as well.
+      if (Get(at + kSlotChecked, 4) != SlotCheck(at, ring, place) || slot.readings == 0 ||
+          slot.start < 0 || slot.start % shape.seconds != 0 || PlaceOf(ring, slot.start) != place) {
+        continue;
+      }
+      visit(slot);
+    }
+  }
+}
+
 }  // namespace
 
 std::uint64_t HistorySlotOffset(HistoryResolution resolution, std::int64_t start) {
@@ -155,28 +191,17 @@ std::optional<HistoryArchive> HistoryArchive::Open(HistoryFiles& files, std::str
 }
 
 std::vector<HistorySlot> HistoryArchive::Read(HistoryResolution resolution) {
-  const int ring = static_cast<int>(resolution);
-  const HistorySlotShape shape = ShapeOf(resolution);
-  Bytes bytes(std::size_t(shape.count) * kSlotBytes);
   std::vector<HistorySlot> slots;
-  if (!file_->ReadAt(RingOffset(ring), bytes)) return slots;
-  for (std::uint32_t place = 0; place < std::uint32_t(shape.count); ++place) {
-    const std::uint8_t* at = &bytes[place * kSlotBytes];
-    HistorySlot slot;
-    slot.start = static_cast<std::int64_t>(Get(at, 8));
-    slot.leastFree = Get(at + 8, 8);
-    slot.mostFree = Get(at + 16, 8);
-    slot.lastFree = Get(at + 24, 8);
-    slot.total = Get(at + 32, 8);
-    slot.readings = static_cast<std::uint32_t>(Get(at + 40, 4));
-    // A place never written is all zeros, which fails the check as well.
-    if (Get(at + kSlotChecked, 4) != SlotCheck(at, ring, place) || slot.readings == 0 ||
-        slot.start < 0 || slot.start % shape.seconds != 0 || PlaceOf(ring, slot.start) != place) {
-      continue;
-    }
-    slots.push_back(slot);
-  }
+  EachSlot(*file_, resolution, [&](const HistorySlot& slot) { slots.push_back(slot); });
   return slots;
+}
+
+std::optional<HistorySlot> HistoryArchive::Newest(HistoryResolution resolution) {
+  std::optional<HistorySlot> newest;
+  EachSlot(*file_, resolution, [&](const HistorySlot& slot) {
+    if (!newest || slot.start > newest->start) newest = slot;
+  });
+  return newest;
 }
 
 bool HistoryArchive::Write(HistoryResolution resolution, const HistorySlot& slot) {

@@ -34,6 +34,8 @@ class HistoryArchive {
 
   // The slots of one ring whose check holds, in the ring's order (not yet by time).
   std::vector<HistorySlot> Read(HistoryResolution resolution);
+  // Of those, the one that starts last.
+  std::optional<HistorySlot> Newest(HistoryResolution resolution);
   bool Write(HistoryResolution resolution, const HistorySlot& slot);
   bool Flush();
   // The name the volume had when the file was made.

@@ -79,6 +79,16 @@ TEST_F(DriveHistoryTest, ASlotReachesTheFileWhenItClosesAndTheOpenOneEveryMinute
   EXPECT_EQ(Stored(R::kHour)[0].readings, 28u);
 }
 
+TEST_F(DriveHistoryTest, AQuietDrivesOpenSlotIsWrittenAsItBeginsAndItsCountWhenTheSessionEnds) {
+  DriveHistory history(files, kPath, "C:\\");
+  for (std::int64_t t = 0; t < 300; t += 10) history.Record(kMidnight + t, 500, 9);
+  EXPECT_EQ(Stored(R::kHour), (std::vector<HistorySlot>{{kMidnight, 500, 500, 500, 9, 1}}));
+  history.Record(kMidnight + 300, 500, 9);  // the first slot closes with all its readings
+  EXPECT_EQ(Stored(R::kFiveMinutes)[0].readings, 30u);
+  history.Close();
+  EXPECT_EQ(Stored(R::kHour)[0].readings, 31u);
+}
+
 TEST_F(DriveHistoryTest, ATornSlotIsLeftOutAndItsNeighboursStay) {
   DriveHistory(files, kPath, "C:\\").Record(kMidnight, 1, 9);
   for (const std::int64_t t : {kMidnight, kMidnight + 300, kMidnight + 600}) {
