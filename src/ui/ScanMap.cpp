@@ -37,7 +37,8 @@ double Worst(double most, double least, double sum, double side) {
 
 // Squarified: the items, largest first, go in rows along the box's shorter side; a row takes
 // the next item as long as that brings its worst tile nearer a square.
-void Squarify(std::span<const Item> items, Box box, std::vector<std::pair<Item, Box>>& out) {
+template <typename Place>
+void Squarify(std::span<const Item> items, Box box, const Place& place) {
   double left = 0;
   for (const Item& item : items) left += static_cast<double>(item.bytes);
   std::size_t next = 0;
@@ -82,7 +83,7 @@ void Squarify(std::span<const Item> items, Box box, std::vector<std::pair<Item, 
         tile.left = strip.left + w * from / rowBytes;
         tile.right = closing ? strip.right : strip.left + w * done / rowBytes;
       }
-      out.push_back({items[i], tile});
+      place(items[i], tile);
     }
     left -= rowBytes;
     next = end;
@@ -92,32 +93,48 @@ void Squarify(std::span<const Item> items, Box box, std::vector<std::pair<Item, 
 class Layout {
  public:
   Layout(const DriveScan& scan, int border, int header)
-      : folders_(scan.folders), children_(scan.folders.size()), border_(border), header_(header) {
-    // A parent index that doesn't come before its folder is skipped rather than trusted.
-    for (std::size_t i = 1; i < folders_.size(); ++i) {
+      : folders_(scan.folders),
+        first_(scan.folders.size() + 1, 0),
+        border_(border),
+        header_(header) {
+    // Each folder's kept folders side by side, found from its first: one list for the whole
+    // tree rather than one for each folder. A parent index that doesn't come before its folder
+    // is skipped rather than trusted.
+    const auto parentOf = [&](std::size_t i) {
       const int parent = folders_[i].parent;
-      if (parent >= 0 && static_cast<std::size_t>(parent) < i) {
-        children_[static_cast<std::size_t>(parent)].push_back(static_cast<int>(i));
-      }
+      return parent >= 0 && static_cast<std::size_t>(parent) < i ? static_cast<std::size_t>(parent)
+                                                                 : folders_.size();
+    };
+    for (std::size_t i = 1; i < folders_.size(); ++i) {
+      if (parentOf(i) < folders_.size()) ++first_[parentOf(i) + 1];
+    }
+    for (std::size_t i = 1; i < first_.size(); ++i) first_[i] += first_[i - 1];
+    children_.resize(first_.back());
+    std::vector<std::size_t> next(first_.begin(), first_.end() - 1);
+    for (std::size_t i = 1; i < folders_.size(); ++i) {
+      if (parentOf(i) < folders_.size()) children_[next[parentOf(i)]++] = static_cast<int>(i);
     }
   }
 
-  void Add(const Item& item, const Box& box, int parent) {
+  void Add(const Item& item, const Box& box, int parent, std::size_t level) {
     const MapRect rect = Round(box);
     if (rect.Width() <= 0 || rect.Height() <= 0) return;
     const int index = static_cast<int>(tiles.size());
     tiles.push_back({item.kind, item.folder, parent, rect, {}});
     if (item.kind != ScanRow::Kind::Folder) return;
     const auto folder = static_cast<std::size_t>(item.folder);
-    if (children_[folder].empty()) return;
+    if (first_[folder] == first_[folder + 1]) return;
 
     // What it holds: its kept folders, its own files, and the rest, its folders beyond the cap.
-    std::vector<Item> items;
+    // Each level has a list of its own, used again for every folder on it.
+    if (scratch_.size() <= level) scratch_.resize(level + 1);
+    std::vector<Item>& items = scratch_[level];
+    items.clear();
     std::uint64_t held = 0;
-    for (const int child : children_[folder]) {
-      const std::uint64_t bytes = folders_[static_cast<std::size_t>(child)].bytes;
+    for (std::size_t c = first_[folder]; c < first_[folder + 1]; ++c) {
+      const std::uint64_t bytes = folders_[static_cast<std::size_t>(children_[c])].bytes;
       held += bytes;
-      if (bytes > 0) items.push_back({ScanRow::Kind::Folder, child, bytes});
+      if (bytes > 0) items.push_back({ScanRow::Kind::Folder, children_[c], bytes});
     }
     const ScannedFolder& self = folders_[folder];
     if (self.ownBytes > 0) items.push_back({ScanRow::Kind::Files, item.folder, self.ownBytes});
@@ -130,18 +147,24 @@ class Layout {
     if (rect.Height() >= 3 * header_ && rect.Width() >= 3 * header_) inside.top += header_;
     if (inside.right - inside.left < 1 || inside.bottom - inside.top < 1) return;
     tiles[static_cast<std::size_t>(index)].inner = Round(inside);
-    std::stable_sort(items.begin(), items.end(),
-                     [](const Item& a, const Item& b) { return a.bytes > b.bytes; });
-    std::vector<std::pair<Item, Box>> placed;
-    Squarify(items, inside, placed);
-    for (const auto& [child, childBox] : placed) Add(child, childBox, index);
+    // Largest first; the same sizes in the scan's order, so that a picture never shuffles.
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+      return a.bytes != b.bytes ? a.bytes > b.bytes
+             : a.kind != b.kind ? a.kind < b.kind
+                                : a.folder < b.folder;
+    });
+    Squarify(std::span<const Item>(items), inside, [&](const Item& child, const Box& childBox) {
+      Add(child, childBox, index, level + 1);
+    });
   }
 
   std::vector<MapTile> tiles;
 
  private:
   const std::vector<ScannedFolder>& folders_;
-  std::vector<std::vector<int>> children_;
+  std::vector<std::size_t> first_;
+  std::vector<int> children_;
+  std::vector<std::vector<Item>> scratch_;
   double border_, header_;
 };
 
@@ -159,10 +182,11 @@ std::uint8_t Mix(int from, int to, double part) {
 std::vector<MapTile> LayOutScanMap(const DriveScan& scan, MapRect area, int border, int header) {
   if (scan.folders.empty()) return {};
   Layout layout(scan, std::max(border, 0), std::max(header, 0));
+  layout.tiles.reserve(scan.folders.size() + scan.folders.size() / 2);
   layout.Add({ScanRow::Kind::Folder, 0, scan.folders[0].bytes},
              {static_cast<double>(area.left), static_cast<double>(area.top),
               static_cast<double>(area.right), static_cast<double>(area.bottom)},
-             -1);
+             -1, 0);
   return std::move(layout.tiles);
 }
 
