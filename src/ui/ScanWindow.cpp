@@ -50,7 +50,7 @@ constexpr ControlSpec kControls[] = {
      {kClientWidth, 750, kWideClientWidth - kClientWidth - 120, 5265}},
 };
 // The least room worth a map beside or below the list, in twips; the map's place below it.
-constexpr int kMinMapWidth = 3000, kMinMapHeight = 1800, kBelowMapHeight = 4200;
+constexpr int kMinMapWidth = 3000, kMinMapHeight = 900, kBelowMapHeight = 4200;
 
 constexpr UINT_PTR kTimer1 = 1;
 
@@ -236,7 +236,19 @@ bool ScanWindow::Form_Load() {
   // The keyboard works through the list; the map only shows its choice.
   SetWindowLongW(map, GWL_STYLE, GetWindowLongW(map, GWL_STYLE) & ~WS_TABSTOP);
   Subclass(map, &ScanWindow::MapProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  tip_ = CreateControlTooltip(hWnd(), map, "", Px(6000));
+  // The tip follows the tile under the mouse, placed by the window: one text for the whole map
+  // would never change while the mouse stays on it.
+  tip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(),
+                             nullptr, nullptr, nullptr));
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+  tool.hwnd = hWnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(map);
+  tool.lpszText = const_cast<wchar_t*>(L"");
+  SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip_.get(), TTM_SETMAXTIPWIDTH, 0, Px(6000));
   hotTile_ = clickedTile_ = -1;
   EnableWindow(Control(kHistoryBtn), history_ != nullptr);
   HWND list = Control(kFolderList);
@@ -718,6 +730,9 @@ LRESULT ScanWindow::MapMessage(HWND map, UINT message, WPARAM wParam, LPARAM lPa
     case WM_MOUSEMOVE:
       Map_MouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       break;
+    case WM_MOUSELEAVE:
+      Map_MouseMove(-1, -1);
+      break;
     default:
       break;
   }
@@ -725,23 +740,34 @@ LRESULT ScanWindow::MapMessage(HWND map, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 void ScanWindow::Map_MouseMove(int x, int y) {
-  const int tile = TileAt(tiles_, x, y);
-  if (tile == hotTile_ || !tip_) return;
-  hotTile_ = tile;
-  std::wstring text;
-  if (tile >= 0) {
-    const MapTile& t = tiles_[static_cast<std::size_t>(tile)];
-    const FolderGrowth* growth =
-        growth_.empty() ? nullptr : &growth_[static_cast<std::size_t>(t.folder)];
-    text = Widen(TileTip(mapScan_, t, growth, totalBytes_, separator_, previousTime_));
-  }
+  if (!tip_) return;
+  const int tile = x < 0 ? -1 : TileAt(tiles_, x, y);
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.hwnd = hWnd();
   tool.uId = reinterpret_cast<UINT_PTR>(Control(kMap));
-  tool.lpszText = text.data();
-  SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  if (text.empty()) SendMessageW(tip_.get(), TTM_POP, 0, 0);
+  if (tile < 0) {
+    hotTile_ = -1;
+    SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    return;
+  }
+  if (tile != hotTile_) {
+    hotTile_ = tile;
+    const MapTile& t = tiles_[static_cast<std::size_t>(tile)];
+    const FolderGrowth* growth =
+        growth_.empty() ? nullptr : &growth_[static_cast<std::size_t>(t.folder)];
+    std::wstring text = Widen(TileTip(mapScan_, t, growth, totalBytes_, separator_, previousTime_));
+    tool.lpszText = text.data();
+    SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    // The map tells when the mouse leaves it, so the tip goes with it.
+    TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, Control(kMap), 0};
+    TrackMouseEvent(&leave);
+  }
+  // Below and right of the pointer, where it covers least of the tile.
+  POINT at{x + Px(240), y + Px(300)};
+  ClientToScreen(Control(kMap), &at);
+  SendMessageW(tip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+  SendMessageW(tip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 
 void ScanWindow::Map_Click(int x, int y) {
