@@ -2,7 +2,9 @@
 // against a plain fill of as many rectangles; must stay under 30 ms a picture.
 //
 //   scan_map_bench          the times
-//   scan_map_bench show     the window with the scans open, to look at
+//   scan_map_bench show [contrast|one]
+//                           the window with the scans open, to look at; in high contrast, or
+//                           with only the latest scan
 
 #include <windows.h>
 
@@ -59,10 +61,13 @@ struct Scans : ScanSource {
     latest.finished = now;
     previous.finished = now - std::chrono::hours(3);
   }
-  State StateOf(std::string_view) override { return {&latest, &previous, false, 0, 0}; }
+  State StateOf(std::string_view) override {
+    return {&latest, one ? nullptr : &previous, false, 0, 0};
+  }
   void StartScan(std::string_view) override {}
   void CancelScan(std::string_view) override {}
   DriveScan latest, previous;
+  bool one = false;
 };
 
 double Milliseconds(std::chrono::steady_clock::duration d) {
@@ -76,10 +81,13 @@ int main(int argc, char** argv) {
   Scans scans;
   testing::FakeShell shell;
   testing::FakeSystem system;
+  const bool show = argc > 1 && std::strcmp(argv[1], "show") == 0;
+  if (show && argc > 2 && std::strcmp(argv[2], "contrast") == 0) system.highContrastText = 0;
+  scans.one = show && argc > 2 && std::strcmp(argv[2], "one") == 0;
   ScanWindow window(GetModuleHandleW(nullptr), nullptr, scans, shell, system);
   window.ShowDrive('D', 2000.0 * 1073741824.0, 400.0 * 1073741824.0, "DATEN");
   if (!window.hWnd()) return 1;
-  if (argc > 1 && std::strcmp(argv[1], "show") == 0) {
+  if (show) {
     MSG message{};
     while (window.hWnd() && GetMessageW(&message, nullptr, 0, 0) > 0) {
       if (window.PreTranslateMessage(message)) continue;
