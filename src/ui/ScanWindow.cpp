@@ -102,11 +102,6 @@ struct DcTraits {
   static void Close(HDC dc) { DeleteDC(dc); }
 };
 using UniqueDc = UniqueHandle<HDC, DcTraits>;
-struct GdiTraits {
-  static HGDIOBJ Invalid() { return nullptr; }
-  static void Close(HGDIOBJ object) { DeleteObject(object); }
-};
-using UniqueGdi = UniqueHandle<HGDIOBJ, GdiTraits>;
 
 // The map's picture, a 32-bit top-down DIB filled pixel by pixel: at thousands of tiles that
 // is many times faster than a GDI call for each.
@@ -428,8 +423,13 @@ LRESULT ScanWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       timerOn_ = false;
       RECT frame{};
       if (!IsIconic(hWnd()) && !IsZoomed(hWnd()) && GetWindowRect(hWnd(), &frame)) place_ = frame;
+      // What the map holds goes with it: a full tree and its picture weigh megabytes.
       tip_.reset();
-      tiles_.clear();
+      tiles_ = {};
+      mapScan_ = {};
+      growth_ = {};
+      picture_.reset();
+      pictureBits_ = nullptr;
       break;
     }
     default:
