@@ -7,6 +7,8 @@
 #   - a scan of a tree of 200,000 files against a plain FindFirstFileExW walk of it, the
 #     memory of the kept tree, and the most memory a scan of a folder with 1,000,000 subfolders
 #     takes above the process before it, at most 8 MB (bench/FolderScanBench.cpp);
+#   - the scan window's map of a scan at the cap on kept folders, laid out and drawn at 1920x1080,
+#     against a plain fill of as many rectangles (bench/ScanMapBench.cpp);
 #   - the size of Quenora.exe.
 # They run in a wine prefix of their own (build/wineprefix-bench), so that nothing they do
 # touches the test prefix, on a private virtual display without a system tray and without a
@@ -20,7 +22,7 @@ source tools/wine-env.sh
 
 builds=(win32 win64)
 programs=(Quenora.exe bench/check_cycle_bench.exe bench/tray_bench.exe bench/minimal_tray.exe
-  bench/folder_scan_bench.exe)
+  bench/folder_scan_bench.exe bench/scan_map_bench.exe)
 for build in "${builds[@]}"; do
   for program in "${programs[@]}"; do
     if [[ ! -f build/$build/$program ]]; then
@@ -117,6 +119,11 @@ for build in "${builds[@]}"; do
   echo "=== folder scan against a plain walk of the same tree, $build build ==="
   if ! tools/wine-run "build/$build/bench/folder_scan_bench.exe" "$scan_root" 2> >(quiet_wine); then
     echo "bench: the $build folder scan benchmark failed" >&2
+    status=1
+  fi
+  echo "=== scan map against a plain fill of its rectangles, $build build ==="
+  if ! tools/wine-run "build/$build/bench/scan_map_bench.exe" 2> >(quiet_wine); then
+    echo "bench: the $build scan map benchmark failed" >&2
     status=1
   fi
 done

@@ -31,21 +31,6 @@ constexpr double kDeeperMinGrowthShare = 0.1;
 // and nearly every folder has a few small files of its own.
 constexpr double kRestMinPercent = 1;
 
-std::string ShareText(std::uint64_t bytes, std::optional<double> totalBytes) {
-  if (!totalBytes || !(*totalBytes > 0)) return "";
-  const double percent = RoundHalfAwayFromZero(static_cast<double>(bytes) / *totalBytes * 100);
-  // A folder that holds anything is never "0 %": it does take space.
-  if (percent < 1) return bytes > 0 ? "<1 %" : "0 %";
-  return Cat({IntText(static_cast<std::int64_t>(percent)), " %"});
-}
-
-std::string GrowthText(std::int64_t growth, std::string_view decimalSeparator,
-                       std::string_view since) {
-  if (growth == 0) return "";
-  const double amount = std::abs(static_cast<double>(growth));
-  return Cat({growth > 0 ? "+" : kMinus, SizeText(amount, decimalSeparator), " seit ", since});
-}
-
 std::string GroupedNumber(std::uint64_t value) {
   // Groups of three for the eye, held together so that a label never breaks a number.
   const std::string digits = IntText(static_cast<std::int64_t>(value));
@@ -63,6 +48,21 @@ std::string NameOf(const std::string& path) {
 }
 
 }  // namespace
+
+std::string ShareText(std::uint64_t bytes, std::optional<double> totalBytes) {
+  if (!totalBytes || !(*totalBytes > 0)) return "";
+  const double percent = RoundHalfAwayFromZero(static_cast<double>(bytes) / *totalBytes * 100);
+  // A folder that holds anything is never "0 %": it does take space.
+  if (percent < 1) return bytes > 0 ? "<1 %" : "0 %";
+  return Cat({IntText(static_cast<std::int64_t>(percent)), " %"});
+}
+
+std::string GrowthText(std::int64_t growth, std::string_view decimalSeparator,
+                       std::string_view since) {
+  if (growth == 0) return "";
+  const double amount = std::abs(static_cast<double>(growth));
+  return Cat({growth > 0 ? "+" : kMinus, SizeText(amount, decimalSeparator), " seit ", since});
+}
 
 std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* previous,
                                    std::optional<double> totalBytes,

@@ -41,6 +41,11 @@ std::vector<ScanRow> BuildScanRows(const DriveScan& latest, const DriveScan* pre
                                    std::string_view decimalSeparator,
                                    std::string_view previousTime);
 
+// A size's share of the drive, "20 %" ("<1 %" for a little); empty without the drive's size.
+std::string ShareText(std::uint64_t bytes, std::optional<double> totalBytes);
+// "+10,0 GB seit 14:05", "−2,0 GB seit 14:05"; empty for no change.
+std::string GrowthText(std::int64_t growth, std::string_view decimalSeparator,
+                       std::string_view since);
 // "14:05".
 std::string ClockText(int hour, int minute);
 // "Was belegt Platz auf D:?"

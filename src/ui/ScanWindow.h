@@ -14,6 +14,7 @@
 #include "platform/SystemServices.h"
 #include "scan/ScanSource.h"
 #include "ui/HistoryWindow.h"
+#include "ui/ScanMap.h"
 #include "ui/ScanRows.h"
 #include "ui/Window.h"
 
@@ -31,8 +32,12 @@ inline constexpr int kFreeSpaceBtn = 507;
 inline constexpr int kCloseBtn = 508;
 inline constexpr int kHintLbl = 509;
 inline constexpr int kHistoryBtn = 510;
+inline constexpr int kMap = 511;
+// The list and the buttons; the map lies beside them, or below them where the window is narrow.
 inline constexpr int kClientWidth = 9300;
 inline constexpr int kClientHeight = 6180;
+// The window as it opens, the map beside the list.
+inline constexpr int kWideClientWidth = 15900;
 // How often a running scan's progress is shown, in milliseconds.
 inline constexpr UINT kProgressInterval = 250;
 }  // namespace scanwindow
@@ -67,12 +72,24 @@ class ScanWindow final : public Window {
   void FreeSpaceBtn_Click();
   void HistoryBtn_Click();
   void Timer1_Timer();
+  void Map_Click(int x, int y);
+  void Map_MouseMove(int x, int y);
+  // The tiles as the map was last drawn, and the tile the list's chosen row outlines (-1: none).
+  const std::vector<MapTile>& MapTiles() const { return tiles_; }
+  int OutlinedTile() const;
 
  private:
   bool Form_Load() override;
   void Form_DpiChanged() override;
   void Control_Command(int id, int code) override;
+  TwipsRect ControlPlace(const ControlSpec& row) const override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  static LRESULT CALLBACK MapProc(HWND map, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                  DWORD_PTR self);
+  LRESULT MapMessage(HWND map, UINT message, WPARAM wParam, LPARAM lParam);
+  void PaintMap(HDC dc, const RECT& client);
+  int SelectedRow() const;
+  void PlaceWindow();
   // Shows the drive's scans as they stand now; the rows only when the scans changed.
   void Refresh();
   void ShowRows(const std::vector<ScanRow>& rows);
@@ -93,6 +110,22 @@ class ScanWindow final : public Window {
                                         std::optional<std::chrono::system_clock::time_point>>>;
   Shown shown_;
   bool rowsBuilt_ = false;
+  // What the map shows: a copy of the latest scan, each folder's growth since the earlier one
+  // (empty with one scan), and the tiles of its last picture.
+  DriveScan mapScan_;
+  std::vector<FolderGrowth> growth_;
+  std::int64_t mostGrowth_ = 0;
+  std::string separator_, previousTime_;
+  std::vector<MapTile> tiles_;
+  // The map's picture, drawn pixel by pixel, kept while its size stays.
+  UniqueBitmap picture_;
+  void* pictureBits_ = nullptr;
+  SIZE pictureSize_{};
+  int hotTile_ = -1, clickedTile_ = -1;
+  LONG clickedAt_ = 0;
+  UniqueWindow tip_;
+  // Where the user left the window, kept while the program runs.
+  std::optional<RECT> place_;
   bool timerOn_ = false;
 };
 

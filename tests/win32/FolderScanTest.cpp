@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
@@ -13,8 +15,11 @@
 #include <string>
 #include <utility>
 
+#include "Fakes.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32FolderListing.h"
 #include "scan/FolderScanner.h"
+#include "ui/ScanWindow.h"
 
 namespace quenora::win32 {
 namespace {
@@ -86,6 +91,98 @@ TEST_F(FolderScanTest, TotalsOfTheRootAndTheFirstLevelAreThoseOfTheFilesOnTheDri
   EXPECT_EQ(found, expected_);
   EXPECT_GE(scan.folders[0].files, 200000u);
   EXPECT_EQ(scan.folders[0].unreadableFolders, 0u);
+}
+
+// The scan in the scan window: its map has a tile for each first-level folder; a click on one
+// chooses its row, the chosen row's tile is outlined, a second click opens the folder.
+TEST_F(FolderScanTest, TheScanWindowMapsTheDriveAndItsListAndMapFollowEachOther) {
+  Win32FolderListing listing;
+  const std::atomic<bool> cancel{false};
+  ScanProgress progress;
+  struct : ScanSource {
+    State StateOf(std::string_view) override { return {&scan, nullptr, false, 0, 0}; }
+    void StartScan(std::string_view) override {}
+    void CancelScan(std::string_view) override {}
+    DriveScan scan;
+  } scans;
+  scans.scan = ScanDrive(listing, drive_, cancel, progress);
+  testing::FakeShell shell;
+  testing::FakeSystem system;
+  ScanWindow window(GetModuleHandleW(nullptr), nullptr, scans, shell, system);
+  window.ShowDrive(drive_[0], 1e12, 5e11, "");
+  HWND map = window.Control(scanwindow::kMap);
+  HWND list = window.Control(scanwindow::kFolderList);
+  ASSERT_TRUE(map && list);
+  RECT client{};
+  GetClientRect(map, &client);
+  ASSERT_GT(client.right, 100);
+  ASSERT_GT(client.bottom, 100);
+  // Drawn into a picture of its own, as the screen gets it.
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP picture = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, picture);
+  const auto draw = [&] {
+    SendMessageW(map, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+  };
+  draw();
+  const std::vector<MapTile> tiles = window.MapTiles();
+  const auto tileOf = [&](const std::string& path) {
+    for (std::size_t i = 0; i < tiles.size(); ++i) {
+      if (tiles[i].kind == ScanRow::Kind::Folder &&
+          scans.scan.folders[static_cast<std::size_t>(tiles[i].folder)].path == path) {
+        return static_cast<int>(i);
+      }
+    }
+    return -1;
+  };
+  const auto rowText = [&](int row) {
+    wchar_t text[256] = {};
+    LVITEMW item{};
+    item.pszText = text;
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return Narrow(text);
+  };
+  int checked = 0;
+  for (const ScannedFolder& folder : scans.scan.folders) {
+    if (folder.depth != 1 || folder.bytes * 400 < scans.scan.folders[0].bytes) continue;
+    const int tile = tileOf(folder.path);
+    ASSERT_GE(tile, 0) << folder.path;
+    // A click on its edge, which no tile inside it covers.
+    const MapRect& r = tiles[static_cast<std::size_t>(tile)].rect;
+    SendMessageW(map, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 1, r.top + 1));
+    SendMessageW(map, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 1, r.top + 1));
+    const auto row = static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const std::string name = folder.path.substr(folder.path.find_last_of('\\') + 1);
+    EXPECT_EQ(rowText(row), "    " + name);
+    EXPECT_EQ(window.OutlinedTile(), tile);
+    draw();
+    EXPECT_EQ(GetPixel(memory, r.left, r.top), GetSysColor(COLOR_WINDOWTEXT)) << folder.path;
+    EXPECT_EQ(GetPixel(memory, r.right - 1, r.bottom - 1), GetSysColor(COLOR_WINDOWTEXT));
+    ++checked;
+  }
+  EXPECT_GE(checked, 2);
+  // The row chosen in the list outlines its tile; the root's is the whole map.
+  LVITEMW state{};
+  state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+  EXPECT_EQ(window.OutlinedTile(), 0);
+  // A second click on the same tile opens it.
+  const MapRect& first = tiles[1].rect;
+  for (int click = 0; click < 2; ++click) {
+    SendMessageW(map, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.left + 1, first.top + 1));
+  }
+  ASSERT_EQ(shell.starts.size(), 1u);
+  EXPECT_EQ(shell.starts[0].commandLine,
+            OpenFolderStart("C:\\Windows",
+                            scans.scan.folders[static_cast<std::size_t>(tiles[1].folder)].path)
+                .commandLine);
+  SelectObject(memory, old);
+  DeleteObject(picture);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
 }
 
 }  // namespace

@@ -119,12 +119,16 @@ TEST_F(ScanWindowTest, ADriveWithoutScansIsScannedWithProgressUntilCancelled) {
   EXPECT_EQ(Text(kStateLbl), "Noch nicht durchsucht.");
 }
 
-// The list and the progress are named; Alt+S is "&Schließen"'s alone and closes the window.
+// The list, the progress and the map are named; Alt+S is "&Schließen"'s alone and closes the
+// window.
 TEST_F(ScanWindowTest, TheListAndProgressAreNamedAndAltSCloses) {
   scans.drives["D:"].running = true;
   window->ShowDrive('D', 512.0 * kGB, 51.2 * kGB, "DATEN");
   EXPECT_EQ(testing::AccessibleName(window->Control(kFolderList)), "Ordner");
   EXPECT_EQ(testing::AccessibleName(window->Control(kProgressBar)), "Fortschritt");
+  EXPECT_EQ(testing::AccessibleName(window->Control(kMap)),
+            "Belegung als Fl\xC3\xA4"
+            "che");
   SendMessageW(window->Control(kHistoryBtn), BM_CLICK, 0, 0);
   EXPECT_EQ(history.opened, "D");
   MSG alt{GetFocus(), WM_SYSCHAR, L's', 0x20000001, 0, {}};
@@ -170,6 +174,15 @@ TEST_F(ScanWindowTest, AFinishedScanListsTheGrowingFirstAndOpensTheChosenFolder)
   EXPECT_EQ(shell.opened,
             (std::vector<testing::FakeShell::Opened>{{"ms-settings:storagesense", 1}}));
   EXPECT_EQ(shell.starts.size(), 2u);
+  // Moved and sized, the window opens there again after it was closed.
+  SetWindowPos(window->hWnd(), nullptr, 40, 30, 900, 700, SWP_NOZORDER);
+  RECT before{}, after{};
+  GetWindowRect(window->hWnd(), &before);
+  SendMessageW(window->Control(kCloseBtn), BM_CLICK, 0, 0);
+  ASSERT_EQ(window->hWnd(), nullptr);
+  window->ShowDrive('D', 100.0 * kGB, 40.0 * kGB, "");
+  GetWindowRect(window->hWnd(), &after);
+  EXPECT_TRUE(EqualRect(&before, &after));
 }
 
 }  // namespace

@@ -72,6 +72,25 @@ void ImageListTraits::Close(HIMAGELIST h) {
   DestroyImageList(h);
 }
 
+// Taken from the DLL when a window is first built, so that a program in the tray doesn't load
+// it (nor a copy of it beside the exe) at start.
+BOOL Subclass(HWND window, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data) {
+  static const auto set =
+      SystemFunction<decltype(SetWindowSubclass)>(L"comctl32.dll", "SetWindowSubclass");
+  return set ? set(window, proc, id, data) : FALSE;
+}
+void Unsubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id) {
+  static const auto remove =
+      SystemFunction<decltype(RemoveWindowSubclass)>(L"comctl32.dll", "RemoveWindowSubclass");
+  if (remove) remove(window, proc, id);
+}
+LRESULT DefaultSubclassed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const auto next =
+      SystemFunction<decltype(DefSubclassProc)>(L"comctl32.dll", "DefSubclassProc");
+  return next ? next(window, message, wParam, lParam)
+              : DefWindowProcW(window, message, wParam, lParam);
+}
+
 UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view text,
                                   int maxWidthPixels) {
   LoadCommonControls();

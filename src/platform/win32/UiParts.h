@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string_view>
 
 #include "platform/win32/Handles.h"
@@ -34,6 +36,12 @@ bool LoadCommonControls();
 HIMAGELIST CreateImageList(int width, int height, UINT flags, int initial, int grow);
 int AddIconToImageList(HIMAGELIST list, HICON icon);
 void DestroyImageList(HIMAGELIST list);
+
+// comctl32's subclassing of a control, as SetWindowSubclass, RemoveWindowSubclass and
+// DefSubclassProc do (the last falls back to DefWindowProcW).
+BOOL Subclass(HWND window, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data);
+void Unsubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id);
+LRESULT DefaultSubclassed(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A tooltip that shows `text` while the mouse rests on `control` of `owner`.
 UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view text,
