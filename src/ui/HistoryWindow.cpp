@@ -554,16 +554,11 @@ void HistoryWindow::PaintChart(HDC dc, const RECT& client) {
 LRESULT CALLBACK HistoryWindow::ChartProc(HWND chart, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR, DWORD_PTR self) {
   if (message == WM_NCDESTROY) Unsubclass(chart, &HistoryWindow::ChartProc, 1);
-    // Nothing may unwind through the system's code.
-#if defined(__cpp_exceptions) || defined(_CPPUNWIND)
-  try {
-    return reinterpret_cast<HistoryWindow*>(self)->ChartMessage(chart, message, wParam, lParam);
-  } catch (...) {
-    return DefaultSubclassed(chart, message, wParam, lParam);
-  }
-#else
-  return reinterpret_cast<HistoryWindow*>(self)->ChartMessage(chart, message, wParam, lParam);
-#endif
+  return Guarded(
+      [&] {
+        return reinterpret_cast<HistoryWindow*>(self)->ChartMessage(chart, message, wParam, lParam);
+      },
+      [&] { return DefaultSubclassed(chart, message, wParam, lParam); });
 }
 
 LRESULT HistoryWindow::ChartMessage(HWND chart, UINT message, WPARAM wParam, LPARAM lParam) {

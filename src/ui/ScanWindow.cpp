@@ -693,12 +693,9 @@ void ScanWindow::PaintMap(HDC target, const RECT& client) {
 LRESULT CALLBACK ScanWindow::MapProc(HWND map, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self) {
   if (message == WM_NCDESTROY) Unsubclass(map, &ScanWindow::MapProc, 1);
-  // Nothing may unwind through the system's code.
-  try {
-    return reinterpret_cast<ScanWindow*>(self)->MapMessage(map, message, wParam, lParam);
-  } catch (...) {
-    return DefaultSubclassed(map, message, wParam, lParam);
-  }
+  return Guarded(
+      [&] { return reinterpret_cast<ScanWindow*>(self)->MapMessage(map, message, wParam, lParam); },
+      [&] { return DefaultSubclassed(map, message, wParam, lParam); });
 }
 
 LRESULT ScanWindow::MapMessage(HWND map, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -263,17 +263,8 @@ LRESULT CALLBACK Window::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     self->StopModalLoop();
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  // Nothing may unwind through the system's code: whatever a handler throws ends here. (The
-  // exe is built without exceptions; there a library error ends the program.)
-#if defined(__cpp_exceptions) || defined(_CPPUNWIND)
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-#else
-  return self->HandleMessage(message, wParam, lParam);
-#endif
+  return Guarded([&] { return self->HandleMessage(message, wParam, lParam); },
+                 [&] { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT CALLBACK Window::LayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

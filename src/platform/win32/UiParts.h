@@ -43,6 +43,23 @@ BOOL Subclass(HWND window, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data);
 void Unsubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id);
 LRESULT DefaultSubclassed(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// A window procedure's answer from `handle`; where the build has exceptions, whatever `handle`
+// throws ends here with `fallback`'s answer, since nothing may unwind through the system's code.
+// (Quenora.exe is built without them: there a library error ends the program.)
+template <typename Handle, typename Fallback>
+LRESULT Guarded(Handle handle, Fallback fallback) {
+#if defined(__cpp_exceptions) || defined(_CPPUNWIND)
+  try {
+    return handle();
+  } catch (...) {
+    return fallback();
+  }
+#else
+  (void)fallback;
+  return handle();
+#endif
+}
+
 // A tooltip that shows `text` while the mouse rests on `control` of `owner`.
 UniqueWindow CreateControlTooltip(HWND owner, HWND control, std::string_view text,
                                   int maxWidthPixels);
