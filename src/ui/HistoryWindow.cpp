@@ -105,7 +105,11 @@ class ChartAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT c, BSTR* value) override {
     if (c.vt != VT_I4 || c.lVal != CHILDID_SELF) return standard_->get_accValue(c, value);
     if (!value) return E_POINTER;
-    *value = SysAllocString(value_.c_str());
+    // oleaut32 is loaded by now (oleacc needs it); imported, it would come with the program's
+    // start and bring COM's DLLs along, a megabyte of memory for a chart seldom opened.
+    static const auto allocate =
+        SystemFunction<decltype(SysAllocString)>(L"oleaut32.dll", "SysAllocString");
+    *value = allocate ? allocate(value_.c_str()) : nullptr;
     return *value ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT c, BSTR* d) override {
