@@ -27,15 +27,18 @@
 #include <string>
 #include <vector>
 
+#include "GeneratedScans.h"
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveQueries.h"
 #include "platform/Sync.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32FolderListing.h"
 #include "platform/win32/Win32HistoryFiles.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32System.h"
 #include "scan/FolderScanner.h"
 #include "ui/DriveHistories.h"
+#include "ui/ScanWindow.h"
 #include "ui/TrayView.h"
 
 namespace {
@@ -199,6 +202,7 @@ int main(int argc, char** argv) {
     bool network;
     bool whileScanning = false;
     bool recording = false;
+    bool scanWindowOpen = false;  // with its map of a full tree, painted between the blocks
   };
   // A tree to scan meanwhile (QUENORA_BENCH_SCAN_ROOT, "Z:\...\scan"): the cycle over local
   // disks while the scanner walks another drive at background priority, as it does on its own.
@@ -206,8 +210,9 @@ int main(int argc, char** argv) {
   // The last case is for information: what the cycle costs a drive that may keep the caller
   // waiting, whose query goes to a worker, beyond the hand-over itself; local disks are asked
   // directly.
-  for (const Case run : {Case{1, false}, Case{4, false}, Case{26, false},
-                         Case{26, false, false, true}, Case{1, true}, Case{4, false, true}}) {
+  for (const Case run :
+       {Case{1, false}, Case{4, false}, Case{26, false}, Case{26, false, false, true},
+        Case{26, false, false, false, true}, Case{1, true}, Case{4, false, true}}) {
     const int count = run.count;
     if (run.whileScanning && !scanRoot) continue;
     ScanLoop scanning;
@@ -218,6 +223,17 @@ int main(int argc, char** argv) {
     disks.asNetworkDrives = run.network;
     quenora::CheckCycle cycle(drives, freeSpace, diskService, system);
     quenora::TrayView view(cycle, tray, system, icons);
+    quenora::bench::Scans scans;
+    quenora::win32::Win32Shell windowShell;
+    std::optional<quenora::win32::ScanWindow> scanWindow;
+    if (run.scanWindowOpen) {
+      scanWindow.emplace(GetModuleHandleW(nullptr), nullptr, scans, windowShell, system);
+      scanWindow->ShowDrive('D', 2000.0 * 1073741824.0, 400.0 * 1073741824.0, "DATEN");
+    }
+    const auto paint = [] {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    };
     BenchHistoryFiles historyFiles;
     quenora::DriveHistories histories(historyFiles, disks, cycle, ",");
     std::int64_t utc = quenora::UtcNow();
@@ -262,6 +278,7 @@ int main(int argc, char** argv) {
     if (!run.network) {
       ULARGE_INTEGER available, total, totalFree;
       for (int r = 0; r < rounds / kBlock; ++r) {
+        if (run.scanWindowOpen) paint();
         auto start = Clock::now();
         for (int i = 0; i < kBlock; ++i) tick();
         cycleTimes.push_back(seconds(start) / kBlock);
@@ -309,6 +326,7 @@ int main(int argc, char** argv) {
         count, cycleUs, bareUs, cycleUs / bareUs, static_cast<double>(shell.requests) / ticks,
         static_cast<double>(disks.labelReads) / ticks,
         run.recording ? "  (each drive's history recorded after the cycle, ten seconds a tick)"
+        : run.scanWindowOpen ? "  (while the scan window is open with its map of a full tree)"
         : run.whileScanning
             ? "  (while a scan of another drive runs at background priority, one after another)"
         : !run.network ? ""

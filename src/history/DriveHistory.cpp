@@ -87,8 +87,13 @@ void DriveHistory::Record(std::int64_t utc, std::uint64_t freeBytes, std::uint64
       std::erase_if(unwritten_, [&](const auto& slot) {
         return slot.first == resolution && SamePlace(resolution, slot.second, *open);
       });
-      unwritten_.emplace_back(resolution, *open);
-      closed = true;
+      // A quiet drive's slot is in the file as it ends (only its count of readings is behind);
+      // the new one follows at the next minute's write.
+      const std::optional<HistorySlot>& written = written_[ring];
+      if (!written || !SameValues(*written, *open)) {
+        unwritten_.emplace_back(resolution, *open);
+        closed = true;
+      }
     }
     open = HistorySlot{start, freeBytes, freeBytes, freeBytes, totalBytes, 1};
   }
@@ -102,8 +107,8 @@ void DriveHistory::WriteOut(std::int64_t utc, bool changedOnly) {
                 [&](const auto& slot) { return archive_->Write(slot.first, slot.second); });
   bool written = unwritten_.empty();
   bool skipped = false;
-  // A quiet drive's open slots are written when they begin and when they end, not every minute
-  // in between: with many drives at the check's pace the writes would cost more than the checks.
+  // A quiet drive's open slots are written as they begin, not every minute after: with many
+  // drives at the check's pace the writes would cost more than the checks.
   for (std::size_t ring = 0; ring < open_.size(); ++ring) {
     const std::optional<HistorySlot>& open = open_[ring];
     if (!open) continue;

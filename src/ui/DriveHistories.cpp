@@ -61,9 +61,10 @@ void DriveHistories::Record(std::int64_t utc) {
       continue;
     }
     const char letter = DriveName(drives.DriveNumbers[index])[0];
-    const Place& place = PlaceOf(letter, reading.totalBytes);
+    Place& place = PlaceOf(letter, reading.totalBytes);
     if (place.path.empty()) continue;
-    if (DriveHistory* recorder = RecorderOf(place.path)) {
+    if (!place.recorder) place.recorder = RecorderOf(place.path);
+    if (DriveHistory* recorder = place.recorder) {
       recorder->Record(utc, static_cast<std::uint64_t>(reading.freeBytes),
                        static_cast<std::uint64_t>(reading.totalBytes));
     }

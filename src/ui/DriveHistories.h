@@ -47,7 +47,8 @@ class DriveHistories final : public HistorySource {
  private:
   struct Place {
     char letter = 0;
-    std::string path;  // of the volume's history file; empty: unknown
+    std::string path;                  // of the volume's history file; empty: unknown
+    DriveHistory* recorder = nullptr;  // of `path`, once asked for
     double totalBytes = 0;
     std::int64_t forecastAt = 0;  // when the forecast was last worked out
     double forecastLimit = 0;

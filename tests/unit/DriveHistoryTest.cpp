@@ -79,14 +79,17 @@ TEST_F(DriveHistoryTest, ASlotReachesTheFileWhenItClosesAndTheOpenOneEveryMinute
   EXPECT_EQ(Stored(R::kHour)[0].readings, 28u);
 }
 
-TEST_F(DriveHistoryTest, AQuietDrivesOpenSlotIsWrittenAsItBeginsAndItsCountWhenTheSessionEnds) {
+TEST_F(DriveHistoryTest, AQuietDrivesSlotsAreWrittenAsTheyBeginAndTheirCountWhenTheSessionEnds) {
   DriveHistory history(files, kPath, "C:\\");
-  for (std::int64_t t = 0; t < 300; t += 10) history.Record(kMidnight + t, 500, 9);
-  EXPECT_EQ(Stored(R::kHour), (std::vector<HistorySlot>{{kMidnight, 500, 500, 500, 9, 1}}));
-  history.Record(kMidnight + 300, 500, 9);  // the first slot closes with all its readings
-  EXPECT_EQ(Stored(R::kFiveMinutes)[0].readings, 30u);
+  for (std::int64_t t = 0; t < 360; t += 10) history.Record(kMidnight + t, 500, 9);
+  // Not rewritten for their count alone; the second five minutes' slot came at the minute.
+  const HistorySlot first{kMidnight, 500, 500, 500, 9, 1};
+  EXPECT_EQ(Stored(R::kHour), std::vector<HistorySlot>{first});
+  EXPECT_EQ(Stored(R::kFiveMinutes),
+            (std::vector<HistorySlot>{first, {kMidnight + 300, 500, 500, 500, 9, 1}}));
   history.Close();
-  EXPECT_EQ(Stored(R::kHour)[0].readings, 31u);
+  EXPECT_EQ(Stored(R::kHour)[0].readings, 36u);
+  EXPECT_EQ(Stored(R::kFiveMinutes)[1].readings, 6u);
 }
 
 TEST_F(DriveHistoryTest, ATornSlotIsLeftOutAndItsNeighboursStay) {
