@@ -188,11 +188,6 @@ LRESULT ChartObject(HWND chart, WPARAM wParam, const std::string& value) {
   return answer;
 }
 
-struct DcTraits {
-  static HDC Invalid() { return nullptr; }
-  static void Close(HDC dc) { DeleteDC(dc); }
-};
-using UniqueDc = UniqueHandle<HDC, DcTraits>;
 struct GdiTraits {
   static HGDIOBJ Invalid() { return nullptr; }
   static void Close(HGDIOBJ object) { DeleteObject(object); }
@@ -385,7 +380,7 @@ void HistoryWindow::Chart_KeyDown(int key) {
 void HistoryWindow::Chart_MouseMove(int x) {
   RECT client{};
   GetClientRect(Control(kChart), &client);
-  UniqueDc measure(CreateCompatibleDC(nullptr));
+  UniqueMemoryDc measure(CreateCompatibleDC(nullptr));
   const Plot plot = PlotOf(client, measure.get());
   if (x < plot.area.left || x > plot.area.right || Shown().empty()) return;
   const double t =
@@ -575,7 +570,7 @@ LRESULT HistoryWindow::ChartMessage(HWND chart, UINT message, WPARAM wParam, LPA
       HDC dc = BeginPaint(chart, &paint);
       RECT client{};
       GetClientRect(chart, &client);
-      UniqueDc memory(CreateCompatibleDC(dc));
+      UniqueMemoryDc memory(CreateCompatibleDC(dc));
       UniqueGdi picture(CreateCompatibleBitmap(dc, std::max<int>(client.right, 1),
                                                std::max<int>(client.bottom, 1)));
       if (memory && picture) {

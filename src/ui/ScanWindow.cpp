@@ -97,12 +97,6 @@ void SetText(HWND control, const std::string& text) {
   if (wide != old) SetWindowTextW(control, wide.c_str());
 }
 
-struct DcTraits {
-  static HDC Invalid() { return nullptr; }
-  static void Close(HDC dc) { DeleteDC(dc); }
-};
-using UniqueDc = UniqueHandle<HDC, DcTraits>;
-
 // The map's picture, a 32-bit top-down DIB filled pixel by pixel: at thousands of tiles that
 // is many times faster than a GDI call for each.
 struct Pixels {
@@ -504,10 +498,6 @@ void ScanWindow::FreeSpaceBtn_Click() {
   }
 }
 
-}  // namespace quenora::win32
-
-namespace quenora::win32 {
-
 TwipsRect ScanWindow::ControlPlace(const ControlSpec& row) const {
   if (row.id != kMap) return row.rect;
   RECT client{};
@@ -544,7 +534,7 @@ void ScanWindow::PaintMap(HDC target, const RECT& client) {
     pictureBits_ = picture_ ? bits : nullptr;
     pictureSize_ = {width, height};
   }
-  UniqueDc dc(CreateCompatibleDC(target));
+  UniqueMemoryDc dc(CreateCompatibleDC(target));
   if (!pictureBits_ || !dc) return;
   GdiFlush();
   Pixels pixels{static_cast<std::uint32_t*>(pictureBits_), width, height};

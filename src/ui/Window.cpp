@@ -19,13 +19,6 @@ namespace {
 constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-// A memory DC lives only while a picture is drawn.
-struct MemoryDcTraits {
-  static HDC Invalid() { return nullptr; }
-  static void Close(HDC dc) { DeleteDC(dc); }
-};
-using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
-
 }  // namespace
 
 Window::Window(HINSTANCE instance, HWND owner, WindowLayout layout)

@@ -43,6 +43,11 @@ struct BitmapTraits {
   static HBITMAP Invalid() { return nullptr; }
   static void Close(HBITMAP h) { DeleteObject(h); }
 };
+// A memory device context (CreateCompatibleDC), not one of a window.
+struct MemoryDcTraits {
+  static HDC Invalid() { return nullptr; }
+  static void Close(HDC dc) { DeleteDC(dc); }
+};
 struct WindowTraits {
   static HWND Invalid() { return nullptr; }
   static void Close(HWND h) { DestroyWindow(h); }
@@ -84,6 +89,7 @@ using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageListTraits>;
 using UniqueCursor = UniqueHandle<HCURSOR, CursorTraits>;
 using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
+using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
