@@ -223,11 +223,12 @@ int main(int argc, char** argv) {
     disks.asNetworkDrives = run.network;
     quenora::CheckCycle cycle(drives, freeSpace, diskService, system);
     quenora::TrayView view(cycle, tray, system, icons);
-    quenora::bench::Scans scans;
+    std::optional<quenora::bench::Scans> scans;
     quenora::win32::Win32Shell windowShell;
     std::optional<quenora::win32::ScanWindow> scanWindow;
     if (run.scanWindowOpen) {
-      scanWindow.emplace(GetModuleHandleW(nullptr), nullptr, scans, windowShell, system);
+      scans.emplace();
+      scanWindow.emplace(GetModuleHandleW(nullptr), nullptr, *scans, windowShell, system);
       scanWindow->ShowDrive('D', 2000.0 * 1073741824.0, 400.0 * 1073741824.0, "DATEN");
     }
     const auto paint = [] {
