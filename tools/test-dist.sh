@@ -86,6 +86,17 @@ check() {
   if "$@"; then pass "$what"; else fail "$what"; fi
 }
 section() { echo "--- $* ($((SECONDS - started)) s)"; }
+# The summary, and the end of the run.
+finish() {
+  section "done"
+  if ((${#failures[@]})); then
+    echo "test-dist: FAIL: ${#failures[@]} of $((passed + ${#failures[@]})) checks failed:"
+    printf '  - %s\n' "${failures[@]}"
+    exit 1
+  fi
+  echo "test-dist: PASS: all $passed checks passed in $((SECONDS - started)) s"
+  exit 0
+}
 
 # --- Wine and the registry ------------------------------------------------------------------
 
@@ -486,6 +497,10 @@ echo "  installation folder: $inst"
 
 for build in "${builds[@]}"; do
   section "the $build zip, unpacked into a folder of its own"
+  if [[ $build == win32 ]] && ! quenora_runs_32bit; then
+    echo "  SKIP  this machine's kernel runs no 32-bit programs"
+    continue
+  fi
   folder="C:\\Mein Ordner\\$build"
   unzip_to "$dist/Quenora-$version-$build.zip" "$(winepath -u "$folder")"
   check "$build zip: Quenora runs from $folder\\Quenora" start_quenora "$folder\\Quenora\\Quenora.exe"
@@ -643,6 +658,12 @@ set_autostart_and_settings() {
     w reg add "$run_key" /v Quenora /d "\"$inst\\Quenora.exe\"" /f >/dev/null 2>&1 &&
     w reg add "$settings_key" /v TestWert /t REG_DWORD /d 7 /f >/dev/null 2>&1
 }
+
+if ! quenora_runs_32bit; then
+  section "passes 1 to 7"
+  echo "  SKIP  the setup is a 32-bit program, and this machine's kernel runs no 32-bit programs"
+  finish
+fi
 
 section "pass 1: setup, Quenora, uninstaller /REMOVESETTINGS while it runs"
 check "setup /S succeeds" install
@@ -964,10 +985,4 @@ check "setup $machine_switches /D=C:\\Werkzeuge\\.. (a drive's root) stops with 
 
 # --- Summary --------------------------------------------------------------------------------
 
-section "done"
-if ((${#failures[@]})); then
-  echo "test-dist: FAIL: ${#failures[@]} of $((passed + ${#failures[@]})) checks failed:"
-  printf '  - %s\n' "${failures[@]}"
-  exit 1
-fi
-echo "test-dist: PASS: all $passed checks passed in $((SECONDS - started)) s"
+finish

@@ -7,6 +7,14 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
 quenora_pids=()
 
+# Whether this machine runs the 32-bit build: a kernel without IA32 emulation runs no 32-bit
+# program, and wine's 32-bit loader is one. There only the 64-bit build runs, with wine's 64-bit
+# loader started directly (tools/wine64).
+quenora_runs_32bit() { [[ ${QUENORA_NO_32BIT:-0} != 1 ]]; }
+if [[ -x /usr/lib/wine/wine64 ]] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  export QUENORA_NO_32BIT=1 PATH=$root/tools/wine64:$PATH
+fi
+
 # A new prefix takes about 20 s; later runs reuse it.
 quenora_prepare_prefix() {
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
