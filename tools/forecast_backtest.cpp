@@ -78,7 +78,7 @@ int Replay(const std::string& path, const quenora::DriveLevel& limit, bool each)
   const std::int64_t first = trace.front().time, last = trace.back().time;
   // The drive's recorder, as the check runs it, over a history file in memory.
   quenora::testing::FakeHistoryFiles files;
-  quenora::DriveHistory recorder(files, "trace", path);
+  quenora::DriveHistory recorder(files, "trace", path, first);
   std::int64_t askedHour = 0;
   int hours = 0, eligible = 0, givenEligible = 0, given = 0, wrong = 0;
   std::vector<double> errors;

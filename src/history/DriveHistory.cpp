@@ -28,11 +28,13 @@ bool SameValues(const HistorySlot& a, const HistorySlot& b) {
 
 }  // namespace
 
-DriveHistory::DriveHistory(HistoryFiles& files, std::string path, std::string volumeName)
+DriveHistory::DriveHistory(HistoryFiles& files, std::string path, std::string volumeName,
+                           std::int64_t now)
     : files_(files),
       path_(std::move(path)),
       volumeName_(std::move(volumeName)),
-      lastWrite_(kNever) {
+      lastWrite_(kNever),
+      now_(now) {
   HaveArchive();
 }
 
@@ -42,8 +44,11 @@ DriveHistory::~DriveHistory() {
 
 bool DriveHistory::HaveArchive() {
   if (archive_) return true;
-  archive_ = HistoryArchive::Open(files_, path_, volumeName_);
+  // A file made later (the first one was set aside or couldn't be made) begins with the newest
+  // reading.
+  archive_ = HistoryArchive::Open(files_, path_, volumeName_, std::max(now_, lastWrite_));
   if (!archive_) return false;
+  since_ = archive_->RecordedSince();
   if (std::exchange(resumed_, true)) return true;
   // The newest slot of each ring in the file is where this session goes on: a restart within
   // the same hour adds to that hour's slot, it doesn't start it over.

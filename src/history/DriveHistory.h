@@ -15,9 +15,9 @@ namespace quenora {
 
 class DriveHistory {
  public:
-  // Records into the file at `path` (made there when missing); `volumeName` goes into a new
-  // file's header.
-  DriveHistory(HistoryFiles& files, std::string path, std::string volumeName);
+  // Records into the file at `path` (made there when missing, its record beginning `now`);
+  // `volumeName` goes into a new file's header.
+  DriveHistory(HistoryFiles& files, std::string path, std::string volumeName, std::int64_t now);
   ~DriveHistory();
   DriveHistory(const DriveHistory&) = delete;
   DriveHistory& operator=(const DriveHistory&) = delete;
@@ -29,6 +29,8 @@ class DriveHistory {
   void Close();
   // The slots of the ring's last round, oldest first, the open one as it stands.
   std::vector<HistorySlot> Slots(HistoryResolution resolution);
+  // When the file's first reading came; none where the file doesn't say.
+  std::optional<std::int64_t> RecordedSince() const { return since_; }
 
  private:
   bool HaveArchive();
@@ -44,6 +46,8 @@ class DriveHistory {
   // Closed slots whose write failed, with their ring; written at the next chance.
   std::vector<std::pair<HistoryResolution, HistorySlot>> unwritten_;
   std::int64_t lastWrite_;
+  std::int64_t now_;  // when the recording began: a new file's first reading
+  std::optional<std::int64_t> since_;
   bool resumed_ = false;  // the file's newest slots were taken up (once: after that we wrote them)
   bool dirty_ = false;    // readings not yet all in the file
 };

@@ -12,7 +12,9 @@ namespace {
 // The layout, little-endian throughout and written byte by byte, so that the same file reads
 // the same in a 32- and a 64-bit build of any compiler:
 //   header  0 magic (8) | 8 version (4) | 12 slot size (4) | 16 per ring: length in seconds (4),
-//           count (4) | 40 name length (4) | 44 name, UTF-8 (208) | 252 check of 0..251 (4)
+//           count (4) | 40 name length (4) | 44 name, UTF-8 (up to 200) | 244 time of the
+//           first reading (8; 0: not known, in files made before it was kept) | 252 check of
+//           0..251 (4)
 //   slot    0 start (8) | 8 least (8) | 16 most (8) | 24 last (8) | 32 total (8) |
 //           40 readings (4) | 44 check of 0..43, its ring and its place in the ring (4)
 // The header is written once, when the file is made; after that only slots are written, each
@@ -23,7 +25,10 @@ constexpr std::array<std::uint8_t, 8> kMagic = {'Q', 'u', 'e', 'n', 'o', 'r', 'a
 constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kHeaderBytes = 256;
 constexpr std::size_t kNameOffset = 44;
-constexpr std::size_t kNameBytes = 208;
+constexpr std::size_t kNameBytes = 200;
+constexpr std::size_t kSinceOffset = 244;
+// Files made before the first reading's time was kept had room for a name up to here.
+constexpr std::size_t kOldNameBytes = 208;
 constexpr std::size_t kSlotBytes = 48;
 constexpr std::size_t kSlotChecked = 44;
 constexpr int kRings = 3;
@@ -70,7 +75,7 @@ std::uint32_t PlaceOf(int ring, std::int64_t start) {
   return static_cast<std::uint32_t>(start / shape.seconds % shape.count);
 }
 
-Bytes Header(std::string_view volumeName) {
+Bytes Header(std::string_view volumeName, std::int64_t since) {
   Bytes header(kHeaderBytes);
   std::copy(kMagic.begin(), kMagic.end(), header.begin());
   Put(&header[8], kVersion, 4);
@@ -80,25 +85,29 @@ Bytes Header(std::string_view volumeName) {
     Put(&header[20 + 8 * r], std::uint64_t(kHistoryShapes[r].count), 4);
   }
   // A name too long is cut; it only tells a person which volume the file is about.
-  const std::size_t length = std::min(volumeName.size(), kNameBytes);
+  const std::size_t length = std::min(volumeName.size(), kOldNameBytes);
   Put(&header[40], length, 4);
   std::copy_n(volumeName.begin(), length, header.begin() + kNameOffset);
+  if (length <= kNameBytes) Put(&header[kSinceOffset], static_cast<std::uint64_t>(since), 8);
   Put(&header[kHeaderBytes - 4], Crc32(header.data(), kHeaderBytes - 4), 4);
   return header;
 }
 
 enum class Reading { kOurs, kForeign, kFailed };
 
-// Whether `file` is a history of this version and shape; the volume's name from it if so.
-Reading ReadHeader(HistoryFile& file, std::string& volumeName) {
+// Whether `file` is a history of this version and shape; the volume's name and the time of its
+// first reading from it if so.
+Reading ReadHeader(HistoryFile& file, std::string& volumeName, std::int64_t& since) {
   if (file.Size() != HistoryFileSize()) return Reading::kForeign;
   Bytes header(kHeaderBytes);
   if (!file.ReadAt(0, header)) return Reading::kFailed;
   const auto length = static_cast<std::size_t>(Get(&header[40], 4));
-  const Bytes expected = Header(std::string(
-      header.begin() + kNameOffset, header.begin() + kNameOffset + std::min(length, kNameBytes)));
-  if (length > kNameBytes || header != expected) return Reading::kForeign;
-  volumeName.assign(header.begin() + kNameOffset, header.begin() + kNameOffset + length);
+  const std::string name(header.begin() + kNameOffset,
+                         header.begin() + kNameOffset + std::min(length, kOldNameBytes));
+  const auto kept = static_cast<std::int64_t>(Get(&header[kSinceOffset], 8));
+  since = length <= kNameBytes && kept > 0 ? kept : 0;
+  if (length > kOldNameBytes || header != Header(name, since)) return Reading::kForeign;
+  volumeName = name;
   return Reading::kOurs;
 }
 
@@ -162,13 +171,14 @@ std::vector<HistorySlot> LastRound(std::vector<HistorySlot> slots, HistoryResolu
 }
 
 std::optional<HistoryArchive> HistoryArchive::Open(HistoryFiles& files, std::string_view path,
-                                                   std::string_view volumeName) {
+                                                   std::string_view volumeName, std::int64_t now) {
   OpenedHistoryFile opened = files.Open(path);
   if (opened.outcome == OpenedHistoryFile::Outcome::kOpened) {
     std::string name;
-    switch (ReadHeader(*opened.file, name)) {
+    std::int64_t since = 0;
+    switch (ReadHeader(*opened.file, name, since)) {
       case Reading::kOurs:
-        return HistoryArchive(std::move(opened.file), std::move(name));
+        return HistoryArchive(std::move(opened.file), std::move(name), since);
       case Reading::kFailed:
         return std::nullopt;
       case Reading::kForeign:
@@ -185,9 +195,10 @@ std::optional<HistoryArchive> HistoryArchive::Open(HistoryFiles& files, std::str
   opened = files.Create(path, HistoryFileSize());
   if (opened.outcome != OpenedHistoryFile::Outcome::kOpened) return std::nullopt;
   // Should the header not get there, the file counts as foreign next time and goes aside.
-  if (!opened.file->WriteAt(0, Header(volumeName))) return std::nullopt;
-  return HistoryArchive(std::move(opened.file),
-                        std::string(volumeName.substr(0, std::min(volumeName.size(), kNameBytes))));
+  volumeName = volumeName.substr(0, std::min(volumeName.size(), kNameBytes));
+  now = std::max<std::int64_t>(now, 0);
+  if (!opened.file->WriteAt(0, Header(volumeName, now))) return std::nullopt;
+  return HistoryArchive(std::move(opened.file), std::string(volumeName), now);
 }
 
 std::vector<HistorySlot> HistoryArchive::Read(HistoryResolution resolution) {
@@ -221,16 +232,21 @@ bool HistoryArchive::Flush() {
   return file_->Flush();
 }
 
-std::vector<HistorySlot> ReadHistory(HistoryFiles& files, std::string_view path,
-                                     HistoryResolution resolution) {
+std::optional<HistoryArchive> HistoryArchive::OpenToRead(HistoryFiles& files, std::string_view path) {
   OpenedHistoryFile opened = files.Open(path);
   std::string name;
+  std::int64_t since = 0;
   if (opened.outcome != OpenedHistoryFile::Outcome::kOpened ||
-      ReadHeader(*opened.file, name) != Reading::kOurs) {
-    return {};
+      ReadHeader(*opened.file, name, since) != Reading::kOurs) {
+    return std::nullopt;
   }
-  return LastRound(HistoryArchive(std::move(opened.file), std::move(name)).Read(resolution),
-                   resolution);
+  return HistoryArchive(std::move(opened.file), std::move(name), since);
+}
+
+std::vector<HistorySlot> ReadHistory(HistoryFiles& files, std::string_view path,
+                                     HistoryResolution resolution) {
+  std::optional<HistoryArchive> archive = HistoryArchive::OpenToRead(files, path);
+  return archive ? LastRound(archive->Read(resolution), resolution) : std::vector<HistorySlot>{};
 }
 
 }  // namespace quenora

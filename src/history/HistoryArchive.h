@@ -26,11 +26,14 @@ std::vector<HistorySlot> LastRound(std::vector<HistorySlot> slots, HistoryResolu
 // One volume's history file, held exclusively while the object lives.
 class HistoryArchive {
  public:
-  // The file at `path`, or a fresh one there when there is none; a file that isn't a history of
-  // ours (or whose header is damaged) is set aside under ".defekt" first. None when the file
-  // can't be had now (someone holds it, the folder can't be made, a read fails).
+  // The file at `path`, or a fresh one there when there is none, whose record begins `now`; a
+  // file that isn't a history of ours (or whose header is damaged) is set aside under ".defekt"
+  // first. None when the file can't be had now (someone holds it, the folder can't be made, a
+  // read fails).
   static std::optional<HistoryArchive> Open(HistoryFiles& files, std::string_view path,
-                                            std::string_view volumeName);
+                                            std::string_view volumeName, std::int64_t now);
+  // The history at `path` to read, never made nor set aside; none where there is none of ours.
+  static std::optional<HistoryArchive> OpenToRead(HistoryFiles& files, std::string_view path);
 
   // The slots of one ring whose check holds, in the ring's order (not yet by time).
   std::vector<HistorySlot> Read(HistoryResolution resolution);
@@ -40,13 +43,17 @@ class HistoryArchive {
   bool Flush();
   // The name the volume had when the file was made.
   const std::string& VolumeName() const { return volumeName_; }
+  // When the first reading came (UTC seconds); none in files made before that was kept.
+  std::optional<std::int64_t> RecordedSince() const {
+    return since_ > 0 ? std::optional(since_) : std::nullopt;
+  }
 
  private:
-  friend std::vector<HistorySlot> ReadHistory(HistoryFiles&, std::string_view, HistoryResolution);
-  HistoryArchive(std::unique_ptr<HistoryFile> file, std::string volumeName)
-      : file_(std::move(file)), volumeName_(std::move(volumeName)) {}
+  HistoryArchive(std::unique_ptr<HistoryFile> file, std::string volumeName, std::int64_t since)
+      : file_(std::move(file)), volumeName_(std::move(volumeName)), since_(since) {}
   std::unique_ptr<HistoryFile> file_;
   std::string volumeName_;
+  std::int64_t since_;
 };
 
 // The valid slots of the last round of one ring of the file at `path`, oldest first, read

@@ -255,6 +255,20 @@ std::string SlotText(const HistorySlot& slot, HistoryResolution resolution, cons
   return Cat({when, ": ", SizeText(static_cast<double>(slot.lastFree), decimalSeparator), " frei"});
 }
 
+std::optional<std::int64_t> FirstSlotStart(const HistoryRings& rings) {
+  std::optional<std::int64_t> since;
+  std::int64_t within = 0;
+  for (std::size_t ring = rings.size(); ring-- > 0;) {
+    if (rings[ring].empty()) continue;
+    const std::int64_t start = rings[ring].front().start;
+    // A ring whose first slot lies past the coarser one's has gone round since the start.
+    if (since && start >= *since + within) break;
+    since = start;
+    within = kHistoryShapes[ring].seconds;
+  }
+  return since;
+}
+
 void FillWeekChange(HistorySummaryFacts& facts, const std::vector<HistorySlot>& hourly) {
   if (hourly.empty()) return;
   const HistorySlot& last = hourly.back();

@@ -74,6 +74,9 @@ struct HistorySummaryFacts {
   std::string timeLeftText;                   // "in etwa 3 Wochen": when free reaches the limit
   std::string limitText;                      // "10 % = 51,2 GB"
 };
+// When the record began, where the file doesn't say: the first slot's start, as finely as the
+// rings still know it (a finer ring's first slot inside a coarser one's narrows it down).
+std::optional<std::int64_t> FirstSlotStart(const HistoryRings& rings);
 // The change of the last week from hourly slots: where they reach back a week.
 void FillWeekChange(HistorySummaryFacts& facts, const std::vector<HistorySlot>& hourly);
 std::string HistorySummaryText(const HistorySummaryFacts& facts, const LocalClock& local,

@@ -39,7 +39,7 @@ DriveHistories::Place& DriveHistories::PlaceOf(char letter, double totalBytes) {
   return places_.back();
 }
 
-DriveHistory* DriveHistories::RecorderOf(const std::string& path) {
+DriveHistory* DriveHistories::RecorderOf(const std::string& path, std::int64_t utc) {
   for (auto& [recorded, recorder] : recorders_) {
     if (recorded == path) return recorder.get();
   }
@@ -47,7 +47,7 @@ DriveHistory* DriveHistories::RecorderOf(const std::string& path) {
   if (!files_.MakeFolders(path.substr(0, name))) return nullptr;
   std::string volume = path.substr(name);
   volume.erase(volume.find_last_of('.'));
-  recorders_.emplace_back(path, std::make_unique<DriveHistory>(files_, path, volume));
+  recorders_.emplace_back(path, std::make_unique<DriveHistory>(files_, path, volume, utc));
   return recorders_.back().second.get();
 }
 
@@ -63,7 +63,7 @@ void DriveHistories::Record(std::int64_t utc) {
     const char letter = DriveName(drives.DriveNumbers[index])[0];
     Place& place = PlaceOf(letter, reading.totalBytes);
     if (place.path.empty()) continue;
-    if (!place.recorder) place.recorder = RecorderOf(place.path);
+    if (!place.recorder) place.recorder = RecorderOf(place.path, utc);
     if (DriveHistory* recorder = place.recorder) {
       recorder->Record(utc, static_cast<std::uint64_t>(reading.freeBytes),
                        static_cast<std::uint64_t>(reading.totalBytes));
@@ -106,9 +106,9 @@ std::optional<LongForecast> DriveHistories::LongForecastOf(char letter, std::int
     place.forecastAt = utc;
     place.forecastLimit = limit;
     place.forecast.reset();
-    DriveHistory* recorder = place.path.empty() ? nullptr : RecorderOf(place.path);
-    if (recorder && limit >= 0) {
-      const std::vector<HistorySlot> hourly = recorder->Slots(HistoryResolution::kHour);
+    if (!place.recorder && !place.path.empty()) place.recorder = RecorderOf(place.path, utc);
+    if (place.recorder && limit >= 0) {
+      const std::vector<HistorySlot> hourly = place.recorder->Slots(HistoryResolution::kHour);
       place.forecast = ForecastLong(hourly, utc, static_cast<std::uint64_t>(limit));
     }
   }
@@ -162,8 +162,10 @@ HistoryData DriveHistories::HistoryOf(char letter) {
     data.fullAt = now + forecast->untilLimit.count();
     data.timeLeftText = LongTimeLeftText(forecast->untilLimit);
   }
-  const std::string path = PlaceOf(letter, reading.totalBytes).path;
-  data.loadSlots = [this, path] { return RingsOf(path); };
+  Place& place = PlaceOf(letter, reading.totalBytes);
+  if (!place.recorder && !place.path.empty()) place.recorder = RecorderOf(place.path, now);
+  if (place.recorder) data.recordedSince = place.recorder->RecordedSince();
+  data.loadSlots = [this, path = place.path] { return RingsOf(path); };
   return data;
 }
 

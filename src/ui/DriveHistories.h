@@ -59,7 +59,7 @@ class DriveHistories final : public HistorySource {
     LongForecastWatch watch;
   };
   Place& PlaceOf(char letter, double totalBytes);
-  DriveHistory* RecorderOf(const std::string& path);
+  DriveHistory* RecorderOf(const std::string& path, std::int64_t utc);
   HistoryRings RingsOf(const std::string& path);
 
   HistoryFiles& files_;

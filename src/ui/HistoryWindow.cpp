@@ -262,14 +262,7 @@ void HistoryWindow::ShowData(HistoryData data) {
   rings_ = data_.loadSlots ? data_.loadSlots() : HistoryRings{};
   separator_ = system_.DecimalSeparator();
   HistorySummaryFacts facts{data_.recordedSince, {}, {}, data_.timeLeftText, data_.limitText};
-  if (!facts.recordedSince) {
-    for (const auto& ring : rings_) {
-      if (!ring.empty()) {
-        facts.recordedSince =
-            std::min(facts.recordedSince.value_or(ring.front().start), ring.front().start);
-      }
-    }
-  }
+  if (!facts.recordedSince) facts.recordedSince = FirstSlotStart(rings_);
   FillWeekChange(facts, rings_[static_cast<int>(HistoryResolution::kHour)]);
   summary_ = HistorySummaryText(facts, Clock(), separator_);
   if (!hWnd()) {

@@ -35,7 +35,7 @@ class DriveHistoryTest : public ::testing::Test {
 };
 
 TEST_F(DriveHistoryTest, ADayOfReadingsEveryMinuteGoesIntoEachResolutionsSlots) {
-  DriveHistory history(files, kPath, "C:\\ System");
+  DriveHistory history(files, kPath, "C:\\ System", kMidnight);
   // Free space falls by 1000 bytes a minute, with one leap up at 02:03.
   const auto freeAt = [](std::int64_t m) { return m == 123 ? 20'000'000 : 10'000'000 - 1000 * m; };
   for (std::int64_t m = 0; m < 1440; ++m) history.Record(kMidnight + m * kMinute, freeAt(m), 5e7);
@@ -58,7 +58,7 @@ TEST_F(DriveHistoryTest, ADayOfReadingsEveryMinuteGoesIntoEachResolutionsSlots) 
 }
 
 TEST_F(DriveHistoryTest, ReadingsOfAClockPutBackAreDropped) {
-  DriveHistory history(files, kPath, "C:\\");
+  DriveHistory history(files, kPath, "C:\\", kMidnight);
   history.Record(kMidnight + kHour, 500, 1000);
   history.Record(kMidnight + kHour - 10 * kMinute, 1, 1000);  // a slot before the newest
   history.Record(kMidnight + kHour + kMinute, 400, 1000);
@@ -69,7 +69,7 @@ TEST_F(DriveHistoryTest, ReadingsOfAClockPutBackAreDropped) {
 }
 
 TEST_F(DriveHistoryTest, ASlotReachesTheFileWhenItClosesAndTheOpenOneEveryMinute) {
-  DriveHistory history(files, kPath, "C:\\");
+  DriveHistory history(files, kPath, "C:\\", kMidnight);
   for (std::int64_t t = 30; t < 300; t += 10) history.Record(kMidnight + t, 1000 - t, 9);
   EXPECT_EQ(Stored(R::kFiveMinutes)[0].readings, 25u);  // as it was at 04:30
   history.Record(kMidnight + 300, 700, 9);
@@ -80,7 +80,7 @@ TEST_F(DriveHistoryTest, ASlotReachesTheFileWhenItClosesAndTheOpenOneEveryMinute
 }
 
 TEST_F(DriveHistoryTest, AQuietDrivesSlotsAreWrittenAsTheyBeginAndTheirCountWhenTheSessionEnds) {
-  DriveHistory history(files, kPath, "C:\\");
+  DriveHistory history(files, kPath, "C:\\", kMidnight);
   for (std::int64_t t = 0; t < 360; t += 10) history.Record(kMidnight + t, 500, 9);
   // Not rewritten for their count alone; the second five minutes' slot came at the minute.
   const HistorySlot first{kMidnight, 500, 500, 500, 9, 1};
@@ -93,9 +93,9 @@ TEST_F(DriveHistoryTest, AQuietDrivesSlotsAreWrittenAsTheyBeginAndTheirCountWhen
 }
 
 TEST_F(DriveHistoryTest, ATornSlotIsLeftOutAndItsNeighboursStay) {
-  DriveHistory(files, kPath, "C:\\").Record(kMidnight, 1, 9);
+  DriveHistory(files, kPath, "C:\\", kMidnight).Record(kMidnight, 1, 9);
   for (const std::int64_t t : {kMidnight, kMidnight + 300, kMidnight + 600}) {
-    DriveHistory(files, kPath, "C:\\").Record(t, 7, 9);
+    DriveHistory(files, kPath, "C:\\", t).Record(t, 7, 9);
   }
   files.files[kPath]->bytes[HistorySlotOffset(R::kFiveMinutes, kMidnight + 300) + 20] ^= 0x10;
   EXPECT_EQ(Starts(Stored(R::kFiveMinutes)), (std::vector<std::int64_t>{0, 600}));
@@ -103,24 +103,35 @@ TEST_F(DriveHistoryTest, ATornSlotIsLeftOutAndItsNeighboursStay) {
 }
 
 TEST_F(DriveHistoryTest, AFileThatIsNoHistoryOfOursIsSetAsideAndRecordingGoesOn) {
-  DriveHistory(files, kPath, "C:\\").Record(kMidnight, 7, 9);
+  DriveHistory(files, kPath, "C:\\", kMidnight).Record(kMidnight, 7, 9);
   std::vector<std::uint8_t> damaged = files.files[kPath]->bytes;
   damaged[8] = 2;  // another version
   const std::vector<std::vector<std::uint8_t>> foreign = {
       damaged, std::vector<std::uint8_t>(damaged.size(), 'x'), {'Q', 'u', 'e'}, {}};
   for (const std::vector<std::uint8_t>& bytes : foreign) {
     files.files[kPath] = std::make_shared<FakeHistoryFiles::Entry>(FakeHistoryFiles::Entry{bytes});
-    DriveHistory(files, kPath, "C:\\").Record(kMidnight + kDay, 5, 9);
+    DriveHistory(files, kPath, "C:\\", kMidnight + kDay).Record(kMidnight + kDay, 5, 9);
     EXPECT_EQ(files.files.at(std::string(kPath) + ".defekt")->bytes, bytes);
     EXPECT_EQ(Starts(Stored(R::kDay)), std::vector<std::int64_t>{kDay});
   }
 }
 
+TEST_F(DriveHistoryTest, TheFileKeepsWhenItsRecordBeganAndAnOlderFileThatDidntIsStillOurs) {
+  const std::int64_t began = kMidnight + 8 * kHour + 14 * kMinute;
+  DriveHistory(files, kPath, "C:\\", began).Record(began, 7, 9);
+  EXPECT_EQ(DriveHistory(files, kPath, "C:\\", kMidnight + kDay).RecordedSince(), began);
+  files.files.clear();
+  DriveHistory(files, kPath, "C:\\", 0).Record(began, 7, 9);  // as files were made before
+  EXPECT_EQ(DriveHistory(files, kPath, "C:\\", kMidnight + kDay).RecordedSince(), std::nullopt);
+  EXPECT_EQ(Stored(R::kDay).size(), 1u);
+  EXPECT_FALSE(files.files.count(std::string(kPath) + ".defekt"));
+}
+
 TEST_F(DriveHistoryTest, WritesThatFailLoseNothingAndArriveWhenWritesWorkAgain) {
-  DriveHistory history(files, kPath, "C:\\");
+  DriveHistory history(files, kPath, "C:\\", kMidnight);
   // A second session of the same user finds the file in use, leaves it whole, and adds to it
   // once the first has let it go.
-  DriveHistory second(files, kPath, "C:\\");
+  DriveHistory second(files, kPath, "C:\\", kMidnight);
   history.Record(kMidnight, 7, 9);
   files.failWrites = true;
   for (std::int64_t t = 5; t < 20; t += 5) history.Record(kMidnight + t * kMinute, 6, 9);
@@ -151,7 +162,7 @@ TEST_F(DriveHistoryTest, GapsStayEmptyAndSlotsOfAnEarlierRoundOfTheRingDontShow)
   };
   for (const Case& c : cases) {
     files.files.clear();
-    DriveHistory history(files, kPath, "C:\\");
+    DriveHistory history(files, kPath, "C:\\", kMidnight);
     for (const std::int64_t t : c.times) history.Record(kMidnight + t, 5, 9);
     EXPECT_EQ(Starts(history.Slots(c.resolution)), c.starts);
     history.Close();

@@ -132,6 +132,18 @@ TEST(HistoryChartTest, TheSummarySaysWhatIsKnown) {
   EXPECT_DOUBLE_EQ(*week.bytesPerDay, -24 * kGB);
 }
 
+TEST(HistoryChartTest, WithoutItsBeginningAFileIsTakenToBeginAtItsFinestFirstSlot) {
+  const std::int64_t day = kTue8Dec1300 / kDay * kDay, hour = day + 8 * kHour;
+  const auto rings = [](std::int64_t five, std::int64_t hourly, std::int64_t daily) {
+    return HistoryRings{{{{five}}, {{hourly}}, {{daily}}}};
+  };
+  EXPECT_EQ(FirstSlotStart(rings(hour + 600, hour, day)), hour + 600);
+  // The five-minute ring has gone round since, then the hourly one as well.
+  EXPECT_EQ(FirstSlotStart(rings(hour + 3 * kDay, hour, day)), hour);
+  EXPECT_EQ(FirstSlotStart(rings(day + 95 * kDay, day + 91 * kDay, day)), day);
+  EXPECT_EQ(FirstSlotStart({}), std::nullopt);
+}
+
 TEST(HistoryChartTest, TheCsvHoldsTheRangesSlotsInLocalTimeWithDecimalCommas) {
   auto slots = Ring(HistoryResolution::kHour, 5, kTue8Dec1300, 1);
   slots[2].readings = 0;  // an empty slot is a gap too
