@@ -5,17 +5,27 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+#include <cwctype>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Fakes.h"
+#include "history/HistoryPlace.h"
 #include "monitor/CheckCycle.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32DiskSpace.h"
+#include "platform/win32/Win32HistoryFiles.h"
 #include "platform/win32/Win32System.h"
+#include "ui/DriveHistories.h"
+#include "ui/HistoryWindow.h"
 #include "ui/TrayView.h"
+
+#include <winioctl.h>
 #include "util/Utf.h"
 
 namespace quenora::win32 {
@@ -226,6 +236,73 @@ TEST_F(DriveScenarioTest, DriveLetterVanishesAndReturns) {
   ASSERT_NE(q, nullptr);
   EXPECT_EQ(q->tip.rfind("Rest auf Q: ", 0), 0u) << q->tip;
   EXPECT_LE(q->picture, kMaxFillLevel);
+}
+
+// Wine's mount manager knows only the drive letters it found when it started; one linked later
+// is a folder to it, with no volume to name. Told of the drive, as wine's own configuration
+// tool tells it (the layout of wine's request as Debian's wine 8 has it), it gives the letter a
+// volume of its own.
+bool DefineWineDrive(wchar_t letter, const std::string& unixPath) {
+  struct UnixDrive {
+    ULONG size, type, fsType;
+    DWORD serial;
+    ULONGLONG unixDevice;
+    WCHAR letter;
+    USHORT mountPointOffset, deviceOffset, labelOffset;
+  };
+  std::vector<char> request(sizeof(UnixDrive) + unixPath.size() + 1);
+  UnixDrive drive{};
+  drive.size = static_cast<ULONG>(request.size());
+  drive.type = DRIVE_FIXED;
+  drive.letter = static_cast<WCHAR>(std::towlower(letter));
+  drive.mountPointOffset = sizeof(UnixDrive);
+  std::memcpy(request.data(), &drive, sizeof drive);
+  std::memcpy(request.data() + sizeof drive, unixPath.c_str(), unixPath.size() + 1);
+  HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (manager == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  const DWORD kDefineUnixDrive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+  const BOOL done = DeviceIoControl(manager, kDefineUnixDrive, request.data(),
+                                    static_cast<DWORD>(request.size()), nullptr, 0, &returned, nullptr);
+  CloseHandle(manager);
+  return done != FALSE;
+}
+
+TEST_F(DriveScenarioTest, HistoryOfTheDriveGoesOnAcrossARestart) {
+  ASSERT_TRUE(DefineWineDrive(L'Q', Env("QUENORA_SMALL_DRIVE_PATH")));
+  drives_.DriveCount = 1;
+  drives_.DriveNumbers[0] = 'Q' % 64;
+  Win32HistoryFiles files;
+  const std::optional<VolumeIdentity> volume = disks_.IdentifyVolume("Q:\\");
+  ASSERT_TRUE(volume);
+  const std::wstring path = Widen(HistoryFolder(files.LocalAppData()) + HistoryFileName(*volume));
+  DeleteFileW(path.c_str());
+  // The first session ran three hours ago, two minutes into a slot (which its start would
+  // miss); a second one goes on from it.
+  const std::int64_t first = UtcNow() / 300 * 300 + 120 - 3 * 3600;
+  for (const std::int64_t at : {first, UtcNow()}) {
+    Tick();
+    DriveHistories session(files, disks_, cycle_, separator_);
+    session.Record(at);
+    if (at == first) continue;  // its end writes the file as a program's end does
+    const HistoryData data = session.HistoryOf('Q');
+    EXPECT_EQ(data.loadSlots()[static_cast<int>(HistoryResolution::kHour)].size(), 2u);
+    HistoryWindow window(GetModuleHandleW(nullptr), nullptr, system_);
+    window.ShowData(data);
+    // The local time of the first reading, as the system turns it.
+    FILETIME utc{}, local{};
+    const ULONGLONG ticks = (static_cast<ULONGLONG>(first) + 11644473600ULL) * 10000000ULL;
+    utc.dwLowDateTime = static_cast<DWORD>(ticks);
+    utc.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    SYSTEMTIME t{};
+    ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local) && FileTimeToSystemTime(&local, &t));
+    char since[64];
+    std::snprintf(since, sizeof since, "Aufgezeichnet seit %u.%u.%u %02u:%02u.", t.wDay, t.wMonth,
+                  t.wYear, t.wHour, t.wMinute);
+    EXPECT_EQ(window.SummaryText().rfind(since, 0), 0u) << window.SummaryText();
+  }
+  DeleteFileW(path.c_str());
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ trap cleanup EXIT
 ln -sfn "$work/disk" "$link"
 
 export QUENORA_SCENARIO_DIR="Z:${work//\//\\}\\handshake"
-export QUENORA_SMALL_DRIVE_TMPFS=$tmpfs
+export QUENORA_SMALL_DRIVE_TMPFS=$tmpfs QUENORA_SMALL_DRIVE_PATH=$work/disk
 "$root/tools/wine-run" "$exe" &
 pid=$!
 while kill -0 "$pid" 2>/dev/null; do
