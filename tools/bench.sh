@@ -9,6 +9,8 @@
 #     takes above the process before it, at most 8 MB (bench/FolderScanBench.cpp);
 #   - the scan window's map of a scan at the cap on kept folders, laid out and drawn at 1920x1080,
 #     against a plain fill of as many rectangles (bench/ScanMapBench.cpp);
+#   - the history window's chart of ten years of a drive, each range drawn at 1920x1080, under
+#     50 ms, against a plain fill (bench/HistoryChartBench.cpp);
 #   - the size of Quenora.exe.
 # They run in a wine prefix of their own (build/wineprefix-bench), so that nothing they do
 # touches the test prefix, on a private virtual display without a system tray and without a
@@ -22,7 +24,7 @@ source tools/wine-env.sh
 
 builds=(win32 win64)
 programs=(Quenora.exe bench/check_cycle_bench.exe bench/tray_bench.exe bench/minimal_tray.exe
-  bench/folder_scan_bench.exe bench/scan_map_bench.exe)
+  bench/folder_scan_bench.exe bench/scan_map_bench.exe bench/history_bench.exe)
 for build in "${builds[@]}"; do
   for program in "${programs[@]}"; do
     if [[ ! -f build/$build/$program ]]; then
@@ -101,6 +103,10 @@ scan_root="Z:${bench_disk//\//\\}\\scan"
 
 status=0
 for build in "${builds[@]}"; do
+  if [[ $build == win32 ]] && ! quenora_runs_32bit; then
+    echo "=== the win32 build's benchmarks: not run, this machine's kernel runs no 32-bit programs ==="
+    continue
+  fi
   echo "=== check cycle bench, $build build ==="
   map_drives
   if ! QUENORA_BENCH_SCAN_ROOT=$scan_root tools/wine-run "build/$build/bench/check_cycle_bench.exe" \
@@ -124,6 +130,11 @@ for build in "${builds[@]}"; do
   echo "=== scan map against a plain fill of its rectangles, $build build ==="
   if ! tools/wine-run "build/$build/bench/scan_map_bench.exe" 2> >(quiet_wine); then
     echo "bench: the $build scan map benchmark failed" >&2
+    status=1
+  fi
+  echo "=== history chart of ten years against a plain fill, $build build ==="
+  if ! tools/wine-run "build/$build/bench/history_bench.exe" 2> >(quiet_wine); then
+    echo "bench: the $build history chart benchmark failed" >&2
     status=1
   fi
 done
