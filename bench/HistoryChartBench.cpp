@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,27 @@ using namespace quenora::win32;
 
 namespace {
 
+// What the window shows to be looked at (and pictured for the help): six weeks of a drive that
+// loses about 2.6 GB a day in a weekly rhythm, with one big install, a night off and its fill
+// foreseen on to the limit; consistent with the first line, as a real drive's would be.
+HistoryRings ShownHistory(std::int64_t now, std::int64_t since) {
+  HistoryRings rings;
+  for (int r = 0; r < 3; ++r) {
+    const HistorySlotShape shape = kHistoryShapes[r];
+    for (std::int64_t start = since / shape.seconds * shape.seconds; start <= now;
+         start += shape.seconds) {
+      const double days = static_cast<double>(now - start) / 86400;
+      if (r < 2 && days > 2.2 && days < 2.6) continue;  // switched off for a night
+      const double gb = 118 + 2.6 * days + 1.2 * std::sin(days * 6.283 / 7) + (days > 9 ? 6 : 0);
+      const auto free = static_cast<std::uint64_t>(gb * 1073741824.0);
+      const std::uint64_t spread = r == 0 ? 0 : static_cast<std::uint64_t>(r) << 30;  // 1 GB an hour, 2 a day
+      rings[static_cast<std::size_t>(r)].push_back(
+          {start, free - spread, free + spread, free, 512ull << 30, r == 0 ? 1u : 12u});
+    }
+  }
+  return rings;
+}
+
 struct Source : HistorySource {
   HistoryData HistoryOf(char letter) override {
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(
@@ -31,11 +53,19 @@ struct Source : HistorySource {
     data.limitBytes = 51.2 * 1073741824.0;
     data.limitText = "10 % = 51,2 GB";
     data.earlyBytes = 80.0 * 1073741824.0;
-    data.loadSlots = [now] { return testing::GeneratedHistory(now); };
-    data.fullAt = now + 26 * 86400;
+    if (shown) {
+      const std::int64_t since = now - 41 * 86400 + 8 * 3600 + 14 * 60;
+      data.recordedSince = since;
+      data.loadSlots = [now, since] { return ShownHistory(now, since); };
+      data.fullAt = now + static_cast<std::int64_t>((118 - 51.2) / 2.6 * 86400);
+    } else {
+      data.loadSlots = [now] { return testing::GeneratedHistory(now); };
+      data.fullAt = now + 26 * 86400;
+    }
     data.timeLeftText = "in etwa 4 Wochen";
     return data;
   }
+  bool shown = false;
 };
 
 struct Owner : Window {
@@ -51,13 +81,14 @@ double Milliseconds(std::chrono::steady_clock::duration d) {
 int main(int argc, char** argv) {
   SetProcessDPIAware();
   Source source;
+  source.shown = argc > 1 && std::strcmp(argv[1], "show") == 0;
   testing::FakeSystem system;
   Owner owner;
   HistoryWindows windows(owner, &source, system);
   windows.ShowHistory('D');
   HistoryWindow* window = windows.Of('D');
   if (!window) return 1;
-  if (argc > 1 && std::strcmp(argv[1], "show") == 0) {
+  if (source.shown) {
     window->RangeOpt_Click(argc > 2 ? std::atoi(argv[2]) : 1);
     MSG message{};
     while (window->hWnd() && GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -2,7 +2,9 @@
 # The help's pictures of the real program, as a person sees it on an ordinary PC: the four pages
 # of the options window, the dialog "Alarmgrenze für Laufwerk D:" and the window "Was belegt
 # Platz auf D:?" after a second scan. Taken at 96 dpi on a wine desktop of its own on a private
-# virtual display, like tools/screenshot-options.sh, and written to hilfe/bilder/. Not part of
+# virtual display, like tools/screenshot-options.sh, and written to hilfe/bilder/; last the
+# history window "Verlauf von D: »DATEN«", shown with the weeks of a made-up drive by the
+# history bench that was built beside EXE (a real history takes weeks to record). Not part of
 # `make test`: a person looks at the pictures before they are committed.
 #
 #   tools/help-pictures.sh [EXE]     default: build/win32/Quenora.exe
@@ -245,3 +247,9 @@ files 'Fotos/2024' 45 'IMG_%04d.CR3' 2242 26
 press alt+n  # "&Neu durchsuchen"
 sleep 12
 picture platz '^Was belegt Platz auf D:\?$'
+
+# The history window, at the week with its hourly band, the alarm limit, the early level and
+# the forecast on to the limit.
+cp "$(dirname "$exe")/bench/history_bench.exe" "$disks/c/Quenora/"
+(cd "$disks/c/Quenora" && exec wine 'C:\Quenora\history_bench.exe' show 1 >/dev/null 2>&1) &
+picture verlauf '^Verlauf von D: '
