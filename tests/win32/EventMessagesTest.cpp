@@ -26,9 +26,10 @@ TEST(EventMessagesTest, EveryEventReadsInGermanAndEnglishWithItsValues) {
                              L"1000 MB", L"1048576000", L"1200"};
   const auto text = [&](DWORD id, WORD language) {
     wchar_t buffer[1024] = {};
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                                        module, id, MAKELANGID(language, SUBLANG_DEFAULT), buffer,
-                                        1024, reinterpret_cast<va_list*>(values));
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module, id,
+                       MAKELANGID(language, SUBLANG_DEFAULT), buffer, 1024,
+                       reinterpret_cast<va_list*>(const_cast<wchar_t**>(values)));
     return std::wstring(buffer, length);
   };
   for (const NoticeEvent& event : kNoticeEvents) {
