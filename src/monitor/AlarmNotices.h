@@ -1,7 +1,7 @@
 #pragma once
 // When a drive's alarm is worth a notification, and what it says: once when a drive falls
 // below the limit, again only after it has been back above it by a margin, and once when a
-// drive that could be read can no longer be.
+// drive that could be read can no longer be. Each comes with its event for the event log.
 
 #include <array>
 #include <cstdint>
@@ -60,6 +60,7 @@ inline constexpr std::array<NoticeEvent, 7> kNoticeEvents = {{
     {Notice::Kind::Unreachable, 1005, EventLevel::Error, true},
     {Notice::Kind::ReadableAgain, 1006, EventLevel::Information, false},
 }};
+// The row of `kind`.
 const NoticeEvent& EventOf(Notice::Kind kind);
 // The notice's event as the log gets it.
 LogEvent LogEventOf(const Notice& notice);
@@ -78,7 +79,7 @@ struct EventValues {
 // and the level's decimal point a point, whatever the user's separator, so that a query across
 // machines reads them alike.
 std::vector<std::string> EventStrings(const EventValues& values);
-// The values of a readable drive against its alarm limit.
+// A drive's values against its alarm limit; its numbers only where it could be read.
 EventValues LimitEventValues(std::string_view drive, const DriveReading& reading,
                              std::int32_t driveNumber, const DriveLimits& limits);
 
