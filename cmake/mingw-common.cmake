@@ -9,6 +9,8 @@ set(CMAKE_CXX_COMPILER ${QUENORA_MINGW_TRIPLE}-g++-posix)
 # -posix compiler: the tests need std::thread, and the two share one ABI.
 set(QUENORA_PROGRAM_LINKER ${QUENORA_MINGW_TRIPLE}-g++-win32)
 set(CMAKE_RC_COMPILER ${QUENORA_MINGW_TRIPLE}-windres)
+# The message compiler, for the texts of the events in the event log.
+set(CMAKE_MC_COMPILER ${QUENORA_MINGW_TRIPLE}-windmc)
 set(CMAKE_FIND_ROOT_PATH /usr/${QUENORA_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -22,8 +22,8 @@
 ; For the whole machine: /ALLUSERS, in a setup started with administrator rights (winget's
 ; machine scope starts it so). It installs into $PROGRAMFILES\Quenora (the 32-bit Program
 ; Files, "C:\Program Files (x86)" on 64-bit Windows) unless /D= names another folder, with
-; the Start-menu shortcut for all users and the uninstall entry of the same name "Quenora"
-; under HKLM. Autostart for every user is an Active Setup entry (HKLM, in the native registry
+; the Start-menu shortcut for all users, the uninstall entry of the same name "Quenora"
+; under HKLM, and the event source "Quenora" of the Application log. Autostart for every user is an Active Setup entry (HKLM, in the native registry
 ; view): at each user's next logon Windows runs its StubPath once for that user, the installed
 ; uninstaller with /USERAUTOSTART, which writes the user's own Run value "Quenora" (the path in
 ; quotes and " /AUTOSTART", as the program writes it) unless the user has one already that
@@ -41,7 +41,7 @@
 ;
 ; The uninstaller knows which installation it belongs to by its folder: the one of the HKLM
 ; entry makes it the machine's uninstaller, which needs administrator rights, removes the
-; machine's files, shortcut, entry and Active Setup entry, and the Run value of the user who
+; machine's files, shortcut, entry, Active Setup entry and event source, and the Run value of the user who
 ; runs it when that points at its Quenora.exe; settings belong to the users and stay (it
 ; ignores /REMOVESETTINGS). Either uninstaller removes a Run value only when it points at its
 ; own Quenora.exe, and ends a running Quenora only when it runs from its own folder; so does
@@ -96,6 +96,9 @@ RequestExecutionLevel user
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define MACHINE_DISPLAY_NAME "${PRODUCT} (alle Benutzer)"
 !define ACTIVE_SETUP_KEY "Software\Microsoft\Active Setup\Installed Components\${PRODUCT}"
+; The event source of Quenora's alarms in the Application log: the event viewer reads their
+; texts from the message table in the exe it names. Only a machine installation may write it.
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\${PRODUCT}"
 ; The uninstaller's switch that Active Setup runs it with at a user's logon.
 !define USER_AUTOSTART_SWITCH "/USERAUTOSTART"
 !define EXIT_STILL_RUNNING 2
@@ -826,6 +829,10 @@ Section "${PRODUCT}" SectionProgram
   ${If} $MachineWide = 1
     Call WriteActiveSetupEntry
     !insertmacro ABORT_ON_WRITE_ERRORS
+    ; Errors, warnings and information (1 + 2 + 4).
+    WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\${EXE}"
+    WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
+    !insertmacro ABORT_ON_WRITE_ERRORS
   ${EndIf}
 
   ; In KB: what this setup wrote (the section's files, as makensis counted them, and the
@@ -1004,6 +1011,10 @@ Section "Uninstall"
     DeleteRegKey HKLM "${ACTIVE_SETUP_KEY}"
     ReadRegStr $1 HKLM "${ACTIVE_SETUP_KEY}" "StubPath"
     SetRegView default
+    ; The events already written stay in the log; the viewer shows their values without text.
+    DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
+    ReadRegStr $3 HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile"
+    StrCpy $1 "$1$3"
   ${Else}
     StrCpy $1 ""
   ${EndIf}

@@ -8,6 +8,7 @@
 
 #include "platform/win32/SystemLibraries.h"
 #include "platform/win32/Win32DiskSpace.h"
+#include "platform/win32/Win32EventLog.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32HistoryFiles.h"
 #include "platform/win32/Win32LogicalDrives.h"
@@ -46,9 +47,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   quenora::win32::Win32Files files;
   quenora::win32::Win32LogicalDrives logicalDrives;
   quenora::win32::Win32HistoryFiles historyFiles;
+  quenora::win32::Win32EventLog eventLog;
   quenora::win32::Form1Services services{disks, notifyArea,    system, registry,
                                          shell, registryCalls, files,  logicalDrives};
   services.historyFiles = &historyFiles;
+  services.eventLog = &eventLog;
   services.startedWithWindows = quenora::HasAutostartSwitch(
       quenora::Utf16ToUtf8(reinterpret_cast<const char16_t*>(commandLine ? commandLine : L"")));
   quenora::win32::Form1 form(services);

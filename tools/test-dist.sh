@@ -16,7 +16,9 @@
 #     installers' switches install for the user and for the machine under its product code;
 #     an installer address is written so that it reads back as given, or refused;
 #   - /ALLUSERS installs for the machine (Program Files, the HKLM entry, the all-users
-#     shortcut, the Active Setup entry whose command writes a user's Run value once), stops
+#     shortcut, the Active Setup entry whose command writes a user's Run value once, the
+#     Application log's event source naming the installed exe), its uninstaller removes them,
+#     it stops
 #     without administrator rights (played by the test build) and on a file it can't write;
 #     a per-user and a machine installation side by side: either uninstalls without touching
 #     the other, its running Quenora or the Run value that starts it; outside Program Files
@@ -782,6 +784,8 @@ machine_uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Unins
 user_uninstall_key="HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${mf[user.productcode]-}"
 # Windows reads Active Setup in its own (64-bit) view of the registry.
 active_setup_key='HKLM\Software\Microsoft\Active Setup\Installed Components\Quenora'
+# The Application log's source of Quenora's alarms, which only the machine installation writes.
+event_source_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Quenora'
 # The Program Files of a 32-bit program, as wine's (32-bit) cmd sees it.
 machine_inst=$(windows_folder ProgramFiles)'\Quenora'
 machine_unix=$(winepath -u "$machine_inst" 2>/dev/null </dev/null)
@@ -831,7 +835,8 @@ expect_no_active_setup() {
 }
 machine_nothing_there() {
   expect_missing "$machine_unix" && expect_no_key "$machine_uninstall_key" &&
-    expect_missing "$machine_shortcut_unix" && expect_no_active_setup
+    expect_missing "$machine_shortcut_unix" && expect_no_active_setup &&
+    expect_no_key "$event_source_key"
 }
 still_runs() {
   [[ $(quenora_process_ids) == "$1" && -n $1 ]] && return 0
@@ -877,6 +882,9 @@ EOF
 check "machine: the per-user entry is still the user's (${mf[user.displayname]-})" \
   expect_value "$user_uninstall_key" DisplayName "${mf[user.displayname]-}"
 check "machine: the Active Setup entry runs the uninstaller with /USERAUTOSTART" expect_active_setup
+check "machine: the event source Quenora takes its texts from the installed exe" \
+  expect_value "$event_source_key" EventMessageFile "$machine_inst\Quenora.exe"
+check "... for errors, warnings and information" expect_value "$event_source_key" TypesSupported 0x7
 check "machine: the setup writes no Run value itself" expect_no_value "$run_key" Quenora
 check "Active Setup's command writes the user's Run value" run_stub
 check "... as the program writes it: the machine's exe in quotes and /AUTOSTART" \
@@ -896,7 +904,7 @@ check "machine: the update keeps the Active Setup Version (no autostart again fo
 check "the machine's uninstaller /S, as Windows runs it, succeeds" \
   run_command_line "$(reg_value "$machine_uninstall_key" QuietUninstallString)" 0
 check "machine uninstaller: its copy ends" wait_until uninstaller_copy_gone 60
-check "machine uninstaller: folder, HKLM entry, shortcut and Active Setup entry removed" \
+check "machine uninstaller: folder, HKLM entry, shortcut, Active Setup entry and event source removed" \
   machine_nothing_there
 check "machine uninstaller: the per-user Quenora runs on" still_runs "$user_quenora"
 check "machine uninstaller: the Run value of the per-user copy stays" \

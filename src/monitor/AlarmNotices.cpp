@@ -46,6 +46,55 @@ std::string LabelledNoticeText(std::string_view label, std::string_view message)
   return WithLabel("", label, ": " + std::string(message), kNoticeTextLength);
 }
 
+const NoticeEvent& EventOf(Notice::Kind kind) {
+  for (const NoticeEvent& row : kNoticeEvents) {
+    if (row.kind == kind) return row;
+  }
+  return kNoticeEvents[0];
+}
+
+LogEvent LogEventOf(const Notice& notice) {
+  const NoticeEvent& row = EventOf(notice.kind);
+  return {row.eventId, row.level, notice.eventStrings};
+}
+
+namespace {
+
+std::string WholeNumberText(std::optional<double> value) {
+  if (!value || !(*value >= 0) || *value >= 1.8e19) return {};
+  return std::to_string(static_cast<std::uint64_t>(*value));
+}
+
+}  // namespace
+
+std::vector<std::string> EventStrings(const EventValues& values) {
+  return {values.drive,
+          values.label,
+          WholeNumberText(values.freeBytes),
+          WholeNumberText(values.totalBytes),
+          values.levelAsSet,
+          WholeNumberText(values.levelBytes),
+          values.untilLimit ? std::to_string(std::max<std::int64_t>(*values.untilLimit, 0))
+                            : std::string()};
+}
+
+EventValues LimitEventValues(std::string_view drive, const DriveReading& reading,
+                             std::int32_t driveNumber, const DriveLimits& limits) {
+  EventValues values;
+  values.drive = drive;
+  values.label = reading.label;
+  // A limit in percent names no bytes without the drive's size.
+  values.levelAsSet = limits.LimitText(driveNumber, 0, ".");
+  if (reading.state == DriveReading::State::Readable) {
+    values.freeBytes = reading.freeBytes;
+    values.totalBytes = reading.totalBytes;
+    values.levelBytes = limits.LimitBytes(driveNumber, reading.totalBytes);
+  } else if (!limits.OwnLimit(driveNumber)) {
+    values.levelBytes = limits.LimitBytes(driveNumber, 0);
+  }
+  return values;
+}
+
 double RearmMarginBytes(double limitBytes) {
   return std::max(limitBytes / 10, 50 * kBytesPerMegabyte);
 }
@@ -113,6 +162,13 @@ std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
         break;
       case DriveReading::State::Readable: {
         watch.readSinceStart = true;
+        if (watch.unreachableNoticed) {
+          notices.push_back({Notice::Kind::ReadableAgain,
+                             id,
+                             {},
+                             {},
+                             EventStrings(LimitEventValues(drive, reading, number, limits))});
+        }
         watch.unreachableNoticed = false;
         const double free = reading.freeBytes;
         const double limitBytes = limits.LimitBytes(number, reading.totalBytes);
@@ -123,12 +179,22 @@ std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
                 id, drive, reading.label, free,
                 limits.LimitText(number, reading.totalBytes, system.DecimalSeparator()),
                 system.DecimalSeparator()));
+            notices.back().eventStrings =
+                EventStrings(LimitEventValues(drive, reading, number, limits));
             watch.lowNoticeDue = false;
           }
           // A drive that fell straight below the limit has crossed its early level as well.
           watch.earlyNoticeDue = false;
         } else if (free >= limitBytes + RearmMarginBytes(limitBytes)) {
           // Hovering just above the limit doesn't count: only a drive clearly back notifies again.
+          // Where the alarm re-arms, the log hears that the drive is back.
+          if (!watch.lowNoticeDue) {
+            notices.push_back({Notice::Kind::BackAboveLimit,
+                               id,
+                               {},
+                               {},
+                               EventStrings(LimitEventValues(drive, reading, number, limits))});
+          }
           watch.lowNoticeDue = true;
         }
         if (!earlyBytes) {
@@ -139,6 +205,11 @@ std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
                 EarlyNotice(id, drive, reading.label, free,
                             limits.EarlyText(number, reading.totalBytes, system.DecimalSeparator()),
                             system.DecimalSeparator()));
+            // The early event names the early level where the others name the alarm limit.
+            EventValues values = LimitEventValues(drive, reading, number, limits);
+            values.levelAsSet = limits.EarlyText(number, 0, ".");
+            values.levelBytes = *earlyBytes;
+            notices.back().eventStrings = EventStrings(values);
           }
           watch.earlyNoticeDue = false;
         } else if (free >= *earlyBytes + RearmMarginBytes(*earlyBytes)) {
@@ -149,6 +220,8 @@ std::vector<Notice> AlarmNotices::Observe(const DriveTable& drives,
       case DriveReading::State::Unreadable:
         if (watch.readSinceStart && !watch.unreachableNoticed) {
           notices.push_back(UnreachableNotice(id, drive, reading.label));
+          notices.back().eventStrings =
+              EventStrings(LimitEventValues(drive, reading, number, limits));
           watch.unreachableNoticed = true;
         }
         break;

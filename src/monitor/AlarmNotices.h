@@ -1,10 +1,11 @@
 #pragma once
 // When a drive's alarm is worth a notification, and what it says: once when a drive falls
 // below the limit, again only after it has been back above it by a margin, and once when a
-// drive that could be read can no longer be.
+// drive that could be read can no longer be. Each comes with its event for the event log.
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveLimits.h"
 #include "monitor/DriveTable.h"
+#include "platform/EventLog.h"
 #include "platform/SystemServices.h"
 
 namespace quenora {
@@ -23,12 +25,63 @@ inline constexpr std::size_t kNoticeTextLength = 255;
 struct Notice {
   // What it is about: the drive is below its limit, below its early level, on its way below
   // its limit, or no longer readable; or its recorded history foresees it full within days.
-  enum class Kind { LowSpace, Early, Approach, Unreachable, LongForecast };
+  // Back above the limit and readable again are only written to the event log.
+  enum class Kind {
+    LowSpace,
+    Early,
+    Approach,
+    Unreachable,
+    LongForecast,
+    BackAboveLimit,
+    ReadableAgain
+  };
   Kind kind = Kind::LowSpace;
   std::uint32_t iconId = 0;  // the tray icon it comes from: the drive's list position
   std::string title;
   std::string text;
+  // The values of its event, as EventStrings orders them.
+  std::vector<std::string> eventStrings;
 };
+
+// Each kind of notice with its event: the number in the message table, the level, and whether
+// the user sees a notification of it (where notifications are on); every one goes to the log.
+struct NoticeEvent {
+  Notice::Kind kind;
+  std::uint32_t eventId;
+  EventLevel level;
+  bool notifies;
+};
+inline constexpr std::array<NoticeEvent, 7> kNoticeEvents = {{
+    {Notice::Kind::LowSpace, 1000, EventLevel::Warning, true},
+    {Notice::Kind::BackAboveLimit, 1001, EventLevel::Information, false},
+    {Notice::Kind::Early, 1002, EventLevel::Information, true},
+    {Notice::Kind::Approach, 1003, EventLevel::Warning, true},
+    {Notice::Kind::LongForecast, 1004, EventLevel::Information, true},
+    {Notice::Kind::Unreachable, 1005, EventLevel::Error, true},
+    {Notice::Kind::ReadableAgain, 1006, EventLevel::Information, false},
+}};
+// The row of `kind`.
+const NoticeEvent& EventOf(Notice::Kind kind);
+// The notice's event as the log gets it.
+LogEvent LogEventOf(const Notice& notice);
+
+// A drive's values for its event, in the order the message texts insert them.
+struct EventValues {
+  std::string drive;                       // %1 "C:"
+  std::string label;                       // %2 the volume label, maybe empty
+  std::optional<double> freeBytes;         // %3 free bytes, a whole number
+  std::optional<double> totalBytes;        // %4 the drive's size in bytes
+  std::string levelAsSet;                  // %5 the level as the user set it: "10 %", "1000 MB"
+  std::optional<double> levelBytes;        // %6 the level in bytes
+  std::optional<std::int64_t> untilLimit;  // %7 forecasts: seconds until the limit
+};
+// The seven insertion strings; a value not known is an empty string, numbers are plain digits
+// and the level's decimal point a point, whatever the user's separator, so that a query across
+// machines reads them alike.
+std::vector<std::string> EventStrings(const EventValues& values);
+// A drive's values against its alarm limit; its numbers only where it could be read.
+EventValues LimitEventValues(std::string_view drive, const DriveReading& reading,
+                             std::int32_t driveNumber, const DriveLimits& limits);
 
 // "Laufwerk C: ist fast voll" / "»SYSTEM«: Nur noch 812,0 MB frei (Alarmgrenze: 1000 MB)."
 // `limitText` names the drive's limit as DriveLimits::LimitText says it.
@@ -51,9 +104,9 @@ double RearmMarginBytes(double limitBytes);
 
 class AlarmNotices {
  public:
-  // The notices the last cycle calls for, given the monitored drives by list position, how
-  // each of them stood and their levels. The system is asked for the decimal separator only
-  // when a notice tells a number.
+  // The notices the last cycle calls for (with those only logged), given the monitored drives by
+  // list position, how each of them stood and their levels. The system is asked for the decimal
+  // separator only when a notice tells a number.
   std::vector<Notice> Observe(const DriveTable& drives,
                               const std::array<DriveReading, kMaxDrives>& readings,
                               const DriveLimits& limits, SystemServices& system);

@@ -72,6 +72,9 @@ std::vector<Notice> DriveForecasts::Observe(Clock::time_point now, std::chrono::
                          reading.freeBytes, forecast.ShrinkRate().value_or(0),
                          limits.LimitText(number, reading.totalBytes, system.DecimalSeparator()),
                          system.DecimalSeparator()));
+      EventValues values = LimitEventValues(DriveName(number), reading, number, limits);
+      values.untilLimit = left->count();
+      notices.back().eventStrings = EventStrings(values);
       approach.noticeDue = false;
       approach.freeAtNotice = reading.freeBytes;
     }

@@ -51,7 +51,8 @@ std::optional<std::string> ReadPolicyValue(RegistryCalls& calls, RegistryRoot ro
 bool IsValidPolicy(std::string_view name, std::string_view text) {
   if (name == "TimerInterval") return IsWholeIn(text, kMinInterval, kMaxInterval);
   if (name == "MemoryLimit") return IsWholeIn(text, kMinLimit, kMaxLimit);
-  if (name == "AlarmSoundEnabled" || name == "AlarmNotifyEnabled" || name == kAutoStartPolicy) {
+  if (name == "AlarmSoundEnabled" || name == "AlarmNotifyEnabled" || name == kAutoStartPolicy ||
+      name == kEventLogPolicy) {
     return text == "0" || text == "1";
   }
   if (name == kShowStartHintPolicy) return text == "0";

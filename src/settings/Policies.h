@@ -19,11 +19,13 @@ inline constexpr std::string_view kAutoStartPolicy = "AutoStart";
 // "0": the start hint is never shown.
 inline constexpr std::string_view kShowStartHintPolicy = "ShowStartHint";
 
+// "0": no alarm is written to the event log; "1" or not set: every one is.
+inline constexpr std::string_view kEventLogPolicy = "EventLog";
+
 // The policy values the program reads, in the order the templates list them.
-inline constexpr std::array<std::string_view, 9> kPolicyNames = {
-    "TimerInterval",      "MemoryLimit", "AlarmSoundEnabled", "AlarmNotifyEnabled",
-    "DriveList",          "DriveLimits", "DriveWarnings",     kAutoStartPolicy,
-    kShowStartHintPolicy,
+inline constexpr std::array<std::string_view, 10> kPolicyNames = {
+    "TimerInterval", "MemoryLimit",   "AlarmSoundEnabled", "AlarmNotifyEnabled", "DriveList",
+    "DriveLimits",   "DriveWarnings", kAutoStartPolicy,    kShowStartHintPolicy, kEventLogPolicy,
 };
 
 // Whether `text` is a value the policy `name` can take, as it stands: a number in its range,

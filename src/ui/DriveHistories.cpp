@@ -140,8 +140,10 @@ std::vector<Notice> DriveHistories::LongForecastNotices(std::int64_t utc) {
     const LongForecastNoticeText text =
         LongForecastNotice(drive, *forecast, reading.freeBytes,
                            limits.LimitText(number, reading.totalBytes, separator_), separator_);
+    EventValues values = LimitEventValues(drive, reading, number, limits);
+    values.untilLimit = forecast->untilLimit.count();
     notices.push_back({Notice::Kind::LongForecast, static_cast<std::uint32_t>(slot + 1), text.title,
-                       LabelledNoticeText(reading.label, text.message)});
+                       LabelledNoticeText(reading.label, text.message), EventStrings(values)});
   }
   return notices;
 }

@@ -50,7 +50,7 @@ Form1::Form1(Form1Services services)
       freeSpace_(*services.disks, services.system),
       tray_(services.notifyArea, services.system),
       cycle_(drives_, freeSpace_, services.disks, services.system),
-      view_(cycle_, tray_, services.system, images_.IcoImage(), &scans_),
+      view_(cycle_, tray_, services.system, images_.IcoImage(), &scans_, services.eventLog),
       settings_(store_, services.logicalDrives, view_, &policies_),
       routing_(tray_, view_, services.shell, *this),
       autostart_(services.registryCalls, services.files, services.system),
@@ -243,7 +243,7 @@ bool Form1::Form_Load() {
   HWND window = hWnd();
   // A start by the autostart entry ends at once where the administrator switched autostart
   // off: the user's own entry stays for when the policy goes.
-  policies_.Read(services_.registryCalls);
+  ReadPolicies();
   if (services_.startedWithWindows && policies_.Value(kAutoStartPolicy) == "0") return false;
   // 1. One instance per user: a second start says so and ends before it touches anything.
   if (services_.system.AnotherInstanceRuns()) {
@@ -331,13 +331,18 @@ void Form1::AutoStartChk_Click() {
   autostart_.ApplyAutostartCheckbox(autoStartChk_);
 }
 
+void Form1::ReadPolicies() {
+  policies_.Read(services_.registryCalls);
+  view_.LogEnabled = policies_.Value(kEventLogPolicy) != "0";
+}
+
 void Form1::ApplyAutostartPolicy() {
   autostart_.ApplyAutostartPolicy(autoStartChk_, policies_.Value(kAutoStartPolicy));
 }
 
 void Form1::Policies_Change() {
   const Policies before = policies_;
-  policies_.Read(services_.registryCalls);
+  ReadPolicies();
   if (policies_ == before || unloaded_) return;
   // Autostart left to the user again: the box shows the entry as it is, then loses one that
   // was made for the policy alone.
@@ -548,7 +553,7 @@ void Form1::DoOptionsUebernehmen() {
   // What the user set in the pages is what the apply stores; the pages then show what was
   // stored, as the reload read it, with the policies as they are now.
   pages_.ReadBack(options_);
-  policies_.Read(services_.registryCalls);
+  ReadPolicies();
   ApplyAutostartPolicy();
   quenora::DoOptionsUebernehmen(options_, *this, settings_, tray_, cycle_, view_);
   pages_.Show(options_);

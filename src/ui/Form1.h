@@ -15,6 +15,7 @@
 #include "monitor/DriveTable.h"
 #include "monitor/FreeSpace.h"
 #include "monitor/VolumeChanges.h"
+#include "platform/EventLog.h"
 #include "platform/HistoryFiles.h"
 #include "platform/LogicalDrives.h"
 #include "platform/Registry.h"
@@ -58,6 +59,8 @@ struct Form1Services {
   HistoryFiles* historyFiles = nullptr;
   // The drives' recorded histories as the windows show them; none: those of `historyFiles`.
   HistorySource* history = nullptr;
+  // Where the alarms are written for the administrator; none: nowhere.
+  EventLog* eventLog = nullptr;
   // Started by the autostart entry ("/AUTOSTART" on the command line).
   bool startedWithWindows = false;
 };
@@ -133,6 +136,8 @@ class Form1 final : public Window, private CheckTimer, private TrayMenuHost {
   // The administrator's policies changed (a refresh of Group Policy says so): the icons and
   // the pages follow at once, without a restart and without storing anything.
   void Policies_Change();
+  // Reads the policies anew; the event log follows its policy at once.
+  void ReadPolicies();
   // Brings the autostart box and entry in line with a policy that decides autostart.
   void ApplyAutostartPolicy();
   // The monitored drives' states beside their entries in the drive list, once it is built.

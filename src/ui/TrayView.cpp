@@ -28,8 +28,10 @@ void TrayView::UpdateIcons() {
 }
 
 void TrayView::ShowNotices(std::vector<Notice> notices) {
-  if (!NotifyEnabled) return;
   for (Notice& notice : notices) {
+    // An event the log refuses is lost: it changes nothing here and isn't tried again.
+    if (Log && LogEnabled) Log->Report(LogEventOf(notice));
+    if (!NotifyEnabled || !EventOf(notice.kind).notifies) continue;
     const bool early = notice.kind == Notice::Kind::Early || notice.kind == Notice::Kind::Approach;
     const std::optional<std::string> drive =
         DriveNameAtPosition(cycle_.Drives(), static_cast<std::int32_t>(notice.iconId));

@@ -13,6 +13,7 @@
 #include "monitor/CheckCycle.h"
 #include "monitor/DriveForecasts.h"
 #include "monitor/TrayPictures.h"
+#include "platform/EventLog.h"
 #include "platform/NotifyArea.h"
 #include "platform/SystemServices.h"
 #include "settings/MonitorSettings.h"
@@ -62,8 +63,13 @@ class GrowthFolders {
 class TrayView final : public MonitoredDrives, public TrayIconDrives {
  public:
   TrayView(CheckCycle& cycle, TrayIconSet& tray, SystemServices& system, IconImages& icoImage,
-           GrowthFolders* growth = nullptr)
-      : Growth(growth), cycle_(cycle), tray_(tray), system_(system), icoImage_(icoImage) {}
+           GrowthFolders* growth = nullptr, EventLog* log = nullptr)
+      : Growth(growth),
+        Log(log),
+        cycle_(cycle),
+        tray_(tray),
+        system_(system),
+        icoImage_(icoImage) {}
 
   // One check cycle, its decisions carried out drive by drive: the icon sent, then the beep;
   // then the notifications it calls for, when they are wanted.
@@ -98,7 +104,13 @@ class TrayView final : public MonitoredDrives, public TrayIconDrives {
   bool LastNoticeAboutSpace(std::uint32_t iconId) const;
   // Whether the last notice of the icon was the long forecast's.
   bool LastNoticeForeseesFull(std::uint32_t iconId) const;
-  // Shows `notices` where notifications are wanted, and remembers their kinds.
+  // Where the alarms are written for the administrator; none: nowhere.
+  EventLog* Log;
+  // Whether they are written there (a policy may say no); the user's NotifyEnabled doesn't
+  // silence them.
+  bool LogEnabled = true;
+  // Writes `notices` to the event log, shows those that notify where notifications are wanted,
+  // and remembers their kinds.
   void ShowNotices(std::vector<Notice> notices);
 
   // The monitored drives' histories and forecasts, fed by every cycle.

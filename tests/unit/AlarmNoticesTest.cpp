@@ -19,7 +19,7 @@ constexpr double kMB = 1048576.0;
 
 // One drive, C:, watched over a series of cycles. Each step: free megabytes (negative: the
 // drive can't be read, NaN: it is waiting), and what it notifies ("" none, "low", "early",
-// "gone").
+// "gone") with the event it writes ("low 1000"), or the event it only writes ("1001").
 struct Step {
   double freeMegabytes;
   const char* expected;
@@ -43,12 +43,14 @@ class AlarmNoticesTest : public ::testing::Test {
       reading.freeBytes = freeMegabytes * kMB;
       reading.totalBytes = 100000 * kMB;
     }
-    const std::vector<Notice> notices = notices_.Observe(drives, readings, limit, system);
-    if (notices.empty()) return "";
-    EXPECT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0].iconId, 1u);
-    if (notices[0].title.find("fast voll") != std::string::npos) return "low";
-    return notices[0].title.find("wird knapp") != std::string::npos ? "early" : "gone";
+    last = notices_.Observe(drives, readings, limit, system);
+    if (last.empty()) return "";
+    EXPECT_EQ(last.size(), 1u);
+    EXPECT_EQ(last[0].iconId, 1u);
+    const std::string event = std::to_string(EventOf(last[0].kind).eventId);
+    if (!EventOf(last[0].kind).notifies) return event;
+    if (last[0].title.find("fast voll") != std::string::npos) return "low " + event;
+    return (last[0].title.find("wird knapp") != std::string::npos ? "early " : "gone ") + event;
   }
   void Run(const std::vector<Step>& steps, const DriveLimits& limit) {
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -61,6 +63,7 @@ class AlarmNoticesTest : public ::testing::Test {
   DriveTable drives;
   std::array<DriveReading, kMaxDrives> readings{};
   AlarmNotices notices_;
+  std::vector<Notice> last;  // of the last cycle
 };
 
 constexpr double kWaiting = std::numeric_limits<double>::quiet_NaN();
@@ -68,34 +71,35 @@ constexpr double kWaiting = std::numeric_limits<double>::quiet_NaN();
 TEST_F(AlarmNoticesTest, OncePerCrossingWithTheMarginOfATenthOfTheLimit) {
   // Limit 1000 MB: back above it means 1100 MB.
   Run({{2000, ""},
-       {999, "low"},
+       {999, "low 1000"},
        {990, ""},
        {1001, ""},
        {999, ""},
        {1099, ""},
        {999, ""},
        {kWaiting, ""},
-       {1100, ""},
+       {1100, "1001"},
        {1200, ""},
-       {999.9, "low"},
+       {999.9, "low 1000"},
        {500, ""}},
       1000);
 }
 
 TEST_F(AlarmNoticesTest, SmallLimitsHaveAMarginOf50Megabytes) {
-  Run({{5, "low"}, {54, ""}, {9, ""}, {60, ""}, {9, "low"}}, 10);
+  Run({{5, "low 1000"}, {54, ""}, {9, ""}, {60, "1001"}, {9, "low 1000"}}, 10);
 }
 
 TEST_F(AlarmNoticesTest, OnlyADriveThatWasReadableNotifiesThatItIsGoneAndOnceEachTime) {
   // An empty card reader since the start says nothing.
   Run({{-1, ""}, {-1, ""}, {kWaiting, ""}}, 10);
-  Run({{500, ""}, {-1, "gone"}, {-1, ""}, {kWaiting, ""}, {-1, ""}, {500, ""}, {-1, "gone"}}, 10);
+  Run({{500, ""}, {-1, "gone 1005"}, {-1, ""}, {kWaiting, ""}, {-1, ""}, {500, "1006"}}, 10);
+  Run({{-1, "gone 1005"}}, 10);
 }
 
 TEST_F(AlarmNoticesTest, ANewLimitRearmsEveryDrive) {
-  Run({{5, "low"}, {5, ""}}, 10);
+  Run({{5, "low 1000"}, {5, ""}}, 10);
   notices_.Rearm();
-  Run({{5, "low"}, {5, ""}}, 20);
+  Run({{5, "low 1000"}, {5, ""}}, 20);
 }
 
 TEST_F(AlarmNoticesTest, AnEarlyLevelNotifiesOncePerCrossingAndNeverBesideTheAlarm) {
@@ -105,18 +109,40 @@ TEST_F(AlarmNoticesTest, AnEarlyLevelNotifiesOncePerCrossingAndNeverBesideTheAla
   own[2] = DriveLevel{1, DriveLevel::Unit::Percent};
   early[2] = DriveLevel{5, DriveLevel::Unit::Percent};
   Run({{6000, ""},
-       {4999, "early"},
+       {4999, "early 1002"},
        {4000, ""},
        {5400, ""},
        {4000, ""},
        {5500, ""},
-       {4000, "early"},
-       {999, "low"},
-       {3000, ""},
+       {4000, "early 1002"},
+       {999, "low 1000"},
+       {3000, "1001"},
        {6000, ""},
-       {900, "low"},
-       {3000, ""}},
+       {900, "low 1000"},
+       {3000, "1001"}},
       DriveLimits(10, &own, &early));
+}
+
+TEST_F(AlarmNoticesTest, EventsCarryTheDrivesValuesInTheirFixedOrder) {
+  // Drive, label, free and total bytes, the level as set and in bytes, seconds left: the
+  // early event names the early level; a drive that can't be read has no numbers of its own.
+  DriveLevels own{}, early{};
+  own[2] = DriveLevel{1, DriveLevel::Unit::Percent};
+  early[2] = DriveLevel{5.5, DriveLevel::Unit::Percent};
+  const DriveLimits limits(10, &own, &early);
+  using Strings = std::vector<std::string>;
+  Cycle(4999.5, limits);
+  EXPECT_EQ(last.at(0).eventStrings,
+            (Strings{"C:", "", "5242355712", "104857600000", "5.5 %", "5767168000", ""}));
+  Cycle(999, limits);
+  EXPECT_EQ(last.at(0).eventStrings,
+            (Strings{"C:", "", "1047527424", "104857600000", "1 %", "1048576000", ""}));
+  Cycle(-1, limits);
+  EXPECT_EQ(last.at(0).eventStrings, (Strings{"C:", "", "", "", "1 %", "", ""}));
+  // Readable again; the Alarm page's limit in megabytes, with a point whatever the separator.
+  Cycle(2, 10.5);
+  EXPECT_EQ(last.at(0).eventStrings,
+            (Strings{"C:", "", "2097152", "104857600000", "10.5 MB", "11010048", ""}));
 }
 
 TEST(NoticeTextTest, TitlesAndTextsInTheUnitsOfTheTooltips) {

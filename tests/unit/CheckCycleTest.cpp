@@ -16,6 +16,7 @@ namespace quenora {
 namespace {
 
 using testing::FakeDiskSpace;
+using testing::FakeEventLog;
 using testing::FakeNotifyArea;
 using testing::FakeSystem;
 
@@ -149,7 +150,8 @@ class CheckCycleTest : public ::testing::Test {
   FreeSpace freeSpace{disks, system};
   TrayIconSet tray{shell, system};
   CheckCycle cycle{drives, freeSpace, diskService, system};
-  TrayView view{cycle, tray, system, icons};
+  FakeEventLog eventLog;
+  TrayView view{cycle, tray, system, icons, nullptr, &eventLog};
 };
 
 TEST_F(CheckCycleTest, FirstCycleSendsEveryReadableDriveThenQuietDrivesCostNoShellRequest) {
@@ -291,7 +293,8 @@ TEST_F(CheckCycleTest, ADriveFallingBelowTheLimitNotifiesOnceFromItsIconWhenWant
   EXPECT_EQ(shell.notices[0].title, u"Laufwerk D: ist fast voll");
   EXPECT_EQ(shell.notices[0].text,
             u"\u00BBDATEN\u00AB: Nur noch 5,0 MB frei (Alarmgrenze: 10 MB).");
-  // Notifications off: the crossing after a new limit is followed, but nothing is shown.
+  // Notifications off: the crossing after a new limit is followed, but nothing is shown; the
+  // log hears of it all the same.
   view.SetAlarm(20, true, false);
   view.UpdateIcons();
   EXPECT_EQ(shell.notices.size(), 1u);
@@ -299,6 +302,16 @@ TEST_F(CheckCycleTest, ADriveFallingBelowTheLimitNotifiesOnceFromItsIconWhenWant
   view.NotifyEnabled = true;
   view.UpdateIcons();
   EXPECT_EQ(shell.notices.size(), 1u);
+  // Back above the limit is only logged; with the log off by policy nothing is.
+  disks.Set("D:", 50 * kGB, 100 * kGB);
+  view.UpdateIcons();
+  view.LogEnabled = false;
+  disks.Set("D:", 5 * kMB, 100 * kGB);
+  view.UpdateIcons();
+  EXPECT_EQ(shell.notices.size(), 2u);
+  ASSERT_EQ(eventLog.events.size(), 3u);
+  EXPECT_EQ(eventLog.events[1].strings[4], "20 MB");
+  EXPECT_EQ(eventLog.events[2].id, 1001u);
 }
 
 TEST_F(CheckCycleTest, AnEarlyNoticeNamesWhereTheDriveGrowsWhenTheScansSayIt) {

@@ -34,6 +34,7 @@ class DriveForecastsTest : public ::testing::Test {
         EXPECT_EQ(notice.iconId, 2u);
         seen.push_back(notice.title);
         lastText = notice.text;
+        lastEvent = LogEventOf(notice);
       }
     }
     return seen;
@@ -45,6 +46,7 @@ class DriveForecastsTest : public ::testing::Test {
   DriveForecasts forecasts;
   DriveLevels own{};
   std::string lastText;
+  LogEvent lastEvent;
   DriveForecasts::Clock::time_point now{};
   double dFree = 5120 * kMB;
 };
@@ -69,6 +71,9 @@ TEST_F(DriveForecastsTest, TheForecastAimsAtTheDrivesOwnLimit) {
   own[3] = DriveLevel{4, DriveLevel::Unit::Percent};
   ASSERT_EQ(Run(15min, kMB).size(), 1u);
   EXPECT_TRUE(lastText.ends_with("(Alarmgrenze: 4 % = 3,9 GB).")) << lastText;
+  // Its event, with the seconds left within the half hour as its seventh value.
+  EXPECT_EQ(lastEvent.id, 1003u);
+  EXPECT_TRUE(std::stoi(lastEvent.strings.at(6)) > 0 && std::stoi(lastEvent.strings[6]) <= 1800);
 }
 
 TEST(ApproachNoticeTest, SaysTheRateAndKeepsTheTitleWithinTheField) {

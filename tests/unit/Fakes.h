@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/DiskSpace.h"
+#include "platform/EventLog.h"
 #include "platform/LogicalDrives.h"
 #include "platform/NotifyArea.h"
 #include "platform/Shell.h"
@@ -135,6 +136,16 @@ class FakeNotifyArea : public NotifyArea {
   bool accept = true;
   std::vector<Request> requests;
   std::vector<NoticeRecord> notices;
+};
+
+// Records the events written.
+class FakeEventLog : public EventLog {
+ public:
+  bool Report(const LogEvent& event) override {
+    events.push_back(event);
+    return true;
+  }
+  std::vector<LogEvent> events;
 };
 
 class FakeSystem : public SystemServices {

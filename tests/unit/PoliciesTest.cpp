@@ -37,7 +37,7 @@ constexpr PolicyCase kCases[] = {
     {"AlarmSoundEnabled", "0", "1", "2"},       {"AlarmNotifyEnabled", "1", "0", "ja"},
     {"DriveList", "CD", "e", "C:"},             {"DriveLimits", "D=10%;E=20GB", "C=500MB", "D=150%"},
     {"DriveWarnings", "D=5,5%", "F=1GB", "D=10%;junk"}, {"AutoStart", "1", "0", "-1"},
-    {"ShowStartHint", "0", "0", "1"},
+    {"ShowStartHint", "0", "0", "1"},           {"EventLog", "0", "1", "nein"},
 };
 
 TEST(PoliciesTest, MachineWinsUserFollowsAndBadValuesAreNotSet) {

@@ -78,6 +78,11 @@ struct FindTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE h) { FindClose(h); }
 };
+// RegisterEventSource's handle, let go with DeregisterEventSource.
+struct EventSourceTraits {
+  static HANDLE Invalid() { return nullptr; }
+  static void Close(HANDLE h) { DeregisterEventSource(h); }
+};
 struct CursorTraits {
   static HCURSOR Invalid() { return nullptr; }
   static void Close(HCURSOR h) { DestroyCursor(h); }
@@ -94,5 +99,6 @@ using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
+using UniqueEventSource = UniqueHandle<HANDLE, EventSourceTraits>;
 
 }  // namespace quenora::win32
