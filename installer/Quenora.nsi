@@ -23,9 +23,10 @@
 ; machine scope starts it so). It installs into $PROGRAMFILES\Quenora (the 32-bit Program
 ; Files, "C:\Program Files (x86)" on 64-bit Windows) unless /D= names another folder, with
 ; the Start-menu shortcut for all users, the uninstall entry of the same name "Quenora"
-; under HKLM, and the event source "Quenora" of the Application log. Autostart for every user is an Active Setup entry (HKLM, in the native registry
-; view): at each user's next logon Windows runs its StubPath once for that user, the installed
-; uninstaller with /USERAUTOSTART, which writes the user's own Run value "Quenora" (the path in
+; under HKLM, and the event source "Quenora" of the Application log. Autostart for every
+; user is an Active Setup entry (HKLM, in the native registry view): at each user's next
+; logon Windows runs its StubPath once for that user, the installed uninstaller with
+; /USERAUTOSTART, which writes the user's own Run value "Quenora" (the path in
 ; quotes and " /AUTOSTART", as the program writes it) unless the user has one already that
 ; starts a program file that is there. The program's
 ; checkbox shows and changes only that per-user value, so each user can switch it off; a Run
@@ -41,14 +42,14 @@
 ;
 ; The uninstaller knows which installation it belongs to by its folder: the one of the HKLM
 ; entry makes it the machine's uninstaller, which needs administrator rights, removes the
-; machine's files, shortcut, entry, Active Setup entry and event source, and the Run value of the user who
-; runs it when that points at its Quenora.exe; settings belong to the users and stay (it
-; ignores /REMOVESETTINGS). Either uninstaller removes a Run value only when it points at its
-; own Quenora.exe, and ends a running Quenora only when it runs from its own folder; so does
-; the machine's setup. A per-user and a machine installation live side by side: two entries
-; under Apps ("Quenora" and "Quenora (alle Benutzer)"), one Run value per user that starts
-; whichever copy set it, one set of settings per user that both copies share, and one running
-; Quenora per user session, whichever copy started first.
+; machine's files, shortcut, entry, Active Setup entry and event source, and the Run value of
+; the user who runs it when that points at its Quenora.exe; settings belong to the users and
+; stay (it ignores /REMOVESETTINGS). Either uninstaller removes a Run value only when it
+; points at its own Quenora.exe, and ends a running Quenora only when it runs from its own
+; folder; so does the machine's setup. A per-user and a machine installation live side by
+; side: two entries under Apps ("Quenora" and "Quenora (alle Benutzer)"), one Run value per
+; user that starts whichever copy set it, one set of settings per user that both copies share,
+; and one running Quenora per user session, whichever copy started first.
 ;
 ; Error levels (the exit code of a silent run), of the setup and the uninstaller alike:
 ;   0  done
