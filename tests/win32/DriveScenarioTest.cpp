@@ -241,7 +241,8 @@ TEST_F(DriveScenarioTest, DriveLetterVanishesAndReturns) {
 // Wine's mount manager knows only the drive letters it found when it started; one linked later
 // is a folder to it, with no volume to name. Told of the drive, as wine's own configuration
 // tool tells it (the layout of wine's request as Debian's wine 8 has it), it gives the letter a
-// volume of its own.
+// volume of its own. Without a path it forgets the drive again: the letter would otherwise stay
+// in the server's drives for the tests that come after.
 bool DefineWineDrive(wchar_t letter, const std::string& unixPath) {
   struct UnixDrive {
     ULONG size, type, fsType;
@@ -253,9 +254,9 @@ bool DefineWineDrive(wchar_t letter, const std::string& unixPath) {
   std::vector<char> request(sizeof(UnixDrive) + unixPath.size() + 1);
   UnixDrive drive{};
   drive.size = static_cast<ULONG>(request.size());
-  drive.type = DRIVE_FIXED;
+  drive.type = unixPath.empty() ? DRIVE_NO_ROOT_DIR : DRIVE_FIXED;
   drive.letter = static_cast<WCHAR>(std::towlower(letter));
-  drive.mountPointOffset = sizeof(UnixDrive);
+  drive.mountPointOffset = unixPath.empty() ? 0 : sizeof(UnixDrive);
   std::memcpy(request.data(), &drive, sizeof drive);
   std::memcpy(request.data() + sizeof drive, unixPath.c_str(), unixPath.size() + 1);
   HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
@@ -303,6 +304,7 @@ TEST_F(DriveScenarioTest, HistoryOfTheDriveGoesOnAcrossARestart) {
     EXPECT_EQ(window.SummaryText().rfind(since, 0), 0u) << window.SummaryText();
   }
   DeleteFileW(path.c_str());
+  EXPECT_TRUE(DefineWineDrive(L'Q', ""));
 }
 
 }  // namespace
