@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the 32-bit build of Quenora under wine, in a prefix of its own that outlives the run so
-# that its settings do too (WINEPREFIX overrides it).
+# that its settings do too (WINEPREFIX overrides it); on a machine whose kernel runs no 32-bit
+# programs, the 64-bit build, built here when it is missing.
 #
 # With DISPLAY set the icons go to that desktop's system tray. Without one, the program runs on
 # a private virtual display with a tray; once its icon is docked there and its window (the options
@@ -16,13 +17,20 @@ export WINEPREFIX=${WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/quenora/win
 source tools/wine-env.sh
 
 exe=build/win32/Quenora.exe
+if ! quenora_runs_32bit; then
+  exe=build/win64/Quenora.exe
+  echo "run: this machine's kernel runs no 32-bit programs; running the 64-bit build"
+  if [[ ! -f $exe ]]; then
+    cmake --preset win64 >/dev/null && cmake --build --preset win64 --target Quenora
+  fi
+fi
 screen_png=build/quenora-screen.png
 tray_png=build/quenora-tray.png
 failed_png=build/quenora-screen-failed.png
 dock_timeout=60
 
 if [[ ! -f $exe ]]; then
-  echo "run: $exe is missing; build it with 'make win32'" >&2
+  echo "run: $exe is missing; build it with 'make ${exe:6:5}'" >&2
   exit 1
 fi
 
