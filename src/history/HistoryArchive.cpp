@@ -232,21 +232,17 @@ bool HistoryArchive::Flush() {
   return file_->Flush();
 }
 
-std::optional<HistoryArchive> HistoryArchive::OpenToRead(HistoryFiles& files, std::string_view path) {
+std::vector<HistorySlot> ReadHistory(HistoryFiles& files, std::string_view path,
+                                     HistoryResolution resolution) {
   OpenedHistoryFile opened = files.Open(path);
   std::string name;
   std::int64_t since = 0;
   if (opened.outcome != OpenedHistoryFile::Outcome::kOpened ||
       ReadHeader(*opened.file, name, since) != Reading::kOurs) {
-    return std::nullopt;
+    return {};
   }
-  return HistoryArchive(std::move(opened.file), std::move(name), since);
-}
-
-std::vector<HistorySlot> ReadHistory(HistoryFiles& files, std::string_view path,
-                                     HistoryResolution resolution) {
-  std::optional<HistoryArchive> archive = HistoryArchive::OpenToRead(files, path);
-  return archive ? LastRound(archive->Read(resolution), resolution) : std::vector<HistorySlot>{};
+  return LastRound(HistoryArchive(std::move(opened.file), std::move(name), since).Read(resolution),
+                   resolution);
 }
 
 }  // namespace quenora

@@ -32,8 +32,6 @@ class HistoryArchive {
   // read fails).
   static std::optional<HistoryArchive> Open(HistoryFiles& files, std::string_view path,
                                             std::string_view volumeName, std::int64_t now);
-  // The history at `path` to read, never made nor set aside; none where there is none of ours.
-  static std::optional<HistoryArchive> OpenToRead(HistoryFiles& files, std::string_view path);
 
   // The slots of one ring whose check holds, in the ring's order (not yet by time).
   std::vector<HistorySlot> Read(HistoryResolution resolution);
@@ -49,6 +47,7 @@ class HistoryArchive {
   }
 
  private:
+  friend std::vector<HistorySlot> ReadHistory(HistoryFiles&, std::string_view, HistoryResolution);
   HistoryArchive(std::unique_ptr<HistoryFile> file, std::string volumeName, std::int64_t since)
       : file_(std::move(file)), volumeName_(std::move(volumeName)), since_(since) {}
   std::unique_ptr<HistoryFile> file_;
