@@ -6,9 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
-#include <cwctype>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <cwctype>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "Fakes.h"
 #include "history/HistoryPlace.h"
 #include "monitor/CheckCycle.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32DiskSpace.h"
 #include "platform/win32/Win32HistoryFiles.h"
@@ -245,29 +247,29 @@ TEST_F(DriveScenarioTest, DriveLetterVanishesAndReturns) {
 // in the server's drives for the tests that come after.
 bool DefineWineDrive(wchar_t letter, const std::string& unixPath) {
   struct UnixDrive {
-    ULONG size, type, fsType;
-    DWORD serial;
-    ULONGLONG unixDevice;
-    WCHAR letter;
-    USHORT mountPointOffset, deviceOffset, labelOffset;
+    ULONG size = 0, type = 0, fsType = 0;
+    DWORD serial = 0;
+    ULONGLONG unixDevice = 0;
+    WCHAR letter = 0;
+    USHORT mountPointOffset = 0, deviceOffset = 0, labelOffset = 0;
   };
   std::vector<char> request(sizeof(UnixDrive) + unixPath.size() + 1);
-  UnixDrive drive{};
-  drive.size = static_cast<ULONG>(request.size());
-  drive.type = unixPath.empty() ? DRIVE_NO_ROOT_DIR : DRIVE_FIXED;
-  drive.letter = static_cast<WCHAR>(std::towlower(letter));
-  drive.mountPointOffset = unixPath.empty() ? 0 : sizeof(UnixDrive);
+  const bool forget = unixPath.empty();
+  const UnixDrive drive{.size = static_cast<ULONG>(request.size()),
+                        .type = static_cast<ULONG>(forget ? DRIVE_NO_ROOT_DIR : DRIVE_FIXED),
+                        .letter = static_cast<WCHAR>(std::towlower(letter)),
+                        .mountPointOffset = static_cast<USHORT>(forget ? 0 : sizeof(UnixDrive))};
   std::memcpy(request.data(), &drive, sizeof drive);
   std::memcpy(request.data() + sizeof drive, unixPath.c_str(), unixPath.size() + 1);
-  HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (manager == INVALID_HANDLE_VALUE) return false;
+  const UniqueFile manager(CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       0, nullptr));
   DWORD returned = 0;
-  const DWORD kDefineUnixDrive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-  const BOOL done = DeviceIoControl(manager, kDefineUnixDrive, request.data(),
-                                    static_cast<DWORD>(request.size()), nullptr, 0, &returned, nullptr);
-  CloseHandle(manager);
-  return done != FALSE;
+  return manager &&
+         DeviceIoControl(manager.get(),
+                         CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS),
+                         request.data(), static_cast<DWORD>(request.size()), nullptr, 0, &returned,
+                         nullptr);
 }
 
 TEST_F(DriveScenarioTest, HistoryOfTheDriveGoesOnAcrossARestart) {
@@ -291,16 +293,12 @@ TEST_F(DriveScenarioTest, HistoryOfTheDriveGoesOnAcrossARestart) {
     EXPECT_EQ(data.loadSlots()[static_cast<int>(HistoryResolution::kHour)].size(), 2u);
     HistoryWindow window(GetModuleHandleW(nullptr), nullptr, system_);
     window.ShowData(data);
-    // The local time of the first reading, as the system turns it.
-    FILETIME utc{}, local{};
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(first) + 11644473600ULL) * 10000000ULL;
-    utc.dwLowDateTime = static_cast<DWORD>(ticks);
-    utc.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-    SYSTEMTIME t{};
-    ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local) && FileTimeToSystemTime(&local, &t));
+    // The local time of the first reading, as the C library turns it.
+    const std::time_t firstTime = static_cast<std::time_t>(first);
+    const std::tm t = *std::localtime(&firstTime);
     char since[64];
-    std::snprintf(since, sizeof since, "Aufgezeichnet seit %u.%u.%u %02u:%02u.", t.wDay, t.wMonth,
-                  t.wYear, t.wHour, t.wMinute);
+    std::snprintf(since, sizeof since, "Aufgezeichnet seit %d.%d.%d %02d:%02d.", t.tm_mday,
+                  t.tm_mon + 1, t.tm_year + 1900, t.tm_hour, t.tm_min);
     EXPECT_EQ(window.SummaryText().rfind(since, 0), 0u) << window.SummaryText();
   }
   DeleteFileW(path.c_str());
